@@ -1,0 +1,142 @@
+// A table instance: one open record file, its record buffer and position.
+//
+// Every screen or worker owns its own Table objects; a Table is not
+// thread-safe, but any number of Tables (in any threads or processes) may
+// have the same file open at once.  Each physical record file is one SQLite
+// database; records are rows keyed by a stable record number, and every
+// non-dynamic key of the declaration is an index.
+//
+// Reading walks a key (or the file order) through a keyed cursor: set a
+// position with seek*(), then next()/previous() fill the buffer.  Writes go
+// through insert(), update() and erase() with the buffer's values.  All
+// operations return a Status; nothing throws.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "storage/record.h"
+#include "storage/status.h"
+#include "storage/table_def.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace vorlam {
+
+enum class OpenMode {
+  kShared,     // read-write, others may open too
+  kReadOnly,   // read, others may open too
+  kExclusive,  // read-write, refused while anyone else has the file open
+};
+
+// Key number for walks in record-number (file) order.
+constexpr int kFileOrder = -1;
+
+class Table {
+ public:
+  // `def` must outlive the table.
+  explicit Table(const TableDef* def);
+  ~Table();
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  const TableDef& def() const { return *def_; }
+  Record& buffer() { return buffer_; }
+  const Record& buffer() const { return buffer_; }
+
+  // Opens the file at `path` (extension included).  A missing file is created
+  // empty when its directory exists (unless read-only).  An empty path gives
+  // kNoName.  A file written under an older layout is converted first.
+  Status open(const std::string& path, OpenMode mode = OpenMode::kShared);
+  void close();
+  bool isOpen() const;
+  const std::string& path() const { return path_; }
+
+  // Wait limit for files locked by others, in milliseconds (default 10000).
+  void setBusyTimeout(int ms);
+
+  // --- Reading ---------------------------------------------------------
+  // Reads the record whose key `key` equals the key values in the buffer.
+  Status get(int key);
+  // Reads the record with record number `id`.
+  Status getById(int64_t id);
+  // Positions before the first entry >= the key values in the buffer (in the
+  // key's order, descending components included); next() reads it.
+  Status seek(int key);
+  // Positions at the start / end of `key` (or kFileOrder).
+  Status seekStart(int key);
+  Status seekEnd(int key);
+  // Positions after the last entry <= the buffer's values; previous() reads it.
+  Status seekBefore(int key);
+  // Positions at the record number `id` in file order (next() reads it).
+  Status seekId(int64_t id);
+  // Reads the next / previous entry of the current walk into the buffer.
+  // kNotFound at the end.
+  Status next();
+  Status previous();
+  Result<int64_t> count();
+
+  // --- Writing ---------------------------------------------------------
+  // Adds the buffer as a new record.  Fills in the auto-numbered component of
+  // every auto-numbered key first (the buffer holds the number afterwards).
+  // kDuplicateKey with the key's name in detail() when a unique key clashes.
+  Status insert();
+  // Adds the buffer as it stands, without auto-numbering.
+  Status append();
+  // Writes the buffer over the record last read.  kChangedByOther or
+  // kDeletedByOther when another writer got there first (nothing written).
+  Status update();
+  // Deletes the record last read (same check as update()).
+  Status erase();
+
+  // Bulk mode: holds one transaction across many writes; flush() commits and
+  // ends it.  A process killed in bulk mode leaves the file as it was before
+  // beginBulk().  Reads see the pending writes.
+  Status beginBulk();
+  Status flush();
+  // Discards every write since beginBulk().
+  Status rollbackBulk();
+  bool inBulk() const { return bulk_; }
+
+  // The key whose unique constraint a failed insert or update broke, or -1.
+  int duplicatedKey() const { return duplicatedKey_; }
+
+  // --- Maintenance -----------------------------------------------------
+  using Progress = std::function<void(int key, int64_t done, int64_t total)>;
+  // Rebuilds every index; `progress` is called once per key.
+  Status rebuildKeys(const Progress& progress = {});
+  // Reclaims the space of deleted records; record numbers are kept.
+  Status pack();
+  Status integrityCheck(std::string* report = nullptr);
+  // Records held by workstations (see hold()).  release() drops every hold.
+  Status hold();
+  Status unhold();
+  Result<std::vector<int64_t>> heldRecords();
+  Status releaseHolds();
+  // Copies every record into a new file `target` written with the current
+  // layout, then (when `replace`) swaps it in place of this table's file.
+  Status copyTo(const std::string& target, const Progress& progress = {});
+
+  // Internal connection, for tools that run their own SQL over the file
+  // (benchmarks, the export command).  Valid while open.
+  sqlite3* connection() const;
+
+ private:
+  struct Impl;
+  const TableDef* def_;
+  Record buffer_;
+  std::unique_ptr<Impl> impl_;
+  std::string path_;
+  bool bulk_ = false;
+  int duplicatedKey_ = -1;
+};
+
+// Creates a directory and its parents; ok when it already exists.
+Status makeDirectories(const std::string& path);
+bool fileExists(const std::string& path);
+
+}  // namespace vorlam
