@@ -134,6 +134,10 @@ void ConversionPlan::convertLevelByLevel(std::string_view code, size_t clippedLe
     if (k > 1 && rest >= clippedLength) break;
     const size_t o = from_.levelDigits(k);
     const size_t w = to_.levelDigits(k);
+    // A level the new structure neither counts nor gives digits has nothing
+    // to receive (make() guarantees o <= w): whatever is left is not part of
+    // the account, and a bare "." for it would leave a dangling separator.
+    if (k > to_.levelCount && w == 0) break;
     if (k > 1) {
       clipBlanks(out);
       pushBounded(out, '.');

@@ -60,7 +60,9 @@ class ConversionPlan {
   //     width's characters, preceded by zeros when the level grows, and the
   //     one separator after it is skipped whatever it is; it stops at the
   //     first level after which nothing is left, so a synthetic code keeps its
-  //     number of levels; text after level 9 is dropped.
+  //     number of levels; text after level 9, or after the last level of
+  //     the new structure where the new structure has no further digits, is
+  //     dropped.
   // A blank code comes back blank.  The result is 40 characters.
   std::string convert(std::string_view code) const;
   // As above, writing into `*out`; once `*out` has held a result, no further
