@@ -87,7 +87,9 @@ class Table {
   Status insert();
   // Adds the buffer as it stands, without auto-numbering.
   Status append();
-  // Writes the buffer over the record last read.  kChangedByOther or
+  // Writes the buffer over the record last read.  A walk by a key whose
+  // values the update changes may meet the record again further on; bulk
+  // rewrites walk in file order.  kChangedByOther or
   // kDeletedByOther when another writer got there first (nothing written).
   Status update();
   // Deletes the record last read (same check as update()).
@@ -118,8 +120,17 @@ class Table {
   Result<std::vector<int64_t>> heldRecords();
   Status releaseHolds();
   // Copies every record into a new file `target` written with the current
-  // layout, then (when `replace`) swaps it in place of this table's file.
-  Status copyTo(const std::string& target, const Progress& progress = {});
+  // layout (`target` must not exist).
+  Status copyTo(const std::string& target);
+  // Copies every record into a new file of the current layout and puts it in
+  // place of this table's file (the table must be open exclusively).  The old
+  // file stays untouched until the copy is complete.
+  Status rebuildFile();
+
+  // Ends a pending walk statement, releasing its read snapshot (the position
+  // is kept; the next read continues from it).  List screens call this after
+  // loading a page so that other workstations' changes become visible.
+  void endWalk();
 
   // Internal connection, for tools that run their own SQL over the file
   // (benchmarks, the export command).  Valid while open.
@@ -127,6 +138,17 @@ class Table {
 
  private:
   struct Impl;
+  Status upgradeInPlace(const std::string& storedSignature);
+  Status walk(bool forward);
+  Status prepareWalk(bool forward, bool fromTuple, sqlite3_stmt** out);
+  void readRow(sqlite3_stmt* stmt);
+  void bindKeyValues(sqlite3_stmt* stmt, int key, const std::vector<Cell>& values, int first) const;
+  void rememberPosition();
+  void captureTuple(int key, std::vector<Cell>* out) const;
+  Status writeFailure(int rc, const char* what);
+  Status nextNumber(int key);
+  Status insertRow();
+  Status ensureWritable() const;
   const TableDef* def_;
   Record buffer_;
   std::unique_ptr<Impl> impl_;

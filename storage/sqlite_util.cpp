@@ -1,0 +1,58 @@
+#include "storage/sqlite_util.h"
+
+#include "storage/text.h"
+
+namespace vorlam::sqlite {
+
+Status toStatus(int rc, sqlite3* db, std::string_view what) {
+  if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW) return Status::ok();
+  std::string detail(what);
+  if (db) {
+    detail += ": ";
+    detail += sqlite3_errmsg(db);
+  }
+  switch (rc & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return makeStatus(StatusCode::kBusy, detail);
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH: return makeStatus(StatusCode::kAccessDenied, detail);
+    case SQLITE_CANTOPEN: return makeStatus(StatusCode::kFileNotFound, detail);
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return makeStatus(StatusCode::kCorrupt, detail);
+    case SQLITE_CONSTRAINT: return makeStatus(StatusCode::kDuplicateKey, detail);
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_NOMEM: return makeStatus(StatusCode::kIoError, detail);
+    default: return makeStatus(StatusCode::kIoError, detail);
+  }
+}
+
+Status exec(sqlite3* db, const std::string& sql) {
+  char* err = nullptr;
+  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
+  sqlite3_free(err);
+  return toStatus(rc, db, sql.substr(0, 60));
+}
+
+std::string quoteIdent(std::string_view name) {
+  std::string q = "\"";
+  for (char c : name) {
+    if (c == '"') q += '"';
+    q += c;
+  }
+  return q + "\"";
+}
+
+namespace {
+int collate(void*, int n1, const void* a, int n2, const void* b) {
+  return compareText(std::string_view(static_cast<const char*>(a), n1),
+                     std::string_view(static_cast<const char*>(b), n2));
+}
+}  // namespace
+
+int registerCollation(sqlite3* db) {
+  return sqlite3_create_collation_v2(db, "VNOCASE", SQLITE_UTF8, nullptr, collate, nullptr);
+}
+
+}  // namespace vorlam::sqlite

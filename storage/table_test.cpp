@@ -1,0 +1,453 @@
+#include "storage/table.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "storage/date.h"
+#include "storage/test_util.h"
+#include "storage/text.h"
+
+namespace vorlam {
+namespace {
+
+using testing::TempDir;
+
+TableDef setorDef() {
+  return TableBuilder("Setor", "SET", "Setor.dat")
+      .field("SET:CodigoDepartamento", kUSHORT)
+      .field("SET:Codigo", kUSHORT)
+      .field("SET:Descricao", STRING(60))
+      .key("SET:KEY:CODIGO", {"SET:CodigoDepartamento", "SET:Codigo"}, kUnique | kPrimary, "", 2)
+      .key("SET:KEY:DESCRICAO", {"SET:Descricao"}, kDuplicates, "Descrição")
+      .build();
+}
+
+TableDef changesDef() {
+  return TableBuilder("ACFuncionarios", "ACFun", "ACFunc.dat")
+      .field("ACFun:CodigoFun", kULONG)
+      .field("ACFun:Campo", STRING(20))
+      .field("ACFun:Data", kLONG)
+      .field("ACFun:Valor", DECIMAL(11, 2))
+      .key("ACFUN:KEY:CODIGO", {"ACFun:CodigoFun", "ACFun:Campo", "-ACFun:Data"}, kDuplicates)
+      .build();
+}
+
+TableDef instalmentDef() {
+  return TableBuilder("Parcelas", "PAR", "Parcelas.dat")
+      .field("PAR:Numero", kULONG)
+      .field("PAR:Parcela", kBYTE)
+      .field("PAR:DataPagamento", kLONG)
+      .field("PAR:Obs", STRING(20))
+      .key("PAR:Key:Numero", {"PAR:Numero", "PAR:Parcela"}, kUnique | kPrimary, "Número e parcela")
+      .key("PAR:Key:Data_Pagamento", {"PAR:DataPagamento"}, kDuplicates | kExcludeEmpty)
+      .build();
+}
+
+Status addSetor(Table& t, int dept, const char* name) {
+  t.buffer().clear();
+  t.buffer().setInt("CodigoDepartamento", dept);
+  t.buffer().setText("Descricao", utf8ToLatin1(name));
+  return t.insert();
+}
+
+TEST(TableTest, CreatesOnOpenAndRefusesMissingPlaces) {
+  TempDir dir;
+  TableDef def = setorDef();
+  Table t(&def);
+  EXPECT_EQ(t.open("").code(), StatusCode::kNoName);
+  EXPECT_EQ(t.open(dir.file("nada/Setor.dat")).code(), StatusCode::kFileNotFound);
+  EXPECT_EQ(t.open(dir.file("Setor.dat"), OpenMode::kReadOnly).code(), StatusCode::kFileNotFound);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  EXPECT_EQ(*t.count(), 0);
+  EXPECT_TRUE(fileExists(dir.file("Setor.dat")));
+}
+
+TEST(TableTest, AutoNumbersWithinTheGroup) {
+  TempDir dir;
+  TableDef def = setorDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  ASSERT_TRUE(addSetor(t, 1, "Compras"));
+  EXPECT_EQ(t.buffer().getInt("Codigo"), 1);
+  ASSERT_TRUE(addSetor(t, 1, "Vendas"));
+  EXPECT_EQ(t.buffer().getInt("Codigo"), 2);
+  ASSERT_TRUE(addSetor(t, 2, "Fiscal"));
+  EXPECT_EQ(t.buffer().getInt("Codigo"), 1);  // a new department starts at 1
+  ASSERT_TRUE(addSetor(t, 1, "Contábil"));
+  EXPECT_EQ(t.buffer().getInt("Codigo"), 3);
+  // A group whose numbers reached the field's limit refuses instead of wrapping.
+  t.buffer().clear();
+  t.buffer().setInt("CodigoDepartamento", 9);
+  t.buffer().setInt("Codigo", 65535);
+  ASSERT_TRUE(t.append());
+  EXPECT_EQ(addSetor(t, 9, "Cheio").code(), StatusCode::kOutOfRange);
+  EXPECT_EQ(*t.count(), 5);
+}
+
+TEST(TableTest, ReadsByKeyInBothDirections) {
+  TempDir dir;
+  TableDef def = setorDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  for (const char* n : {"Vendas", "almoxarifado", "Éxito", "Estoque", "Fábrica", "compras"}) ASSERT_TRUE(addSetor(t, 1, n));
+  const int byName = def.keyIndex("SET:KEY:DESCRICAO");
+  ASSERT_TRUE(t.seekStart(byName));
+  std::vector<std::string> names;
+  while (t.next()) names.push_back(latin1ToUtf8(t.buffer().getText("Descricao")));
+  EXPECT_EQ(names, (std::vector<std::string>{"almoxarifado", "compras", "Estoque", "Éxito", "Fábrica", "Vendas"}));
+  names.clear();
+  ASSERT_TRUE(t.seekEnd(byName));
+  while (t.previous()) names.push_back(latin1ToUtf8(t.buffer().getText("Descricao")));
+  EXPECT_EQ(names.front(), "Vendas");
+  EXPECT_EQ(names.back(), "almoxarifado");
+
+  // Locator: first entry >= the typed value, case-insensitively.
+  t.buffer().clear();
+  t.buffer().setText("Descricao", "EX");
+  ASSERT_TRUE(t.seek(byName));
+  ASSERT_TRUE(t.next());
+  EXPECT_EQ(latin1ToUtf8(t.buffer().getText("Descricao")), "Éxito");
+  ASSERT_TRUE(t.previous());  // turning back gives the entry before it
+  EXPECT_EQ(latin1ToUtf8(t.buffer().getText("Descricao")), "Estoque");
+
+  // Exact get, then walking on from there.
+  t.buffer().clear();
+  t.buffer().setInt("CodigoDepartamento", 1);
+  t.buffer().setInt("Codigo", 3);
+  ASSERT_TRUE(t.get(0));
+  EXPECT_EQ(latin1ToUtf8(t.buffer().getText("Descricao")), "Éxito");
+  ASSERT_TRUE(t.next());
+  EXPECT_EQ(t.buffer().getInt("Codigo"), 4);
+  t.buffer().setInt("Codigo", 99);
+  EXPECT_EQ(t.get(0).code(), StatusCode::kNotFound);
+}
+
+TEST(TableTest, DescendingComponentListsNewestFirst) {
+  TempDir dir;
+  TableDef def = changesDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("ACFunc.dat")));
+  int dates[] = {*toDayNumber(2020, 1, 1), *toDayNumber(2023, 6, 1), *toDayNumber(2021, 3, 1)};
+  for (int emp : {7, 8})
+    for (int d : dates) {
+      t.buffer().clear();
+      t.buffer().setInt("CodigoFun", emp);
+      t.buffer().setText("Campo", "SALARIO");
+      t.buffer().setInt("Data", d);
+      ASSERT_TRUE(t.insert());
+    }
+  t.buffer().clear();
+  t.buffer().setInt("CodigoFun", 7);
+  t.buffer().setText("Campo", "salario");
+  t.buffer().setInt("Data", INT32_MAX);
+  ASSERT_TRUE(t.seek(0));
+  std::vector<std::string> seen;
+  while (t.next() && t.buffer().getInt("CodigoFun") == 7) seen.push_back(formatDate(t.buffer().getInt("Data")));
+  EXPECT_EQ(seen, (std::vector<std::string>{"01/06/2023", "01/03/2021", "01/01/2020"}));
+  // And back again across the mixed-direction key.
+  ASSERT_TRUE(t.seekEnd(0));
+  ASSERT_TRUE(t.previous());
+  EXPECT_EQ(t.buffer().getInt("CodigoFun"), 8);
+  EXPECT_EQ(formatDate(t.buffer().getInt("Data")), "01/01/2020");
+}
+
+TEST(TableTest, ExcludesEmptyKeyHasNoEntryForUnpaidInstalments) {
+  TempDir dir;
+  TableDef def = instalmentDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Parcelas.dat")));
+  for (int p = 1; p <= 3; ++p) {
+    t.buffer().clear();
+    t.buffer().setInt("Numero", 100);
+    t.buffer().setInt("Parcela", p);
+    t.buffer().setInt("DataPagamento", p == 2 ? 0 : *toDayNumber(2024, p, 10));
+    ASSERT_TRUE(t.insert());
+  }
+  const int byPayment = 1;
+  ASSERT_TRUE(t.seekStart(byPayment));
+  int found = 0;
+  while (t.next()) {
+    EXPECT_NE(t.buffer().getInt("DataPagamento"), 0);
+    ++found;
+  }
+  EXPECT_EQ(found, 2);
+  t.buffer().clear();
+  EXPECT_EQ(t.get(byPayment).code(), StatusCode::kNotFound);
+  EXPECT_EQ(*t.count(), 3);
+}
+
+TEST(TableTest, ReportsWhichUniqueKeyIsDuplicated) {
+  TempDir dir;
+  TableDef def = instalmentDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Parcelas.dat")));
+  t.buffer().setInt("Numero", 1);
+  t.buffer().setInt("Parcela", 1);
+  ASSERT_TRUE(t.insert());
+  Status s = t.insert();
+  EXPECT_EQ(s.code(), StatusCode::kDuplicateKey);
+  EXPECT_EQ(s.detail(), "PAR:Key:Numero");
+  EXPECT_EQ(t.duplicatedKey(), 0);
+  EXPECT_EQ(s.errorNumber(), 40);
+}
+
+TEST(TableTest, OptimisticCheckRefusesStaleWrites) {
+  TempDir dir;
+  TableDef def = instalmentDef();
+  Table a(&def), b(&def);
+  ASSERT_TRUE(a.open(dir.file("Parcelas.dat")));
+  ASSERT_TRUE(b.open(dir.file("Parcelas.dat")));
+  a.buffer().setInt("Numero", 5);
+  a.buffer().setInt("Parcela", 1);
+  ASSERT_TRUE(a.insert());
+  b.buffer().setInt("Numero", 5);
+  b.buffer().setInt("Parcela", 1);
+  ASSERT_TRUE(b.get(0));  // both workstations read the record
+  ASSERT_TRUE(a.get(0));
+  a.buffer().setText("Obs", "primeiro");
+  ASSERT_TRUE(a.update());
+  b.buffer().setText("Obs", "segundo");
+  EXPECT_EQ(b.update().code(), StatusCode::kChangedByOther);
+  ASSERT_TRUE(b.get(0));
+  EXPECT_EQ(b.buffer().getText("Obs"), "primeiro");  // nothing was overwritten
+  ASSERT_TRUE(a.update());                          // a's own second change is fine
+  EXPECT_EQ(b.erase().code(), StatusCode::kChangedByOther);
+  ASSERT_TRUE(a.erase());
+  ASSERT_TRUE(b.getById(a.buffer().recordId()).is(StatusCode::kNotFound));
+}
+
+TEST(TableTest, ExclusiveOpenIsRefusedWhileOthersHaveTheFile) {
+  TempDir dir;
+  TableDef def = setorDef();
+  Table a(&def), b(&def);
+  ASSERT_TRUE(a.open(dir.file("Setor.dat")));
+  Status s = b.open(dir.file("Setor.dat"), OpenMode::kExclusive);
+  EXPECT_EQ(s.code(), StatusCode::kAccessDenied);
+  a.close();
+  ASSERT_TRUE(b.open(dir.file("Setor.dat"), OpenMode::kExclusive));
+  EXPECT_EQ(a.open(dir.file("Setor.dat")).code(), StatusCode::kAccessDenied);
+}
+
+TEST(TableTest, BulkModeIsAllOrNothing) {
+  TempDir dir;
+  TableDef def = setorDef();
+  {
+    Table t(&def);
+    ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+    ASSERT_TRUE(addSetor(t, 1, "Antes"));
+    ASSERT_TRUE(t.beginBulk());
+    for (int i = 0; i < 50; ++i) ASSERT_TRUE(addSetor(t, 2, "Lote"));
+    EXPECT_EQ(*t.count(), 51);  // pending writes are visible to their writer
+    ASSERT_TRUE(t.rollbackBulk());
+    EXPECT_EQ(*t.count(), 1);
+  }
+  // A writer killed in the middle of a bulk run leaves the file as before.
+  pid_t pid = fork();
+  if (pid == 0) {
+    Table t(&def);
+    if (!t.open(dir.file("Setor.dat"))) _exit(3);
+    t.beginBulk();
+    for (int i = 0; i < 2000; ++i) addSetor(t, 3, "Interrompido");
+    _exit(0);  // dies without flushing, as a killed process would
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  EXPECT_EQ(*t.count(), 1);
+  std::string report;
+  EXPECT_TRUE(t.integrityCheck(&report)) << report;
+}
+
+TEST(TableTest, KilledBulkRunLeavesFileIntact) {
+  TempDir dir;
+  TableDef def = setorDef();
+  {
+    Table t(&def);
+    ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(addSetor(t, 1, "Original"));
+  }
+  int pipefd[2];
+  ASSERT_EQ(pipe(pipefd), 0);
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(pipefd[0]);
+    Table t(&def);
+    t.open(dir.file("Setor.dat"));
+    t.beginBulk();
+    t.seekStart(kFileOrder);
+    int n = 0;
+    while (t.next()) {
+      t.buffer().setText("Descricao", "Reescrito");
+      t.update();
+      if (++n == 60) {
+        char c = 'x';
+        (void)!write(pipefd[1], &c, 1);
+        pause();  // killed here, in the middle of the rewrite
+      }
+    }
+    _exit(0);
+  }
+  close(pipefd[1]);
+  char c;
+  ASSERT_EQ(read(pipefd[0], &c, 1), 1);
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  close(pipefd[0]);
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  EXPECT_EQ(*t.count(), 100);
+  ASSERT_TRUE(t.seekStart(kFileOrder));
+  while (t.next()) EXPECT_EQ(t.buffer().getText("Descricao"), "Original");
+  EXPECT_TRUE(t.integrityCheck());
+}
+
+TEST(TableTest, ConcurrentAutoNumberingFromTwoProcesses) {
+  TempDir dir;
+  TableDef def = setorDef();
+  {
+    Table t(&def);
+    ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  }
+  constexpr int kEach = 150;
+  pid_t kids[2];
+  for (pid_t& kid : kids) {
+    kid = fork();
+    if (kid == 0) {
+      Table t(&def);
+      if (!t.open(dir.file("Setor.dat"))) _exit(3);
+      for (int i = 0; i < kEach; ++i)
+        if (!addSetor(t, 4, "Concorrente")) _exit(4);
+      _exit(0);
+    }
+  }
+  for (pid_t kid : kids) {
+    int status = 0;
+    waitpid(kid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  std::set<int64_t> numbers;
+  ASSERT_TRUE(t.seekStart(0));
+  while (t.next()) numbers.insert(t.buffer().getInt("Codigo"));
+  ASSERT_EQ(numbers.size(), 2u * kEach);  // no duplicate
+  EXPECT_EQ(*numbers.begin(), 1);
+  EXPECT_EQ(*numbers.rbegin(), 2 * kEach);  // and no gap
+}
+
+TEST(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
+  TempDir dir;
+  TableDef v1 = TableBuilder("Conta", "CTA", "Conta.dat")
+                    .field("CTA:Codigo", STRING(20))
+                    .field("CTA:Saldo", DECIMAL(9, 2))
+                    .field("CTA:Velho", kBYTE)
+                    .key("CTA:KEY:CODIGO", {"CTA:Codigo"}, kUnique | kPrimary)
+                    .build();
+  TableDef v2 = TableBuilder("Conta", "CTA", "Conta.dat")
+                    .version(2)
+                    .field("CTA:Novo", kUSHORT)
+                    .field("CTA:Codigo", STRING(40))
+                    .field("CTA:Saldo", DECIMAL(13, 4))
+                    .key("CTA:KEY:CODIGO", {"CTA:Codigo"}, kUnique | kPrimary)
+                    .build();
+  int64_t id = 0;
+  {
+    Table t(&v1);
+    ASSERT_TRUE(t.open(dir.file("Conta.dat")));
+    t.buffer().setText("Codigo", "1.1.01");
+    t.buffer().setDecimal("Saldo", *Decimal::parse("-1234.56", 2));
+    t.buffer().setInt("Velho", 9);
+    ASSERT_TRUE(t.insert());
+    id = t.buffer().recordId();
+  }
+  {
+    // Another workstation has the old file open: conversion must wait.
+    Table other(&v1), t(&v2);
+    ASSERT_TRUE(other.open(dir.file("Conta.dat")));
+    EXPECT_EQ(t.open(dir.file("Conta.dat")).code(), StatusCode::kBusy);
+  }
+  Table t(&v2);
+  ASSERT_TRUE(t.open(dir.file("Conta.dat")));
+  t.buffer().setText("Codigo", "1.1.01");
+  ASSERT_TRUE(t.get(0));
+  EXPECT_EQ(t.buffer().recordId(), id);
+  EXPECT_EQ(t.buffer().getDecimal("Saldo").toString(), "-1234.5600");
+  EXPECT_EQ(t.buffer().getInt("Novo"), 0);
+  t.close();
+  // Opening with the current layout again changes nothing.
+  ASSERT_TRUE(t.open(dir.file("Conta.dat")));
+  EXPECT_EQ(*t.count(), 1);
+}
+
+TEST(TableTest, MaintenanceKeepsRecordNumbers) {
+  TempDir dir;
+  TableDef def = setorDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat"), OpenMode::kExclusive));
+  for (int i = 0; i < 20; ++i) ASSERT_TRUE(addSetor(t, 1, "S"));
+  ASSERT_TRUE(t.getById(5));
+  ASSERT_TRUE(t.erase());
+  ASSERT_TRUE(t.getById(20));
+  ASSERT_TRUE(t.hold());
+  ASSERT_EQ(t.heldRecords()->size(), 1u);
+  int reports = 0;
+  ASSERT_TRUE(t.rebuildKeys([&](int, int64_t, int64_t) { ++reports; }));
+  EXPECT_EQ(reports, 4);
+  ASSERT_TRUE(t.pack());
+  ASSERT_TRUE(t.rebuildFile());
+  ASSERT_TRUE(t.getById(20));
+  EXPECT_EQ(t.buffer().getInt("Codigo"), 20);
+  EXPECT_EQ(t.getById(5).code(), StatusCode::kNotFound);
+  ASSERT_TRUE(t.releaseHolds());
+  EXPECT_TRUE(t.heldRecords()->empty());
+  // A new record never reuses the number of a deleted one.
+  ASSERT_TRUE(t.getById(20));
+  ASSERT_TRUE(t.erase());
+  ASSERT_TRUE(addSetor(t, 1, "Novo"));
+  EXPECT_EQ(t.buffer().recordId(), 21);
+  ASSERT_TRUE(t.copyTo(dir.file("Copia.dat")));
+  Table c(&def);
+  ASSERT_TRUE(c.open(dir.file("Copia.dat")));
+  EXPECT_EQ(*c.count(), 19);
+}
+
+TEST(TableTest, LongWalksCrossChunkBoundaries) {
+  TempDir dir;
+  TableDef def = setorDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  ASSERT_TRUE(t.beginBulk());
+  for (int i = 0; i < 5000; ++i) ASSERT_TRUE(addSetor(t, 1 + i % 3, i % 2 ? "Par" : "Impar"));
+  ASSERT_TRUE(t.flush());
+  for (int key : {kFileOrder, 0, 1}) {
+    ASSERT_TRUE(t.seekStart(key));
+    int n = 0;
+    std::set<int64_t> ids;
+    while (t.next()) {
+      ++n;
+      ids.insert(t.buffer().recordId());
+    }
+    EXPECT_EQ(n, 5000) << key;
+    EXPECT_EQ(ids.size(), 5000u);
+  }
+  // Rewriting every record during a walk in file order visits each exactly once.
+  ASSERT_TRUE(t.beginBulk());
+  ASSERT_TRUE(t.seekStart(kFileOrder));
+  int rewritten = 0;
+  while (t.next()) {
+    ASSERT_TRUE(t.buffer().setText("Descricao", "Zz Reescrito"));
+    ASSERT_TRUE(t.update());
+    ++rewritten;
+  }
+  ASSERT_TRUE(t.flush());
+  EXPECT_EQ(rewritten, 5000);
+}
+
+}  // namespace
+}  // namespace vorlam
