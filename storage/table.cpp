@@ -687,6 +687,17 @@ Status Table::append() {
   return insertRow();
 }
 
+// Why a write guarded by the record's stamp touched nothing.
+Status Table::staleOutcome() {
+  Impl& im = *impl_;
+  if (!im.stampOf.valid()) im.stampOf.prepare(im.db, "SELECT _stamp FROM records WHERE _id = ?1");
+  im.stampOf.reset();
+  sqlite3_bind_int64(im.stampOf.get(), 1, buffer_.recordId());
+  bool exists = sqlite3_step(im.stampOf.get()) == SQLITE_ROW;
+  im.stampOf.reset();
+  return makeStatus(exists ? StatusCode::kChangedByOther : StatusCode::kDeletedByOther, def_->label);
+}
+
 Status Table::update() {
   if (Status s = ensureWritable(); !s) return s;
   Impl& im = *impl_;
@@ -722,12 +733,7 @@ Status Table::update() {
     buffer_.setStamp(buffer_.stamp() + 1);
     return Status::ok();
   }
-  if (!im.stampOf.valid()) im.stampOf.prepare(im.db, "SELECT _stamp FROM records WHERE _id = ?1");
-  im.stampOf.reset();
-  sqlite3_bind_int64(im.stampOf.get(), 1, buffer_.recordId());
-  bool exists = sqlite3_step(im.stampOf.get()) == SQLITE_ROW;
-  im.stampOf.reset();
-  return makeStatus(exists ? StatusCode::kChangedByOther : StatusCode::kDeletedByOther, def_->label);
+  return staleOutcome();
 }
 
 Status Table::erase() {
@@ -743,12 +749,7 @@ Status Table::erase() {
   im.erase.reset();
   if (rc != SQLITE_DONE) return sqlite::toStatus(rc, im.db, "exclusão");
   if (sqlite3_changes(im.db) == 1) return Status::ok();
-  if (!im.stampOf.valid()) im.stampOf.prepare(im.db, "SELECT _stamp FROM records WHERE _id = ?1");
-  im.stampOf.reset();
-  sqlite3_bind_int64(im.stampOf.get(), 1, buffer_.recordId());
-  bool exists = sqlite3_step(im.stampOf.get()) == SQLITE_ROW;
-  im.stampOf.reset();
-  return makeStatus(exists ? StatusCode::kChangedByOther : StatusCode::kDeletedByOther, def_->label);
+  return staleOutcome();
 }
 
 Status Table::beginBulk() {

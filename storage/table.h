@@ -148,6 +148,7 @@ class Table {
   Status writeFailure(int rc, const char* what);
   Status nextNumber(int key);
   Status insertRow();
+  Status staleOutcome();
   Status ensureWritable() const;
   const TableDef* def_;
   Record buffer_;
