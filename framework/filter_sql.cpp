@@ -1,0 +1,233 @@
+// SQL translation of bound filter expressions.
+//
+// Only shapes whose SQL form selects exactly the records the evaluator
+// accepts are translated; anything else makes the whole translation fail, and
+// the caller filters record by record.  The shapes, with F a field and C a
+// constant (literals and variables are constants once bound):
+//   F op C          numbers: exact comparison of the stored units (C must be
+//                   representable at F's places); texts: COLLATE BINARY on the
+//                   stored text, which has no trailing blanks, like the
+//                   evaluator's comparison.  CLIP(F) is the same as F there.
+//   UPPER(F) = C    (and <>) as F = C COLLATE VNOCASE, only when C is already
+//                   upper case and holds none of Æ Ð Þ Œ: VNOCASE also folds
+//                   accents first, and for these four letters its accent
+//                   folding and upperLatin1 disagree.
+//   INSTRING(C, F, 1, 1) found / not found: instr() over the bytes.
+//   INSTRING(C, UPPER(F), 1, 1) found / not found: LIKE, only when C is
+//                   plain ASCII, so that LIKE's ASCII-only case folding is
+//                   exactly upperLatin1's on the letters that can match.
+//   F as a condition, AND, OR, NOT and constant conditions.
+// Columns are never NULL in the storage, so NOT needs no NULL handling.
+#include "framework/filter_program.h"
+#include "storage/text.h"
+
+namespace vorlam::filter_internal {
+namespace {
+
+class SqlWriter {
+ public:
+  SqlWriter(const FilterProgram& p, std::vector<SqlParam>* params) : p_(p), params_(params) {}
+
+  bool condition(int n, std::string* out) {
+    const Node& node = p_.nodes[n];
+    switch (node.kind) {
+      case NodeKind::kConst: *out = truth(Val::of(node.value)) ? "1" : "0"; return true;
+      case NodeKind::kAnd:
+      case NodeKind::kOr: {
+        std::string a, b;
+        if (!condition(node.kids[0], &a) || !condition(node.kids[1], &b)) return false;
+        *out = "(" + a + (node.kind == NodeKind::kAnd ? " AND " : " OR ") + b + ")";
+        return true;
+      }
+      case NodeKind::kNot: {
+        std::string a;
+        if (!condition(node.kids[0], &a)) return false;
+        *out = "(NOT " + a + ")";
+        return true;
+      }
+      case NodeKind::kField: {
+        const FieldDef& f = p_.table->fields[node.field];
+        *out = "(" + column(node) + (f.isText() ? " <> '' COLLATE BINARY)" : " <> 0)");
+        return true;
+      }
+      case NodeKind::kCompare: return compare(node, out);
+      case NodeKind::kInstring: return contains(node, true, out);
+      default: return false;
+    }
+  }
+
+ private:
+  const Node& kid(const Node& n, int i) const { return p_.nodes[n.kids[i]]; }
+
+  std::string column(const Node& field) const {
+    const FieldDef& f = p_.table->fields[field.field];
+    std::string name = p_.table->baseName(field.field);
+    if (f.dim > 1) name += "[" + std::to_string(field.element + 1) + "]";
+    std::string quoted = "\"";
+    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+  }
+
+  // The text field under CLIP wrappers, or null.
+  const Node* textField(const Node* n) const {
+    while (n->kind == NodeKind::kClip) n = &kid(*n, 0);
+    if (n->kind == NodeKind::kField && p_.table->fields[n->field].isText()) return n;
+    return nullptr;
+  }
+
+  // The text field under any mix of CLIP and exactly one UPPER, or null.
+  const Node* upperField(const Node* n) const {
+    bool upper = false;
+    while (n->kind == NodeKind::kClip || n->kind == NodeKind::kUpper) {
+      if (n->kind == NodeKind::kUpper) {
+        if (upper) return nullptr;
+        upper = true;
+      }
+      n = &kid(*n, 0);
+    }
+    return upper ? textField(n) : nullptr;
+  }
+
+  static const char* opText(CompareOp op) {
+    switch (op) {
+      case CompareOp::kEq: return " = ";
+      case CompareOp::kNe: return " <> ";
+      case CompareOp::kLt: return " < ";
+      case CompareOp::kLe: return " <= ";
+      case CompareOp::kGt: return " > ";
+      case CompareOp::kGe: return " >= ";
+      case CompareOp::kBegins: break;
+    }
+    return nullptr;
+  }
+
+  static CompareOp flipped(CompareOp op) {
+    switch (op) {
+      case CompareOp::kLt: return CompareOp::kGt;
+      case CompareOp::kLe: return CompareOp::kGe;
+      case CompareOp::kGt: return CompareOp::kLt;
+      case CompareOp::kGe: return CompareOp::kLe;
+      default: return op;
+    }
+  }
+
+  bool compare(const Node& n, std::string* out) {
+    const Node* left = &kid(n, 0);
+    const Node* right = &kid(n, 1);
+    CompareOp op = n.compare;
+    if (op == CompareOp::kBegins) return false;
+    if (left->kind == NodeKind::kConst && right->kind != NodeKind::kConst) {
+      std::swap(left, right);
+      op = flipped(op);
+    }
+    if (right->kind != NodeKind::kConst) return false;
+    const FilterValue& c = right->value;
+    if (left->kind == NodeKind::kField && !p_.table->fields[left->field].isText())
+      return numeric(*left, op, c, out);
+    if (const Node* f = textField(left)) {
+      if (!c.isText()) return false;
+      *out = "(" + column(*f) + opText(op) + "? COLLATE BINARY)";
+      params_->push_back(SqlParam::ofText(std::string(clipText(c.asText()))));
+      return true;
+    }
+    if (const Node* f = upperField(left)) return upperEquals(*f, op, c, out);
+    if (left->kind == NodeKind::kInstring) return instringAgainst(*left, op, c, out);
+    return false;
+  }
+
+  bool numeric(const Node& field, CompareOp op, const FilterValue& c, std::string* out) {
+    Decimal d = c.asDecimal();
+    if (c.isText() && !textAsNumber(c.asText(), &d)) return false;
+    const FieldDef& f = p_.table->fields[field.field];
+    int places = f.isDecimal() ? f.spec.places : 0;
+    auto units = d.rescaled(places);
+    if (!units || *units != d) return false;  // not exact at the field's places
+    *out = "(" + column(field) + opText(op) + "?)";
+    params_->push_back(SqlParam::ofInteger(units->units()));
+    return true;
+  }
+
+  bool upperEquals(const Node& field, CompareOp op, const FilterValue& c, std::string* out) {
+    if (!c.isText() || (op != CompareOp::kEq && op != CompareOp::kNe)) return false;
+    std::string text(clipText(c.asText()));
+    if (upperLatin1(text) != text) return false;
+    for (unsigned char ch : text)
+      if (ch == 0xC6 || ch == 0xD0 || ch == 0xDE || ch == 0x8C) return false;
+    *out = "(" + column(field) + opText(op) + "? COLLATE VNOCASE)";
+    params_->push_back(SqlParam::ofText(std::move(text)));
+    return true;
+  }
+
+  // INSTRING(...) compared with 0: "found" for <> 0 and > 0, "not found" for
+  // = 0 and <= 0 (the result is never negative).
+  bool instringAgainst(const Node& n, CompareOp op, const FilterValue& c, std::string* out) {
+    Decimal zero;
+    if (c.isText() || c.asDecimal() != zero) return false;
+    switch (op) {
+      case CompareOp::kNe:
+      case CompareOp::kGt: return contains(n, true, out);
+      case CompareOp::kEq:
+      case CompareOp::kLe: return contains(n, false, out);
+      case CompareOp::kGe: *out = "1"; return true;
+      case CompareOp::kLt: *out = "0"; return true;
+      default: return false;
+    }
+  }
+
+  bool contains(const Node& n, bool found, std::string* out) {
+    const Node& sub = kid(n, 0);
+    const Node& step = kid(n, 2);
+    const Node& start = kid(n, 3);
+    Decimal one = Decimal::fromInteger(1);
+    if (sub.kind != NodeKind::kConst || step.kind != NodeKind::kConst || start.kind != NodeKind::kConst) return false;
+    if (step.value.isText() || start.value.isText() || step.value.asDecimal() != one ||
+        start.value.asDecimal() != one)
+      return false;
+    std::string needle = sub.value.toText();
+    if (needle.empty()) {  // found at position 1 of any text
+      *out = found ? "1" : "0";
+      return true;
+    }
+    // A needle ending in a blank could match the field's padding, which the
+    // stored text does not have.
+    if (needle.back() == ' ' || needle.back() == '\0') return false;
+    std::string test;
+    if (const Node* f = textField(&kid(n, 1))) {
+      test = "instr(CAST(" + column(*f) + " AS BLOB), CAST(? AS BLOB)) > 0";
+      params_->push_back(SqlParam::ofText(needle));
+    } else if (const Node* uf = upperField(&kid(n, 1))) {
+      for (unsigned char ch : needle)
+        if (ch >= 0x80) return false;
+      if (upperLatin1(needle) != needle) {  // an upper-cased text has no a-z
+        *out = found ? "0" : "1";
+        return true;
+      }
+      test = column(*uf) + " LIKE ? ESCAPE '\\'";
+      params_->push_back(SqlParam::ofText("%" + likeEscaped(needle) + "%"));
+    } else {
+      return false;
+    }
+    *out = found ? "(" + test + ")" : "(NOT (" + test + "))";
+    return true;
+  }
+
+  static std::string likeEscaped(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+      if (c == '%' || c == '_' || c == '\\') out += '\\';
+      out += c;
+    }
+    return out;
+  }
+
+  const FilterProgram& p_;
+  std::vector<SqlParam>* params_;
+};
+
+}  // namespace
+
+bool translateToSql(const FilterProgram& p, std::string* where, std::vector<SqlParam>* params) {
+  return SqlWriter(p, params).condition(p.root, where);
+}
+
+}  // namespace vorlam::filter_internal
