@@ -125,7 +125,9 @@ TEST(ConversionTest, FullLengthNeedsDotsAtTheNewBoundaries) {
   AccountStructure to = makeStructure(2, {2, 2, 2, 2, 4});
   to.levelCount = 3;
   ASSERT_EQ(fullCodeLength(to), 8);
-  EXPECT_EQ(convert(kOld5, to, "1.1.1.01"), "01.01.01.01");  // not 11.10.1
+  // Judged by length alone, its digits would be regrouped into other levels:
+  ASSERT_EQ(formataConta(to, trocaCaracter("1.1.1.01", '.', "")), "11.10.1");
+  EXPECT_EQ(convert(kOld5, to, "1.1.1.01"), "01.01.01.01");
   // A code really written in the new structure is regrouped to itself.
   EXPECT_EQ(convert(kOld5, to, "11.10.01"), "11.10.01");
 }
