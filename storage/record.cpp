@@ -1,14 +1,28 @@
 #include "storage/record.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "storage/text.h"
 
 namespace vorlam {
 
-Record::Record(const TableDef* def) : def_(def), cells_(def->columnCount()) { clear(); }
+Record::Record(const TableDef* def) : def_(def), cells_(def->columnCount()), dirty_(def->columnCount(), 1) {
+  clear();
+}
+
+void Record::markAllDirty() {
+  std::fill(dirty_.begin(), dirty_.end(), 1);
+  anyDirty_ = true;
+}
+
+void Record::markClean() {
+  if (anyDirty_) std::fill(dirty_.begin(), dirty_.end(), 0);
+  anyDirty_ = false;
+}
 
 void Record::clear() {
+  markAllDirty();
   for (const auto& f : def_->fields)
     for (int e = 0; e < f.dim; ++e) {
       Cell& c = cells_[f.column + e];
@@ -55,7 +69,11 @@ Status Record::setInt(int field, int64_t value, int element) {
   if (f.isDecimal()) return setDecimal(field, Decimal::fromInteger(value), element);
   if (value < f.minValue() || value > f.maxValue())
     return makeStatus(StatusCode::kOutOfRange, f.name + " = " + std::to_string(value));
-  cells_[columnOf(field, element)].i = value;
+  Cell& c = cells_[columnOf(field, element)];
+  if (c.i != value) {
+    c.i = value;
+    markDirty(columnOf(field, element));
+  }
   return Status::ok();
 }
 
@@ -71,7 +89,11 @@ Status Record::setDecimal(int field, const Decimal& value, int element) {
   auto scaled = value.rescaled(f.spec.places);
   if (!scaled || !scaled->fits(f.spec.size, f.spec.places))
     return makeStatus(StatusCode::kOutOfRange, f.name + " = " + value.toString());
-  cells_[columnOf(field, element)].i = scaled->units();
+  Cell& c = cells_[columnOf(field, element)];
+  if (c.i != scaled->units()) {
+    c.i = scaled->units();
+    markDirty(columnOf(field, element));
+  }
   return Status::ok();
 }
 
@@ -79,7 +101,14 @@ Status Record::setText(int field, std::string_view latin1, int element) {
   if (!validCell(field, element)) return makeStatus(StatusCode::kInvalidArgument, "campo inexistente");
   const FieldDef& f = def_->fields[field];
   if (!f.isText()) return setFromText(field, latin1, element);
-  cells_[columnOf(field, element)].s = fitText(latin1, f.spec.size);
+  std::string& cell = cells_[columnOf(field, element)].s;
+  size_t w = static_cast<size_t>(f.spec.size);
+  std::string_view cut = latin1.substr(0, w);
+  if (std::string_view(cell).substr(0, cut.size()) != cut || cell.find_first_not_of(' ', cut.size()) != std::string::npos) {
+    cell.assign(cut);
+    cell.resize(w, ' ');
+    markDirty(columnOf(field, element));
+  }
   return Status::ok();
 }
 

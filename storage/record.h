@@ -56,9 +56,22 @@ class Record {
   Status setText(std::string_view name, std::string_view latin1, int element = 0);
   Status setDecimal(std::string_view name, const Decimal& value, int element = 0);
 
-  // Raw storage cells, one per column, for the storage engine.
+  // Raw storage cells, one per column, for the storage engine.  Whoever
+  // writes cells directly must call markAllDirty() (or markClean() after
+  // loading the record as stored).
   const std::vector<Cell>& cells() const { return cells_; }
   std::vector<Cell>& cells() { return cells_; }
+
+  // Columns changed since the record was read, so that a rewrite touches
+  // only them (and only the keys they belong to).
+  bool isDirty(int column) const { return dirty_[column] != 0; }
+  void markDirty(int column) {
+    dirty_[column] = 1;
+    anyDirty_ = true;
+  }
+  void markAllDirty();
+  void markClean();
+  const std::vector<char>& dirtyColumns() const { return dirty_; }
   int columnOf(int field, int element) const { return def_->fields[field].column + element; }
 
   // Record number in its file (0 = not read from a file).
@@ -76,6 +89,8 @@ class Record {
   bool validCell(int field, int element) const;
   const TableDef* def_;
   std::vector<Cell> cells_;
+  std::vector<char> dirty_;
+  bool anyDirty_ = true;
   int64_t recordId_ = 0;
   int64_t stamp_ = 0;
 };

@@ -48,7 +48,8 @@ struct Table::Impl {
   std::vector<std::string> cols;  // quoted column names
   std::string selectList;
   std::vector<OrderStatements> orders;  // [0] file order, [k+1] key k
-  Statement insert, update, erase, getById, stampOf, count;
+  Statement insert, erase, getById, stampOf, count;
+  std::vector<std::pair<std::string, Statement>> updates;  // by changed-column mask
 
   // Walk state: the position is the tuple (key values, record number) of the
   // last entry read, or a sentinel; reads continue strictly after / before it.
@@ -68,7 +69,7 @@ struct Table::Impl {
     orders.clear();
     orders.resize(n);
     insert = Statement();
-    update = Statement();
+    updates.clear();
     erase = Statement();
     getById = Statement();
     stampOf = Statement();
@@ -300,6 +301,7 @@ void Table::readRow(sqlite3_stmt* st) {
       }
     }
   }
+  buffer_.markClean();
 }
 
 void Table::captureTuple(int key, std::vector<Cell>* out) const {
@@ -611,6 +613,7 @@ Status Table::insertRow() {
   }
   buffer_.setRecordId(sqlite3_last_insert_rowid(im.db));
   buffer_.setStamp(1);
+  buffer_.markClean();
   return Status::ok();
 }
 
@@ -703,13 +706,27 @@ Status Table::update() {
   Impl& im = *impl_;
   duplicatedKey_ = -1;
   if (buffer_.recordId() == 0) return Status(StatusCode::kInvalidArgument, "Nenhum registro lido para alterar");
-  if (!im.update.valid()) {
+  // Only the columns changed since the read are written, so that the keys
+  // of untouched columns are not rewritten.
+  const std::vector<char>& dirty = buffer_.dirtyColumns();
+  std::string mask(dirty.begin(), dirty.end());
+  Statement* upd = nullptr;
+  for (auto& [m, st] : im.updates)
+    if (m == mask) upd = &st;
+  if (!upd) {
+    if (im.updates.size() >= 16) im.updates.clear();
     std::string set = "_stamp = _stamp + 1";
-    for (size_t i = 0; i < im.cols.size(); ++i) set += ", " + im.cols[i] + " = ?" + std::to_string(i + 1);
-    size_t n = im.cols.size();
-    int rc = im.update.prepare(im.db, "UPDATE records SET " + set + " WHERE _id = ?" + std::to_string(n + 1) +
-                                          " AND _stamp = ?" + std::to_string(n + 2));
-    if (rc != SQLITE_OK) return sqlite::toStatus(rc, im.db, "preparar alteração");
+    int n = 0;
+    for (size_t i = 0; i < im.cols.size(); ++i)
+      if (dirty[i]) set += ", " + im.cols[i] + " = ?" + std::to_string(++n);
+    im.updates.emplace_back(mask, Statement());
+    upd = &im.updates.back().second;
+    int rc = upd->prepare(im.db, "UPDATE records SET " + set + " WHERE _id = ?" + std::to_string(n + 1) +
+                                     " AND _stamp = ?" + std::to_string(n + 2));
+    if (rc != SQLITE_OK) {
+      im.updates.pop_back();
+      return sqlite::toStatus(rc, im.db, "preparar alteração");
+    }
   }
   // A change of the walk key's values would let the pending walk statement
   // meet the record again; end it (the position stays at the old values).
@@ -720,17 +737,19 @@ Status Table::update() {
     for (size_t i = 0; same && i < now.size(); ++i) same = now[i].i == im.tuple[i].i && now[i].s == im.tuple[i].s;
     if (!same) im.resetWalk();
   }
-  sqlite3_stmt* st = im.update.get();
+  sqlite3_stmt* st = upd->get();
   int idx = 1;
   for (const auto& f : def_->fields)
-    for (int e = 0; e < f.dim; ++e) bindCell(st, idx++, f, buffer_.cells()[f.column + e]);
+    for (int e = 0; e < f.dim; ++e)
+      if (dirty[f.column + e]) bindCell(st, idx++, f, buffer_.cells()[f.column + e]);
   sqlite3_bind_int64(st, idx++, buffer_.recordId());
   sqlite3_bind_int64(st, idx, buffer_.stamp());
   int rc = sqlite3_step(st);
-  im.update.reset();
+  upd->reset();
   if (rc != SQLITE_DONE) return writeFailure(rc, "alteração");
   if (sqlite3_changes(im.db) == 1) {
     buffer_.setStamp(buffer_.stamp() + 1);
+    buffer_.markClean();
     return Status::ok();
   }
   return staleOutcome();

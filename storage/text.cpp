@@ -128,22 +128,26 @@ std::string upperLatin1(std::string_view text) {
 unsigned char baseLetter(unsigned char c) { return tables().base[c]; }
 
 int compareText(std::string_view a, std::string_view b) {
-  a = clipText(a);
-  b = clipText(b);
+  // One pass: the first difference of the accent-free letters decides; the
+  // first difference of the accented letters only breaks a tie.  This runs
+  // for every key comparison, so it avoids a second pass.
+  size_t na = a.size(), nb = b.size();
+  while (na > 0 && (a[na - 1] == ' ' || a[na - 1] == '\0')) --na;
+  while (nb > 0 && (b[nb - 1] == ' ' || b[nb - 1] == '\0')) --nb;
   const auto& t = tables();
-  size_t n = a.size() < b.size() ? a.size() : b.size();
+  const unsigned char* pa = reinterpret_cast<const unsigned char*>(a.data());
+  const unsigned char* pb = reinterpret_cast<const unsigned char*>(b.data());
+  size_t n = na < nb ? na : nb;
+  int tie = 0;
   for (size_t i = 0; i < n; ++i) {
-    unsigned char x = t.base[static_cast<unsigned char>(a[i])];
-    unsigned char y = t.base[static_cast<unsigned char>(b[i])];
-    if (x != y) return x < y ? -1 : 1;
+    unsigned char x = pa[i], y = pb[i];
+    if (x == y) continue;
+    unsigned char bx = t.base[x], by = t.base[y];
+    if (bx != by) return bx < by ? -1 : 1;
+    if (tie == 0 && t.upper[x] != t.upper[y]) tie = t.upper[x] < t.upper[y] ? -1 : 1;
   }
-  if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char x = t.upper[static_cast<unsigned char>(a[i])];
-    unsigned char y = t.upper[static_cast<unsigned char>(b[i])];
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return 0;
+  if (na != nb) return na < nb ? -1 : 1;
+  return tie;
 }
 
 }  // namespace vorlam
