@@ -219,7 +219,10 @@ constexpr FunctionInfo kFunctions[] = {
     {"UPPER", NodeKind::kUpper, 1, 1},       {"CLIP", NodeKind::kClip, 1, 1}, {"FORMAT", NodeKind::kFormat, 2, 2},
     {"DATE", NodeKind::kDate, 3, 3},
 };
+// Limits that keep the recursive parser, evaluator and SQL writer well inside
+// a screen thread's stack.
 constexpr int kMaxDepth = 100;
+constexpr size_t kMaxNodes = 1000;
 
 class Parser {
  public:
@@ -254,6 +257,7 @@ class Parser {
   }
 
   int add(Node n) {
+    if (p_->nodes.size() >= kMaxNodes) return fail(toks_[k_ > 0 ? k_ - 1 : 0], "expressão longa demais");
     p_->nodes.push_back(std::move(n));
     return static_cast<int>(p_->nodes.size()) - 1;
   }
@@ -313,6 +317,7 @@ class Parser {
     if (peek().kind == Tok::kCompare || peek().kind == Tok::kTilde)
       return fail(peek(), "comparações encadeadas precisam de parênteses");
     int n = binary(NodeKind::kCompare, left, right);
+    if (n < 0) return -1;
     p_->nodes[n].compare = opTok.kind == Tok::kTilde ? CompareOp::kBegins : opTok.op;
     return n;
   }

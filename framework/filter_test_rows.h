@@ -1,0 +1,149 @@
+// Test support for filter tests: records of one table mirrored into an
+// in-memory SQLite table laid out as the storage lays out its record files,
+// so that every test can check evaluation and SQL push-down agree.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/filter.h"
+#include "storage/text.h"
+
+namespace vorlam::filter_test {
+
+// Formats "@n0W" as a zero-padded number of W digits, the one picture the
+// expressions here need; any other picture gives the plain text.
+inline std::string testFormat(const FilterValue& v, std::string_view picture) {
+  if (picture.size() >= 4 && (picture[1] == 'n' || picture[1] == 'N') && picture[2] == '0') {
+    std::string digits = v.toText();
+    size_t width = static_cast<size_t>(std::stoi(std::string(picture.substr(3))));
+    if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+    return digits;
+  }
+  return v.toText();
+}
+
+// A set of records of one table, mirrored into an in-memory SQLite table laid
+// out as the storage lays out its record files.
+class Rows {
+ public:
+  explicit Rows(TableDef def) : def_(std::make_unique<TableDef>(std::move(def))) {
+    EXPECT_EQ(sqlite3_open(":memory:", &db_), SQLITE_OK);
+    sqlite3_create_collation_v2(db_, "VNOCASE", SQLITE_UTF8, nullptr, &Rows::collate, nullptr);
+    std::string sql = "CREATE TABLE records (id INTEGER PRIMARY KEY";
+    for (const FieldDef& f : def_->fields) {
+      for (int e = 0; e < f.dim; ++e) {
+        std::string name = def_->baseName(static_cast<int>(&f - def_->fields.data()));
+        if (f.dim > 1) name += "[" + std::to_string(e + 1) + "]";
+        sql += ", \"" + name + "\" " + (f.isText() ? "TEXT NOT NULL COLLATE VNOCASE" : "INTEGER NOT NULL");
+      }
+    }
+    exec(sql + ")");
+  }
+  ~Rows() { sqlite3_close(db_); }
+
+  const TableDef& def() const { return *def_; }
+
+  // Adds a record built from UTF-8 texts / numbers by field name.
+  Record& add() {
+    records_.emplace_back(def_.get());
+    return records_.back();
+  }
+
+  // Writes every record added so far into the SQLite table.
+  void store() {
+    exec("DELETE FROM records");
+    for (size_t r = 0; r < records_.size(); ++r) {
+      std::string sql = "INSERT INTO records VALUES (" + std::to_string(r + 1);
+      for (size_t c = 0; c < records_[r].cells().size(); ++c) sql += ", ?";
+      sqlite3_stmt* st = nullptr;
+      ASSERT_EQ(sqlite3_prepare_v2(db_, (sql + ")").c_str(), -1, &st, nullptr), SQLITE_OK);
+      int col = 1;
+      for (const FieldDef& f : def_->fields) {
+        for (int e = 0; e < f.dim; ++e, ++col) {
+          const Cell& cell = records_[r].cells()[f.column + e];
+          if (f.isText()) {
+            std::string_view t = clipText(cell.s);
+            sqlite3_bind_text(st, col, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+          } else {
+            sqlite3_bind_int64(st, col, cell.i);
+          }
+        }
+      }
+      ASSERT_EQ(sqlite3_step(st), SQLITE_DONE);
+      sqlite3_finalize(st);
+    }
+  }
+
+  std::vector<int> evaluated(const BoundFilter& f) const {
+    std::vector<int> ids;
+    for (size_t r = 0; r < records_.size(); ++r)
+      if (f.matches(records_[r])) ids.push_back(static_cast<int>(r + 1));
+    return ids;
+  }
+
+  std::vector<int> selected(const std::string& where, const std::vector<SqlParam>& params) {
+    std::vector<int> ids;
+    sqlite3_stmt* st = nullptr;
+    std::string sql = "SELECT id FROM records WHERE " + where + " ORDER BY id";
+    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sql << sqlite3_errmsg(db_);
+    for (size_t i = 0; i < params.size(); ++i) {
+      if (params[i].kind == SqlParam::Kind::kInteger)
+        sqlite3_bind_int64(st, static_cast<int>(i + 1), params[i].integer);
+      else
+        sqlite3_bind_text(st, static_cast<int>(i + 1), params[i].text.data(), static_cast<int>(params[i].text.size()),
+                          SQLITE_TRANSIENT);
+    }
+    while (sqlite3_step(st) == SQLITE_ROW) ids.push_back(sqlite3_column_int(st, 0));
+    sqlite3_finalize(st);
+    return ids;
+  }
+
+  // Compiles and binds `source`, evaluates it over every record and, when it
+  // translates to SQL, checks that the database selects the same records.
+  // Returns the matching record numbers (1-based); *pushed tells whether SQL
+  // was produced.
+  std::vector<int> run(const std::string& source, const FilterVariables& vars, bool* pushed = nullptr) {
+    store();
+    auto compiled = Filter::compile(source, *def_, testFormat);
+    EXPECT_TRUE(compiled.isOk()) << source << ": " << compiled.status().message();
+    if (!compiled) return {};
+    auto bound = compiled->bind(vars);
+    EXPECT_TRUE(bound.isOk()) << bound.status().message();
+    if (!bound) return {};
+    std::vector<int> ids = evaluated(*bound);
+    std::string where;
+    std::vector<SqlParam> params;
+    bool sql = bound->toSql(&where, &params);
+    if (sql) {
+      EXPECT_EQ(selected(where, params), ids) << source << " -> " << where;
+    }
+    if (pushed) *pushed = sql;
+    return ids;
+  }
+
+ private:
+  static int collate(void*, int n1, const void* a, int n2, const void* b) {
+    return compareText(std::string_view(static_cast<const char*>(a), n1),
+                       std::string_view(static_cast<const char*>(b), n2));
+  }
+  void exec(const std::string& sql) {
+    char* err = nullptr;
+    EXPECT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err), SQLITE_OK) << sql << (err ? err : "");
+    sqlite3_free(err);
+  }
+
+  std::unique_ptr<TableDef> def_;
+  std::vector<Record> records_;
+  sqlite3* db_ = nullptr;
+};
+
+using Ids = std::vector<int>;
+
+inline void addText(Record& r, const char* field, const char* utf8) { ASSERT_TRUE(r.setText(field, utf8ToLatin1(utf8))); }
+
+}  // namespace vorlam::filter_test
