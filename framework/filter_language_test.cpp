@@ -12,21 +12,13 @@ namespace vorlam {
 namespace {
 
 using filter_test::addText;
+using filter_test::firmTable;
 using filter_test::Ids;
 using filter_test::Rows;
 
-TableDef firmDef() {
-  return TableBuilder("Empresa", "EMP", "")
-      .field("EMP:Codigo", kUSHORT)
-      .field("EMP:RazaoSocial", STRING(40))
-      .field("EMP:Capital", DECIMAL(11, 2))
-      .field("EMP:Telefone", STRING(10), 2)
-      .build();
-}
-
 // Evaluates a record-independent expression.
 bool holds(const std::string& source, const FilterVariables& vars = FilterVariableMap()) {
-  static const TableDef def = firmDef();
+  static const TableDef def = firmTable();
   auto f = Filter::compile(source, def);
   EXPECT_TRUE(f.isOk()) << source << ": " << f.status().message();
   if (!f) return false;
@@ -36,14 +28,14 @@ bool holds(const std::string& source, const FilterVariables& vars = FilterVariab
 }
 
 Status compileError(const std::string& source) {
-  static const TableDef def = firmDef();
+  static const TableDef def = firmTable();
   auto f = Filter::compile(source, def);
   return f.isOk() ? Status::ok() : f.status();
 }
 
 class FirmRows : public ::testing::Test {
  protected:
-  FirmRows() : rows_(firmDef()) {
+  FirmRows() : rows_(firmTable()) {
     struct { int code; const char* name; const char* capital; const char* phone2; } data[] = {
         {1, "Comércio de Tecidos Ltda", "1500.50", "3333"},
         {2, "  Alfa Serviços", "0", ""},
@@ -203,7 +195,7 @@ TEST(FilterLanguageTest, LogicPrecedenceAndKeywords) {
 }
 
 TEST(FilterLanguageTest, VariablesAreCaseInsensitiveAndListedOnce) {
-  static const TableDef def = firmDef();
+  static const TableDef def = firmTable();
   auto f = Filter::compile("LOC:Nome = 'a' or Loc:nome = 'b' or GLO:ANO > 2000 or emp:codigo = Glo:Ano", def);
   ASSERT_TRUE(f.isOk()) << f.status().message();
   EXPECT_EQ(f->variableNames(), (std::vector<std::string>{"LOC:Nome", "GLO:ANO"}));
@@ -217,7 +209,7 @@ TEST(FilterLanguageTest, VariablesAreCaseInsensitiveAndListedOnce) {
 }
 
 TEST(FilterLanguageTest, BlankExpressionMatchesEverything) {
-  static const TableDef def = firmDef();
+  static const TableDef def = firmTable();
   auto f = Filter::compile("   ", def);
   ASSERT_TRUE(f.isOk());
   auto b = f->bind(FilterVariableMap());
@@ -231,7 +223,7 @@ TEST(FilterLanguageTest, BlankExpressionMatchesEverything) {
 }
 
 TEST(FilterLanguageTest, SqlFragmentShape) {
-  static const TableDef def = firmDef();
+  static const TableDef def = firmTable();
   FilterVariableMap vars;
   vars.set("Loc:Nome", FilterValue::text(fitText("ab_c", 40)));
   auto f = Filter::compile(
@@ -300,7 +292,7 @@ TEST(FilterLanguageTest, DeepNestingAndTruncationsNeverCrash) {
       "(InString(Upper(Clip(Loc:Nome)),Upper(Clip(Emp:RazaoSocial)),1,1) <> 0 and EMP:Telefone[2] = 'a''b' "
       "or Sub(Format(EMP:Codigo,@n04),3,2) => -1.5)";
   for (size_t n = 0; n <= full.size(); ++n) {
-    static const TableDef def = firmDef();
+    static const TableDef def = firmTable();
     auto f = Filter::compile(full.substr(0, n), def);
     if (f) {
       FilterVariableMap vars;

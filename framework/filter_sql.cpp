@@ -9,9 +9,8 @@
 //                   stored text, which has no trailing blanks, like the
 //                   evaluator's comparison.  CLIP(F) is the same as F there.
 //   UPPER(F) = C    (and <>) as F = C COLLATE VNOCASE, only when C is already
-//                   upper case and holds none of Æ Ð Þ Œ: VNOCASE also folds
-//                   accents first, and for these four letters its accent
-//                   folding and upperLatin1 disagree.
+//                   upper case and holds no letter (such as Æ) whose accent
+//                   folding in the collation disagrees with upperLatin1.
 //   INSTRING(C, F, 1, 1) found / not found: instr() over the bytes.
 //   INSTRING(C, UPPER(F), 1, 1) found / not found: LIKE, only when C is
 //                   plain ASCII, so that LIKE's ASCII-only case folding is
@@ -23,6 +22,45 @@
 
 namespace vorlam::filter_internal {
 namespace {
+
+// Which letters of a constant make the collation and LIKE agree with
+// upperLatin1, derived from the text tables themselves so that they follow
+// any change there.  For a byte l of the constant:
+//   vnocaseExact  upper(l) == l and every f with upper(f) == l has the
+//                 accent-free letter of l (VNOCASE equality then means
+//                 exactly upper(f) == l);
+//   neverUpper    no byte upper-cases to l;
+//   likeExact     l is ASCII, and the bytes that upper-case to l are the ones
+//                 LIKE takes as l: l itself and, for A-Z, its lower case.
+struct Foldings {
+  bool vnocaseExact[256];
+  bool neverUpper[256];
+  bool likeExact[256];
+  Foldings() {
+    for (int l = 0; l < 256; ++l) {
+      bool exact = true, any = false, like = l < 0x80;
+      for (int f = 0; f < 256; ++f) {
+        if (upperOf(f) != l) continue;
+        any = true;
+        if (baseLetter(static_cast<unsigned char>(f)) != baseLetter(static_cast<unsigned char>(l))) exact = false;
+        bool asciiPair = l >= 'A' && l <= 'Z' && f == l + 32;
+        if (f != l && !asciiPair) like = false;
+      }
+      vnocaseExact[l] = exact && upperOf(l) == l;
+      neverUpper[l] = !any;
+      likeExact[l] = like && any;
+    }
+  }
+  static int upperOf(int c) {
+    char ch = static_cast<char>(c);
+    return static_cast<unsigned char>(upperLatin1(std::string_view(&ch, 1))[0]);
+  }
+};
+
+const Foldings& foldings() {
+  static const Foldings f;
+  return f;
+}
 
 class SqlWriter {
  public:
@@ -150,9 +188,8 @@ class SqlWriter {
   bool upperEquals(const Node& field, CompareOp op, const FilterValue& c, std::string* out) {
     if (!c.isText() || (op != CompareOp::kEq && op != CompareOp::kNe)) return false;
     std::string text(clipText(c.asText()));
-    if (upperLatin1(text) != text) return false;
     for (unsigned char ch : text)
-      if (ch == 0xC6 || ch == 0xD0 || ch == 0xDE || ch == 0x8C) return false;
+      if (!foldings().vnocaseExact[ch]) return false;
     *out = "(" + column(field) + opText(op) + "? COLLATE VNOCASE)";
     params_->push_back(SqlParam::ofText(std::move(text)));
     return true;
@@ -196,12 +233,14 @@ class SqlWriter {
       test = "instr(CAST(" + column(*f) + " AS BLOB), CAST(? AS BLOB)) > 0";
       params_->push_back(SqlParam::ofText(needle));
     } else if (const Node* uf = upperField(&kid(n, 1))) {
-      for (unsigned char ch : needle)
-        if (ch >= 0x80) return false;
-      if (upperLatin1(needle) != needle) {  // an upper-cased text has no a-z
-        *out = found ? "0" : "1";
-        return true;
+      for (unsigned char ch : needle) {
+        if (foldings().neverUpper[ch]) {  // no upper-cased text holds it
+          *out = found ? "0" : "1";
+          return true;
+        }
       }
+      for (unsigned char ch : needle)
+        if (!foldings().likeExact[ch]) return false;
       test = column(*uf) + " LIKE ? ESCAPE '\\'";
       params_->push_back(SqlParam::ofText("%" + likeEscaped(needle) + "%"));
     } else {

@@ -13,19 +13,11 @@ namespace vorlam {
 namespace {
 
 using filter_test::addText;
+using filter_test::firmTable;
 using filter_test::Ids;
 using filter_test::Rows;
 
 // --- Fixtures: small tables in the shape of the suite's ------------------
-
-TableDef empresaDef() {
-  return TableBuilder("Empresa", "EMP", "")
-      .field("EMP:Codigo", kUSHORT)
-      .field("EMP:RazaoSocial", STRING(40))
-      .field("EMP:Capital", DECIMAL(11, 2))
-      .field("EMP:Telefone", STRING(10), 2)
-      .build();
-}
 
 TableDef funDef() { return TableBuilder("Funcionario", "FUN", "").field("FUN:Nome", STRING(40)).build(); }
 
@@ -59,7 +51,7 @@ int32_t day(int d, int m, int y) { return *toDayNumber(y, m, d); }
 
 class PartNameTest : public ::testing::Test {
  protected:
-  PartNameTest() : rows_(empresaDef()) {
+  PartNameTest() : rows_(firmTable()) {
     const char* names[] = {"Comércio de Tecidos Ltda", "COMÉRCIO GERAL", "Indústria Açúcar", "comercial abc",
                            "Padaria 50% Pão"};
     for (const char* n : names) addText(rows_.add(), "EMP:RazaoSocial", n);

@@ -15,6 +15,16 @@
 
 namespace vorlam::filter_test {
 
+// A company table with a number, a text, a decimal and an array field.
+inline TableDef firmTable() {
+  return TableBuilder("Empresa", "EMP", "")
+      .field("EMP:Codigo", kUSHORT)
+      .field("EMP:RazaoSocial", STRING(40))
+      .field("EMP:Capital", DECIMAL(11, 2))
+      .field("EMP:Telefone", STRING(10), 2)
+      .build();
+}
+
 // Formats "@n0W" as a zero-padded number of W digits, the one picture the
 // expressions here need; any other picture gives the plain text.
 inline std::string testFormat(const FilterValue& v, std::string_view picture) {
