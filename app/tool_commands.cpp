@@ -5,11 +5,17 @@ namespace vorlam::tool {
 // Each command lives in its own tool_*.cpp file.
 // (declarations are added here as commands are added)
 int runConvertAccount(const Args& args, std::ostream& out, std::ostream& err);
+int runTables(const Args& args, std::ostream& out, std::ostream& err);
+int runFields(const Args& args, std::ostream& out, std::ostream& err);
+int runKeys(const Args& args, std::ostream& out, std::ostream& err);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
       {"convert-account", "converte códigos de conta de uma estrutura para outra",
        runConvertAccount},
+      {"tables", "lista as tabelas do dicionário de dados", runTables},
+      {"fields", "lista os campos de uma tabela", runFields},
+      {"keys", "lista as chaves de uma tabela", runKeys},
   };
   return kCommands;
 }
