@@ -143,7 +143,8 @@ class BoundFilter {
   // untouched; the caller then evaluates matches() per record.
   //
   // The fragment relies on the storage's layout: one column per field element
-  // named by the field's name without prefix ("Nome", "Valor[2]"), never
+  // named by the field's name without prefix in ASCII upper case ("NOME",
+  // "VALOR[2]"), never
   // NULL; integers and dates as INTEGER, decimals as INTEGER units at the
   // field's places, texts as TEXT of the Windows-1252 bytes without trailing
   // blanks; the VNOCASE collation ordering texts as compareText() does; LIKE

@@ -236,7 +236,7 @@ TEST(FilterLanguageTest, SqlFragmentShape) {
   std::vector<SqlParam> params;
   ASSERT_TRUE(b->toSql(&where, &params));
   EXPECT_EQ(where,
-            "(((\"Codigo\" = ?) AND (\"Telefone[2]\" <> ? COLLATE BINARY)) OR (\"RazaoSocial\" LIKE ? ESCAPE '\\'))");
+            "(((\"CODIGO\" = ?) AND (\"TELEFONE[2]\" <> ? COLLATE BINARY)) OR (\"RAZAOSOCIAL\" LIKE ? ESCAPE '\\'))");
   EXPECT_EQ(params, (std::vector<SqlParam>{SqlParam::ofInteger(7), SqlParam::ofText("x"),
                                             SqlParam::ofText("%AB\\_C%")}));
 }

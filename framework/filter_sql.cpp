@@ -99,7 +99,10 @@ class SqlWriter {
 
   std::string column(const Node& field) const {
     const FieldDef& f = p_.table->fields[field.field];
+    // The storage names its columns in ASCII upper case.
     std::string name = p_.table->baseName(field.field);
+    for (char& c : name)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
     if (f.dim > 1) name += "[" + std::to_string(field.element + 1) + "]";
     std::string quoted = "\"";
     for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);

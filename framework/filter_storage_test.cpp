@@ -1,0 +1,90 @@
+// Push-down against a real record file: the fragments must select, through
+// the storage's own connection, layout and collation, exactly the records the
+// evaluator accepts.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/filter.h"
+#include "framework/filter_test_rows.h"
+#include "storage/table.h"
+#include "storage/test_util.h"
+#include "storage/text.h"
+
+namespace vorlam {
+namespace {
+
+std::vector<int64_t> selectIds(sqlite3* db, const std::string& where, const std::vector<SqlParam>& params) {
+  std::vector<int64_t> ids;
+  sqlite3_stmt* st = nullptr;
+  std::string sql = "SELECT _id FROM records WHERE " + where + " ORDER BY _id";
+  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sql << ": " << sqlite3_errmsg(db);
+  for (size_t i = 0; i < params.size(); ++i) {
+    int n = static_cast<int>(i + 1);
+    if (params[i].kind == SqlParam::Kind::kInteger)
+      sqlite3_bind_int64(st, n, params[i].integer);
+    else
+      sqlite3_bind_text(st, n, params[i].text.data(), static_cast<int>(params[i].text.size()), SQLITE_TRANSIENT);
+  }
+  while (sqlite3_step(st) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(st, 0));
+  sqlite3_finalize(st);
+  return ids;
+}
+
+TEST(FilterStorageTest, PushedDownFiltersSelectWhatTheEvaluatorAccepts) {
+  testing::TempDir dir;
+  TableDef def = filter_test::firmTable();
+  Table table(&def);
+  ASSERT_TRUE(table.open(dir.file("empresa.dat")));
+  struct { int code; const char* name; const char* capital; const char* phone; } data[] = {
+      {1, "Comércio de Tecidos Ltda", "1500.50", "3333"}, {2, "  Alfa Serviços", "0", ""},
+      {3, "comercial abc", "99999.99", "3333-1"},        {4, "Æon Importações", "1500.49", "4444"},
+      {5, "COMÉRCIO GERAL", "-10", "3333"},              {6, "beta_50%", "7", "x"},
+  };
+  for (auto& d : data) {
+    Record& r = table.buffer();
+    r.clear();
+    ASSERT_TRUE(r.setInt("EMP:Codigo", d.code));
+    ASSERT_TRUE(r.setText("EMP:RazaoSocial", utf8ToLatin1(d.name)));
+    ASSERT_TRUE(r.setDecimal("EMP:Capital", *Decimal::parse(d.capital, 2)));
+    ASSERT_TRUE(r.setText("EMP:Telefone", d.phone, 1));
+    ASSERT_TRUE(table.insert());
+  }
+
+  FilterVariableMap vars;
+  vars.set("Loc:Nome", FilterValue::text(fitText("comerc", 40)));
+  vars.set("Loc:Grande", FilterValue::textUtf8("COMÉRCIO GERAL"));
+  vars.set("Loc:Min", FilterValue::decimal(*Decimal::parse("1500.49", 2)));
+  const char* filters[] = {
+      "(InString(Upper(Clip(Loc:Nome)),Upper(Clip(Emp:RazaoSocial)),1,1))",
+      "(InString(Clip(Loc:Nome),EMP:RazaoSocial,1,1) > 0)",
+      "InString('_50%',Upper(EMP:RazaoSocial),1,1) = 0",
+      "InString('É',EMP:RazaoSocial,1,1)",
+      "UPPER(EMP:RazaoSocial) = Loc:Grande or UPPER(EMP:RazaoSocial) = 'BETA_50%'",
+      "EMP:Capital >= Loc:Min and EMP:Capital < 99999.99",
+      "EMP:RazaoSocial < 'C' or EMP:RazaoSocial > 'c'",
+      "not EMP:Telefone[2] or EMP:Telefone[2] = '3333'",
+      "EMP:Codigo <> 3 and (EMP:Codigo <= 2 or EMP:Codigo => 5)",
+  };
+  for (const char* source : filters) {
+    auto f = Filter::compile(source, def);
+    ASSERT_TRUE(f.isOk()) << source << ": " << f.status().message();
+    auto b = f->bind(vars);
+    ASSERT_TRUE(b.isOk()) << b.status().message();
+    std::vector<int64_t> evaluated;
+    ASSERT_TRUE(table.seekStart(kFileOrder));
+    while (table.next()) {
+      if (b->matches(table.buffer())) evaluated.push_back(table.buffer().recordId());
+    }
+    std::string where;
+    std::vector<SqlParam> params;
+    ASSERT_TRUE(b->toSql(&where, &params)) << source;
+    EXPECT_EQ(selectIds(table.connection(), where, params), evaluated) << source << " -> " << where;
+    EXPECT_FALSE(evaluated.empty()) << source;
+  }
+}
+
+}  // namespace
+}  // namespace vorlam
