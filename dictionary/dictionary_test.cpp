@@ -291,7 +291,7 @@ TEST(Keys, AttributesAndDescriptions) {
 
   const TableDef& regs = *dict().find("RegSaida");
   const KeyDef& custom = regs.keys[regs.keyIndex("REGS:Key:Customizado")];
-  EXPECT_EQ(custom.attributesText(), "duplicates, case-insensitive, excludes empty, dynamic index");
+  EXPECT_EQ(custom.attributesText(), "duplicates, excludes empty, case-insensitive, dynamic index");
 }
 
 TEST(Keys, ExcludesEmptyAndDynamicWhereTheCatalogueSays) {

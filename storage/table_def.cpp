@@ -85,8 +85,10 @@ std::string FieldDef::typeText() const {
 std::string KeyDef::attributesText() const {
   std::string s = unique ? "unique" : "duplicates";
   if (primary) s += ", primary";
-  if (noCase) s += ", case-insensitive";
+  // The order of the dictionary's key tables: "duplicates, excludes empty,
+  // case-insensitive".
   if (excludeEmpty) s += ", excludes empty";
+  if (noCase) s += ", case-insensitive";
   if (dynamic) s += ", dynamic index";
   if (autoNumber > 0) s += ", auto-numbered component " + std::to_string(autoNumber);
   return s;
