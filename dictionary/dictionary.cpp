@@ -317,6 +317,15 @@ void resolve(RelationDef& r, const Dictionary& d) {
   }
 }
 
+// An alias of `copied`.  A rule named after its field (no description of its
+// own) is named after the alias's field instead.
+TableDef aliasOf(const TableDef& copied, const char* label, const char* prefix) {
+  TableDef a = makeAlias(copied, label, prefix);
+  for (auto& rule : a.rules)
+    if (rule.description == copied.fields[rule.field].name) rule.description = a.fields[rule.field].name;
+  return a;
+}
+
 }  // namespace
 
 const TableDef* Dictionary::find(std::string_view label) const {
@@ -365,7 +374,7 @@ std::shared_ptr<const Dictionary> buildDictionary() {
       d->tables_.push_back(t ? *t : TableDef{});
     } else {
       const TableDef* copied = findIn(originals, e.copies);
-      d->tables_.push_back(copied ? makeAlias(*copied, e.label, e.prefix) : TableDef{});
+      d->tables_.push_back(copied ? aliasOf(*copied, e.label, e.prefix) : TableDef{});
     }
     d->placements_.push_back(e.placement);
   }

@@ -100,7 +100,10 @@ TEST_F(FieldRules, RangeOfMesDataBase) {
   }
   // The alias carries the same rule on its own field.
   Record a(&table("Empresa0"));
-  EXPECT_FALSE(checkInt(a, "EMP0:MesDataBase", 13).valid);
+  FieldCheck alias = checkInt(a, "EMP0:MesDataBase", 13);
+  EXPECT_FALSE(alias.valid);
+  EXPECT_EQ(alias.name, "M\u00eas data base");
+  EXPECT_EQ(checkInt(a, "EMP0:Reflexos", 3).name, "EMP0:Reflexos");
 }
 
 TEST_F(FieldRules, UpperLimitOfWeeklyHours) {
