@@ -8,6 +8,8 @@ int runConvertAccount(const Args& args, std::ostream& out, std::ostream& err);
 int runTables(const Args& args, std::ostream& out, std::ostream& err);
 int runFields(const Args& args, std::ostream& out, std::ostream& err);
 int runKeys(const Args& args, std::ostream& out, std::ostream& err);
+int runFormat(const Args& args, std::ostream& out, std::ostream& err);
+int runParse(const Args& args, std::ostream& out, std::ostream& err);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
@@ -16,6 +18,8 @@ const std::vector<Command>& commands() {
       {"tables", "lista as tabelas do dicionário de dados", runTables},
       {"fields", "lista os campos de uma tabela", runFields},
       {"keys", "lista as chaves de uma tabela", runKeys},
+      {"format", "mostra um valor gravado como uma máscara o exibe", runFormat},
+      {"parse", "mostra o valor gravado que um texto digitado numa máscara produz", runParse},
   };
   return kCommands;
 }
