@@ -8,8 +8,10 @@
 // The cascades open the child tables themselves, on the paths the caller's
 // resolver gives; a table without a bound name (empty binding, or an empty
 // path from the resolver) is skipped silently, and so is a child file that
-// does not exist (it holds no children).  No global state is used: the
-// functions may run on any thread, each call with its own table instances.
+// does not exist (it holds no children).  The caller must not hold a child
+// file in bulk mode meanwhile: the cascade writes through tables of its own.
+// No global state is used: the functions may run on any thread, each call
+// with its own table instances.
 #pragma once
 
 #include <functional>
