@@ -10,6 +10,7 @@ int runFields(const Args& args, std::ostream& out, std::ostream& err);
 int runKeys(const Args& args, std::ostream& out, std::ostream& err);
 int runFormat(const Args& args, std::ostream& out, std::ostream& err);
 int runParse(const Args& args, std::ostream& out, std::ostream& err);
+int runPaths(const Args& args, std::ostream& out, std::ostream& err);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
@@ -20,6 +21,7 @@ const std::vector<Command>& commands() {
       {"keys", "lista as chaves de uma tabela", runKeys},
       {"format", "mostra um valor gravado como uma máscara o exibe", runFormat},
       {"parse", "mostra o valor gravado que um texto digitado numa máscara produz", runParse},
+      {"paths", "lista o arquivo de cada tabela para uma empresa e um período", runPaths},
   };
   return kCommands;
 }

@@ -16,6 +16,12 @@ std::string AppSnapshot::pathFor(const std::string& binding) const {
   return it == bindings->end() ? std::string() : it->second;
 }
 
+PathResolver AppSnapshot::resolver() const {
+  return [names = bindings](const std::string& binding) {
+    return AppSnapshot{{}, names, 0}.pathFor(binding);
+  };
+}
+
 AppState::AppState(DataLocations locations)
     : locations_(std::move(locations)), names_(std::make_shared<const BindingMap>()) {}
 
@@ -37,6 +43,10 @@ std::string AppState::pathFor(const std::string& binding) const {
   }
   auto it = names->find(binding);
   return it == names->end() ? std::string() : it->second;
+}
+
+PathResolver AppState::resolver() const {
+  return [this](const std::string& binding) { return pathFor(binding); };
 }
 
 // Writers replace the map instead of editing it, so a reader holding an

@@ -20,6 +20,7 @@
 #include <mutex>
 #include <string>
 
+#include "dictionary/cascade.h"
 #include "shell/paths.h"
 
 namespace vorlam::shell {
@@ -76,6 +77,9 @@ struct AppSnapshot {
 
   // Full path bound to `binding`; empty when it is not bound.
   std::string pathFor(const std::string& binding) const;
+  // pathFor() as a resolver for the cascades; it keeps its own reference to
+  // this snapshot's bindings, so it may outlive the snapshot.
+  PathResolver resolver() const;
 };
 
 class AppState {
@@ -93,6 +97,9 @@ class AppState {
   // Full path bound to `binding`; empty when it is not bound.  A table copies
   // this value when it opens its file.
   std::string pathFor(const std::string& binding) const;
+  // pathFor() as a resolver: each call reads the bindings current at that
+  // moment.  Valid while this object lives.
+  PathResolver resolver() const;
 
   // Adds or replaces the given bindings; the others stay as they are.
   void bind(const BindingMap& names);

@@ -36,6 +36,17 @@ TEST(AppState, SnapshotIsUnaffectedByLaterChanges) {
   EXPECT_GT(after.generation, before.generation);
 }
 
+TEST(AppState, Resolvers) {
+  AppState state(someLocations());
+  state.bind({{"Diario.dat", "x1"}});
+  PathResolver live = state.resolver();
+  PathResolver frozen = state.snapshot().resolver();
+  state.bind({{"Diario.dat", "x2"}});
+  EXPECT_EQ(live("Diario.dat"), "x2");
+  EXPECT_EQ(frozen("Diario.dat"), "x1");
+  EXPECT_EQ(frozen("Nada.dat"), "");
+}
+
 TEST(AppState, SetCompanyKeepsBindings) {
   AppState state(someLocations());
   state.bind({{"Diario.dat", "x"}});

@@ -49,15 +49,21 @@ std::string upgradeDirectoryFor(const std::string& root, const SettingsLookup& s
   return trimTrailingBlanks(root) + kSharedDir + kPathSeparator;
 }
 
-DataLocations resolveDataLocations(const std::string& workingDirectory,
-                                   const SettingsLookup& settings) {
+DataLocations locationsUnder(const std::string& root) {
   DataLocations loc;
-  loc.root = dataRootFor(workingDirectory, settings);
-  std::string base = trimTrailingBlanks(loc.root);
+  loc.root = root;
+  std::string base = trimTrailingBlanks(root);
   loc.shared = base + kSharedDir;
   loc.fiscalBooks = base + kFiscalBooksDir;
   loc.accounting = base + kAccountingDir;
   loc.temp = base + kTempDir;
+  loc.upgrade = upgradeDirectoryFor(root, nullptr);
+  return loc;
+}
+
+DataLocations resolveDataLocations(const std::string& workingDirectory,
+                                   const SettingsLookup& settings) {
+  DataLocations loc = locationsUnder(dataRootFor(workingDirectory, settings));
   loc.upgrade = upgradeDirectoryFor(loc.root, settings);
   return loc;
 }

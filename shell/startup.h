@@ -52,6 +52,10 @@ std::string dataRootFor(const std::string& workingDirectory, const SettingsLooku
 // blanks removed) when it is not blank, else `root` + "BComuns" + separator.
 std::string upgradeDirectoryFor(const std::string& root, const SettingsLookup& settings);
 
+// The module directories under `root` (which ends with the separator); the
+// upgrade directory is its default, `root` + "BComuns" + separator.
+DataLocations locationsUnder(const std::string& root);
+
 // Data root, module directories and upgrade directory.
 DataLocations resolveDataLocations(const std::string& workingDirectory,
                                    const SettingsLookup& settings);
