@@ -2,7 +2,6 @@
 // the storage's own connection, layout and collation, exactly the records the
 // evaluator accepts.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <string>
 #include <vector>
@@ -15,23 +14,6 @@
 
 namespace vorlam {
 namespace {
-
-std::vector<int64_t> selectIds(sqlite3* db, const std::string& where, const std::vector<SqlParam>& params) {
-  std::vector<int64_t> ids;
-  sqlite3_stmt* st = nullptr;
-  std::string sql = "SELECT _id FROM records WHERE " + where + " ORDER BY _id";
-  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sql << ": " << sqlite3_errmsg(db);
-  for (size_t i = 0; i < params.size(); ++i) {
-    int n = static_cast<int>(i + 1);
-    if (params[i].kind == SqlParam::Kind::kInteger)
-      sqlite3_bind_int64(st, n, params[i].integer);
-    else
-      sqlite3_bind_text(st, n, params[i].text.data(), static_cast<int>(params[i].text.size()), SQLITE_TRANSIENT);
-  }
-  while (sqlite3_step(st) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(st, 0));
-  sqlite3_finalize(st);
-  return ids;
-}
 
 TEST(FilterStorageTest, PushedDownFiltersSelectWhatTheEvaluatorAccepts) {
   testing::TempDir dir;
@@ -81,7 +63,7 @@ TEST(FilterStorageTest, PushedDownFiltersSelectWhatTheEvaluatorAccepts) {
     std::string where;
     std::vector<SqlParam> params;
     ASSERT_TRUE(b->toSql(&where, &params)) << source;
-    EXPECT_EQ(selectIds(table.connection(), where, params), evaluated) << source << " -> " << where;
+    EXPECT_EQ(filter_test::selectIds(table.connection(), "_id", where, params), evaluated) << source << " -> " << where;
     EXPECT_FALSE(evaluated.empty()) << source;
   }
 }

@@ -37,6 +37,26 @@ inline std::string testFormat(const FilterValue& v, std::string_view picture) {
   return v.toText();
 }
 
+// Runs "SELECT <idColumn> FROM records WHERE <where>" with `params` bound in
+// order; returns the ids in ascending order.
+inline std::vector<int64_t> selectIds(sqlite3* db, const std::string& idColumn, const std::string& where,
+                                      const std::vector<SqlParam>& params) {
+  std::vector<int64_t> ids;
+  sqlite3_stmt* st = nullptr;
+  std::string sql = "SELECT " + idColumn + " FROM records WHERE " + where + " ORDER BY " + idColumn;
+  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sql << ": " << sqlite3_errmsg(db);
+  for (size_t i = 0; i < params.size(); ++i) {
+    int n = static_cast<int>(i + 1);
+    if (params[i].kind == SqlParam::Kind::kInteger)
+      sqlite3_bind_int64(st, n, params[i].integer);
+    else
+      sqlite3_bind_text(st, n, params[i].text.data(), static_cast<int>(params[i].text.size()), SQLITE_TRANSIENT);
+  }
+  while (sqlite3_step(st) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(st, 0));
+  sqlite3_finalize(st);
+  return ids;
+}
+
 // A set of records of one table, mirrored into an in-memory SQLite table laid
 // out as the storage lays out its record files.
 class Rows {
@@ -98,18 +118,7 @@ class Rows {
 
   std::vector<int> selected(const std::string& where, const std::vector<SqlParam>& params) {
     std::vector<int> ids;
-    sqlite3_stmt* st = nullptr;
-    std::string sql = "SELECT id FROM records WHERE " + where + " ORDER BY id";
-    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sql << sqlite3_errmsg(db_);
-    for (size_t i = 0; i < params.size(); ++i) {
-      if (params[i].kind == SqlParam::Kind::kInteger)
-        sqlite3_bind_int64(st, static_cast<int>(i + 1), params[i].integer);
-      else
-        sqlite3_bind_text(st, static_cast<int>(i + 1), params[i].text.data(), static_cast<int>(params[i].text.size()),
-                          SQLITE_TRANSIENT);
-    }
-    while (sqlite3_step(st) == SQLITE_ROW) ids.push_back(sqlite3_column_int(st, 0));
-    sqlite3_finalize(st);
+    for (int64_t id : selectIds(db_, "id", where, params)) ids.push_back(static_cast<int>(id));
     return ids;
   }
 
