@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -61,6 +62,8 @@ bool clickButton(QWidget* window, const QString& caption) {
 void typeText(QWidget* field, const QString& text) {
   field->setFocus(Qt::OtherFocusReason);
   QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : field;
+  // As when the user tabs into the field: what is typed replaces its text.
+  if (auto* edit = qobject_cast<QLineEdit*>(target)) edit->selectAll();
   for (QChar ch : text) {
     // Latin-1 letters have key codes equal to their upper-case code point;
     // anything else travels as text alone.

@@ -43,7 +43,8 @@ QAbstractButton* findButton(QWidget* window, const QString& caption);
 bool clickButton(QWidget* window, const QString& caption);
 
 // Gives `field` the focus and types `text` into it one character at a time,
-// as key presses carrying the character (accented letters included).
+// as key presses carrying the character (accented letters included).  In a
+// line edit the typing replaces the text, as after tabbing into it.
 void typeText(QWidget* field, const QString& text);
 
 // Presses and releases `key` on the widget that has the focus in `window`

@@ -1,0 +1,228 @@
+#include "framework/qt/list_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolBar>
+
+#include "framework/qt/test_harness.h"
+#include "storage/test_util.h"
+#include "storage/text.h"
+
+namespace vorlam::qt {
+namespace {
+
+TableDef serviceDef() {
+  return TableBuilder("CtaISS", "CTA", "CtaISS.dat")
+      .field("CTA:CODIGO", kULONG)
+      .field("CTA:DESCRICAO", STRING(40))
+      .field("CTA:ISS", DECIMAL(8, 4))
+      .key("CTA:KEY:CODIGO", {"CTA:CODIGO"}, kUnique | kPrimary, "Código")
+      .key("CTA:KEY:DESCRICAO", {"CTA:DESCRICAO"}, kDuplicates, "Descrição")
+      .build();
+}
+
+// A table of `count` service codes 1..count named "Serviço <n>".
+class ListFixture : public ::testing::Test {
+ protected:
+  void fill(int count) {
+    ASSERT_TRUE(table.open(dir.file("CtaISS.dat")).isOk());
+    ASSERT_TRUE(table.beginBulk().isOk());
+    for (int i = 1; i <= count; ++i) {
+      table.buffer().clear();
+      table.buffer().setInt("CTA:CODIGO", i);
+      table.buffer().setText("CTA:DESCRICAO", utf8ToLatin1("Serviço " + std::to_string(100000 + (i * 7919) % 99991)));
+      table.buffer().setDecimal("CTA:ISS", *Decimal::parse("2.5", 4));
+      ASSERT_TRUE(table.insert().isOk());
+    }
+    ASSERT_TRUE(table.flush().isOk());
+  }
+  ListWindowDefinition definition(uint32_t buttons) {
+    ListWindowDefinition d;
+    d.procedure = "BPlanoISS";
+    d.title = "Visualização do Plano de Contas do ISS";
+    d.format = "57R(2)|_M~Código~@n13@167L(2)|_M~Descrição~L(0)@s40@34R(2)|_M~ISS~@n-8.4@0L(2)|_M~Oculta~@s40@";
+    d.columnFields = {"CTA:CODIGO", "CTA:DESCRICAO", "CTA:ISS", "CTA:DESCRICAO"};
+    d.tabs = {{"Código", "CTA:KEY:CODIGO", "Pesquisa por Código:", "CTA:CODIGO"},
+              {"Descrição", "CTA:KEY:DESCRICAO", "Pesquisa por Descrição:", "CTA:DESCRICAO"}};
+    d.buttons = buttons;
+    d.pageSize = 40;
+    return d;
+  }
+
+  QApplication* app = testing::application();
+  vorlam::testing::TempDir dir;
+  TableDef def = serviceDef();
+  Table table{&def};
+};
+
+constexpr uint32_t kAll = 0xFF;
+
+QStringList menuTexts(QMenu* menu, QList<bool>* enabled = nullptr) {
+  QStringList out;
+  for (QAction* a : menu->actions()) {
+    out << (a->isSeparator() ? QString("-") : a->text());
+    if (enabled && !a->isSeparator()) *enabled << a->isEnabled();
+  }
+  return out;
+}
+
+TEST_F(ListFixture, ColumnsFromTheFormatString) {
+  fill(30);
+  ListWindow list(definition(kAll), table, false);
+  ASSERT_TRUE(list.open().isOk());
+  QAbstractItemModel* m = list.view()->model();
+  EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QString::fromUtf8("Código"));
+  EXPECT_EQ(m->index(0, 0).data().toString(), "1");
+  EXPECT_EQ(m->index(0, 2).data().toString(), "2,5000");
+  EXPECT_TRUE(m->index(0, 1).data().toString().startsWith(QString::fromUtf8("Serviço ")));
+  EXPECT_TRUE(m->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+  EXPECT_TRUE(list.view()->isColumnHidden(3)) << "width 0 hides the column";
+  EXPECT_FALSE(list.view()->isColumnHidden(1));
+  EXPECT_GT(list.view()->columnWidth(1), list.view()->columnWidth(0));
+}
+
+TEST_F(ListFixture, MenuRepeatsTheButtonsInOrderAndFollowsTheirState) {
+  fill(5);
+  ListWindow browse(definition(kAll), table, /*selecting=*/false);
+  ASSERT_TRUE(browse.open().isOk());
+  std::unique_ptr<QMenu> menu(browse.contextMenu());
+  EXPECT_EQ(menuTexts(menu.get()), (QStringList{"&Inclui", "&Altera", "&Exclui", "&Visualiza", "Im&prime", "-",
+                                                "&Query", "&Toolbox"}))
+      << "select appears only when picking for a caller";
+
+  ListWindow pick(definition(kListChange | kListDelete | kListSelect | kListToolbox), table, true);
+  ASSERT_TRUE(pick.open().isOk());
+  pick.setButtonEnabled(kListDelete, false);
+  QList<bool> enabled;
+  std::unique_ptr<QMenu> pickMenu(pick.contextMenu());
+  EXPECT_EQ(menuTexts(pickMenu.get(), &enabled), (QStringList{"&Altera", "&Exclui", "&Seleciona", "&Toolbox"}));
+  EXPECT_EQ(enabled, (QList<bool>{true, false, true, true}));
+}
+
+TEST_F(ListFixture, SelectModeEnterSelectsAndSelectIsDefault) {
+  fill(10);
+  ListWindow list(definition(kListChange | kListSelect), table, true);
+  ASSERT_TRUE(list.open().isOk());
+  EXPECT_TRUE(list.button(kListSelect)->isDefault());
+  EXPECT_FALSE(list.button(kListChange)->isDefault());
+  int64_t chosen = 0;
+  list.setOnSelect([&](const Record& r) { chosen = r.getInt("CTA:CODIGO"); });
+  ASSERT_TRUE(testing::showWindow(&list));
+  list.view()->setFocus();
+  testing::pressKey(&list, Qt::Key_Down);
+  testing::pressKey(&list, Qt::Key_Return);
+  EXPECT_EQ(chosen, 2);
+  EXPECT_FALSE(list.isVisible());
+}
+
+TEST_F(ListFixture, InsertDeleteAndEnterOpenTheForm) {
+  fill(10);
+  ListWindow list(definition(kListInsert | kListChange | kListDelete), table, false);
+  ASSERT_TRUE(list.open().isOk());
+  EXPECT_TRUE(list.button(kListChange)->isDefault());
+  std::vector<std::pair<Request, int64_t>> opened;
+  list.setFormOpener([&](Request r, const Record* row) {
+    opened.emplace_back(r, row ? row->getInt("CTA:CODIGO") : -1);
+    return false;
+  });
+  ASSERT_TRUE(testing::showWindow(&list));
+  list.view()->setFocus();
+  testing::pressKey(&list, Qt::Key_Insert);
+  testing::pressKey(&list, Qt::Key_Down);
+  testing::pressKey(&list, Qt::Key_Delete);
+  testing::pressKey(&list, Qt::Key_Return);
+  list.setButtonEnabled(kListDelete, false);
+  testing::pressKey(&list, Qt::Key_Delete);
+  ASSERT_EQ(opened.size(), 3u);
+  EXPECT_EQ(opened[0], (std::pair<Request, int64_t>{Request::kInsert, -1}));
+  EXPECT_EQ(opened[1], (std::pair<Request, int64_t>{Request::kDelete, 2}));
+  EXPECT_EQ(opened[2], (std::pair<Request, int64_t>{Request::kChange, 2}));
+}
+
+TEST_F(ListFixture, NavigationToolbarTips) {
+  fill(3);
+  ListWindow list(definition(kListInsert), table, false);
+  ASSERT_TRUE(list.open().isOk());
+  QStringList tips;
+  for (QAction* a : list.navigation()->actions()) tips << a->toolTip();
+  EXPECT_EQ(tips, (QStringList{QString::fromUtf8("Primeira Página"), QString::fromUtf8("Página Anterior"),
+                               "Registro Anterior", QString::fromUtf8("Próximo Registro"),
+                               QString::fromUtf8("Próxima Página"), QString::fromUtf8("Última Página"),
+                               "Inclua um novo Registro"}));
+}
+
+TEST_F(ListFixture, TabsChangeOrderAndLocatorFindsTheRow) {
+  fill(200);
+  ListWindow list(definition(kAll), table, false);
+  ASSERT_TRUE(list.open().isOk());
+  ASSERT_TRUE(testing::showWindow(&list));
+  testing::typeText(list.locator(), "150");
+  ASSERT_NE(list.current(), nullptr);
+  EXPECT_EQ(list.current()->getInt("CTA:CODIGO"), 150);
+  ASSERT_TRUE(list.showTab(1).isOk());
+  QString previous;
+  for (int row = 0; row < 10; ++row) {
+    QString text = list.model()->index(row, 1).data().toString();
+    EXPECT_LE(previous, text);
+    previous = text;
+  }
+  testing::typeText(list.locator(), QString::fromUtf8("Serviço 15"));
+  EXPECT_TRUE(list.model()->cellText(*list.current(), 1).startsWith(QString::fromUtf8("Serviço 15")));
+}
+
+TEST_F(ListFixture, LargeListOpensFromOnePageAndGrowsOnDemand) {
+  fill(1000000);
+  QElapsedTimer clock;
+  clock.start();
+  ListWindow list(definition(kAll), table, false);
+  ASSERT_TRUE(list.open().isOk());
+  list.resize(700, 400);
+  ASSERT_TRUE(testing::showWindow(&list));
+  EXPECT_LT(list.model()->recordsRead(), 200) << "opening reads a page, not the file";
+  EXPECT_LT(clock.elapsed(), 2000);
+
+  clock.restart();
+  list.view()->setFocus();
+  testing::pressKey(&list, Qt::Key_End);
+  EXPECT_EQ(list.current()->getInt("CTA:CODIGO"), 1000000);
+  EXPECT_LT(list.model()->rowCount(), 100);
+  EXPECT_LT(list.model()->recordsRead(), 400);
+  // Scrolling up from the last page puts the pages before it in front.
+  for (int i = 0; i < 100; ++i) testing::pressKey(&list, Qt::Key_Up);
+  EXPECT_EQ(list.current()->getInt("CTA:CODIGO"), 999900);
+  testing::pressKey(&list, Qt::Key_Home);
+  EXPECT_EQ(list.current()->getInt("CTA:CODIGO"), 1);
+  for (int i = 0; i < 5; ++i) testing::pressKey(&list, Qt::Key_PageDown);
+  const int64_t code = list.current()->getInt("CTA:CODIGO");
+  EXPECT_GT(code, 20);
+  // Rows are consecutive across page boundaries.
+  for (int row = 1; row < list.model()->rowCount(); ++row)
+    ASSERT_EQ(list.model()->recordAt(row)->getInt("CTA:CODIGO"), list.model()->recordAt(row - 1)->getInt("CTA:CODIGO") + 1);
+  EXPECT_LT(list.model()->recordsRead(), 1000);
+  EXPECT_LT(clock.elapsed(), 3000);
+}
+
+TEST_F(ListFixture, PrintsTheWholeListToPdf) {
+  fill(150);
+  ListWindow list(definition(kAll), table, false);
+  ASSERT_TRUE(list.open().isOk());
+  const QString path = QString::fromStdString(dir.file("lista.pdf"));
+  ASSERT_TRUE(list.printToPdf(path).isOk());
+  QFile pdf(path);
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  const QByteArray bytes = pdf.readAll();
+  EXPECT_TRUE(bytes.startsWith("%PDF"));
+  EXPECT_GE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page "), 1);
+}
+
+}  // namespace
+}  // namespace vorlam::qt
