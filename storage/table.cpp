@@ -647,8 +647,14 @@ Status Table::nextNumber(int key) {
   }
   int64_t top = sqlite3_column_int64(st.get(), 0);
   st.reset();
-  if (top >= nf.maxValue())
+  // "One more" is one whole unit, also for a decimal numbered field.
+  const int64_t one = nf.isDecimal() ? pow10i(nf.spec.places) : 1;
+  if (top > nf.maxValue() - one)
     return Status(StatusCode::kOutOfRange, "Numeração automática esgotou o limite do campo", nf.name);
+  if (nf.isDecimal()) {
+    int64_t whole = top - top % one;  // numbers are whole; a fractional top counts from its whole part
+    return buffer_.setDecimal(k.components[numbered].field, Decimal::fromUnits(whole + one, nf.spec.places));
+  }
   return buffer_.setInt(k.components[numbered].field, top + 1);
 }
 
@@ -899,6 +905,32 @@ Status Table::rebuildFile() {
     return Status(StatusCode::kAccessDenied, "A cópia do arquivo exige acesso exclusivo", path_);
   impl_->resetWalk();
   return upgradeInPlace(schema::layoutSignature(*def_));
+}
+
+Status Table::setProperty(const std::string& name, const std::string& value) {
+  if (Status s = ensureWritable(); !s) return s;
+  Statement st;
+  st.prepare(impl_->db, "INSERT OR REPLACE INTO _layout(name, value) VALUES (?1, ?2)");
+  std::string key = "prop:" + name;
+  sqlite3_bind_text(st.get(), 1, key.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_bind_text(st.get(), 2, value.c_str(), -1, SQLITE_TRANSIENT);
+  int rc = sqlite3_step(st.get());
+  return rc == SQLITE_DONE ? Status::ok() : sqlite::toStatus(rc, impl_->db, "propriedade");
+}
+
+Result<std::string> Table::property(const std::string& name) {
+  if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  Statement st;
+  st.prepare(impl_->db, "SELECT value FROM _layout WHERE name = ?1");
+  std::string key = "prop:" + name;
+  sqlite3_bind_text(st.get(), 1, key.c_str(), -1, SQLITE_TRANSIENT);
+  int rc = sqlite3_step(st.get());
+  if (rc == SQLITE_ROW) {
+    const unsigned char* v = sqlite3_column_text(st.get(), 0);
+    return std::string(v ? reinterpret_cast<const char*>(v) : "");
+  }
+  if (rc != SQLITE_DONE) return sqlite::toStatus(rc, impl_->db, "propriedade");
+  return std::string();
 }
 
 }  // namespace vorlam

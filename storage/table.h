@@ -132,6 +132,13 @@ class Table {
   // loading a page so that other workstations' changes become visible.
   void endWalk();
 
+  // Named properties kept in the file itself (for example which account-code
+  // structure a file's references are written in).  Written inside the bulk
+  // transaction when one is open, so they commit with the records.
+  Status setProperty(const std::string& name, const std::string& value);
+  // The property's value; empty when it was never set.
+  Result<std::string> property(const std::string& name);
+
   // Internal connection, for tools that run their own SQL over the file
   // (benchmarks, the export command).  Valid while open.
   sqlite3* connection() const;
