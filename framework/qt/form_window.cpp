@@ -56,7 +56,11 @@ FormWindow::FormWindow(FormController& form, const FormLayout& layout, Dialogs& 
   refresh();
 }
 
-FormWindow::~FormWindow() = default;
+FormWindow::~FormWindow() {
+  // Closing moves the focus away from the field being edited, and its
+  // editing-finished signal must not reach a window half torn down.
+  for (Bound& b : bound_) b.control->disconnect(this);
+}
 
 QWidget* FormWindow::buildTab(const FormTabLayout& tab) {
   auto* page = new QWidget(this);
@@ -87,7 +91,12 @@ void FormWindow::bindField(const FormFieldLayout& f, QWidget* parent, QGridLayou
   switch (f.control) {
     case FieldControl::kEntry: {
       auto* edit = new QLineEdit(parent);
-      if (b.picture.width() > 0) edit->setMaxLength(b.picture.width());
+      if (b.picture.width() > 0) {
+        edit->setMaxLength(b.picture.width());
+        // Wide enough for the picture, up to the width of a long name.
+        const int chars = qMin(b.picture.width(), 50);
+        edit->setMinimumWidth(chars * edit->fontMetrics().averageCharWidth() + 12);
+      }
       if (isNumberPicture(b.picture)) edit->setAlignment(Qt::AlignRight);
       connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
         if (Bound* bb = boundOf(edit)) commit(*bb);
@@ -236,7 +245,7 @@ QString FormWindow::displayText(const Bound& b) const {
   return shown.isOk() ? fromUtf8(shown.value()).trimmed() : fromUtf8(plain);
 }
 
-void FormWindow::show(const Bound& b) {
+void FormWindow::showValue(const Bound& b) {
   if (b.field < 0) return;
   const std::string plain = form_.text(b.field);
   switch (b.layout.control) {
@@ -293,7 +302,7 @@ void FormWindow::applyState(const Bound& b) {
 void FormWindow::refresh() {
   refreshing_ = true;
   for (const Bound& b : bound_) {
-    show(b);
+    showValue(b);
     applyState(b);
   }
   refreshing_ = false;

@@ -128,7 +128,7 @@ class FormWindow : public QDialog {
   void buildButtons(QBoxLayout* layout);
   bool commit(Bound& b);
   bool send(Bound& b, const std::string& utf8);
-  void show(const Bound& b);
+  void showValue(const Bound& b);
   void applyState(const Bound& b);
   QString displayText(const Bound& b) const;
   Bound* boundOf(QWidget* w);

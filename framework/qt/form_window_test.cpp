@@ -13,6 +13,7 @@
 
 #include "dictionary/dictionary.h"
 #include "framework/error_manager.h"
+#include "framework/qt/qt_dialogs.h"
 #include "framework/qt/test_harness.h"
 #include "storage/test_util.h"
 #include "storage/text.h"
@@ -172,6 +173,31 @@ TEST_F(FormWindowTest, CancelWithChangesAsksMessage10) {
   window.cancelButton()->click();
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(form->state(), FormState::kCancelled);
+}
+
+}  // namespace
+}  // namespace vorlam::qt
+
+namespace vorlam::qt {
+namespace {
+
+// The same refusal through the real message window, answered by script.
+TEST_F(FormWindowTest, DuplicateKeyShowsTheMessageWindow) {
+  QtDialogs shown;
+  ErrorManager screenErrors(services, shown, shutdown);
+  ScreenContext screen{*dict, [this](const std::string& b) { return dir.file(b); }, screenErrors};
+  FormController form(screen, definition, table, Request::kInsert);
+  form.openNew();
+  FormWindow window(form, layout, shown);
+  ASSERT_TRUE(testing::showWindow(&window));
+  testing::MessageScript script;
+  testing::typeText(entry(window, "CNAE:CODIGO"), "1");
+  window.okButton()->click();
+  ASSERT_EQ(script.seen().size(), 1u);
+  EXPECT_EQ(script.seen()[0].title, "Erro chave duplicada");
+  EXPECT_EQ(script.seen()[0].text, QString::fromUtf8("Chave duplicada: Ordem Númerica"));
+  EXPECT_EQ(script.seen()[0].captions, QStringList{"O&k"});
+  EXPECT_EQ(form.state(), FormState::kOpen);
 }
 
 }  // namespace

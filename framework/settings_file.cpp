@@ -1,0 +1,257 @@
+#include "framework/settings_file.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "storage/text.h"
+
+namespace vorlam {
+namespace {
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// Section name of a "[name]" line, or nullopt for any other line.
+std::optional<std::string_view> headerName(std::string_view line) {
+  std::string_view t = trim(line);
+  if (t.empty() || t.front() != '[') return std::nullopt;
+  size_t close = t.find(']');
+  if (close == std::string_view::npos) return std::nullopt;
+  return trim(t.substr(1, close - 1));
+}
+
+// Entry name of an "entry=value" line, or nullopt for comments and others.
+std::optional<std::string_view> entryName(std::string_view line) {
+  std::string_view t = trim(line);
+  if (t.empty() || t.front() == ';' || t.front() == '[') return std::nullopt;
+  size_t eq = t.find('=');
+  if (eq == std::string_view::npos) return std::nullopt;
+  return trim(t.substr(0, eq));
+}
+
+std::string upperKey(std::string_view utf8) { return upperLatin1(trim(utf8ToLatin1(utf8))); }
+
+bool hasLineEnd(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+}  // namespace
+
+// ---- IniDocument ------------------------------------------------------------
+
+IniDocument IniDocument::fromBytes(std::string_view bytes) {
+  IniDocument doc;
+  if (bytes.empty()) return doc;
+  doc.eol_ = bytes.find("\r\n") != std::string_view::npos || bytes.find('\n') == std::string_view::npos ? "\r\n" : "\n";
+  doc.finalEol_ = bytes.back() == '\n';
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t nl = bytes.find('\n', start);
+    std::string_view line = bytes.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    doc.lines_.emplace_back(line);
+    if (nl == std::string_view::npos) break;
+    start = nl + 1;
+  }
+  return doc;
+}
+
+std::string IniDocument::toBytes() const {
+  std::string out;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    out += lines_[i];
+    if (i + 1 < lines_.size() || finalEol_) out += eol_;
+  }
+  return out;
+}
+
+std::optional<IniDocument::Span> IniDocument::findSection(const std::string& upperName) const {
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    auto name = headerName(lines_[i]);
+    if (!name || upperLatin1(*name) != upperName) continue;
+    size_t end = i + 1;
+    while (end < lines_.size() && !headerName(lines_[end])) ++end;
+    return Span{i, end};
+  }
+  return std::nullopt;
+}
+
+std::optional<size_t> IniDocument::findEntry(const Span& span, const std::string& upperName) const {
+  for (size_t i = span.header + 1; i < span.end; ++i) {
+    auto name = entryName(lines_[i]);
+    if (name && upperLatin1(*name) == upperName) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> IniDocument::get(std::string_view section, std::string_view entry) const {
+  auto span = findSection(upperKey(section));
+  if (!span) return std::nullopt;
+  auto at = findEntry(*span, upperKey(entry));
+  if (!at) return std::nullopt;
+  const std::string& line = lines_[*at];
+  std::string_view value = trim(std::string_view(line).substr(line.find('=') + 1));
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+  return latin1ToUtf8(value);
+}
+
+Status IniDocument::set(std::string_view section, std::string_view entry, std::string_view value) {
+  std::string_view s = trim(section), e = trim(entry);
+  if (s.empty() || e.empty() || hasLineEnd(s) || hasLineEnd(e) || s.find(']') != std::string_view::npos ||
+      e.find('=') != std::string_view::npos || e.front() == ';' || e.front() == '[')
+    return Status(StatusCode::kInvalidArgument, "Nome inválido para arquivo de configuração: [" +
+                                                    std::string(section) + "] " + std::string(entry));
+  std::string v = utf8ToLatin1(value);
+  for (char& c : v)
+    if (c == '\r' || c == '\n') c = ' ';
+  auto span = findSection(upperKey(s));
+  if (!span) {
+    lines_.push_back("[" + utf8ToLatin1(s) + "]");
+    lines_.push_back(utf8ToLatin1(e) + "=" + v);
+    return Status::ok();
+  }
+  if (auto at = findEntry(*span, upperKey(e))) {
+    // Keep the entry's own spelling and the text before it.
+    std::string& line = lines_[*at];
+    line = line.substr(0, line.find('=') + 1) + v;
+    return Status::ok();
+  }
+  size_t insertAt = span->end;
+  while (insertAt > span->header + 1 && trim(lines_[insertAt - 1]).empty()) --insertAt;
+  lines_.insert(lines_.begin() + static_cast<long>(insertAt), utf8ToLatin1(e) + "=" + v);
+  return Status::ok();
+}
+
+bool IniDocument::erase(std::string_view section, std::string_view entry) {
+  auto span = findSection(upperKey(section));
+  if (!span) return false;
+  auto at = findEntry(*span, upperKey(entry));
+  if (!at) return false;
+  lines_.erase(lines_.begin() + static_cast<long>(*at));
+  return true;
+}
+
+bool IniDocument::eraseSection(std::string_view section) {
+  auto span = findSection(upperKey(section));
+  if (!span) return false;
+  lines_.erase(lines_.begin() + static_cast<long>(span->header), lines_.begin() + static_cast<long>(span->end));
+  return true;
+}
+
+std::vector<std::string> IniDocument::sections() const {
+  std::vector<std::string> out;
+  for (const std::string& line : lines_)
+    if (auto name = headerName(line)) out.push_back(latin1ToUtf8(*name));
+  return out;
+}
+
+std::vector<std::string> IniDocument::entries(std::string_view section) const {
+  std::vector<std::string> out;
+  auto span = findSection(upperKey(section));
+  if (!span) return out;
+  for (size_t i = span->header + 1; i < span->end; ++i)
+    if (auto name = entryName(lines_[i])) out.push_back(latin1ToUtf8(*name));
+  return out;
+}
+
+// ---- SettingsFiles ----------------------------------------------------------
+
+SettingsFiles::SettingsFiles(std::filesystem::path directory)
+    : directory_(std::filesystem::absolute(directory).lexically_normal()) {}
+
+std::filesystem::path SettingsFiles::resolve(std::string_view fileName) const {
+  std::string name(fileName);
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  std::filesystem::path given(name);
+  std::filesystem::path path = given.is_absolute() ? given.root_path() : directory_;
+  for (const auto& part : given.relative_path()) {
+    std::filesystem::path exact = path / part;
+    std::error_code ec;
+    if (!std::filesystem::exists(exact, ec) && std::filesystem::is_directory(path, ec)) {
+      std::string want = upperLatin1(part.string());
+      for (const auto& entry : std::filesystem::directory_iterator(path, ec)) {
+        if (upperLatin1(entry.path().filename().string()) == want) {
+          exact = entry.path();
+          break;
+        }
+      }
+    }
+    path = exact;
+  }
+  return path;
+}
+
+Result<IniDocument> SettingsFiles::loadPath(const std::filesystem::path& path) const {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return IniDocument();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return makeStatus(StatusCode::kAccessDenied, path.string());
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) return makeStatus(StatusCode::kIoError, path.string());
+  return IniDocument::fromBytes(bytes.str());
+}
+
+Status SettingsFiles::savePath(const std::filesystem::path& path, const IniDocument& doc) const {
+  static std::atomic<unsigned> counter{0};
+  std::error_code ec;
+  if (path.parent_path() == directory_) std::filesystem::create_directories(directory_, ec);
+  std::filesystem::path tmp = path;
+  tmp += ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+  std::string bytes = doc.toBytes();
+  std::FILE* f = std::fopen(tmp.c_str(), "wb");
+  if (!f) return makeStatus(StatusCode::kAccessDenied, tmp.string());
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0 &&
+            ::fsync(fileno(f)) == 0;
+  ok = std::fclose(f) == 0 && ok;
+  if (ok) {
+    std::filesystem::rename(tmp, path, ec);
+    ok = !ec;
+  }
+  if (!ok) {
+    std::filesystem::remove(tmp, ec);
+    return makeStatus(StatusCode::kIoError, path.string());
+  }
+  return Status::ok();
+}
+
+std::string SettingsFiles::read(std::string_view section, std::string_view entry, std::string_view defaultValue,
+                                std::string_view fileName) const {
+  std::lock_guard lock(mu_);
+  Result<IniDocument> doc = loadPath(resolve(fileName));
+  if (!doc) return std::string(defaultValue);
+  return doc->get(section, entry).value_or(std::string(defaultValue));
+}
+
+Status SettingsFiles::write(std::string_view section, std::string_view entry, std::optional<std::string_view> value,
+                            std::string_view fileName) {
+  Status s = update(fileName, [&](IniDocument& doc) {
+    if (value) return doc.set(section, entry, *value);
+    // Deleting what is not there leaves the file untouched.
+    return doc.erase(section, entry) ? Status::ok() : makeStatus(StatusCode::kNotFound);
+  });
+  return s.is(StatusCode::kNotFound) ? Status::ok() : s;
+}
+
+Result<IniDocument> SettingsFiles::load(std::string_view fileName) const {
+  std::lock_guard lock(mu_);
+  return loadPath(resolve(fileName));
+}
+
+Status SettingsFiles::update(std::string_view fileName, const std::function<Status(IniDocument&)>& edit) {
+  std::lock_guard lock(mu_);
+  std::filesystem::path path = resolve(fileName);
+  Result<IniDocument> doc = loadPath(path);
+  if (!doc) return doc.status();
+  Status s = edit(doc.value());
+  if (!s) return s;
+  return savePath(path, *doc);
+}
+
+}  // namespace vorlam
