@@ -1,0 +1,431 @@
+#include "utilities/demo_data.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "chart/account_structure.h"
+#include "shell/company_files.h"
+#include "shell/paths.h"
+#include "shell/startup.h"
+#include "storage/date.h"
+#include "storage/table.h"
+#include "utilities/demo_plan.h"
+#include "utilities/reference_data.h"
+#include "utilities/reference_lists.h"
+#include "utilities/taxpayer_ids.h"
+
+namespace vorlam::utilities {
+
+namespace {
+
+constexpr int kCompanyLimit = 500;
+constexpr int64_t kEntryLimit = 10'000'000;
+constexpr int kPartiesPerFile = 12;
+
+// How each company of a group of five is set up; the groups repeat.
+//  0: shared chart (structure 1) and shared reference files; head office of 3.
+//  1: own chart (structure 2) and own files; head office of 4, unified accounts.
+//  2: registered by CPF; shared chart of structure 1 until the last year,
+//     own chart of structure 3 from then on (contract changes 40 and 41).
+//  3: branch of 0; shared chart, own customers and suppliers with the
+//     chart's general accounts (numbering "Manual").
+//  4: branch of 1; own chart of structure 2, structure 4 from the last year.
+CompanyPlan planCompany(int index, int lastYear, DemoRandom& rng) {
+  const int profile = index % 5;
+  const uint16_t code = static_cast<uint16_t>(index + 1);
+  const uint16_t groupHead = static_cast<uint16_t>(index - profile + 1);
+  CompanyPlan c;
+  DemoCompany& i = c.info;
+  i.codigo = code;
+  auto sn = surnames();
+  auto bw = businessWords();
+  std::string family = sn[rng.between(0, sn.size() - 1)];
+  std::string partner = sn[rng.between(0, sn.size() - 1)];
+  i.razaoSocial = family + " & " + partner + " " + bw[rng.between(0, bw.size() - 1)] + " Ltda";
+  // Head office and branches share the CNPJ root, as the branch form expects.
+  long root = 10000000 + (static_cast<long>(groupHead) * 7919 + 3) % 89999999;
+  switch (profile) {
+    case 0:
+      i.charts = {{0, 1, 1}};
+      break;
+    case 1:
+      i.charts = {{0, 2, 2}};
+      i.tipoFornecedor = i.tipoCfo = i.tipoContaIss = 2;
+      break;
+    case 2: {
+      auto fn = firstNames();
+      i.cpf = true;
+      i.razaoSocial = std::string(fn[rng.between(0, fn.size() - 1)]) + " " + family + " " + partner;
+      i.charts = {{0, 1, 1}, {lastYear, 2, 3}};
+      i.tipoFornecedor = i.tipoCfo = i.tipoContaIss = 2;
+      break;
+    }
+    case 3:
+      i.charts = {{0, 1, 1}};
+      i.headOffice = groupHead;
+      i.tipoFornecedor = 2;
+      c.tipoAutomatica = 0;
+      break;
+    case 4:
+      i.charts = {{0, 2, 2}, {lastYear, 2, 4}};
+      i.headOffice = static_cast<uint16_t>(groupHead + 1);
+      i.tipoFornecedor = i.tipoCfo = i.tipoContaIss = 2;
+      break;
+  }
+  if (i.razaoSocial.size() > 40) i.razaoSocial.resize(40);
+  while (!i.razaoSocial.empty() && (static_cast<unsigned char>(i.razaoSocial.back()) & 0xC0) == 0x80)
+    i.razaoSocial.pop_back();  // never leave half a UTF-8 character behind
+  if (!i.razaoSocial.empty() && static_cast<unsigned char>(i.razaoSocial.back()) >= 0xC0)
+    i.razaoSocial.pop_back();
+  if (i.cpf) {
+    c.cpf = makeCpf(100000000L + rng.between(0, 899999999));
+  } else {
+    int order = profile >= 3 ? 2 : 1;
+    c.cgc = makeCnpj(profile >= 3 ? 10000000 + (static_cast<long>(i.headOffice) * 7919 + 3) % 89999999
+                                  : root,
+                     order);
+  }
+  const MunicipalityRow& m = rng.pick(municipalities());
+  c.uf = m.uf;
+  c.cidade = m.nome;
+  auto st = streetNames();
+  c.endereco = st[rng.between(0, st.size() - 1)];
+  c.bairro = "Centro";
+  c.cnae = rng.pick(std::vector<CnaeRow>(cnaeRows().begin(), cnaeRows().end())).code;
+  return c;
+}
+
+PartyFile planParties(const std::string& path, uint64_t salt, DemoRandom base) {
+  DemoRandom rng = base.fork(salt);
+  PartyFile f;
+  f.path = path;
+  auto sn = surnames();
+  auto fn = firstNames();
+  auto bw = businessWords();
+  for (int k = 0; k < kPartiesPerFile; ++k) {
+    DemoParty p;
+    p.codigo = static_cast<uint32_t>(k + 1);
+    p.cliente = k % 2 == 0 || k % 4 == 1;
+    p.fornecedor = k % 2 == 1 || k % 4 == 0;
+    p.person = p.cliente && !p.fornecedor && k % 3 == 0;
+    if (p.person) {
+      p.nome = std::string(fn[rng.between(0, fn.size() - 1)]) + " " + sn[rng.between(0, sn.size() - 1)];
+      p.cpf = makeCpf(100000000L + rng.between(0, 899999999));
+    } else {
+      p.nome = std::string(sn[rng.between(0, sn.size() - 1)]) + " " + bw[rng.between(0, bw.size() - 1)] +
+               (k % 2 ? " S/A" : " Ltda");
+      p.cgc = makeCnpj(10000000L + rng.between(0, 89999999), 1);
+    }
+    const MunicipalityRow& m = rng.pick(municipalities());
+    p.uf = m.uf;
+    p.cidade = m.nome;
+    if (p.cliente) f.customers.push_back(f.parties.size());
+    if (p.fornecedor) f.suppliers.push_back(f.parties.size());
+    f.parties.push_back(std::move(p));
+  }
+  return f;
+}
+
+// The company-level names of a company under one chart setting.
+shell::BindingMap companyNames(const Dictionary& dict, const std::string& root,
+                               const CompanyPlan& c, const DemoChartPeriod& period) {
+  shell::CurrentCompany cur;
+  cur.codigo = c.info.codigo;
+  cur.plContas = period.plContas;
+  cur.codPlanoContas = static_cast<uint16_t>(period.structure);
+  cur.mes = shell::kWholeYear;
+  shell::CompanyRecord rec;
+  rec.found = true;
+  rec.codigo = c.info.codigo;
+  rec.tipoFornecedor = c.info.tipoFornecedor;
+  rec.tipoCfo = c.info.tipoCfo;
+  rec.tipoContaIss = c.info.tipoContaIss;
+  Table closed(dict.find("AltContratuais"));  // no history: the record's settings apply
+  return shell::nomeiaArquivosEmpresa(root, cur, rec, closed, true).names;
+}
+
+struct ChartSpec {
+  int structure = 0;
+  std::vector<std::string> customers, suppliers;
+  std::vector<uint16_t> filials;
+  PartyFile* parties = nullptr;  // whose accounts go into this chart
+};
+
+void report(const DemoProgress& progress, const std::string& phase, int64_t done, int64_t total) {
+  if (progress) progress(phase, done, total);
+}
+
+}  // namespace
+
+int32_t dayOf(int year, int month, int day) { return toDayNumber(year, month, day).value_or(0); }
+
+std::string pathOf(const Dictionary& dict, const shell::BindingMap& names, const char* label) {
+  const TableDef* t = dict.find(label);
+  if (t == nullptr) return {};
+  auto it = names.find(t->binding);
+  return it == names.end() ? std::string() : it->second;
+}
+
+const DemoChartPeriod& periodFor(const DemoCompany& c, int year) {
+  const DemoChartPeriod* p = &c.charts.front();
+  for (const DemoChartPeriod& q : c.charts)
+    if (q.fromYear <= year) p = &q;
+  return *p;
+}
+
+const std::vector<MunicipalityRow>& municipalities() {
+  static const std::vector<MunicipalityRow> kRows = [] {
+    std::vector<MunicipalityRow> rows;
+    for (const auto& r : csvRows(kMunicipiosCsv)) {
+      if (r.size() < 3) continue;
+      MunicipalityRow m;
+      m.uf = r[0];
+      m.nome = r[2];
+      if (r.size() > 3 && !r[3].empty()) m.ibge = static_cast<uint32_t>(std::stoul(r[3]));
+      rows.push_back(std::move(m));
+    }
+    return rows;
+  }();
+  return kRows;
+}
+
+const std::vector<chart::AccountStructure>& demoStructures() {
+  static const std::vector<chart::AccountStructure> kStructures = [] {
+    struct Def {
+      uint16_t code;
+      const char* name;
+      std::initializer_list<int> widths;
+    };
+    const Def defs[] = {
+        {1, "Padrão 1.1.1.2.4", {1, 1, 1, 2, 4}},
+        {2, "Padrão 1.1.1.2.6", {1, 1, 1, 2, 6}},
+        {3, "Dois dígitos no 1º nível 2.1.1.2.4", {2, 1, 1, 2, 4}},
+        {4, "Seis níveis 1.1.1.1.2.5", {1, 1, 1, 1, 2, 5}},
+        {5, "Quatro níveis 2.2.3.5", {2, 2, 3, 5}},
+        {6, "Último nível de 9 dígitos 1.1.1.2.9", {1, 1, 1, 2, 9}},
+    };
+    std::vector<chart::AccountStructure> out;
+    for (const Def& d : defs) {
+      chart::AccountStructure s = chart::makeStructure(d.code, d.widths);
+      s.name = d.name;  // UTF-8 here; written through the UTF-8 setter
+      s.mask = chart::buildMask(s);
+      s.referentialChart = 10;
+      out.push_back(std::move(s));
+    }
+    return out;
+  }();
+  return kStructures;
+}
+
+const chart::AccountStructure& demoStructure(int code) {
+  for (const auto& s : demoStructures())
+    if (s.code == code) return s;
+  return demoStructures().front();
+}
+
+int currentYear() {
+  auto now = std::chrono::system_clock::now();
+  std::chrono::year_month_day ymd{std::chrono::floor<std::chrono::days>(now)};
+  return static_cast<int>(ymd.year());
+}
+
+Status normalizeDemoOptions(DemoOptions* o) {
+  auto bad = [](std::string text) { return Status(StatusCode::kInvalidArgument, std::move(text)); };
+  if (o->root.empty()) return bad("informe o diretório de dados");
+  if (o->companies < 1 || o->companies > kCompanyLimit)
+    return bad("número de empresas fora do intervalo de 1 a " + std::to_string(kCompanyLimit));
+  if (o->entries < 0 || o->entries > kEntryLimit)
+    return bad("número de lançamentos fora do intervalo de 0 a " + std::to_string(kEntryLimit));
+  if (o->years.empty()) {
+    int y = currentYear();
+    o->years = {y - 1, y};
+  }
+  for (size_t i = 0; i < o->years.size(); ++i) {
+    if (o->years[i] < 1801 || o->years[i] > 9998)
+      return bad("ano fora do intervalo de 1801 a 9998: " + std::to_string(o->years[i]));
+    if (i > 0 && o->years[i] <= o->years[i - 1])
+      return bad("os anos devem ser distintos e em ordem crescente");
+  }
+  if (o->years.size() > 20) return bad("no máximo 20 anos");
+  return Status::ok();
+}
+
+Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progress) {
+  if (Status s = normalizeDemoOptions(&options); !s) return s;
+  std::error_code ec;
+  std::filesystem::create_directories(options.root, ec);
+  if (!std::filesystem::is_directory(options.root, ec))
+    return Status(StatusCode::kFileNotFound, "não foi possível criar o diretório de dados",
+                  options.root);
+  DemoSummary summary;
+  summary.root = shell::withTrailingSeparator(
+      std::filesystem::absolute(options.root, ec).lexically_normal().string());
+  summary.years = options.years;
+  const std::string& root = summary.root;
+  shell::createDataDirectories(shell::locationsUnder(root));
+  auto dictPtr = buildDictionary();
+  const Dictionary& dict = *dictPtr;
+  shell::BindingMap shared = shell::sharedFileNames(root);
+  DemoRandom rng(options.seed);
+  const int lastYear = options.years.back();
+
+  report(progress, "Tabelas de referência", 0, 1);
+  if (Status s = writeReferenceTables(dict, shared, &summary.records); !s) return s;
+  for (const auto& st : demoStructures()) summary.structures.push_back(st.code);
+
+  // The plan: companies, their customer/supplier files and charts.
+  std::vector<CompanyPlan> companies;
+  DemoRandom companyRng = rng.fork(1);
+  for (int i = 0; i < options.companies; ++i) companies.push_back(planCompany(i, lastYear, companyRng));
+  for (CompanyPlan& c : companies) {
+    // A head office whose branches keep unified accounts separates them in
+    // its own chart.
+    for (const CompanyPlan& b : companies)
+      if (b.info.headOffice == c.info.codigo && c.info.charts.back().plContas == shell::kOwnCopy) {
+        if (c.chartFilials.empty()) c.chartFilials.push_back(c.info.codigo);
+        c.chartFilials.push_back(b.info.codigo);
+      }
+  }
+  std::map<std::string, PartyFile> partyFiles;
+  std::map<std::string, ChartSpec> chartSpecs;
+  std::vector<std::string> currentChartPath(companies.size()), partyPath(companies.size());
+  std::vector<shell::BindingMap> currentNames(companies.size());
+  for (size_t i = 0; i < companies.size(); ++i) {
+    CompanyPlan& c = companies[i];
+    for (const DemoChartPeriod& p : c.info.charts) {
+      shell::BindingMap names = companyNames(dict, root, c, p);
+      ChartSpec& spec = chartSpecs[names.at(shell::kPlanoContasFile)];
+      spec.structure = p.structure;
+      if (&p == &c.info.charts.back()) {
+        currentChartPath[i] = names.at(shell::kPlanoContasFile);
+        if (spec.filials.empty()) spec.filials = c.chartFilials;
+        currentNames[i] = names;
+      }
+    }
+    std::string forCli = pathOf(dict, currentNames[i], "ForCli");
+    partyPath[i] = forCli;
+    if (!partyFiles.count(forCli)) {
+      PartyFile f = planParties(forCli, partyFiles.size() + 11, rng);
+      f.chartPath = currentChartPath[i];
+      partyFiles.emplace(forCli, std::move(f));
+      // Numbering "Manual" keeps the chart's general accounts; the others
+      // get accounts of their own in the chart.
+      if (c.tipoAutomatica != 0) chartSpecs[currentChartPath[i]].parties = &partyFiles.at(forCli);
+    }
+  }
+  std::map<std::string, ChartModel> charts;
+  for (auto& [path, spec] : chartSpecs) {
+    std::vector<std::string> customers, suppliers;
+    if (spec.parties) {
+      for (size_t k : spec.parties->customers) customers.push_back(spec.parties->parties[k].nome);
+      for (size_t k : spec.parties->suppliers) suppliers.push_back(spec.parties->parties[k].nome);
+    }
+    ChartModel m = buildChart(demoStructure(spec.structure), customers, suppliers, spec.filials);
+    if (spec.parties) {
+      for (size_t n = 0; n < spec.parties->customers.size(); ++n)
+        spec.parties->parties[spec.parties->customers[n]].contaCliente = m.customerAccounts[n];
+      for (size_t n = 0; n < spec.parties->suppliers.size(); ++n)
+        spec.parties->parties[spec.parties->suppliers[n]].contaFornecedor = m.supplierAccounts[n];
+    }
+    charts.emplace(path, std::move(m));
+  }
+  for (auto& [path, f] : partyFiles) {
+    const ChartModel& m = charts.at(f.chartPath);
+    for (DemoParty& p : f.parties) {
+      if (p.cliente && p.contaCliente.empty()) p.contaCliente = m.code("clientes");
+      if (p.fornecedor && p.contaFornecedor.empty()) p.contaFornecedor = m.code("fornecedores");
+    }
+  }
+
+  // Registry, charts and reference files, each file once.
+  report(progress, "Cadastro de empresas", 0, 1);
+  std::vector<const ChartModel*> current;
+  for (const std::string& p : currentChartPath) current.push_back(&charts.at(p));
+  if (Status s = writeCompanyRegistry(dict, shared, companies, current, lastYear, &summary.records); !s)
+    return s;
+  for (const auto& [path, m] : charts)
+    if (Status s = writeChart(dict, path, m, &summary.records); !s) return s;
+  for (const auto& [path, f] : partyFiles)
+    if (Status s = writeParties(dict, f, &summary.records); !s) return s;
+  std::set<std::string> written;
+  std::map<std::string, std::vector<std::string>> cfoStates;
+  for (size_t i = 0; i < companies.size(); ++i) {
+    auto& states = cfoStates[pathOf(dict, currentNames[i], "CFO")];
+    if (std::find(states.begin(), states.end(), companies[i].uf) == states.end())
+      states.push_back(companies[i].uf);
+  }
+  for (size_t i = 0; i < companies.size(); ++i) {
+    const shell::BindingMap& names = currentNames[i];
+    const ChartModel& m = *current[i];
+    std::string his = pathOf(dict, names, "Historico");
+    if (written.insert(his).second)
+      if (Status s = writeChartCompanions(dict, names, m, &summary.records); !s) return s;
+    std::string cfo = pathOf(dict, names, "CFO");
+    if (written.insert(cfo).second)
+      if (Status s = writeCfo(dict, cfo, m, cfoStates[cfo], &summary.records); !s) return s;
+    std::string cta = pathOf(dict, names, "CtaISS");
+    if (written.insert(cta).second)
+      if (Status s = writeServiceCodes(dict, cta, pathOf(dict, names, "Configuracao_Contas_ISS_Integracao"),
+                                       m, &summary.records);
+          !s)
+        return s;
+  }
+
+  // The books of every company and year, named as selecting the company
+  // names them (the history just written decides the chart in force).
+  shell::AppState state(shell::locationsUnder(root));
+  state.bind(shared);
+  shell::CompanyFiles files(dict.find("Empresa"), dict.find("AltContratuais"));
+  int64_t step = 0, steps = static_cast<int64_t>(companies.size() * options.years.size());
+  for (size_t i = 0; i < companies.size(); ++i) {
+    const CompanyPlan& c = companies[i];
+    Result<shell::CompanyRecord> rec = files.readCompany(state, c.info.codigo);
+    if (!rec.isOk()) return rec.status();
+    for (int year : options.years) {
+      shell::CurrentCompany cur;
+      cur.codigo = c.info.codigo;
+      cur.razao = rec->razaoSocial;
+      cur.uf = rec->uf;
+      cur.plContas = rec->plContas;
+      cur.codPlanoContas = static_cast<uint16_t>(rec->codigoPlanoContas);
+      cur.tipoFornecedor = rec->tipoFornecedor;
+      cur.tipoCfo = rec->tipoCfo;
+      cur.tipoContaIss = rec->tipoContaIss;
+      cur.ano = static_cast<uint16_t>(year);
+      cur.mes = shell::kWholeYear;
+      files.selectCompany(state, cur, *rec);
+      shell::AppSnapshot snap = state.snapshot();
+      const DemoChartPeriod& period = periodFor(c.info, year);
+      if (snap.company.plContas != period.plContas ||
+          snap.company.codPlanoContas != period.structure)
+        return Status(StatusCode::kCorrupt, "plano em vigor diferente do planejado",
+                      std::to_string(c.info.codigo) + "/" + std::to_string(year));
+      BookContext ctx;
+      ctx.dict = &dict;
+      ctx.company = &c;
+      ctx.year = year;
+      ctx.names = *snap.bindings;
+      auto chartIt = charts.find(snap.pathFor(shell::kPlanoContasFile));
+      if (chartIt == charts.end())
+        return Status(StatusCode::kCorrupt, "plano de contas em vigor não gerado",
+                      snap.pathFor(shell::kPlanoContasFile));
+      ctx.chart = &chartIt->second;
+      ctx.parties = &partyFiles.at(snap.pathFor(dict.find("ForCli")->binding));
+      ctx.partyAccountsInChart = ctx.parties->chartPath == chartIt->first;
+      ctx.entries = options.entries;
+      ctx.seed = options.seed * 1000003ull + c.info.codigo * 131ull + static_cast<uint64_t>(year);
+      report(progress, "Livros da empresa " + std::to_string(c.info.codigo) + "/" + std::to_string(year),
+             step, steps);
+      if (Status s = writeBooks(ctx, progress, &summary.records); !s) return s;
+      ++step;
+    }
+  }
+  for (const CompanyPlan& c : companies) summary.companies.push_back(c.info);
+  report(progress, "Concluído", steps, steps);
+  return summary;
+}
+
+}  // namespace vorlam::utilities
