@@ -5,15 +5,18 @@ namespace vorlam::tool {
 // Each command lives in its own tool_*.cpp file.
 // (declarations are added here as commands are added)
 int runConvertAccount(const Args& args, std::ostream& out, std::ostream& err);
+int runAdjust(const Args& args, std::ostream& out, std::ostream& err);
 int runTables(const Args& args, std::ostream& out, std::ostream& err);
 int runFields(const Args& args, std::ostream& out, std::ostream& err);
 int runKeys(const Args& args, std::ostream& out, std::ostream& err);
 int runFormat(const Args& args, std::ostream& out, std::ostream& err);
 int runParse(const Args& args, std::ostream& out, std::ostream& err);
 int runPaths(const Args& args, std::ostream& out, std::ostream& err);
+int runDemo(const Args& args, std::ostream& out, std::ostream& err);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
+      {"adjust", "ajusta o plano de contas de empresas para uma nova estrutura", runAdjust},
       {"convert-account", "converte códigos de conta de uma estrutura para outra",
        runConvertAccount},
       {"tables", "lista as tabelas do dicionário de dados", runTables},
@@ -22,6 +25,7 @@ const std::vector<Command>& commands() {
       {"format", "mostra um valor gravado como uma máscara o exibe", runFormat},
       {"parse", "mostra o valor gravado que um texto digitado numa máscara produz", runParse},
       {"paths", "lista o arquivo de cada tabela para uma empresa e um período", runPaths},
+      {"demo", "cria um diretório de dados de exemplo", runDemo},
   };
   return kCommands;
 }

@@ -1,0 +1,368 @@
+#include "adjust/adjust_run.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "shell/company_files.h"
+#include "shell/startup.h"
+#include "storage/date.h"
+#include "storage/text.h"
+
+namespace vorlam::adjust {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LogObserver : public Observer {
+ public:
+  void logLine(const std::string& line) override { lines.push_back(line); }
+  bool stopRequested() override { return stop; }
+  std::vector<std::string> lines;
+  bool stop = false;
+};
+
+// A data root with structures 1 (1.1.1.2.4), 2 (1.1.1.2.6), 3 (2.2.2, fewer
+// digits) and companies 123 (own chart, structure 1) and 200 (shared chart,
+// structure 1), as the suite leaves them.
+class AdjustTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/vorlam-adjust-XXXXXX";
+    root_ = std::string(mkdtemp(tmpl)) + "/";
+    dict_ = buildDictionary();
+    shell::DataLocations loc;
+    loc.root = root_;
+    loc.shared = root_ + "BComuns";
+    loc.fiscalBooks = root_ + "BEscrita";
+    loc.accounting = root_ + "BCTB";
+    loc.temp = root_ + "Temp";
+    state_ = std::make_unique<shell::AppState>(loc);
+    shell::createDataDirectories(loc);
+    state_->bind(shell::sharedFileNames(root_));
+    shell::CurrentCompany period;
+    period.ano = 2024;
+    period.mes = 13;
+    state_->setCompany(period);
+    addStructure(1, {1, 1, 1, 2, 4});
+    addStructure(2, {1, 1, 1, 2, 6});
+    addStructure(3, {2, 2, 2});
+    addCompany(123, "Alfa Comércio Ltda", 2);
+    addCompany(200, "Beta Serviços", 1);
+    fillCompany(123);
+    fillCompany(200);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  std::unique_ptr<Table> open(const char* label, const std::string& path) {
+    auto t = std::make_unique<Table>(dict_->find(label));
+    EXPECT_TRUE(t->open(path)) << label << " " << path;
+    return t;
+  }
+  std::string shared(const char* label) { return state_->pathFor(dict_->find(label)->binding); }
+
+  void addStructure(int code, std::initializer_list<int> widths) {
+    Table t(dict_->find("ConfPlanoContas"));
+    ASSERT_TRUE(t.open(shared("ConfPlanoContas")));
+    t.buffer().setInt("Codigo", code);
+    t.buffer().setText("Nome", "Estrutura " + std::to_string(code));
+    t.buffer().setInt("Graus", static_cast<int>(widths.size()));
+    int n = 1;
+    for (int w : widths) t.buffer().setInt("G" + std::to_string(n++), w);
+    ASSERT_TRUE(t.append());
+  }
+
+  void addCompany(int code, const char* name, int plContas) {
+    Table t(dict_->find("Empresa"));
+    ASSERT_TRUE(t.open(shared("Empresa")));
+    t.buffer().setInt("Codigo", code);
+    t.buffer().setText("RazaoSocial", utf8ToLatin1(name));
+    t.buffer().setInt("CodigoPlanoContas", 1);
+    t.buffer().setInt("PLContas", plContas);
+    t.buffer().setInt("TipoFornecedor", plContas);
+    t.buffer().setInt("TipoCFO", plContas);
+    t.buffer().setInt("TipoContaISS", plContas);
+    t.buffer().setText("GrupoFornecedor", "2.1.1.01");
+    t.buffer().setText("CreditoICMS", "1.1.1.01.0002");
+    ASSERT_TRUE(t.append());
+  }
+
+  // File names of company `code` under structure `structure` for 2024.
+  shell::BindingMap names(int code, int structure) {
+    Table emp(dict_->find("Empresa")), alt(dict_->find("AltContratuais"));
+    emp.open(shared("Empresa"));
+    emp.buffer().setInt("Codigo", code);
+    emp.get(0);
+    shell::CompanyRecord rec = shell::companyRecordFrom(emp.buffer());
+    shell::CurrentCompany cur;
+    cur.codigo = static_cast<uint16_t>(code);
+    cur.plContas = rec.plContas;
+    cur.codPlanoContas = static_cast<uint16_t>(structure);
+    cur.tipoFornecedor = rec.tipoFornecedor;
+    cur.tipoCfo = rec.tipoCfo;
+    cur.tipoContaIss = rec.tipoContaIss;
+    cur.ano = 2024;
+    cur.mes = 13;
+    alt.open(shared("AltContratuais"));
+    shell::BindingMap m = shell::nomeiaArquivosEmpresa(root_, cur, rec, alt).names;
+    for (auto& [k, v] : shell::nomeiaArquivosAno(root_, cur)) m[k] = v;
+    return m;
+  }
+  std::string path(int code, const char* label, int structure = 1) {
+    return names(code, structure)[dict_->find(label)->binding];
+  }
+
+  void addAccount(Table& chart, const char* code, int kind, const char* description) {
+    chart.buffer().clear();
+    chart.buffer().setText("Codigo", code);
+    chart.buffer().setInt("SintAnali", kind);
+    chart.buffer().setText("Descricao", description);
+    chart.buffer().setText("DescrIngles", "english");
+    chart.buffer().setInt("NaturezaContas", 3);
+    chart.insert();
+  }
+
+  void fillCompany(int code) {
+    auto chart = open("PlanoContas", path(code, "PlanoContas"));
+    if (chart->count().value() == 0) {
+      addAccount(*chart, "1", 1, "Ativo");
+      addAccount(*chart, "1.1", 1, "Circulante");
+      addAccount(*chart, "1.1.1", 1, "Disponível");
+      addAccount(*chart, "1.1.1.01", 1, "Caixa");
+      addAccount(*chart, "1.1.1.01.0001", 2, "Caixa geral");
+      addAccount(*chart, "1.1.1.01.0002", 2, "Banco");
+    }
+    auto diario = open("Diario", path(code, "Diario"));
+    for (int i = 1; i <= 40; ++i) {
+      diario->buffer().clear();
+      diario->buffer().setInt("Data", *toDayNumber(2024, 1 + i % 12, 10));
+      diario->buffer().setText("ContaDebito", i % 2 ? "1.1.1.01.0001" : "1.1.1.01.0002");
+      diario->buffer().setText("ContaCredito", i % 2 ? "1.1.1.01.0002" : "1.1.1.01.0001");
+      diario->buffer().setDecimal("ValorDebito", *Decimal::parse(std::to_string(i) + ".25", 2));
+      diario->buffer().setDecimal("ValorCredito", *Decimal::parse(std::to_string(i) + ".25", 2));
+      ASSERT_TRUE(diario->insert());
+    }
+    auto cfo = open("CFO", path(code, "CFO"));
+    cfo->buffer().clear();
+    cfo->buffer().setInt("Codigo", 1102 + code);
+    cfo->buffer().setText("CONTA_DEBITO", "1.1.1.01.0001");
+    cfo->buffer().setText("CONTA_CREDITO", "fornecedor");
+    ASSERT_TRUE(cfo->append());
+    auto cic = open("Contas_Integracao_Contabil", shared("Contas_Integracao_Contabil"));
+    cic->buffer().clear();
+    cic->buffer().setInt("CODIGO_EMPRESA", code);
+    cic->buffer().setInt("CODIGO_REFERENCIA", 1);
+    cic->buffer().setText("CONTA_DEBITO", "1.1.1.01.0002");
+    ASSERT_TRUE(cic->append());
+  }
+
+  Result<AdjustReport> adjust(std::vector<uint16_t> companies, int structure = 2, int year = 2024,
+                              bool dryRun = false) {
+    AdjustRun run(*dict_, *state_, &log_);
+    AdjustRequest r;
+    r.newStructure = static_cast<uint16_t>(structure);
+    r.year = static_cast<uint16_t>(year);
+    r.companies = std::move(companies);
+    r.dryRun = dryRun;
+    return run.run(r);
+  }
+
+  std::vector<std::string> column(const char* label, const std::string& file, const char* field) {
+    Table t(dict_->find(label));
+    std::vector<std::string> out;
+    if (!t.open(file, OpenMode::kReadOnly)) return out;
+    t.seekStart(kFileOrder);
+    while (t.next()) out.push_back(latin1ToUtf8(t.buffer().getText(field)));
+    return out;
+  }
+
+  std::string root_;
+  std::shared_ptr<const Dictionary> dict_;
+  std::unique_ptr<shell::AppState> state_;
+  LogObserver log_;
+};
+
+TEST_F(AdjustTest, ConvertsEveryReferenceOfTheCompany) {
+  Result<AdjustReport> r = adjust({123});
+  ASSERT_TRUE(r) << r.status().message();
+  ASSERT_EQ(r->companies.size(), 1u);
+  const CompanyReport& c = r->companies[0];
+  EXPECT_EQ(c.outcome, CompanyOutcome::kConverted) << c.reason;
+  EXPECT_EQ(c.failures, 0);
+  EXPECT_TRUE(r->success);
+  EXPECT_EQ(r->finalMessage, "Ajuste concluído com sucesso!!!");
+  EXPECT_TRUE(c.balance.done && c.balance.matches);
+
+  // The chart was rebuilt under the new structure, keeping every field.
+  std::string newChart = path(123, "PlanoContas", 2);
+  EXPECT_NE(newChart, path(123, "PlanoContas", 1));
+  auto chart = open("PlanoContas", newChart);
+  chart->buffer().setText("Codigo", "1.1.1.01.000002");
+  ASSERT_TRUE(chart->get(chart->def().keyIndex("PLA:KEY:CODIGO")));
+  EXPECT_EQ(chart->buffer().getText("Indice"), "1.1.1.01");
+  EXPECT_EQ(chart->buffer().getText("Codigo_Sem_Ponto"), "11101000002");
+  EXPECT_EQ(chart->buffer().getText("DescrIngles"), "english");
+  EXPECT_EQ(chart->buffer().getInt("NaturezaContas"), 3);
+  EXPECT_EQ(chart->buffer().getInt("Reduzido"), 6);
+  chart->buffer().setText("Codigo", "1.1.1.01");
+  ASSERT_TRUE(chart->get(chart->def().keyIndex("PLA:KEY:CODIGO")));
+  EXPECT_EQ(chart->buffer().getText("Indice"), "1.1.1.01");  // synthetic: its own code
+
+  for (const auto& v : column("Diario", path(123, "Diario"), "ContaDebito"))
+    EXPECT_TRUE(v == "1.1.1.01.000001" || v == "1.1.1.01.000002") << v;
+  EXPECT_EQ(column("CFO", path(123, "CFO"), "CONTA_CREDITO"), std::vector<std::string>{"fornecedor"});
+  EXPECT_EQ(column("CFO", path(123, "CFO"), "CONTA_DEBITO"), std::vector<std::string>{"1.1.1.01.000001"});
+  // Only the company's own integration rows change.
+  EXPECT_EQ(column("Contas_Integracao_Contabil", shared("Contas_Integracao_Contabil"), "CONTA_DEBITO"),
+            (std::vector<std::string>{"1.1.1.01.000002", "1.1.1.01.0002"}));
+
+  // Company record and history.
+  auto emp = open("Empresa", shared("Empresa"));
+  emp->buffer().setInt("Codigo", 123);
+  ASSERT_TRUE(emp->get(0));
+  EXPECT_EQ(emp->buffer().getInt("CodigoPlanoContas"), 2);
+  EXPECT_EQ(emp->buffer().getText("CreditoICMS"), "1.1.1.01.000002");
+  EXPECT_EQ(emp->buffer().getText("GrupoFornecedor"), "2.1.1.01");
+  EXPECT_EQ(column("AltContratuais", shared("AltContratuais"), "OBS"),
+            std::vector<std::string>{"001 . Conteúdo anterior"});
+
+  // The log, as the suite writes it.
+  ASSERT_FALSE(log_.lines.empty());
+  EXPECT_EQ(log_.lines[0], "-Alterando cadastro da empresa 123 - Alfa Comércio Ltda no código do plano de contas.");
+  auto has = [&](const std::string& l) { return std::find(log_.lines.begin(), log_.lines.end(), l) != log_.lines.end(); };
+  EXPECT_TRUE(has("   Ajustando lançamentos da contabilidade."));
+  EXPECT_TRUE(has("   Lançamentos da contabilidade ajustado. Registros do aquivo 40 Registros ajustados 40"));
+  EXPECT_TRUE(has("   Plano de contas ajustado. Registros do aquivo 6 Registros ajustados 6"));
+  EXPECT_TRUE(has("   Integração dos impostos/baixa ajustados. Registros do aquivo 1 Registros ajustados 1"));
+
+  // The state follows the converted company.
+  EXPECT_EQ(state_->company().codigo, 123);
+  EXPECT_EQ(state_->company().codPlanoContas, 2);
+
+  // A second run for the same year finds the new structure in force.
+  log_.lines.clear();
+  Result<AdjustReport> again = adjust({123});
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->companies[0].outcome, CompanyOutcome::kAlreadyInForce);
+  EXPECT_TRUE(log_.lines.empty());
+}
+
+TEST_F(AdjustTest, RefusesBeforeWritingAnything) {
+  EXPECT_FALSE(adjust({123}, 9));        // no such structure
+  EXPECT_FALSE(adjust({123}, 3));        // a level gets fewer digits
+  EXPECT_FALSE(adjust({123}, 2, 2023));  // not the working year
+  EXPECT_FALSE(adjust({123}, 2, 0));
+  EXPECT_FALSE(adjust({999}, 2));        // no such company
+  EXPECT_EQ(column("AltContratuais", shared("AltContratuais"), "OBS").size(), 0u);
+  EXPECT_FALSE(fs::exists(path(123, "PlanoContas", 2)));
+}
+
+TEST_F(AdjustTest, DryRunChangesNothing) {
+  Result<AdjustReport> r = adjust({123, 200}, 2, 2024, true);
+  ASSERT_TRUE(r);
+  ASSERT_EQ(r->companies.size(), 2u);
+  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kDryRun);
+  int64_t diarioChanges = 0;
+  for (const auto& t : r->companies[0].tables)
+    if (t.label == "Diario") diarioChanges = t.changedRecords;
+  EXPECT_EQ(diarioChanges, 40);
+  EXPECT_EQ(column("Diario", path(123, "Diario"), "ContaDebito")[0], "1.1.1.01.0001");
+  EXPECT_FALSE(fs::exists(path(123, "PlanoContas", 2)));
+  EXPECT_EQ(column("AltContratuais", shared("AltContratuais"), "OBS").size(), 0u);
+}
+
+TEST_F(AdjustTest, CodeThatDoesNotFitIsAFailureNotACut) {
+  // CFO:CONTA_DEBITO keeps 20 characters; 1.1.1.01.0001 grows to 15 under
+  // structure 2, so make the structure grow past 20.
+  addStructure(4, {1, 1, 1, 2, 15});
+  Result<AdjustReport> r = adjust({123}, 4);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kConverted);
+  EXPECT_GT(r->failures, 0);
+  EXPECT_FALSE(r->success);
+  EXPECT_NE(r->finalMessage, "Ajuste concluído com sucesso!!!");
+  EXPECT_EQ(column("CFO", path(123, "CFO"), "CONTA_DEBITO"), std::vector<std::string>{"1.1.1.01.0001"});
+}
+
+TEST_F(AdjustTest, CompanyWithFilesInUseIsSkippedUntouched) {
+  Table other(dict_->find("Diario"));
+  ASSERT_TRUE(other.open(path(123, "Diario")));
+  Result<AdjustReport> r = adjust({123});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kSkipped);
+  EXPECT_FALSE(r->success);
+  other.close();
+  EXPECT_EQ(column("Diario", path(123, "Diario"), "ContaDebito")[0], "1.1.1.01.0001");
+}
+
+TEST_F(AdjustTest, ExistingChartOfTheNewStructureIsNeverDestroyed) {
+  {
+    auto chart = open("PlanoContas", path(123, "PlanoContas", 2));
+    addAccount(*chart, "9", 1, "Conta de outro ano");
+  }
+  Result<AdjustReport> r = adjust({123});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kSkipped);
+  EXPECT_EQ(column("PlanoContas", path(123, "PlanoContas", 2), "Codigo"), std::vector<std::string>{"9"});
+}
+
+TEST_F(AdjustTest, SharedChartAndFilesAreConvertedOnce) {
+  addCompany(201, "Gama Indústria", 1);
+  fillCompany(201);
+  ASSERT_EQ(path(200, "PlanoContas"), path(201, "PlanoContas"));  // both use the shared chart
+  Result<AdjustReport> r = adjust({200, 201});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kConverted) << r->companies[0].reason;
+  EXPECT_EQ(r->companies[1].outcome, CompanyOutcome::kConverted) << r->companies[1].reason;
+  // Shared CFO rows (both companies) converted exactly once.
+  for (const auto& v : column("CFO", path(200, "CFO"), "CONTA_DEBITO")) EXPECT_EQ(v, "1.1.1.01.000001");
+  EXPECT_EQ(column("PlanoContas", path(200, "PlanoContas", 2), "Codigo").size(), 6u);
+}
+
+TEST_F(AdjustTest, WarnsAboutSharedFilesOfCompaniesNotListed) {
+  Result<AdjustReport> own = adjust({123}, 2, 2024, true);
+  ASSERT_TRUE(own);
+  EXPECT_TRUE(own->warnings.empty());  // 123 keeps its own files
+  addCompany(201, "Gama Indústria", 1);
+  Result<AdjustReport> r = adjust({200}, 2, 2024, true);
+  ASSERT_TRUE(r);
+  ASSERT_FALSE(r->warnings.empty());
+  EXPECT_NE(r->warnings[0].find("empresa 201"), std::string::npos) << r->warnings[0];
+}
+
+TEST_F(AdjustTest, KilledRunLeavesTheCompanyAsItWas) {
+  // The child stops itself in the middle of the journal rewrite.
+  pid_t pid = fork();
+  if (pid == 0) {
+    struct Killer : LogObserver {
+      void logLine(const std::string& line) override {
+        if (line == "   Ajustando lançamentos da contabilidade.") kill(getpid(), SIGKILL);
+      }
+    } killer;
+    AdjustRun run(*dict_, *state_, &killer);
+    AdjustRequest req;
+    req.newStructure = 2;
+    req.year = 2024;
+    req.companies = {123};
+    run.run(req);
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(column("Diario", path(123, "Diario"), "ContaDebito")[0], "1.1.1.01.0001");
+  EXPECT_EQ(column("CFO", path(123, "CFO"), "CONTA_DEBITO"), std::vector<std::string>{"1.1.1.01.0001"});
+  EXPECT_EQ(column("Contas_Integracao_Contabil", shared("Contas_Integracao_Contabil"), "CONTA_DEBITO")[0],
+            "1.1.1.01.0002");
+  EXPECT_EQ(column("AltContratuais", shared("AltContratuais"), "OBS").size(), 0u);
+  EXPECT_FALSE(fs::exists(path(123, "PlanoContas", 2)));
+  // And the run can then be done in full.
+  Result<AdjustReport> r = adjust({123});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kConverted) << r->companies[0].reason;
+}
+
+}  // namespace
+}  // namespace vorlam::adjust

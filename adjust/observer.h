@@ -1,0 +1,28 @@
+// What the adjustment reports while it runs: the processing log and the two
+// progress bars.  The screen and the command each implement it.  Called on
+// the thread that runs the adjustment; implementations that show something
+// hand the calls over to their own thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vorlam::adjust {
+
+class Observer {
+ public:
+  virtual ~Observer() = default;
+  // One line of the processing log (UTF-8).
+  virtual void logLine(const std::string& line) = 0;
+  // Bar "Empresas": its range, then one step per listed company.
+  virtual void companiesRange(int total) { (void)total; }
+  virtual void companiesPosition(int done) { (void)done; }
+  // Bar "Arquivos da empresa": range and position within the current table.
+  virtual void fileRange(int64_t total) { (void)total; }
+  virtual void filePosition(int64_t position) { (void)position; }
+  // Polled at record boundaries; true ends the run after the current company
+  // has been put back as it was.
+  virtual bool stopRequested() { return false; }
+};
+
+}  // namespace vorlam::adjust

@@ -1,0 +1,167 @@
+// vorlam-tool adjust: the chart-of-accounts adjustment from the command line.
+
+#include <cstdlib>
+#include <iostream>
+#include <ostream>
+#include <string>
+
+#include "adjust/adjust_run.h"
+#include "app/tool_commands.h"
+#include "dictionary/dictionary.h"
+#include "shell/startup.h"
+
+namespace vorlam::tool {
+namespace {
+
+constexpr const char* kUsage =
+    "Uso: vorlam-tool adjust --root DIR --structure N --year A --company C [--company C ...] [--dry-run]\n"
+    "\n"
+    "Ajusta o plano de contas das empresas indicadas para a estrutura N a partir\n"
+    "do ano A: reconstrói o plano de contas na nova estrutura, converte todas as\n"
+    "contas gravadas nos arquivos da empresa e registra a alteração contratual\n"
+    "(código 41) em 1º de janeiro do ano.\n"
+    "\n"
+    "Opções:\n"
+    "  --root DIR       diretório de dados (contém BComuns, BCTB, BEscrita)\n"
+    "  --structure N    código da nova estrutura (ConfPlanoContas)\n"
+    "  --year A         ano de trabalho e do ajuste\n"
+    "  --company C      empresa a ajustar (repita para várias, na ordem dada)\n"
+    "  --dry-run        não altera nada: informa, por empresa e tabela, quantos\n"
+    "                   registros e campos mudariam e os códigos que não cabem\n"
+    "  --help           mostra esta ajuda\n"
+    "\n"
+    "O registro do processamento vai para a saída padrão; o progresso, para a\n"
+    "saída de erros.\n"
+    "\n"
+    "Saída: 0 todas as empresas ajustadas sem falha; 1 houve falhas (veja o\n"
+    "registro); 2 uso incorreto ou ajuste recusado antes de qualquer alteração.\n";
+
+constexpr const char* kPrefix = "vorlam-tool adjust: ";
+
+class ConsoleObserver : public adjust::Observer {
+ public:
+  ConsoleObserver(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+  void logLine(const std::string& line) override { out_ << line << "\n"; }
+  void companiesRange(int total) override { companies_ = total; }
+  void companiesPosition(int done) override {
+    err_ << "\rEmpresas: " << done << "/" << companies_ << "          \n";
+  }
+  void fileRange(int64_t total) override { fileTotal_ = total; }
+  void filePosition(int64_t pos) override {
+    if (fileTotal_ > 10000) err_ << "\rArquivos da empresa: " << pos << "/" << fileTotal_ << std::flush;
+  }
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+  int companies_ = 0;
+  int64_t fileTotal_ = 0;
+};
+
+bool parseNumber(const std::string& s, long max, long* out) {
+  char* end = nullptr;
+  long v = std::strtol(s.c_str(), &end, 10);
+  if (s.empty() || *end != '\0' || v < 0 || v > max) return false;
+  *out = v;
+  return true;
+}
+
+const char* outcomeText(adjust::CompanyOutcome o) {
+  switch (o) {
+    case adjust::CompanyOutcome::kConverted: return "ajustada";
+    case adjust::CompanyOutcome::kAlreadyInForce: return "já na estrutura";
+    case adjust::CompanyOutcome::kSkipped: return "não ajustada";
+    case adjust::CompanyOutcome::kFailed: return "falhou";
+    case adjust::CompanyOutcome::kDryRun: return "simulação";
+  }
+  return "";
+}
+
+void printReport(const adjust::AdjustReport& report, bool dryRun, std::ostream& out) {
+  out << "\n";
+  for (const auto& c : report.companies) {
+    out << "Empresa\t" << c.code << "\t" << c.name << "\t" << outcomeText(c.outcome) << "\testrutura anterior "
+        << c.oldStructure << "\tfalhas " << c.failures;
+    if (!c.reason.empty()) out << "\t" << c.reason;
+    out << "\n";
+    for (const auto& t : c.tables)
+      out << "  Tabela\t" << t.label << "\tregistros " << t.total << "\tregistros " << (dryRun ? "a alterar " : "alterados ")
+          << t.changedRecords << "\tcampos " << t.changedFields << "\tfalhas " << t.failures << "\n";
+    for (const auto& f : c.sharedFiles) out << "  Arquivo compartilhado\t" << f << "\n";
+    if (c.balance.done)
+      out << "  Conferência de saldos do diário\t" << c.balance.accounts << " contas\t"
+          << (c.balance.matches ? "saldos conferem" : "SALDOS DIVERGENTES") << "\n";
+    for (const auto& d : c.balance.differences) out << "    Saldo divergente\t" << d << "\n";
+  }
+  out << report.finalMessage << "\n";
+}
+
+}  // namespace
+
+int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
+  std::string root;
+  long structure = -1, year = -1;
+  adjust::AdjustRequest request;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string* v) {
+      if (i + 1 >= args.size()) return false;
+      *v = args[++i];
+      return true;
+    };
+    std::string v;
+    long n = 0;
+    if (a == "--help" || a == "-h") {
+      out << kUsage;
+      return 0;
+    } else if (a == "--dry-run") {
+      request.dryRun = true;
+    } else if (a == "--root" && value(&v)) {
+      root = v;
+    } else if (a == "--structure" && value(&v) && parseNumber(v, 999, &n)) {
+      structure = n;
+    } else if (a == "--year" && value(&v) && parseNumber(v, 9999, &n) && n >= 1801) {
+      year = n;
+    } else if (a == "--company" && value(&v) && parseNumber(v, 65535, &n) && n > 0) {
+      request.companies.push_back(static_cast<uint16_t>(n));
+    } else {
+      err << kPrefix << "opção inválida ou sem valor: " << a << "\n" << kUsage;
+      return 2;
+    }
+  }
+  if (root.empty() || structure < 0 || year < 0 || request.companies.empty()) {
+    err << kPrefix << "informe --root, --structure, --year e ao menos um --company\n" << kUsage;
+    return 2;
+  }
+  request.newStructure = static_cast<uint16_t>(structure);
+  request.year = static_cast<uint16_t>(year);
+  std::string absolute = root.front() == '/' ? root : shell::currentWorkingDirectory() + "/" + root;
+  // The data root is the given directory itself, not the launcher's setting.
+  shell::DataLocations loc;
+  loc.root = shell::withTrailingSeparator(absolute);
+  loc.shared = loc.root + "BComuns";
+  loc.fiscalBooks = loc.root + "BEscrita";
+  loc.accounting = loc.root + "BCTB";
+  loc.temp = loc.root + "Temp";
+  loc.upgrade = loc.shared;
+  auto state = std::make_unique<shell::AppState>(loc);
+  shell::createDataDirectories(loc);
+  state->bind(shell::sharedFileNames(loc.root));
+  shell::CurrentCompany period;
+  period.ano = request.year;
+  period.mes = shell::kWholeYear;
+  state->setCompany(period);
+
+  std::shared_ptr<const Dictionary> dict = buildDictionary();
+  ConsoleObserver observer(out, err);
+  adjust::AdjustRun run(*dict, *state, &observer);
+  Result<adjust::AdjustReport> report = run.run(request);
+  if (!report) {
+    err << kPrefix << report.status().message() << "\n";
+    return 2;
+  }
+  printReport(report.value(), request.dryRun, out);
+  return report->success ? 0 : 1;
+}
+
+}  // namespace vorlam::tool
