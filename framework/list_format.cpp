@@ -1,8 +1,8 @@
-#include "framework/qt/list_format.h"
+#include "framework/list_format.h"
 
 #include <cctype>
 
-namespace vorlam::qt {
+namespace vorlam {
 
 namespace {
 
@@ -74,6 +74,7 @@ Status column(Reader& r, ListColumn* c) {
     if (m == '|') c->rightBorder = true;
     if (m == 'M' || m == 'm') c->resizable = true;
     if (m == 'I' || m == 'J' || m == 'i' || m == 'j') c->icon = true;
+    if (m == '*') c->colours = true;
     // Letters with an argument ("Z(2)", "S(100)") carry it along.
     if (r.peek() == '(') {
       std::string arg;
@@ -111,4 +112,4 @@ Result<std::vector<ListColumn>> parseListFormat(std::string_view format) {
   return out;
 }
 
-}  // namespace vorlam::qt
+}  // namespace vorlam

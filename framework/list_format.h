@@ -7,7 +7,7 @@
 // optional header "~text~" with its own alignment and indent, and the
 // display picture "@...@".
 //
-// Toolkit-free: the list window turns columns into header sections.
+// Toolkit-free: the Qt list window turns columns into header sections.
 #pragma once
 
 #include <string>
@@ -16,7 +16,7 @@
 
 #include "storage/status.h"
 
-namespace vorlam::qt {
+namespace vorlam {
 
 enum class ColumnAlign { kLeft, kRight, kCenter, kDecimal };
 
@@ -32,6 +32,7 @@ struct ListColumn {
   bool rightBorder = false;
   bool resizable = false;
   bool icon = false;  // the column shows an icon or mark
+  bool colours = false;  // "*": the screen may colour this column's cells per row
   bool hidden() const { return width == 0; }
 };
 
@@ -40,4 +41,4 @@ struct ListColumn {
 // "~" or "@".
 Result<std::vector<ListColumn>> parseListFormat(std::string_view format);
 
-}  // namespace vorlam::qt
+}  // namespace vorlam
