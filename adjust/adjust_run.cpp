@@ -1,9 +1,12 @@
 #include "adjust/adjust_run.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <set>
 
+#include "adjust/reference_count.h"
 #include "chart/account_conversion.h"
 #include "shell/company_files.h"
 #include "shell/paths.h"
@@ -17,6 +20,13 @@ namespace {
 constexpr char kStructureProperty[] = "estrutura_contas";  // structure the references are written in
 constexpr char kChartSourceProperty[] = "convertido_de";   // old chart file a chart was rebuilt from
 constexpr char kSuccess[] = "Ajuste concluído com sucesso!!!";
+
+// The property that records the structure a file's references are written
+// in.  The integration table holds the rows of every company, each company
+// converted on its own.
+std::string structureProperty(int routine, uint16_t company) {
+  return routine == 1 ? std::string(kStructureProperty) + ":" + std::to_string(company) : kStructureProperty;
+}
 
 std::string baseName(const std::string& path) {
   size_t p = path.find_last_of(shell::kPathSeparator);
@@ -222,6 +232,54 @@ void AdjustRun::warnSharedFiles(const AdjustRequest& request, AdjustReport* repo
 
 Result<AdjustReport> AdjustRun::run(const AdjustRequest& request) {
   if (Status s = check(request); !s) return s;
+  return runCompanies(request);
+}
+
+std::string pendingJournalPath(const shell::AppState& state, uint16_t company) {
+  return state.locations().temp + shell::kPathSeparator + "Ajuste_" + shell::zeroPadded(company, 8) + ".pendente";
+}
+
+std::vector<PendingAdjustment> pendingAdjustments(const shell::AppState& state) {
+  std::vector<PendingAdjustment> out;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(state.locations().temp, ec)) {
+    std::string name = e.path().filename().string();
+    if (name.rfind("Ajuste_", 0) != 0 || name.size() < 9 || name.substr(name.size() - 9) != ".pendente") continue;
+    std::ifstream in(e.path());
+    PendingAdjustment p;
+    unsigned code = 0, oldS = 0, newS = 0, year = 0;
+    if (!(in >> code >> oldS >> newS >> year) || code == 0 || code > 65535 || newS == 0 || newS > 999 || year == 0 ||
+        year > 9999)
+      continue;  // not a journal of ours
+    p.company = static_cast<uint16_t>(code);
+    p.oldStructure = static_cast<uint16_t>(oldS);
+    p.newStructure = static_cast<uint16_t>(newS);
+    p.year = static_cast<uint16_t>(year);
+    p.path = e.path().string();
+    out.push_back(p);
+  }
+  std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.company < b.company; });
+  return out;
+}
+
+Result<AdjustReport> AdjustRun::resume(const PendingAdjustment& pending) {
+  workingYear_ = pending.year;
+  Result<chart::AccountStructure> s = readStructure(dict_, state_, pending.newStructure);
+  if (!s) return Status(s.status().code(), "Atenção!!! " + s.status().message() + "!!!");
+  newStructure_ = s.value();
+  AdjustRequest request;
+  request.newStructure = pending.newStructure;
+  request.year = pending.year;
+  request.companies = {pending.company};
+  log("-Concluindo o ajuste interrompido da empresa " + std::to_string(pending.company) + ".");
+  Result<AdjustReport> r = runCompanies(request);
+  if (r && !r.value().companies.empty() &&
+      r.value().companies.front().outcome == CompanyOutcome::kAlreadyInForce)
+    std::remove(pending.path.c_str());
+  return r;
+}
+
+AdjustReport AdjustRun::runCompanies(const AdjustRequest& request) {
   AdjustReport report;
   warnSharedFiles(request, &report);
   for (const auto& w : report.warnings) log(w);
@@ -325,12 +383,16 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
   const std::string newCode = std::to_string(request.newStructure);
   for (const auto& r : routines()) {
     Table* table = t.byRoutine[r.number];
-    if (!table || r.number == 1) continue;
-    Result<std::string> p = table->property(kStructureProperty);
+    if (!table) continue;
+    Result<std::string> p = table->property(structureProperty(r.number, code));
     if (p && p.value() == newCode) {
       t.skip[r.number] = true;
-      log("   Arquivo compartilhado já ajustado para a estrutura " + newCode + ": " + table->path());
+      log("   Arquivo já ajustado para a estrutura " + newCode + ": " + table->path());
     }
+  }
+  if (t.ccis) {
+    Result<std::string> p = t.ccis->property(kStructureProperty);
+    if (p && p.value() == newCode) t.ccis = nullptr;
   }
   // The chart of the new structure: rebuilt into a new file put in place
   // at the end; an existing chart file of that structure with accounts is
@@ -363,7 +425,7 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
   }
 
   // Journal balances before, by converted code.
-  Table* diario = t.byRoutine[7];
+  Table* diario = t.skip[7] ? nullptr : t.byRoutine[7];
   Balances expected;
   if (diario) expected = journalBalances(*diario, [&](const std::string& code) {
     return chart::isSpecialWord(code) ? code : std::string(clipText(plan.value().convert(code)));
@@ -395,6 +457,11 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
   for (const auto& o : rep.tables) {
     rep.failures += o.failures;
     for (const auto& p : o.problems) log("   Falha: " + p);
+  }
+  rep.untouched = countUntouchedReferences(dict_, state_.dataRoot(), c.current, workingYear_, plan.value());
+  if (!rep.untouched.empty()) {
+    log("   Arquivos que o ajuste não altera e que guardam contas no código antigo:");
+    for (const auto& u : rep.untouched) log(referenceLine(u));
   }
 
   // The company record's account fields.
@@ -446,22 +513,26 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
   // Commit phase.  A journal in Temp says the company is being committed;
   // each file records its structure with its records, so running the same
   // adjustment again completes a commit that was cut off.
-  std::string journal = state_.locations().temp + shell::kPathSeparator + "Ajuste_" + shell::zeroPadded(code, 8) +
-                        ".pendente";
+  std::string journal = pendingJournalPath(state_, code);
+  makeDirectories(state_.locations().temp);
   { std::ofstream(journal) << code << " " << c.oldStructure << " " << request.newStructure << " " << request.year << "\n"; }
   Status commit = Status::ok();
   for (const auto& r : routines()) {
     Table* table = t.byRoutine[r.number];
-    if (!table || r.number == 1 || t.skip[r.number]) continue;
+    if (!table || t.skip[r.number]) continue;
     if (r.number == 2) table->setProperty(kChartSourceProperty, baseName(oldChartPath));
-    table->setProperty(kStructureProperty, newCode);
+    table->setProperty(structureProperty(r.number, code), newCode);
   }
+  if (t.ccis) t.ccis->setProperty(kStructureProperty, newCode);
   for (auto& table : t.owned)
-    if (table->inBulk() && commit) commit = table->flush();
+    if (table->inBulk() && commit) {
+      commit = table->flush();
+      if (commit && observer_) observer_->fileCommitted(table->path());
+    }
   if (!commit) {
     for (auto& table : t.owned) table->rollbackBulk();
     rep.outcome = CompanyOutcome::kFailed;
-    rep.reason = "falha ao gravar: " + commit.toString();
+    rep.reason = "falha ao gravar: " + commit.toString() + "; o ajuste da empresa será concluído na próxima execução";
     log("-Empresa " + std::to_string(code) + " não ajustada: " + rep.reason);
     return rep;
   }

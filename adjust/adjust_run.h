@@ -33,6 +33,7 @@
 
 #include "adjust/file_routines.h"
 #include "adjust/observer.h"
+#include "adjust/reference_count.h"
 #include "chart/account_structure.h"
 #include "dictionary/dictionary.h"
 #include "shell/app_state.h"
@@ -72,6 +73,7 @@ struct CompanyReport {
   int64_t failures = 0;
   BalanceCheck balance;
   std::vector<std::string> sharedFiles;  // shared files this company's run involved
+  std::vector<ReferenceCount> untouched;  // old codes left in files the run does not rewrite
 };
 
 struct AdjustReport {
@@ -86,6 +88,23 @@ struct AdjustReport {
 // there is none.
 Result<chart::AccountStructure> readStructure(const Dictionary& dict, const shell::AppState& state,
                                               uint16_t code);
+
+// A company whose commit was cut off (the process ended between the first
+// file written and the company record).  Its journal lives in the data
+// root's "Temp" directory until the company is complete.
+struct PendingAdjustment {
+  uint16_t company = 0;
+  uint16_t oldStructure = 0;
+  uint16_t newStructure = 0;
+  uint16_t year = 0;
+  std::string path;  // the journal file
+};
+
+// The journals of cut-off adjustments, by company code.
+std::vector<PendingAdjustment> pendingAdjustments(const shell::AppState& state);
+
+// The journal file of a company's commit.
+std::string pendingJournalPath(const shell::AppState& state, uint16_t company);
 
 class AdjustRun {
  public:
@@ -102,8 +121,16 @@ class AdjustRun {
   // success the current company of `state` is the last converted company.
   Result<AdjustReport> run(const AdjustRequest& request);
 
+  // Completes the adjustment of a company whose commit was cut off: every
+  // file already written in the new structure is left alone, the others
+  // are converted, then the company record and its history are written.
+  // The working year of the state is not consulted.  The journal is
+  // removed once the company is complete.
+  Result<AdjustReport> resume(const PendingAdjustment& pending);
+
  private:
   struct Company;
+  AdjustReport runCompanies(const AdjustRequest& request);
   CompanyReport adjustCompany(const AdjustRequest& request, uint16_t code);
   Status loadCompany(uint16_t code, Company* out);
   void warnSharedFiles(const AdjustRequest& request, AdjustReport* report);

@@ -1,5 +1,7 @@
 #include "adjust/file_routines.h"
 
+#include <set>
+
 #include "storage/text.h"
 
 namespace vorlam::adjust {
@@ -49,13 +51,17 @@ const std::vector<RoutineDef>& routines() {
        "   Ajustando registros do plano de contas.", "   Plano de contas ajustado. Registros do aquivo "},
       {3, "LanPadrao", "LPR:KEY:CODIGO", {{"LPR:DEBITO", 40}, {"LPR:CREDITO", 40}}, WriteBack::kAlways,
        "   Ajustando registros do lançamento padrão.", "   Lançamento padrão ajustado. Registros do aquivo "},
-      {4, "ForCli", "FOR:KEY:CODIGO", {{"FOR:ContaFornecedor", 30}, {"FOR:ContaCliente", 30}},
+      {4, "ForCli", "FOR:KEY:CODIGO", {{"FOR:ContaFornecedor", 30}, {"FOR:ContaCliente", 30}, {"FOR:ContaProdutor", 30}},
        WriteBack::kWhenAnyNotBlank, "   Ajustando registros dos clientes e fornecedores.",
        "   Clientes e fornecedores ajustado. Registros do aquivo "},
       {5, "CFO", "CFO:KEY:CFO",
        {{"CFO:CONTA_DEBITO", 20}, {"CFO:CONTA_CREDITO", 20}, {"CFO:ICMS_DEBITO", 20}, {"CFO:ICMS_CREDITO", 20},
         {"CFO:IPI_DEBITO", 20}, {"CFO:IPI_CREDITO", 20}, {"CFO:CONTADEBITOPRAZO", 40},
-        {"CFO:CONTACREDITOPRAZO", 40}, {"CFO:CONTADEBITOICMSFONTE", 20}, {"CFO:CONTACREDITOICMSFONTE", 20}},
+        {"CFO:CONTACREDITOPRAZO", 40}, {"CFO:CONTADEBITOICMSFONTE", 20}, {"CFO:CONTACREDITOICMSFONTE", 20},
+        // The term and tax-substitution accounts travel with the others.
+        {"CFO:ICMS_DEBITO_PRAZO", 20}, {"CFO:ICMS_CREDITO_PRAZO", 20}, {"CFO:IPI_DEBITO_PRAZO", 20},
+        {"CFO:IPI_CREDITO_PRAZO", 20}, {"CFO:ST_DEBITO", 20}, {"CFO:ST_CREDITO", 20}, {"CFO:ST_PRAZO_DEBITO", 20},
+        {"CFO:ST_PRAZO_CREDITO", 20}},
        WriteBack::kWhenConverted, "   Ajustando registros de CFOP.", "   CFOP ajustado. Registros do aquivo "},
       {6, "CtaISS", "CTA:KEY:CODIGO",
        {{"CTA:CTADEBITO", 20}, {"CTA:CTACREDITO", 20}, {"CTA:ISENTADEBITO", 40}, {"CTA:ISENTACREDITO", 40},
@@ -69,7 +75,8 @@ const std::vector<RoutineDef>& routines() {
       {8, "RegEntrada", "REG:KEY:DATANUMERO",
        {{"REG:CDebito", 40}, {"REG:CCredito", 40}, {"REG:PrazoDebito", 40}, {"REG:PrazoCredito", 40},
         {"REG:IPICDebito", 40}, {"REG:IPICCredito", 40}, {"REG:ICMSCDebito", 40}, {"REG:ICMSCCredito", 40},
-        {"REG:ContaDebitoICMSFonte", 20}, {"REG:ContaCreditoICMSFonte", 20}},
+        {"REG:ContaDebitoICMSFonte", 20}, {"REG:ContaCreditoICMSFonte", 20}, {"REG:ContaDebitoPIS", 40},
+        {"REG:ContaCreditoPIS", 40}, {"REG:ContaDebitoCofins", 40}, {"REG:ContaCreditoCofins", 40}},
        WriteBack::kWhenConverted, "   Ajustando lançamentos de NF entradas.",
        "   Lançamentos de NF entradas ajustado. Registros do aquivo "},
       {9, "RegSaida", "REGS:KEY:CODIGO",
@@ -298,6 +305,9 @@ TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx) 
   old.buffer().clear();
   old.seekStart(old.def().keyIndex(def.walkKey));
   int64_t read = 0;
+  // New codes seen so far: a dry run writes nothing, yet must report the
+  // accounts that would collide.
+  std::set<std::string> codes;
   Status s;
   while ((s = old.next())) {
     ++read;
@@ -311,6 +321,10 @@ TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx) 
       continue;
     }
     std::string code(target.buffer().getText(fCodigo));
+    if (!codes.insert(code).second) {
+      fail(out, old, "conta " + latin1ToUtf8(code) + " colide com outra conta já incluída");
+      continue;
+    }
     std::string index = target.buffer().getInt(fSint) == 1 ? code : code.substr(0, parentLength);
     target.buffer().setText(fIndice, index);
     std::string dotless;

@@ -20,6 +20,8 @@ class Observer {
   // Bar "Arquivos da empresa": range and position within the current table.
   virtual void fileRange(int64_t total) { (void)total; }
   virtual void filePosition(int64_t position) { (void)position; }
+  // A file of the company being committed has been written in full.
+  virtual void fileCommitted(const std::string& path) { (void)path; }
   // Polled at record boundaries; true ends the run after the current company
   // has been put back as it was.
   virtual bool stopRequested() { return false; }

@@ -1,5 +1,6 @@
 // vorlam-tool adjust: the chart-of-accounts adjustment from the command line.
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <ostream>
@@ -15,6 +16,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Uso: vorlam-tool adjust --root DIR --structure N --year A --company C [--company C ...] [--dry-run]\n"
+    "     vorlam-tool adjust --root DIR --resume\n"
     "\n"
     "Ajusta o plano de contas das empresas indicadas para a estrutura N a partir\n"
     "do ano A: reconstrói o plano de contas na nova estrutura, converte todas as\n"
@@ -28,7 +30,17 @@ constexpr const char* kUsage =
     "  --company C      empresa a ajustar (repita para várias, na ordem dada)\n"
     "  --dry-run        não altera nada: informa, por empresa e tabela, quantos\n"
     "                   registros e campos mudariam e os códigos que não cabem\n"
+    "  --resume         só conclui os ajustes interrompidos (veja abaixo)\n"
     "  --help           mostra esta ajuda\n"
+    "\n"
+    "Um ajuste interrompido durante a gravação de uma empresa (queda de energia,\n"
+    "processo encerrado) deixa um registro em Temp; antes de qualquer novo ajuste\n"
+    "a empresa é concluída: os arquivos já gravados na nova estrutura ficam como\n"
+    "estão e os demais são convertidos.\n"
+    "\n"
+    "O relatório final conta também as contas no código antigo que ficam em\n"
+    "arquivos que o ajuste não altera (parcelas, integração do ISS, conciliação\n"
+    "e os arquivos dos outros anos).\n"
     "\n"
     "O registro do processamento vai para a saída padrão; o progresso, para a\n"
     "saída de erros.\n"
@@ -92,6 +104,14 @@ void printReport(const adjust::AdjustReport& report, bool dryRun, std::ostream& 
       out << "  Conferência de saldos do diário\t" << c.balance.accounts << " contas\t"
           << (c.balance.matches ? "saldos conferem" : "SALDOS DIVERGENTES") << "\n";
     for (const auto& d : c.balance.differences) out << "    Saldo divergente\t" << d << "\n";
+    for (const auto& u : c.untouched) {
+      out << "  Não alterado\t" << u.label << "\t" << (u.year ? std::to_string(u.year) : std::string("-"));
+      if (!u.error.empty())
+        out << "\terro " << u.error;
+      else
+        out << "\tregistros " << u.records << "\tcontas antigas " << u.fields << "\tnão caberiam " << u.notFitting;
+      out << "\t" << u.path << "\n";
+    }
   }
   out << report.finalMessage << "\n";
 }
@@ -102,6 +122,7 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
   std::string root;
   long structure = -1, year = -1;
   adjust::AdjustRequest request;
+  bool resumeOnly = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string* v) {
@@ -114,6 +135,8 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
     if (a == "--help" || a == "-h") {
       out << kUsage;
       return 0;
+    } else if (a == "--resume") {
+      resumeOnly = true;
     } else if (a == "--dry-run") {
       request.dryRun = true;
     } else if (a == "--root" && value(&v)) {
@@ -129,12 +152,12 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
       return 2;
     }
   }
-  if (root.empty() || structure < 0 || year < 0 || request.companies.empty()) {
+  if (root.empty() || (!resumeOnly && (structure < 0 || year < 0 || request.companies.empty()))) {
     err << kPrefix << "informe --root, --structure, --year e ao menos um --company\n" << kUsage;
     return 2;
   }
-  request.newStructure = static_cast<uint16_t>(structure);
-  request.year = static_cast<uint16_t>(year);
+  request.newStructure = static_cast<uint16_t>(std::max(structure, 0L));
+  request.year = static_cast<uint16_t>(std::max(year, 0L));
   std::string absolute = root.front() == '/' ? root : shell::currentWorkingDirectory() + "/" + root;
   // The data root is the given directory itself, not the launcher's setting.
   shell::DataLocations loc;
@@ -154,6 +177,26 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
 
   std::shared_ptr<const Dictionary> dict = buildDictionary();
   ConsoleObserver observer(out, err);
+  // Companies whose commit was cut off are completed first.
+  bool resumedOk = true;
+  for (const auto& pending : adjust::pendingAdjustments(*state)) {
+    if (request.dryRun) {
+      out << "Ajuste interrompido pendente: empresa " << pending.company << " (estrutura " << pending.oldStructure
+          << " para " << pending.newStructure << ", ano " << pending.year << ")\n";
+      continue;
+    }
+    adjust::AdjustRun resume(*dict, *state, &observer);
+    Result<adjust::AdjustReport> r = resume.resume(pending);
+    if (!r) {
+      err << kPrefix << r.status().message() << "\n";
+      resumedOk = false;
+      continue;
+    }
+    printReport(r.value(), false, out);
+    resumedOk = resumedOk && r->success;
+  }
+  if (resumeOnly) return resumedOk ? 0 : 1;
+  if (!request.dryRun) state->setCompany(period);  // a completed company must not change the working year
   adjust::AdjustRun run(*dict, *state, &observer);
   Result<adjust::AdjustReport> report = run.run(request);
   if (!report) {
@@ -161,7 +204,7 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
     return 2;
   }
   printReport(report.value(), request.dryRun, out);
-  return report->success ? 0 : 1;
+  return report->success && resumedOk ? 0 : 1;
 }
 
 }  // namespace vorlam::tool
