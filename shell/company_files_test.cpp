@@ -284,6 +284,45 @@ TEST_F(CompanyFilesTest, ConcurrentSwitchesNeverShowTornBindings) {
   EXPECT_EQ(torn.load(), 0);
 }
 
+TEST_F(CompanyFilesTest, TablesOpenedDuringSwitchesBelongToOneCompany) {
+  std::atomic<bool> stop{false};
+  std::atomic<int> torn{0}, opened{0}, failed{0};
+  auto writer = [&](uint16_t code, int ano) {
+    CompanyRecord rec;
+    for (int i = 0; i < 25; ++i) files_.selectCompany(*state_, company(code, 2, 1, ano, 13), rec);
+  };
+  // A screen opening its tables: one snapshot gives every name it uses.
+  std::thread screen([&] {
+    const TableDef* diario = dictionary().find("Diario");
+    const TableDef* funcionarios = dictionary().find("Funcionarios");
+    while (!stop) {
+      AppSnapshot s = state_->snapshot();
+      if (s.company.codigo == 0) continue;
+      Table journal(diario), staff(funcionarios);
+      if (!journal.open(s.pathFor("Diario.dat")).isOk() ||
+          !staff.open(s.pathFor("Funciona.dat")).isOk()) {
+        ++failed;
+        continue;
+      }
+      ++opened;
+      std::string dir = root_ + zeroPadded(s.company.codigo, 8) + S;
+      std::string year = zeroPadded(s.company.ano, 4);
+      if (journal.path() != dir + p({"Ctb", year.c_str(), "Diario.dat"}) ||
+          staff.path() != dir + "Funciona.dat" || (s.company.codigo == 21) != (year == "2015"))
+        ++torn;
+    }
+  });
+  std::thread a(writer, 21, 2015);
+  std::thread b(writer, 22, 2016);
+  a.join();
+  b.join();
+  stop = true;
+  screen.join();
+  EXPECT_GT(opened.load(), 0);
+  EXPECT_EQ(failed.load(), 0);
+  EXPECT_EQ(torn.load(), 0);
+}
+
 TEST_F(CompanyFilesTest, EveryDeclaredFileIsNamedAndNothingElse) {
   auto h = history();
   CurrentCompany c = company(1, 2, 1, 2015, 1);
