@@ -45,8 +45,6 @@ CompanyPlan planCompany(int index, int lastYear, DemoRandom& rng) {
   std::string family = sn[rng.between(0, sn.size() - 1)];
   std::string partner = sn[rng.between(0, sn.size() - 1)];
   i.razaoSocial = family + " & " + partner + " " + bw[rng.between(0, bw.size() - 1)] + " Ltda";
-  // Head office and branches share the CNPJ root, as the branch form expects.
-  long root = 10000000 + (static_cast<long>(groupHead) * 7919 + 3) % 89999999;
   switch (profile) {
     case 0:
       i.charts = {{0, 1, 1}};
@@ -83,10 +81,11 @@ CompanyPlan planCompany(int index, int lastYear, DemoRandom& rng) {
   if (i.cpf) {
     c.cpf = makeCpf(100000000L + rng.between(0, 899999999));
   } else {
-    int order = profile >= 3 ? 2 : 1;
-    c.cgc = makeCnpj(profile >= 3 ? 10000000 + (static_cast<long>(i.headOffice) * 7919 + 3) % 89999999
-                                  : root,
-                     order);
+    // Head office and branches share the CNPJ root, as the branch form
+    // expects: the root follows the head office's code, the order tells
+    // the establishments apart.
+    const long owner = i.headOffice != 0 ? i.headOffice : code;
+    c.cgc = makeCnpj(10000000 + (owner * 7919 + 3) % 89999999, i.headOffice != 0 ? 2 : 1);
   }
   const MunicipalityRow& m = rng.pick(municipalities());
   c.uf = m.uf;

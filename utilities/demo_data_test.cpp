@@ -1,0 +1,328 @@
+// Checks the sample data root as written on disk: read back through the
+// dictionary's declarations, not through the generator's own plan.
+#include "utilities/demo_data.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "dictionary/field_rules.h"
+#include "storage/table.h"
+#include "storage/test_util.h"
+#include "utilities/csv_export.h"
+#include "utilities/data_root.h"
+#include "utilities/taxpayer_ids.h"
+
+namespace vorlam::utilities {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint64_t kSeed = 7;
+
+struct GeneratedRoot {
+  DemoSummary summary;
+  std::map<std::string, const TableDef*> files;  // absolute path -> declaration
+};
+
+class DemoRootTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    tmp_ = new testing::TempDir;
+    dict_ = buildDictionary();
+    first_ = new GeneratedRoot(generate("a", kSeed));
+    twin_ = new GeneratedRoot(generate("b", kSeed));
+    other_ = new GeneratedRoot(generate("c", kSeed + 1));
+  }
+  static void TearDownTestSuite() {
+    delete first_;
+    delete twin_;
+    delete other_;
+    delete tmp_;
+    dict_.reset();
+  }
+
+  // Five companies cover every company profile of the generator (shared and
+  // own charts, a chart change in the last year, registration by CPF,
+  // branches).
+  static GeneratedRoot generate(const std::string& dir, uint64_t seed) {
+    DemoOptions o;
+    o.root = tmp_->file(dir);
+    o.companies = 5;
+    o.entries = 60;
+    o.years = {2023, 2024};
+    o.seed = seed;
+    Result<DemoSummary> r = generateDemo(o);
+    EXPECT_TRUE(r.isOk()) << r.status().toString();
+    GeneratedRoot g;
+    g.summary = *r;
+    collect(g, 0, 0);
+    for (const DemoCompany& c : g.summary.companies)
+      for (int y : g.summary.years) collect(g, c.codigo, y);
+    return g;
+  }
+
+  // Every existing file bound for the company and year, by declaration
+  // (aliases left out: they read the same files).
+  static void collect(GeneratedRoot& g, uint16_t company, int year) {
+    Result<shell::BindingMap> names = bindingsFor(*dict_, g.summary.root, company, year);
+    ASSERT_TRUE(names.isOk());
+    for (const TableDef& t : dict_->tables()) {
+      if (!t.copies.empty() || t.binding.empty()) continue;
+      auto it = names->find(t.binding);
+      if (it != names->end() && fs::exists(it->second)) g.files[it->second] = &t;
+    }
+  }
+
+  static shell::BindingMap names(uint16_t company, int year) {
+    Result<shell::BindingMap> n = bindingsFor(*dict_, first_->summary.root, company, year);
+    EXPECT_TRUE(n.isOk());
+    return *n;
+  }
+
+  // Calls `fn` with every record of the file, in file order.
+  static void eachRecord(const TableDef* def, const std::string& path,
+                         const std::function<void(const Record&)>& fn) {
+    Table t(def);
+    ASSERT_TRUE(t.open(path, OpenMode::kReadOnly)) << path;
+    ASSERT_TRUE(t.seekStart(kFileOrder));
+    while (true) {
+      Status s = t.next();
+      if (s.is(StatusCode::kNotFound)) break;
+      ASSERT_TRUE(s.isOk()) << s.toString();
+      fn(t.buffer());
+    }
+  }
+  static void eachRecord(const char* label, const shell::BindingMap& n,
+                         const std::function<void(const Record&)>& fn) {
+    const TableDef* def = dict_->find(label);
+    auto it = n.find(def->binding);
+    ASSERT_NE(it, n.end()) << label;
+    eachRecord(def, it->second, fn);
+  }
+
+  static std::string csvOf(const TableDef* def, const std::string& path) {
+    Table t(def);
+    EXPECT_TRUE(t.open(path, OpenMode::kReadOnly)) << path;
+    std::ostringstream out;
+    EXPECT_TRUE(exportCsv(t, out));
+    return out.str();
+  }
+
+  static std::string text(const Record& r, const char* field) { return std::string(r.getText(field)); }
+
+  static testing::TempDir* tmp_;
+  static std::shared_ptr<const Dictionary> dict_;
+  static GeneratedRoot *first_, *twin_, *other_;
+};
+
+testing::TempDir* DemoRootTest::tmp_ = nullptr;
+std::shared_ptr<const Dictionary> DemoRootTest::dict_;
+GeneratedRoot* DemoRootTest::first_ = nullptr;
+GeneratedRoot* DemoRootTest::twin_ = nullptr;
+GeneratedRoot* DemoRootTest::other_ = nullptr;
+
+TEST_F(DemoRootTest, EveryFileWrittenIsATableOfTheRoot) {
+  size_t dat = 0;
+  for (const auto& e : fs::recursive_directory_iterator(first_->summary.root)) {
+    if (e.path().extension() != ".dat") continue;
+    ++dat;
+    EXPECT_EQ(first_->files.count(e.path().string()), 1u) << e.path();
+  }
+  EXPECT_EQ(dat, first_->files.size());
+  int64_t records = 0;
+  for (const auto& [path, def] : first_->files) eachRecord(def, path, [&](const Record&) { ++records; });
+  EXPECT_EQ(records, first_->summary.records);
+}
+
+TEST_F(DemoRootTest, SameSeedGivesTheSameRecords) {
+  const std::string& a = first_->summary.root;
+  const std::string& b = twin_->summary.root;
+  ASSERT_EQ(first_->files.size(), twin_->files.size());
+  for (const auto& [path, def] : first_->files) {
+    std::string twinPath = b + path.substr(a.size());
+    ASSERT_EQ(twin_->files.count(twinPath), 1u) << twinPath;
+    EXPECT_EQ(csvOf(def, path), csvOf(def, twinPath)) << path.substr(a.size());
+  }
+  // A different seed changes the data (so the comparison above has teeth).
+  int differing = 0;
+  for (const auto& [path, def] : first_->files) {
+    std::string otherPath = other_->summary.root + path.substr(a.size());
+    if (other_->files.count(otherPath) && csvOf(def, path) != csvOf(def, otherPath)) ++differing;
+  }
+  EXPECT_GT(differing, 0);
+}
+
+TEST_F(DemoRootTest, EveryRecordPassesTheFieldRules) {
+  for (const auto& [path, def] : first_->files) {
+    eachRecord(def, path, [&](const Record& r) {
+      FieldCheck c = checkRecord(r);
+      EXPECT_TRUE(c.valid) << def->label << " " << path << ": " << c.name << " " << c.detail;
+    });
+  }
+}
+
+TEST_F(DemoRootTest, TaxpayerNumbersCarryValidCheckDigits) {
+  shell::BindingMap shared = names(0, 0);
+  std::map<int64_t, std::string> cnpjOf;
+  eachRecord("Empresa", shared, [&](const Record& r) {
+    int64_t codigo = r.getInt("EMP:Codigo");
+    if (r.getInt("EMP:TipoInscEscrita") == 2) {
+      EXPECT_TRUE(validCpf(text(r, "EMP:CPF"))) << codigo << " " << text(r, "EMP:CPF");
+      EXPECT_EQ(text(r, "EMP:CGC"), "");
+    } else {
+      EXPECT_TRUE(validCnpj(text(r, "EMP:CGC"))) << codigo << " " << text(r, "EMP:CGC");
+      cnpjOf[codigo] = text(r, "EMP:CGC");
+    }
+  });
+  std::set<std::string> distinct;
+  for (const auto& [codigo, cnpj] : cnpjOf) EXPECT_TRUE(distinct.insert(cnpj).second) << codigo << " " << cnpj;
+  int branches = 0;
+  eachRecord("Filiais", shared, [&](const Record& r) {
+    ++branches;
+    std::string head = cnpjOf[r.getInt("Filiais:Matriz")], branch = cnpjOf[r.getInt("Filiais:Filial")];
+    // Establishments of one company share the first eight digits.
+    EXPECT_EQ(head.substr(0, 8), branch.substr(0, 8)) << head << " " << branch;
+    EXPECT_NE(head.substr(8, 4), branch.substr(8, 4));
+  });
+  EXPECT_EQ(branches, 2);
+
+  auto validNumber = [](const std::string& n) { return n.size() == 14 ? validCnpj(n) : validCpf(n); };
+  for (const DemoCompany& c : first_->summary.companies) {
+    for (int y : first_->summary.years) {
+      shell::BindingMap n = names(c.codigo, y);
+      eachRecord("ForCli", n, [&](const Record& r) {
+        if (r.getInt("FOR:TipoInscricao") == 2) EXPECT_TRUE(validCpf(text(r, "FOR:CPF"))) << text(r, "FOR:CPF");
+        else EXPECT_TRUE(validCnpj(text(r, "FOR:CGC"))) << text(r, "FOR:CGC");
+      });
+      for (auto [label, field] : {std::pair{"RegEntrada", "REG:Inscricao"}, {"RegSaida", "REGS:Inscricao"},
+                                  {"ISS51", "ISS:Inscricao"}, {"ISS53", "ISS53:Inscricao"}}) {
+        eachRecord(label, n, [&](const Record& r) { EXPECT_TRUE(validNumber(text(r, field))) << label; });
+      }
+    }
+  }
+}
+
+TEST_F(DemoRootTest, EachJournalBalancesAndMatchesItsReconciliation) {
+  for (const DemoCompany& c : first_->summary.companies) {
+    for (int y : first_->summary.years) {
+      shell::BindingMap n = names(c.codigo, y);
+      int64_t debit = 0, credit = 0, lines = 0;
+      std::map<std::string, std::pair<int64_t, int64_t>> byAccount;
+      eachRecord("Diario", n, [&](const Record& r) {
+        ++lines;
+        int64_t d = r.getDecimal("DIA:ValorDebito").units(), k = r.getDecimal("DIA:ValorCredito").units();
+        debit += d;
+        credit += k;
+        if (d != 0) byAccount[text(r, "DIA:ContaDebito")].first += d;
+        if (k != 0) byAccount[text(r, "DIA:ContaCredito")].second += k;
+      });
+      EXPECT_EQ(lines, 60) << c.codigo << "/" << y;
+      EXPECT_GT(debit, 0);
+      EXPECT_EQ(debit, credit) << c.codigo << "/" << y;
+      size_t accounts = 0;
+      eachRecord("Conciliacao", n, [&](const Record& r) {
+        ++accounts;
+        const auto& totals = byAccount[text(r, "CONC:CONTA")];
+        EXPECT_EQ(r.getDecimal("CONC:VALORDEBITOFECHA", 11).units(), totals.first) << text(r, "CONC:CONTA");
+        EXPECT_EQ(r.getDecimal("CONC:VALORCREDITOFECHA", 11).units(), totals.second) << text(r, "CONC:CONTA");
+      });
+      EXPECT_EQ(accounts, byAccount.size());
+    }
+  }
+}
+
+TEST_F(DemoRootTest, EveryAnalyticAccountHasItsSyntheticParents) {
+  std::map<int, int> levels;  // structure -> level count
+  eachRecord("ConfPlanoContas", names(0, 0), [&](const Record& r) {
+    levels[static_cast<int>(r.getInt("CONP:Codigo"))] = static_cast<int>(r.getInt("CONP:Graus"));
+  });
+  std::set<int> structuresSeen;
+  for (const auto& [path, def] : first_->files) {
+    if (def->label != "PlanoContas") continue;
+    std::string stem = fs::path(path).stem().string();  // "PlCon003"
+    int structure = std::stoi(stem.substr(5));
+    ASSERT_EQ(levels.count(structure), 1u) << path;
+    structuresSeen.insert(structure);
+    std::map<std::string, int64_t> kind;  // code -> PLA:SintAnali
+    eachRecord(def, path, [&](const Record& r) { kind[text(r, "PLA:Codigo")] = r.getInt("PLA:SintAnali"); });
+    int analytic = 0;
+    for (const auto& [code, k] : kind) {
+      int pieces = 1 + static_cast<int>(std::count(code.begin(), code.end(), '.'));
+      if (k == 1) {
+        EXPECT_LT(pieces, levels[structure]) << path << " " << code;
+        continue;
+      }
+      ++analytic;
+      EXPECT_EQ(pieces, levels[structure]) << path << " " << code;
+      for (size_t dot = code.find('.'); dot != std::string::npos; dot = code.find('.', dot + 1)) {
+        auto parent = kind.find(code.substr(0, dot));
+        ASSERT_NE(parent, kind.end()) << path << " " << code << " without " << code.substr(0, dot);
+        EXPECT_EQ(parent->second, 1) << path << " " << parent->first;
+      }
+    }
+    EXPECT_GT(analytic, 0) << path;
+  }
+  EXPECT_EQ(structuresSeen, (std::set<int>{1, 2, 3, 4}));
+}
+
+TEST_F(DemoRootTest, InstalmentsOfAnInvoiceStayWithinItsTotal) {
+  struct Pairing {
+    const char* invoice;
+    const char* total;
+    const char* cash;
+    const char* instalments;
+    const char* value;
+  };
+  const Pairing pairings[] = {
+      {"RegEntrada", "REG:ValorContabil", "REG:Vista", "ParcRegEntrada", "PREntr:Valor"},
+      {"RegSaida", "REGS:ValorContabil", "REGS:Vista", "ParcRegSaida", "PRSaid:Valor"},
+      {"ISS51", "ISS:ValorNota", "ISS:Vista", "ParcRegISS51", "PRISS51:Valor"},
+      {"ISS53", "ISS53:ValorNota", "ISS53:Vista", "ParcRegISS53", "PRISS53:Valor"},
+  };
+  int withInstalments = 0;
+  for (const Pairing& p : pairings) {
+    const RelationDef* rel = nullptr;
+    for (const RelationDef* r : dict_->childRelations(p.invoice))
+      if (r->child == p.instalments) rel = r;
+    ASSERT_NE(rel, nullptr) << p.invoice;
+    auto linkOf = [](const Record& r, const std::vector<int>& fields) {
+      std::string k;
+      for (int f : fields) k += r.getAsText(f) + '\x1f';
+      return k;
+    };
+    for (const DemoCompany& c : first_->summary.companies) {
+      for (int y : first_->summary.years) {
+        shell::BindingMap n = names(c.codigo, y);
+        std::map<std::string, std::pair<int64_t, int64_t>> invoices;  // link -> total, cash part
+        eachRecord(p.invoice, n, [&](const Record& r) {
+          auto [it, fresh] = invoices.emplace(linkOf(r, rel->parentFields),
+                                              std::pair{r.getDecimal(p.total).units(), r.getDecimal(p.cash).units()});
+          EXPECT_TRUE(fresh) << p.invoice << " has two invoices with one link";
+        });
+        std::map<std::string, int64_t> sums;
+        eachRecord(p.instalments, n, [&](const Record& r) {
+          std::string link = linkOf(r, rel->childFields);
+          EXPECT_EQ(invoices.count(link), 1u) << p.instalments << " without its invoice";
+          int64_t v = r.getDecimal(p.value).units();
+          EXPECT_GT(v, 0) << p.instalments;
+          sums[link] += v;
+        });
+        for (const auto& [link, sum] : sums) {
+          ++withInstalments;
+          EXPECT_LE(sum, invoices[link].first) << p.instalments << " " << c.codigo << "/" << y;
+        }
+        for (const auto& [link, invoice] : invoices)
+          EXPECT_EQ(invoice.second + sums[link], invoice.first) << p.invoice << ": cash part + instalments";
+      }
+    }
+  }
+  EXPECT_GT(withInstalments, 0);
+}
+
+}  // namespace
+}  // namespace vorlam::utilities
