@@ -1,57 +1,70 @@
 #include "utilities/data_root.h"
 
+#include <charconv>
 #include <filesystem>
-#include <ostream>
+#include <string_view>
 
 #include "shell/company_files.h"
 #include "shell/paths.h"
 #include "shell/startup.h"
-#include "storage/text.h"
 
 namespace vorlam::utilities {
 
 namespace {
 
-constexpr MaintainedFile kMaintained[] = {
-    {"ACFuncionarios", "Tabela de alterações no cadastro de funcionários"},
-    {"AltContratuais", "Alterações Contratuais da Empresa"},
-    {"CFO", "Tabela de Códigos do CFO"},
-    {"CNAE", "Tabela de Códigos do CNAE"},
-    {"CodAltContratuais", "Códigos de Alterações Contratuais"},
-    {"Conciliacao", "Arquivo das Somas do Cálculo"},
-    {"ConfPlanoContas", "Configura os Planos de Contas"},
-    {"ConfiguracaoGrupos", "Arquivo da configuração dos grupos da contabilidade"},
-    {"Configuracao_Contas_ISS_Integracao", "Configuração das contas de ISS para integação"},
-    {"Contas_Integracao_Contabil", "Contas de integração contábil"},
-    {"CtaISS", "Plano de Contas do ISS"},
-    {"DasTagFileInd", "Arquivo que Grava as Empresas Selecionadas Individualmente"},
-    {"Departamento", "Tabela de departamento"},
-    {"Diario", "Diário da Contabilidade"},
-    {"Empresa", "Arquivo de Empresas"},
-    {"Estados", "Tabela de Estados da Feredação"},
-    {"Filiais", "Tabela com as filiais da empresa"},
-    {"ForCli", "Arquivo de Fornecedores & Clientes"},
-    {"Funcionarios", "Funcionários"},
-    {"Historico", "Historico Padrão da Contabilidade"},
-    {"ISS51", "Lançamentos das Notas de ISS Modelo 51"},
-    {"ISS53", "Lançamentos das Notas de ISS Modelo 53"},
-    {"LanPadrao", "Lançamento Padrão"},
-    {"Municipios", "Tabela de Municipios"},
-    {"ParcPagas", "Tabela das parcelas pagas"},
-    {"ParcRegEntrada", "Parcelas das NF Entrada"},
-    {"ParcRegISS51", "Parcelas das NF ISS51"},
-    {"ParcRegISS53", "Parcelas das NF ISS53"},
-    {"ParcRegSaida", "Parcelas das NF Saida"},
-    {"PlanoContas", "Plano de Contas"},
-    {"RegEntrada", "Lançamento das Notas de Entrada"},
-    {"RegSaida", "Lançamento das Notas de Saída"},
-    {"Secao", "Tabela de seções"},
-    {"Setor", "Tabela de setores"},
-};
+Status refused(std::string text) { return Status(StatusCode::kInvalidArgument, std::move(text)); }
+
+// A whole number in [low, high]; false for anything else.
+bool wholeIn(std::string_view text, long low, long high, long* value) {
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *value);
+  return !text.empty() && ec == std::errc() && end == text.data() + text.size() &&
+         *value >= low && *value <= high;
+}
 
 }  // namespace
 
-std::span<const MaintainedFile> maintainedFiles() { return kMaintained; }
+Status parseRootSelection(const std::vector<std::string>& args, RootSelection* selection,
+                          std::vector<std::string>* positional) {
+  std::string root, company, year;
+  bool haveCompany = false, haveYear = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (!a.starts_with("-")) {
+      positional->push_back(a);
+      continue;
+    }
+    size_t eq = a.find('=');
+    std::string name = a.substr(0, eq);
+    std::string* value = name == "--root"      ? &root
+                         : name == "--company" ? &company
+                         : name == "--year"    ? &year
+                                               : nullptr;
+    if (value == nullptr) return refused("argumento desconhecido: " + a);
+    if (eq != std::string::npos) {
+      *value = a.substr(eq + 1);
+    } else if (i + 1 < args.size()) {
+      *value = args[++i];
+    } else {
+      return refused("falta o valor de " + name);
+    }
+    if (value == &company) haveCompany = true;
+    if (value == &year) haveYear = true;
+  }
+  if (root.empty()) return refused("informe --root");
+  if (haveCompany != haveYear) return refused("informe --company e --year juntos");
+  long code = 0, y = 0;
+  if (haveCompany && !wholeIn(company, 1, 65535, &code))
+    return refused("código de empresa inválido (use de 1 a 65535): " + company);
+  if (haveYear && !wholeIn(year, 1801, 9998, &y))
+    return refused("ano inválido (use de 1801 a 9998): " + year);
+  std::error_code ec;
+  if (!std::filesystem::is_directory(root, ec))
+    return refused("diretório de dados não encontrado: " + root);
+  selection->root = root;
+  selection->company = static_cast<uint16_t>(code);
+  selection->year = static_cast<int>(y);
+  return Status::ok();
+}
 
 Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const std::string& rootDir,
                                       uint16_t company, int year) {
@@ -89,53 +102,6 @@ Status openBound(Table& table, const shell::BindingMap& names) {
                   table.def().label);
   if (!fileExists(it->second)) return makeStatus(StatusCode::kFileNotFound, it->second);
   return table.open(it->second, OpenMode::kReadOnly);
-}
-
-std::string maintenanceErrorText(const Status& s) {
-  return "Error " + std::to_string(s.errorNumber()) + " : " + s.message();
-}
-
-std::string csvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string q = "\"";
-  for (char c : text) {
-    if (c == '"') q += '"';
-    q += c;
-  }
-  return q + "\"";
-}
-
-Status exportCsv(Table& table, std::ostream& out) {
-  const TableDef& def = table.def();
-  std::string line;
-  for (size_t f = 0; f < def.fields.size(); ++f) {
-    const FieldDef& fd = def.fields[f];
-    for (int e = 0; e < fd.dim; ++e) {
-      if (!line.empty()) line += ',';
-      line += csvField(latin1ToUtf8(fd.dim == 1 ? fd.name : fd.name + "[" + std::to_string(e + 1) + "]"));
-    }
-  }
-  out << line << "\r\n";
-  int key = def.primaryKey();
-  if (Status s = table.seekStart(key >= 0 ? key : kFileOrder); !s) return s;
-  const Record& r = table.buffer();
-  while (true) {
-    Status s = table.next();
-    if (s.is(StatusCode::kNotFound)) break;
-    if (!s) return s;
-    line.clear();
-    bool first = true;
-    for (size_t f = 0; f < def.fields.size(); ++f) {
-      for (int e = 0; e < def.fields[f].dim; ++e) {
-        if (!first) line += ',';
-        first = false;
-        std::string v = r.getAsText(static_cast<int>(f), e);
-        line += csvField(def.fields[f].isText() ? latin1ToUtf8(v) : v);
-      }
-    }
-    out << line << "\r\n";
-  }
-  return out ? Status::ok() : Status(StatusCode::kIoError, "falha ao escrever a saída");
 }
 
 }  // namespace vorlam::utilities

@@ -1,12 +1,11 @@
-// Reading a data root from outside the application: the file names the
-// shell binds for the shared tables and for one company and year, the list
-// of tables offered by file maintenance, and the CSV export of a table.
+// Reading a data root from outside the application: which root, company
+// and year a command names, and the file names the shell binds for the
+// shared tables and for one company and year.
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
-#include <span>
 #include <string>
+#include <vector>
 
 #include "dictionary/dictionary.h"
 #include "shell/app_state.h"
@@ -15,14 +14,21 @@
 
 namespace vorlam::utilities {
 
-// One entry of the file-maintenance list: table label and the text of its
-// "Arquivo" column (UTF-8).
-struct MaintainedFile {
-  const char* label;
-  const char* description;
+// A data root and, optionally, one company and working year in it.
+struct RootSelection {
+  std::string root;      // as given; an existing directory
+  uint16_t company = 0;  // 0: no company (only the shared files are bound)
+  int year = 0;          // with a company: 1801..9998
 };
-// The 34 entries, in the list's order.
-std::span<const MaintainedFile> maintainedFiles();
+
+// Reads "--root DIR [--company N --year A]" (each also as "--name=value")
+// from `args`.  Arguments not starting with "-" are appended to *positional
+// in order; any other option is refused.  kInvalidArgument with a message
+// (Portuguese, UTF-8) on the first fault: unknown option, missing value,
+// missing --root, --company without --year or the reverse, a code or year
+// out of range, a root that is not a directory.
+Status parseRootSelection(const std::vector<std::string>& args, RootSelection* selection,
+                          std::vector<std::string>* positional);
 
 // The bindings in force under `root` (a directory; made absolute, separator
 // added): the shared names, and when `company` is not 0 the company and year
@@ -34,22 +40,9 @@ std::span<const MaintainedFile> maintainedFiles();
 Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const std::string& root,
                                       uint16_t company, int year);
 
-// Opens `table` read-only on the file bound to its declaration; kNoName when
-// no file is bound (a company table without a company).
+// Opens `table` read-only on the file bound to its declaration: kNoName when
+// no file is bound (a company table without a company), kFileNotFound when
+// the file does not exist (nothing is created).
 Status openBound(Table& table, const shell::BindingMap& names);
-
-// "Error " + number + " : " + text, as file maintenance shows a failure.
-std::string maintenanceErrorText(const Status& s);
-
-// Writes every record of the open `table` as CSV (RFC 4180, UTF-8, CRLF line
-// ends): a header of the declared field names (array elements as NAME[1],
-// NAME[2], ...), then one line per record in primary-key order (file order
-// when the table has no primary key).  Integers plain, decimals with ".",
-// texts without trailing blanks; fields holding a comma, a quote or a line
-// break are quoted.  Returns the first read failure.
-Status exportCsv(Table& table, std::ostream& out);
-
-// One CSV field, quoted when needed.
-std::string csvField(std::string_view text);
 
 }  // namespace vorlam::utilities
