@@ -1,0 +1,199 @@
+#include "framework/page_cache.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "framework/filter_pictures.h"
+#include "framework/list_test_table.h"
+
+namespace vorlam {
+namespace {
+
+using list_test::codes;
+using list_test::span;
+using list_test::TownFile;
+
+class PageCacheTest : public ::testing::Test {
+ protected:
+  int key(const char* name) const { return def.keyIndex(name); }
+  BoundFilter filter(const char* expression) {
+    Result<Filter> f = Filter::compile(expression, def, displayPictureFormatter());
+    EXPECT_TRUE(f.isOk()) << f.status().message();
+    Result<BoundFilter> b = f->bind(FilterVariableMap());
+    EXPECT_TRUE(b.isOk());
+    return *b;
+  }
+
+  TableDef def = list_test::townDef();
+  TownFile file{&def};
+};
+
+TEST_F(PageCacheTest, PagesWalkTheKeyAndTheLastPageIsAlwaysFull) {
+  file.addMany("SP", 25);
+  PageCache cache(file.table, 10);
+  ASSERT_TRUE(cache.setOrder(key("CID:KEY:CODIGO")).isOk());
+  ASSERT_TRUE(cache.first().isOk());
+  EXPECT_EQ(codes(cache.rows()), span(1, 10));
+  EXPECT_TRUE(cache.atStart());
+  EXPECT_FALSE(cache.atEnd());
+  ASSERT_TRUE(cache.nextPage().isOk());
+  EXPECT_EQ(codes(cache.rows()), span(11, 20));
+  ASSERT_TRUE(cache.nextPage().isOk());
+  EXPECT_EQ(codes(cache.rows()), span(16, 25)) << "filled up with the rows before it";
+  EXPECT_TRUE(cache.atEnd());
+  EXPECT_TRUE(cache.nextPage().is(StatusCode::kNotFound));
+  EXPECT_EQ(codes(cache.rows()), span(16, 25));
+  ASSERT_TRUE(cache.previousPage().isOk());
+  EXPECT_EQ(codes(cache.rows()), span(6, 15));
+  ASSERT_TRUE(cache.previousPage().isOk());
+  EXPECT_EQ(codes(cache.rows()), span(1, 10));
+  EXPECT_TRUE(cache.atStart());
+  EXPECT_TRUE(cache.previousPage().is(StatusCode::kNotFound));
+}
+
+TEST_F(PageCacheTest, TheLastPageCostsNoMoreThanTheFirst) {
+  file.addMany("SP", 300);
+  PageCache cache(file.table, 20);
+  ASSERT_TRUE(cache.setOrder(key("CID:KEY:NOME")).isOk());
+  ASSERT_TRUE(cache.last().isOk());
+  EXPECT_EQ(codes(cache.rows()), span(281, 300));
+  EXPECT_LE(cache.recordsRead(), 21);
+  cache.resetRecordsRead();
+  ASSERT_TRUE(cache.first().isOk());
+  EXPECT_LE(cache.recordsRead(), 21);
+}
+
+TEST_F(PageCacheTest, RangeDescendingAndExcludedEmptyKeys) {
+  file.add("SP", 1, "Santos", 400, "SAN");
+  file.add("RJ", 1, "Niterói", 500);
+  file.add("SP", 2, "Campinas", 1100, "CPS");
+  file.add("SP", 3, "Bauru", 300);
+  PageCache cache(file.table, 10);
+  ASSERT_TRUE(cache.setOrder(key("CID:KEY:NOME")).isOk());
+  Record sp(&def);
+  sp.setText("CID:UF", "sp");  // the range compares as the key does, without case
+  ASSERT_TRUE(cache.setRange(1, sp).isOk());
+  ASSERT_TRUE(cache.first().isOk());
+  EXPECT_EQ(codes(cache.rows()), (std::vector<int64_t>{3, 2, 1}));  // Bauru, Campinas, Santos
+
+  ASSERT_TRUE(cache.setOrder(key("CID:KEY:POPULACAO")).isOk());
+  EXPECT_EQ(cache.rangeComponents(), 1) << "still fits the new key";
+  cache.clearRange();
+  ASSERT_TRUE(cache.first().isOk());
+  std::vector<int64_t> population;
+  for (const Record& r : cache.rows()) population.push_back(r.getInt("CID:Populacao"));
+  EXPECT_EQ(population, (std::vector<int64_t>{1100, 500, 400, 300}));
+
+  ASSERT_TRUE(cache.setOrder(key("CID:KEY:APELIDO")).isOk());
+  ASSERT_TRUE(cache.first().isOk());
+  EXPECT_EQ(cache.rows().size(), 2u) << "records with a blank nickname have no entry";
+  EXPECT_FALSE(cache.setOrder(99).isOk());
+}
+
+TEST_F(PageCacheTest, TextKeysOrderWithoutCaseAndAccentsFirst) {
+  file.add("SP", 1, "Óleo");
+  file.add("SP", 2, "agua");
+  file.add("SP", 3, "Água");
+  file.add("SP", 4, "Bela");
+  file.add("SP", 5, "oca");
+  PageCache cache(file.table, 10);
+  ASSERT_TRUE(cache.setOrder(key("CID:KEY:NOME")).isOk());
+  ASSERT_TRUE(cache.first().isOk());
+  std::vector<int64_t> order = codes(cache.rows());
+  ASSERT_EQ(order.size(), 5u);
+  // agua and Água side by side, then Bela, oca, Óleo.
+  EXPECT_EQ(std::min(order[0], order[1]), 2);
+  EXPECT_EQ(std::max(order[0], order[1]), 3);
+  EXPECT_EQ(std::vector<int64_t>(order.begin() + 2, order.end()), (std::vector<int64_t>{4, 5, 1}));
+  for (size_t i = 0; i + 1 < cache.rows().size(); ++i)
+    EXPECT_LE(cache.compareRows(cache.rows()[i], cache.rows()[i + 1]), 0);
+}
+
+TEST_F(PageCacheTest, FiltersGiveTheSameRowsPushedDownOrRecordByRecord) {
+  file.addMany("SP", 60);
+  PageCache pushed(file.table, 10), evaluated(file.table, 10);
+  for (PageCache* c : {&pushed, &evaluated}) ASSERT_TRUE(c->setOrder(key("CID:KEY:CODIGO")).isOk());
+  pushed.setFilter(filter("CID:Codigo > 40 OR CID:Codigo <= 3"));
+  EXPECT_TRUE(pushed.filterPushedDown());
+  // The same rows, through the picture, which the storage cannot run: codes
+  // 4 to 9 show as "04" to "09".
+  evaluated.setFilter(filter("SUB(FORMAT(CID:Codigo,@n02),1,1) >= '4' AND CID:Codigo <> 40 OR CID:Codigo <= 3"));
+  EXPECT_FALSE(evaluated.filterPushedDown());
+  for (PageCache* c : {&pushed, &evaluated}) {
+    ASSERT_TRUE(c->first().isOk());
+    EXPECT_EQ(codes(c->rows()), (std::vector<int64_t>{1, 2, 3, 41, 42, 43, 44, 45, 46, 47}));
+    ASSERT_TRUE(c->nextPage().isOk());
+    EXPECT_EQ(codes(c->rows()), span(48, 57));
+    ASSERT_TRUE(c->nextPage().isOk());
+    EXPECT_EQ(codes(c->rows()), span(51, 60)) << "filled up to a full page";
+    EXPECT_TRUE(c->atEnd());
+    ASSERT_TRUE(c->last().isOk());
+    EXPECT_EQ(codes(c->rows()), span(51, 60));
+  }
+  evaluated.clearFilter();
+  ASSERT_TRUE(evaluated.first().isOk());
+  EXPECT_EQ(codes(evaluated.rows()), span(1, 10));
+}
+
+TEST_F(PageCacheTest, LocateStartsThePageAtTheTypedValue) {
+  file.addMany("SP", 30);
+  PageCache cache(file.table, 10);
+  ASSERT_TRUE(cache.setOrder(key("CID:KEY:NOME")).isOk());
+  Record probe(&def);
+  probe.setText("CID:UF", "SP");
+  ASSERT_TRUE(cache.setRange(1, probe).isOk());
+  probe.setText("CID:Nome", "cidade 012");
+  Result<size_t> at = cache.locate(probe);
+  ASSERT_TRUE(at.isOk());
+  EXPECT_EQ(*at, 0u);
+  EXPECT_EQ(codes(cache.rows()), span(12, 21));
+  probe.setText("CID:Nome", "Cidade 0275");  // between 027 and 028, near the end
+  at = cache.locate(probe);
+  ASSERT_TRUE(at.isOk());
+  EXPECT_EQ(codes(cache.rows()), span(21, 30));
+  EXPECT_EQ(cache.rows()[*at].getInt("CID:Codigo"), 28);
+  probe.setText("CID:Nome", "Z");
+  at = cache.locate(probe);
+  ASSERT_TRUE(at.isOk());
+  EXPECT_EQ(*at, cache.rows().size()) << "every row is before it";
+}
+
+TEST_F(PageCacheTest, OtherWorkstationsChangesShowOnTheNextLoad) {
+  file.addMany("SP", 12);
+  PageCache cache(file.table, 5);
+  ASSERT_TRUE(cache.setOrder(key("CID:KEY:CODIGO")).isOk());
+  ASSERT_TRUE(cache.first().isOk());
+  ASSERT_TRUE(cache.nextPage().isOk());
+  EXPECT_EQ(codes(cache.rows()), span(6, 10));
+
+  // A second connection, as another workstation: the cache holds no read
+  // snapshot, so its writes are seen at once.
+  Table other(&def);
+  ASSERT_TRUE(other.open(file.path()).isOk());
+  other.buffer().clear();
+  other.buffer().setText("CID:UF", "SP");
+  other.buffer().setInt("CID:Codigo", 7);
+  ASSERT_TRUE(other.get(key("CID:KEY:CODIGO")).isOk());
+  Record seven = other.buffer();
+  ASSERT_TRUE(other.erase().isOk());
+
+  Result<size_t> at = cache.refreshAround(seven);
+  ASSERT_TRUE(at.isOk());
+  EXPECT_EQ(codes(cache.rows()), (std::vector<int64_t>{6, 8, 9, 10, 11}));
+  EXPECT_EQ(cache.rows()[*at].getInt("CID:Codigo"), 8) << "the row now standing at its place";
+
+  other.buffer().clear();
+  other.buffer().setText("CID:UF", "SP");
+  other.buffer().setInt("CID:Codigo", 100);
+  ASSERT_TRUE(other.insert().isOk());
+  at = cache.refreshAround(other.buffer());
+  ASSERT_TRUE(at.isOk());
+  EXPECT_EQ(cache.rows()[*at].getInt("CID:Codigo"), 100);
+  EXPECT_TRUE(cache.atEnd());
+  ASSERT_TRUE(cache.reload().isOk());
+  EXPECT_TRUE(cache.indexOf(other.buffer().recordId()).has_value());
+}
+
+}  // namespace
+}  // namespace vorlam
