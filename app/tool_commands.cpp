@@ -13,6 +13,8 @@ int runFormat(const Args& args, std::ostream& out, std::ostream& err);
 int runParse(const Args& args, std::ostream& out, std::ostream& err);
 int runPaths(const Args& args, std::ostream& out, std::ostream& err);
 int runDemo(const Args& args, std::ostream& out, std::ostream& err);
+int runInfo(const Args& args, std::ostream& out, std::ostream& err);
+int runExport(const Args& args, std::ostream& out, std::ostream& err);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
@@ -26,6 +28,8 @@ const std::vector<Command>& commands() {
       {"parse", "mostra o valor gravado que um texto digitado numa máscara produz", runParse},
       {"paths", "lista o arquivo de cada tabela para uma empresa e um período", runPaths},
       {"demo", "cria um diretório de dados de exemplo", runDemo},
+      {"info", "mostra o número de registros e o arquivo de cada tabela da manutenção", runInfo},
+      {"export", "escreve os registros de uma tabela em CSV", runExport},
   };
   return kCommands;
 }

@@ -196,8 +196,9 @@ TEST_F(DemoRootTest, TaxpayerNumbersCarryValidCheckDigits) {
     for (int y : first_->summary.years) {
       shell::BindingMap n = names(c.codigo, y);
       eachRecord("ForCli", n, [&](const Record& r) {
-        if (r.getInt("FOR:TipoInscricao") == 2) EXPECT_TRUE(validCpf(text(r, "FOR:CPF"))) << text(r, "FOR:CPF");
-        else EXPECT_TRUE(validCnpj(text(r, "FOR:CGC"))) << text(r, "FOR:CGC");
+        bool person = r.getInt("FOR:TipoInscricao") == 2;
+        std::string number = text(r, person ? "FOR:CPF" : "FOR:CGC");
+        EXPECT_TRUE(person ? validCpf(number) : validCnpj(number)) << number;
       });
       for (auto [label, field] : {std::pair{"RegEntrada", "REG:Inscricao"}, {"RegSaida", "REGS:Inscricao"},
                                   {"ISS51", "ISS:Inscricao"}, {"ISS53", "ISS53:Inscricao"}}) {

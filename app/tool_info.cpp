@@ -1,0 +1,72 @@
+// vorlam-tool info: the record count and file name of every table of the
+// file-maintenance list, as its "&Informações" step shows them.
+
+#include <ostream>
+#include <string>
+
+#include "app/tool_commands.h"
+#include "dictionary/dictionary.h"
+#include "utilities/data_root.h"
+#include "utilities/file_info.h"
+
+namespace vorlam::tool {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Uso: vorlam-tool info --root DIR [--company N --year A]\n"
+    "\n"
+    "Mostra, para cada tabela da lista de manutenção de arquivos e na ordem\n"
+    "dessa lista, uma linha com o rótulo da tabela, o número de registros e\n"
+    "o nome completo do arquivo, separados por tabulações. Um arquivo que\n"
+    "não existe ou não pode ser aberto sai com \"?\" como número de registros\n"
+    "e, no lugar do nome, \"Error \", o número do erro, \" : \" e o texto do erro.\n"
+    "\n"
+    "Sem --company só as tabelas comuns a todas as empresas têm arquivo; as\n"
+    "tabelas da empresa saem com o erro de arquivo sem nome. Com --company e\n"
+    "--year os nomes são os que a seleção da empresa no ano A (ano todo)\n"
+    "associa, o histórico de alterações contratuais decidindo o plano em\n"
+    "vigor. Os arquivos são abertos só para leitura: nada é criado, convertido\n"
+    "ou gravado em DIR.\n"
+    "\n"
+    "Opções:\n"
+    "  --root DIR    diretório de dados (o que contém BComuns, BCTB, ...)\n"
+    "  --company N   código da empresa, de 1 a 65535 (com --year)\n"
+    "  --year A      ano de trabalho, de 1801 a 9998 (com --company)\n"
+    "  --help        mostra esta ajuda\n"
+    "\n"
+    "Saída: 0 sucesso (também quando falta algum arquivo); 2 uso incorreto;\n"
+    "1 cadastro de empresas ilegível.\n";
+
+constexpr const char* kPrefix = "vorlam-tool info: ";
+
+}  // namespace
+
+int runInfo(const Args& args, std::ostream& out, std::ostream& err) {
+  for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      out << kUsage;
+      return 0;
+    }
+  }
+  utilities::RootSelection sel;
+  std::vector<std::string> extra;
+  Status s = utilities::parseRootSelection(args, &sel, &extra);
+  if (s && !extra.empty()) s = Status(StatusCode::kInvalidArgument, "argumento desconhecido: " + extra[0]);
+  if (!s) {
+    err << kPrefix << s.message() << "\nVeja vorlam-tool info --help\n";
+    return 2;
+  }
+  auto dict = buildDictionary();
+  Result<shell::BindingMap> names = utilities::bindingsFor(*dict, sel.root, sel.company, sel.year);
+  if (!names.isOk()) {
+    err << kPrefix << "não foi possível ler o cadastro de empresas: " << names.status().toString() << "\n";
+    return 1;
+  }
+  for (const utilities::FileInfo& f : utilities::describeMaintainedFiles(*dict, *names))
+    out << f.label << "\t" << f.count << "\t" << f.name << "\n";
+  out.flush();
+  return out ? 0 : 1;
+}
+
+}  // namespace vorlam::tool

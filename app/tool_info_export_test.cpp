@@ -1,0 +1,185 @@
+// vorlam-tool info and export, run as separate processes on a sample data
+// root written by vorlam-tool demo.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "dictionary/dictionary.h"
+#include "storage/test_util.h"
+#include "utilities/csv_export.h"
+#include "utilities/file_info.h"
+
+namespace vorlam::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string slurp(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> split(const std::string& text, const std::string& end) {
+  std::vector<std::string> lines;
+  size_t from = 0;
+  for (size_t at; (at = text.find(end, from)) != std::string::npos; from = at + end.size())
+    lines.push_back(text.substr(from, at - from));
+  if (from < text.size()) lines.push_back(text.substr(from));
+  return lines;
+}
+
+class ToolInfoExport : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    tool_ = new fs::path(fs::read_symlink("/proc/self/exe").parent_path() / "vorlam-tool");
+    if (access(tool_->c_str(), X_OK) != 0) return;
+    tmp_ = new testing::TempDir;
+    root_ = new std::string(tmp_->path() + "/dados");
+    ToolRun demo = run({"demo", "--root", *root_, "--companies", "2", "--entries", "50", "--years", "2023,2024",
+                    "--quiet"});
+    ASSERT_EQ(demo.status, 0) << demo.err;
+  }
+  static void TearDownTestSuite() {
+    delete tmp_;
+    delete root_;
+    delete tool_;
+  }
+  void SetUp() override {
+    if (tmp_ == nullptr) GTEST_SKIP() << "vorlam-tool not built";
+  }
+
+  // Runs "vorlam-tool ARGS" with stdout and stderr captured in files.
+  static ToolRun run(const std::vector<std::string>& args) {
+    std::string cmd = "'" + tool_->string() + "'";
+    for (const auto& a : args) cmd += " '" + a + "'";
+    cmd += " >'" + tmp_->file("out") + "' 2>'" + tmp_->file("err") + "'";
+    ToolRun r;
+    int rc = std::system(cmd.c_str());
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.out = slurp(tmp_->file("out"));
+    r.err = slurp(tmp_->file("err"));
+    return r;
+  }
+
+  // info's lines as label -> {count, name}, checking the list order.
+  static std::map<std::string, std::pair<std::string, std::string>> info(const std::vector<std::string>& extra) {
+    std::vector<std::string> args = {"info", "--root", *root_};
+    args.insert(args.end(), extra.begin(), extra.end());
+    ToolRun r = run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> lines = split(r.out, "\n");
+    EXPECT_EQ(lines.size(), utilities::maintainedFiles().size());
+    std::map<std::string, std::pair<std::string, std::string>> out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      std::vector<std::string> cols = split(lines[i], "\t");
+      EXPECT_EQ(cols.size(), 3u) << lines[i];
+      if (cols.size() != 3) continue;
+      if (i < utilities::maintainedFiles().size()) {
+        EXPECT_EQ(cols[0], utilities::maintainedFiles()[i].label);
+      }
+      out[cols[0]] = {cols[1], cols[2]};
+    }
+    return out;
+  }
+
+  static testing::TempDir* tmp_;
+  static std::string* root_;
+  static fs::path* tool_;
+};
+
+testing::TempDir* ToolInfoExport::tmp_ = nullptr;
+std::string* ToolInfoExport::root_ = nullptr;
+fs::path* ToolInfoExport::tool_ = nullptr;
+
+TEST_F(ToolInfoExport, InfoShowsCountsAndNamesOfACompanyYear) {
+  auto lines = info({"--company", "2", "--year", "2023"});
+  EXPECT_EQ(lines["Diario"], (std::pair<std::string, std::string>{"50", *root_ + "/00000002/Ctb/2023/Diario.dat"}));
+  EXPECT_EQ(lines["Empresa"], (std::pair<std::string, std::string>{"2", *root_ + "/BComuns/Empresas.dat"}));
+  EXPECT_EQ(lines["PlanoContas"].second, *root_ + "/00000002/PlCon002.dat");
+  EXPECT_EQ(lines["Funcionarios"].first, "?");
+  EXPECT_TRUE(lines["Funcionarios"].second.starts_with("Error 2 : ")) << lines["Funcionarios"].second;
+  EXPECT_FALSE(fs::exists(*root_ + "/00000002/Funciona.dat"));  // looking creates nothing
+}
+
+TEST_F(ToolInfoExport, InfoWithoutCompanyShowsTheSharedFilesOnly) {
+  auto lines = info({});
+  EXPECT_EQ(lines["Empresa"].first, "2");
+  EXPECT_EQ(lines["Estados"].first, "27");
+  EXPECT_EQ(lines["Diario"].first, "?");
+  EXPECT_TRUE(lines["Diario"].second.starts_with("Error 45 : ")) << lines["Diario"].second;
+}
+
+TEST_F(ToolInfoExport, ExportGivesHeaderAndOneLinePerRecord) {
+  auto dict = buildDictionary();
+  auto lines = info({"--company", "1", "--year", "2024"});
+  int exported = 0;
+  for (const auto& [label, entry] : lines) {
+    if (entry.first == "?") continue;
+    ToolRun r = run({"export", label, "--root", *root_, "--company", "1", "--year", "2024"});
+    ASSERT_EQ(r.status, 0) << label << ": " << r.err;
+    ASSERT_TRUE(r.out.ends_with("\r\n")) << label;
+    std::vector<std::string> rows = split(r.out, "\r\n");
+    EXPECT_EQ(rows.front(), utilities::csvHeader(*dict->find(label))) << label;
+    EXPECT_EQ(std::to_string(rows.size() - 1), entry.first) << label;
+    ++exported;
+  }
+  EXPECT_GE(exported, 25);
+}
+
+TEST_F(ToolInfoExport, ExportWalksThePrimaryKeyAndWritesUtf8) {
+  ToolRun r = run({"export", "estados", "--root", *root_});  // labels are case-insensitive
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> rows = split(r.out, "\r\n");
+  ASSERT_EQ(rows.size(), 28u);
+  for (size_t i = 2; i < rows.size(); ++i) EXPECT_LT(rows[i - 1].substr(0, 2), rows[i].substr(0, 2));
+  EXPECT_NE(r.out.find("São Paulo"), std::string::npos);
+}
+
+TEST_F(ToolInfoExport, ExportRefusesWhatItCannotExport) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  const std::string& root = *root_;
+  const Case cases[] = {
+      {{"export", "Nada", "--root", root}, 2, "tabela desconhecida: Nada"},
+      {{"export", "--root", root}, 2, "informe a tabela"},
+      {{"export", "Estados", "CNAE", "--root", root}, 2, "uma única tabela"},
+      {{"export", "Diario", "--root", root}, 2, "nenhum arquivo associado"},
+      {{"export", "Lanc_Combustivel", "--root", root}, 2, "não tem arquivo"},
+      {{"export", "Estados", "--root", root + "/falta"}, 2, "não encontrado"},
+      {{"export", "Diario", "--root", root, "--company", "1"}, 2, "juntos"},
+      {{"export", "Funcionarios", "--root", root, "--company", "1", "--year", "2024"}, 1, "Error 2 : "},
+      {{"info", "--root", root, "--company", "1", "--year", "2024", "a-mais"}, 2, "argumento desconhecido"},
+      {{"info"}, 2, "informe --root"},
+  };
+  for (const Case& c : cases) {
+    ToolRun r = run(c.args);
+    EXPECT_EQ(r.status, c.status) << c.message << ": " << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "") << c.message;
+  }
+  for (const char* command : {"info", "export"}) {
+    ToolRun help = run({command, "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with(std::string("Uso: vorlam-tool ") + command)) << help.out;
+    EXPECT_NE(help.out.find("Saída: 0 sucesso"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace vorlam::tool
