@@ -1,0 +1,363 @@
+#include "adjust/adjust_screen.h"
+
+#include <algorithm>
+
+#include "chart/account_structure.h"
+#include "framework/picture.h"
+#include "storage/text.h"
+
+namespace vorlam::adjust {
+namespace {
+
+constexpr uint16_t kMsgCannotOpen = 26;  // the table could not be opened (stops the system)
+constexpr char kChangeLogPrefix[] = "-Alterando cadastro da empresa ";
+
+// Formats a digit text with a digit pattern; the text as it stands when it
+// holds anything but digits.
+std::string formatDigits(std::string_view picture, std::string_view digits) {
+  Result<std::string> text = formatPicture(picture, std::string(digits));
+  return text ? text.value() : latin1ToUtf8(digits);
+}
+
+}  // namespace
+
+std::string confirmationText(uint16_t year) {
+  return "Atenção!!! As emrpesas selecionadas terão seu plano de contas alterado a partir do ano " +
+         std::to_string(year) + " para a estrutura selecionada. Confirma alteração???";
+}
+
+std::string inscricao(const Record& empresa) {
+  const std::string_view cgc = clipText(empresa.getText("CGC"));
+  if (!cgc.empty()) return formatDigits("p##.###.###/####-##p", cgc);
+  const std::string_view cpf = clipText(empresa.getText("CPF"));
+  if (!cpf.empty()) return formatDigits("p###.###.###-##p", cpf);
+  // The CEI has twelve digits: the pattern of the CEI column, so that none
+  // is lost.
+  const std::string_view cei = clipText(empresa.getText("CEI"));
+  if (!cei.empty()) return formatDigits("p##.###.#####-##p", cei);
+  return {};
+}
+
+// The worker's observer: feeds the log and the bars, and tells the run to
+// stop only between two companies.
+class AdjustScreen::RunObserver : public Observer {
+ public:
+  explicit RunObserver(AdjustScreen& screen) : screen_(screen) {}
+
+  void logLine(const std::string& line) override {
+    // The company's files are about to be written from here on.
+    if (line.starts_with(kChangeLogPrefix)) inCompany_ = true;
+    screen_.appendLog(line);
+  }
+  void companiesRange(int total) override {
+    inCompany_ = false;
+    update([&](RunProgress& p) { p.companiesTotal = total; });
+  }
+  void companiesPosition(int done) override {
+    inCompany_ = false;
+    update([&](RunProgress& p) { p.companiesDone = done; });
+  }
+  void fileRange(int64_t total) override {
+    inCompany_ = true;
+    update([&](RunProgress& p) {
+      p.fileTotal = total;
+      p.filePosition = 0;
+    });
+  }
+  void filePosition(int64_t position) override {
+    inCompany_ = true;
+    update([&](RunProgress& p) { p.filePosition = position; });
+  }
+  // A stop asked in the middle of a company waits for its end: the company
+  // is finished rather than rolled back, and the rest of the list is left.
+  bool stopRequested() override {
+    const bool wanted = screen_.stop_.load() || (screen_.shutdown_ && screen_.shutdown_->shutdownRequested());
+    return wanted && !inCompany_;
+  }
+
+ private:
+  template <typename F>
+  void update(F change) {
+    bool notify = false;
+    {
+      std::lock_guard lock(screen_.mu_);
+      change(screen_.progress_);
+      notify = !std::exchange(screen_.notified_, true);
+    }
+    if (notify && screen_.listener_) screen_.listener_->runChanged();
+  }
+
+  AdjustScreen& screen_;
+  bool inCompany_ = false;  // worker thread only
+};
+
+AdjustScreen::AdjustScreen(const Dictionary& dict, shell::AppState& state, ErrorManager& errors,
+                           ShutdownCoordinator* shutdown)
+    : dict_(dict),
+      state_(state),
+      errors_(errors),
+      shutdown_(shutdown),
+      procedure_(errors, kScreenProcedure),
+      observer_(std::make_unique<RunObserver>(*this)) {}
+
+AdjustScreen::~AdjustScreen() {
+  requestStop();
+  waitForRun();
+}
+
+void AdjustScreen::beep() {
+  if (beep_) beep_();
+}
+
+void AdjustScreen::stopBox(const std::string& text, MessageIcon icon) {
+  beep();
+  errors_.message(text, kMessageTitle, icon, kButtonOk, kButtonOk);
+}
+
+bool AdjustScreen::refused(Reaction* reaction) const {
+  *reaction = Reaction{};
+  return running();
+}
+
+void AdjustScreen::appendLog(std::string line) {
+  bool notify = false;
+  {
+    std::lock_guard lock(mu_);
+    log_.push_back(std::move(line));
+    progress_.logLines = log_.size();
+    notify = !std::exchange(notified_, true);
+  }
+  if (notify && listener_) listener_->runChanged();
+}
+
+// --- Opening -------------------------------------------------------------
+
+bool AdjustScreen::open() {
+  const TableDef* def = dict_.find("Empresa");
+  companies_ = std::make_unique<Table>(def);
+  if (Status s = companies_->open(state_.pathFor(def->binding)); !s) {
+    errors_.throwFile(kMsgCannotOpen, def->label, s);
+    return false;
+  }
+  beep();
+  return errors_.ask(kBackupQuestion, kMessageTitle, kNoYes, 1) == 2;
+}
+
+// --- Field 01 ----------------------------------------------------------------
+
+Reaction AdjustScreen::acceptStructure(uint32_t code) {
+  Reaction r;
+  if (refused(&r)) return r;
+  structureCode_ = 0;
+  formato_.clear();
+  if (code == 0) return r;
+  Result<chart::AccountStructure> s = Status(StatusCode::kNotFound, "estrutura");
+  if (code <= UINT16_MAX) s = readStructure(dict_, state_, uint16_t(code));
+  if (!s) {
+    r.openLookup = true;
+    return r;
+  }
+  structureCode_ = uint16_t(code);
+  formato_ = chart::buildMask(s.value());
+  return r;
+}
+
+Reaction AdjustScreen::lookupClosed(std::optional<uint16_t> chosen) {
+  Reaction r;
+  if (refused(&r)) return r;
+  if (chosen) {
+    Result<chart::AccountStructure> s = readStructure(dict_, state_, *chosen);
+    structureCode_ = s ? *chosen : 0;
+    formato_ = s ? chart::buildMask(s.value()) : std::string();
+  }
+  r.focus = Control::kStructure;
+  return r;
+}
+
+void AdjustScreen::acceptYear(uint16_t year) {
+  if (!running()) year_ = year;
+}
+
+// --- Company list ------------------------------------------------------------
+
+void AdjustScreen::setHighlightedCompany(const Record* empresa) {
+  if (empresa == nullptr || empresa->getInt("Codigo") == 0) {
+    highlighted_.reset();
+    return;
+  }
+  highlighted_ = SelectedCompany{uint16_t(empresa->getInt("Codigo")),
+                                 latin1ToUtf8(clipText(empresa->getText("RazaoSocial")))};
+}
+
+std::optional<Record> AdjustScreen::companyRecord(uint16_t code) {
+  if (!companies_ || !companies_->isOpen()) return std::nullopt;
+  companies_->buffer().clear();
+  companies_->buffer().setInt("Codigo", code);
+  if (!companies_->get(companies_->def().keyIndex("EMP:KEY:CODIGO"))) return std::nullopt;
+  return companies_->buffer();
+}
+
+// --- Selected-companies list ---------------------------------------------------
+
+void AdjustScreen::setSelectedHighlight(int row) {
+  selectedHighlight_ = (row >= 0 && row < int(selected_.size())) ? row : -1;
+}
+
+Reaction AdjustScreen::include() {
+  Reaction r;
+  if (refused(&r)) return r;
+  r.focus = Control::kCompanyList;
+  if (!highlighted_) {
+    stopBox(kNoCompanyHighlighted);
+    return r;
+  }
+  auto at = std::lower_bound(selected_.begin(), selected_.end(), highlighted_->code,
+                             [](const SelectedCompany& c, uint16_t code) { return c.code < code; });
+  if (at != selected_.end() && at->code == highlighted_->code)
+    stopBox(kCompanyAlreadyListed);
+  else
+    selected_.insert(at, *highlighted_);
+  // Repeated presses include consecutive companies.
+  selectedHighlight_ = int(selected_.size()) - 1;
+  r.companyCursorStep = 1;
+  return r;
+}
+
+Reaction AdjustScreen::exclude() {
+  Reaction r;
+  if (refused(&r)) return r;
+  if (selectedHighlight_ < 0 || selectedHighlight_ >= int(selected_.size())) return r;
+  r.showCompany = selected_[size_t(selectedHighlight_)].code;
+  r.refreshCompanies = true;
+  selected_.erase(selected_.begin() + selectedHighlight_);
+  selectedHighlight_ = std::min(selectedHighlight_, int(selected_.size()) - 1);
+  r.focus = Control::kSelectedList;
+  return r;
+}
+
+// --- The run ---------------------------------------------------------------------
+
+Reaction AdjustScreen::adjust(Listener* listener) {
+  Reaction r;
+  if (refused(&r)) return r;
+  if (structureCode_ == 0) {
+    stopBox(kNoStructure, MessageIcon::kInformation);
+    r.focus = Control::kStructure;
+    return r;
+  }
+  AdjustRequest request;
+  request.newStructure = structureCode_;
+  request.year = year_;
+  for (const SelectedCompany& c : selected_) request.companies.push_back(c.code);
+  // Everything the run would refuse is refused here, before the question.
+  if (Status s = AdjustRun(dict_, state_, nullptr).check(request); !s) {
+    stopBox(s.message());
+    const uint16_t workingYear = state_.company().ano;
+    const bool yearFault = year_ == 0 || (workingYear != 0 && year_ != workingYear);
+    r.focus = yearFault ? Control::kYear : Control::kStructure;
+    return r;
+  }
+  beep();
+  if (errors_.ask(confirmationText(year_), kMessageTitle, kNoYes, 1) != 2) {
+    errors_.message(kCancelled, kMessageTitle, MessageIcon::kError, kButtonOk, kButtonOk);
+    r.focus = Control::kClose;
+    return r;
+  }
+  tab_ = ScreenTab::kProcessedData;
+  {
+    std::lock_guard lock(mu_);
+    log_.clear();
+    progress_ = RunProgress{};
+    progress_.running = true;
+    progress_.companiesTotal = int(request.companies.size());
+    notified_ = false;
+    result_.reset();
+  }
+  stop_ = false;
+  closeAfterRun_ = false;
+  listener_ = listener;
+  running_ = true;
+  worker_ = std::thread([this, request] {
+    std::optional<ShutdownCoordinator::BulkOperation> bulk;
+    if (shutdown_) bulk.emplace(*shutdown_);
+    AdjustRun run(dict_, state_, observer_.get());
+    Result<AdjustReport> report = run.run(request);
+    {
+      std::lock_guard lock(mu_);
+      result_ = std::move(report);
+      progress_.running = false;
+    }
+    bulk.reset();
+    if (listener_) listener_->runEnded();
+  });
+  return r;
+}
+
+RunProgress AdjustScreen::progress() {
+  std::lock_guard lock(mu_);
+  notified_ = false;
+  return progress_;
+}
+
+std::vector<std::string> AdjustScreen::logLines(size_t from) const {
+  std::lock_guard lock(mu_);
+  if (from >= log_.size()) return {};
+  return std::vector<std::string>(log_.begin() + std::ptrdiff_t(from), log_.end());
+}
+
+void AdjustScreen::requestStop() {
+  if (running() && !stop_.exchange(true)) appendLog(kStopping);
+}
+
+void AdjustScreen::waitForRun() {
+  if (worker_.joinable()) worker_.join();
+}
+
+Reaction AdjustScreen::completeRun() {
+  Reaction r;
+  if (!running()) return r;
+  waitForRun();
+  std::optional<Result<AdjustReport>> result;
+  RunProgress done;
+  {
+    std::lock_guard lock(mu_);
+    result = std::move(result_);
+    result_.reset();
+    done = progress_;
+  }
+  running_ = false;
+  listener_ = nullptr;
+  r.refreshCompanies = true;
+  r.focus = Control::kClose;
+  r.closeScreen = closeAfterRun_;
+  if (!result || !*result) {
+    stopBox(result ? result->status().message() : std::string(kInterrupted));
+  } else if (stop_ && done.companiesDone < done.companiesTotal) {
+    stopBox(kInterrupted);
+  } else if (result->value().success) {
+    beep();
+    errors_.message(result->value().finalMessage, kMessageTitle, MessageIcon::kInformation, kButtonOk, kButtonOk);
+  } else {
+    stopBox(result->value().finalMessage);
+  }
+  return r;
+}
+
+// --- Closing ---------------------------------------------------------------------
+
+Reaction AdjustScreen::close() {
+  Reaction r;
+  if (!running()) {
+    r.closeScreen = true;
+    return r;
+  }
+  if (closeAfterRun_) return r;  // already stopping
+  beep();
+  if (errors_.ask(kStopQuestion, kMessageTitle, kNoYes, 1) == 2) {
+    closeAfterRun_ = true;
+    requestStop();
+  }
+  return r;
+}
+
+}  // namespace vorlam::adjust
