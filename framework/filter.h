@@ -152,6 +152,14 @@ class BoundFilter {
   // comparisons are emitted with COLLATE BINARY.
   bool toSql(std::string* where, std::vector<SqlParam>* params) const;
 
+  // A weaker form for expressions toSql() cannot translate whole: a SQL
+  // condition that every record matches() accepts satisfies, built from the
+  // parts that have a SQL form (the translatable operands of an AND, and an
+  // OR whose operands both have one).  The caller still evaluates matches()
+  // on each record it selects.  Returns false, leaving both untouched, when
+  // no part narrows the selection.
+  bool toSqlPrefilter(std::string* where, std::vector<SqlParam>* params) const;
+
  private:
   friend class Filter;
   explicit BoundFilter(std::shared_ptr<const filter_internal::FilterProgram> p) : program_(std::move(p)) {}

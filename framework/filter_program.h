@@ -118,5 +118,7 @@ int64_t instring(std::string_view sub, std::string_view text, int64_t step, int6
 
 // SQL translation of a bound (folded) program; see BoundFilter::toSql.
 bool translateToSql(const FilterProgram& p, std::string* where, std::vector<SqlParam>* params);
+// A necessary condition of the program; see BoundFilter::toSqlPrefilter.
+bool translatePrefilter(const FilterProgram& p, std::string* where, std::vector<SqlParam>* params);
 
 }  // namespace vorlam::filter_internal

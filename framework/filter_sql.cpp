@@ -272,4 +272,41 @@ bool translateToSql(const FilterProgram& p, std::string* where, std::vector<SqlP
   return SqlWriter(p, params).condition(p.root, where);
 }
 
+namespace {
+
+// A condition implied by node `n`: its exact form when it has one; for AND
+// the operands that have one (each operand is implied); for OR only when
+// both operands yield one.  NOT needs the exact form of its operand.
+bool necessary(const FilterProgram& p, int n, std::string* out, std::vector<SqlParam>* params) {
+  const Node& node = p.nodes[n];
+  std::vector<SqlParam> own;
+  if (node.kind == NodeKind::kAnd || node.kind == NodeKind::kOr) {
+    std::string a, b;
+    std::vector<SqlParam> pa, pb;
+    bool hasA = necessary(p, node.kids[0], &a, &pa);
+    bool hasB = necessary(p, node.kids[1], &b, &pb);
+    if (node.kind == NodeKind::kOr && !(hasA && hasB)) return false;
+    if (!hasA && !hasB) return false;
+    if (hasA && hasB) {
+      *out = "(" + a + (node.kind == NodeKind::kAnd ? " AND " : " OR ") + b + ")";
+    } else {
+      *out = hasA ? a : b;
+    }
+    if (hasA) params->insert(params->end(), pa.begin(), pa.end());
+    if (hasB) params->insert(params->end(), pb.begin(), pb.end());
+    return true;
+  }
+  std::string exact;
+  if (!SqlWriter(p, &own).condition(n, &exact)) return false;
+  *out = std::move(exact);
+  params->insert(params->end(), own.begin(), own.end());
+  return true;
+}
+
+}  // namespace
+
+bool translatePrefilter(const FilterProgram& p, std::string* where, std::vector<SqlParam>* params) {
+  return necessary(p, p.root, where, params);
+}
+
 }  // namespace vorlam::filter_internal

@@ -238,6 +238,35 @@ TEST(FilterSpecTest, CfopPeriodFilters) {
             (Ids{3, 4, 8}));
 }
 
+TEST(FilterSpecTest, PartsWithASqlFormNarrowTheRowsBeforeEvaluation) {
+  TableDef cfo = cfoDef();
+  auto prefilter = [&](const char* source, std::string* where, std::vector<SqlParam>* params) {
+    auto bound = Filter::compile(source, cfo, filter_test::testFormat)->bind(FilterVariableMap());
+    std::string whole;
+    std::vector<SqlParam> ignored;
+    EXPECT_FALSE(bound->toSql(&whole, &ignored)) << source;
+    return bound->toSqlPrefilter(where, params);
+  };
+  std::string where;
+  std::vector<SqlParam> params;
+  ASSERT_TRUE(prefilter("CFO:Codigo > 999 and Sub(Format(CFO:Codigo,@n04),3,2) <> 99 and "
+                        "Sub(Format(CFO:Codigo,@n04),3,2) <> 91",
+                        &where, &params));
+  EXPECT_EQ(where, "(\"CODIGO\" > ?)");
+  EXPECT_EQ(params, (std::vector<SqlParam>{SqlParam::ofInteger(999)}));
+  where.clear();
+  params.clear();
+  ASSERT_TRUE(prefilter("CFO:ESTADO = 'SP' and Sub(Format(CFO:Codigo,@n04),3,2) = 99 or CFO:Codigo <= 999",
+                        &where, &params));
+  EXPECT_EQ(where, "((\"ESTADO\" = ? COLLATE BINARY) OR (\"CODIGO\" <= ?))");
+  EXPECT_EQ(params, (std::vector<SqlParam>{SqlParam::ofText("SP"), SqlParam::ofInteger(999)}));
+  // Nothing implied: an OR with an operand of no SQL form, or a NOT of one.
+  where = "untouched";
+  EXPECT_FALSE(prefilter("Sub(Format(CFO:Codigo,@n04),3,2) = 99 or CFO:Codigo > 5", &where, &params));
+  EXPECT_FALSE(prefilter("not (Sub(Format(CFO:Codigo,@n04),3,2) = 99 and CFO:Codigo > 5)", &where, &params));
+  EXPECT_EQ(where, "untouched");
+}
+
 TEST(FilterSpecTest, SupplierAndCustomerTabsTestFlags) {
   Rows rows(forDef());
   for (auto [f, c] : {std::pair{1, 0}, {0, 1}, {1, 1}, {0, 0}}) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,6 +141,11 @@ class Rows {
     bool sql = bound->toSql(&where, &params);
     if (sql) {
       EXPECT_EQ(selected(where, params), ids) << source << " -> " << where;
+    } else if (bound->toSqlPrefilter(&where, &params)) {
+      // A prefilter may select more, never less.
+      std::vector<int> wider = selected(where, params);
+      for (int id : ids)
+        EXPECT_NE(std::find(wider.begin(), wider.end(), id), wider.end()) << source << " -> " << where << ": " << id;
     }
     if (pushed) *pushed = sql;
     return ids;

@@ -126,6 +126,7 @@ void PageCache::setFilter(const BoundFilter& filter) {
   pushedWhere_.clear();
   pushedParams_.clear();
   pushed_ = filter_.toSql(&pushedWhere_, &pushedParams_);
+  if (!pushed_) filter_.toSqlPrefilter(&pushedWhere_, &pushedParams_);
   setPage({}, true, true);
 }
 
@@ -165,7 +166,7 @@ Status PageCache::selectIds(bool forward, From from, const Record* anchor, size_
     terms.push_back({"_id", forward ? '>' : '<', SqlParam::ofInteger(anchor->recordId())});
     where.push_back(positionCondition(terms, from == From::kAtOrBeyond, &params));
   }
-  if (pushed_) {
+  if (!pushedWhere_.empty()) {  // the whole filter, or the part the storage can apply
     where.push_back("(" + pushedWhere_ + ")");
     params.insert(params.end(), pushedParams_.begin(), pushedParams_.end());
   }

@@ -6,7 +6,8 @@
 // and record number of a row), never by counting rows from the start, so the
 // first page and the last page of a file of a million records cost the same
 // as any other page.  A filter whose whole expression has a SQL form is
-// applied by the storage; any other filter is applied to each record read.
+// applied by the storage; any other filter is applied to each record read,
+// after the storage has narrowed the rows by the parts that have one.
 //
 // The cache reads through the Table it is given (the list's own instance):
 // it selects record numbers on the table's connection and reads each record
@@ -49,6 +50,9 @@ class PageCache {
   void clearFilter();
   // True when the current filter is applied by the storage.
   bool filterPushedDown() const { return pushed_; }
+  // True when the storage narrows the rows by a part of a filter it cannot
+  // apply whole (each row it selects is still checked against the filter).
+  bool filterPrefiltered() const { return !pushed_ && !pushedWhere_.empty(); }
 
   // --- Loading ---------------------------------------------------------
   // Each returns ok with the page loaded (possibly empty), or the storage

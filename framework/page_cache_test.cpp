@@ -120,6 +120,8 @@ TEST_F(PageCacheTest, FiltersGiveTheSameRowsPushedDownOrRecordByRecord) {
   // 4 to 9 show as "04" to "09".
   evaluated.setFilter(filter("SUB(FORMAT(CID:Codigo,@n02),1,1) >= '4' AND CID:Codigo <> 40 OR CID:Codigo <= 3"));
   EXPECT_FALSE(evaluated.filterPushedDown());
+  EXPECT_TRUE(evaluated.filterPrefiltered()) << "the code conditions still narrow the selection";
+  EXPECT_FALSE(pushed.filterPrefiltered());
   for (PageCache* c : {&pushed, &evaluated}) {
     ASSERT_TRUE(c->first().isOk());
     EXPECT_EQ(codes(c->rows()), (std::vector<int64_t>{1, 2, 3, 41, 42, 43, 44, 45, 46, 47}));
@@ -131,6 +133,12 @@ TEST_F(PageCacheTest, FiltersGiveTheSameRowsPushedDownOrRecordByRecord) {
     ASSERT_TRUE(c->last().isOk());
     EXPECT_EQ(codes(c->rows()), span(51, 60));
   }
+  // Only the rows the storage's part selects are read: code 40 never is.
+  evaluated.setFilter(filter("SUB(FORMAT(CID:Codigo,@n02),1,1) = '4' AND CID:Codigo > 40"));
+  evaluated.resetRecordsRead();
+  ASSERT_TRUE(evaluated.first().isOk());
+  EXPECT_EQ(codes(evaluated.rows()), span(41, 49));
+  EXPECT_EQ(evaluated.recordsRead(), 20) << "codes 41 to 60, nothing below";
   evaluated.clearFilter();
   ASSERT_TRUE(evaluated.first().isOk());
   EXPECT_EQ(codes(evaluated.rows()), span(1, 10));
