@@ -1,5 +1,8 @@
 #include "framework/qt/form_window.h"
 
+#include "framework/qt/window_filter.h"
+#include "storage/text.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,6 +37,32 @@ bool isNumberPicture(const Picture& p) {
   return p.kind() == Picture::Kind::kNumber || p.kind() == Picture::Kind::kPattern;
 }
 
+// The one-line editor of an entry or a combo list; nullptr for others.
+QLineEdit* editorOf(QWidget* control) {
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) return edit;
+  if (auto* combo = qobject_cast<QComboBox*>(control)) return combo->lineEdit();
+  return nullptr;
+}
+
+// The text choices of a list: the layout's own, then the table's.
+std::vector<FormChoice> choicesOf(const FormFieldLayout& f) {
+  std::vector<FormChoice> out = f.choices;
+  if (!f.tableChoices || f.tableChoices->table == nullptr) return out;
+  const FormTableChoices& from = *f.tableChoices;
+  Table& table = *from.table;
+  const int value = table.def().fieldIndex(from.valueField);
+  const int caption = from.captionField.empty() ? value : table.def().fieldIndex(from.captionField);
+  const int key = from.key.empty() ? kFileOrder : table.def().keyIndex(from.key);
+  if (value < 0 || caption < 0 || (key < 0 && key != kFileOrder)) return out;
+  if (!table.seekStart(key).isOk()) return out;
+  for (int n = 0; n < from.limit && table.next().isOk(); ++n) {
+    const Record& r = table.buffer();
+    out.push_back({latin1ToUtf8(r.getAsText(value)), latin1ToUtf8(r.getAsText(caption))});
+  }
+  table.endWalk();
+  return out;
+}
+
 }  // namespace
 
 FormWindow::FormWindow(FormController& form, const FormLayout& layout, Dialogs& dialogs, QWidget* parent)
@@ -54,6 +83,7 @@ FormWindow::FormWindow(FormController& form, const FormLayout& layout, Dialogs& 
   }
   buildButtons(top);
   refresh();
+  behaviour_ = installScreenBehaviour(this);
 }
 
 FormWindow::~FormWindow() {
@@ -78,16 +108,28 @@ QWidget* FormWindow::buildTab(const FormTabLayout& tab) {
   return page;
 }
 
-void FormWindow::bindField(const FormFieldLayout& f, QWidget* parent, QGridLayout* grid, int row) {
-  Bound b;
-  b.layout = f;
-  b.field = form_.fieldIndex(f.field);
-  if (!f.picture.empty()) {
-    Result<Picture> p = Picture::compile(f.picture);
-    if (p.isOk()) b.picture = p.value();
+
+QWidget* FormWindow::buildList(Bound& b, QWidget* parent, bool editable) {
+  auto* combo = new QComboBox(parent);
+  combo->setEditable(editable);
+  for (const FormChoice& c : choicesOf(b.layout)) combo->addItem(fromUtf8(c.caption), fromUtf8(c.value));
+  connect(combo, &QComboBox::activated, this, [this, combo](int index) {
+    if (Bound* bb = boundOf(combo)) send(*bb, combo->itemData(index).toString().toStdString());
+  });
+  if (editable) {
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    QLineEdit* edit = combo->lineEdit();
+    if (b.picture.width() > 0) edit->setMaxLength(b.picture.width());
+    connect(edit, &QLineEdit::editingFinished, this, [this, combo] {
+      if (Bound* bb = boundOf(combo)) commit(*bb);
+    });
   }
+  return combo;
+}
+
+QWidget* FormWindow::buildControl(Bound& b, QWidget* parent) {
+  const FormFieldLayout& f = b.layout;
   const QString prompt = fromUtf8(f.prompt);
-  const QString tip = fromUtf8(f.tip);
   switch (f.control) {
     case FieldControl::kEntry: {
       auto* edit = new QLineEdit(parent);
@@ -101,41 +143,34 @@ void FormWindow::bindField(const FormFieldLayout& f, QWidget* parent, QGridLayou
       connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
         if (Bound* bb = boundOf(edit)) commit(*bb);
       });
-      b.control = edit;
-      break;
+      return edit;
     }
-    case FieldControl::kDropList: {
-      auto* combo = new QComboBox(parent);
-      for (const FormChoice& c : f.choices) combo->addItem(fromUtf8(c.caption), fromUtf8(c.value));
-      connect(combo, &QComboBox::activated, this, [this, combo](int index) {
-        if (Bound* bb = boundOf(combo)) send(*bb, combo->itemData(index).toString().toStdString());
-      });
-      b.control = combo;
-      break;
-    }
+    case FieldControl::kDropList:
+      return buildList(b, parent, false);
+    case FieldControl::kComboList:
+      return buildList(b, parent, true);
     case FieldControl::kRadioGroup: {
       auto* box = new QGroupBox(prompt, parent);
       auto* buttons = new QButtonGroup(box);
       auto* line = new QHBoxLayout(box);
       for (size_t i = 0; i < f.choices.size(); ++i) {
         auto* radio = new QRadioButton(fromUtf8(f.choices[i].caption), box);
-        radio->setToolTip(tip);
+        radio->setToolTip(fromUtf8(f.tip));
         buttons->addButton(radio, int(i));
         line->addWidget(radio);
       }
+      line->addStretch(1);
       connect(buttons, &QButtonGroup::idClicked, this, [this, box](int id) {
         if (Bound* bb = boundOf(box)) send(*bb, bb->layout.choices[size_t(id)].value);
       });
-      b.control = box;
-      break;
+      return box;
     }
     case FieldControl::kCheckBox: {
       auto* check = new QCheckBox(prompt, parent);
       connect(check, &QCheckBox::clicked, this, [this, check](bool on) {
         if (Bound* bb = boundOf(check)) send(*bb, on ? bb->layout.checkedValue : bb->layout.uncheckedValue);
       });
-      b.control = check;
-      break;
+      return check;
     }
     case FieldControl::kDisplay: {
       auto* label = new QLabel(parent);
@@ -143,10 +178,23 @@ void FormWindow::bindField(const FormFieldLayout& f, QWidget* parent, QGridLayou
       label->setFrameShape(QFrame::Panel);
       label->setFrameShadow(QFrame::Sunken);
       label->setMinimumWidth(qMax(60, b.picture.width() * label->fontMetrics().averageCharWidth()));
-      b.control = label;
-      break;
+      return label;
     }
   }
+  return nullptr;
+}
+
+void FormWindow::bindField(const FormFieldLayout& f, QWidget* parent, QGridLayout* grid, int row) {
+  Bound b;
+  b.layout = f;
+  b.field = form_.fieldIndex(f.field);
+  if (!f.picture.empty()) {
+    Result<Picture> p = Picture::compile(f.picture);
+    if (p.isOk()) b.picture = p.value();
+  }
+  const QString prompt = fromUtf8(f.prompt);
+  const QString tip = fromUtf8(f.tip);
+  b.control = buildControl(b, parent);
   b.control->setToolTip(tip);
   b.control->setObjectName(fromUtf8(f.field));
   const bool promptInside = f.control == FieldControl::kRadioGroup || f.control == FieldControl::kCheckBox;
@@ -261,6 +309,15 @@ void FormWindow::showValue(const Bound& b) {
       combo->setCurrentIndex(combo->findData(fromUtf8(plain).trimmed()));
       break;
     }
+    case FieldControl::kComboList: {
+      auto* combo = static_cast<QComboBox*>(b.control);
+      const int at = combo->findData(fromUtf8(plain).trimmed());
+      combo->setCurrentIndex(at);
+      // A value that is none of the choices is shown as typed.
+      if (at < 0) combo->setEditText(displayText(b));
+      combo->lineEdit()->setModified(false);
+      break;
+    }
     case FieldControl::kRadioGroup: {
       auto* group = b.control->findChild<QButtonGroup*>();
       QString trimmed = fromUtf8(plain).trimmed();
@@ -323,9 +380,14 @@ bool FormWindow::send(Bound& b, const std::string& utf8) {
 }
 
 bool FormWindow::commit(Bound& b) {
-  auto* edit = qobject_cast<QLineEdit*>(b.control);
+  QLineEdit* edit = editorOf(b.control);
   if (edit == nullptr || refreshing_ || !edit->isModified() || edit->isReadOnly()) return true;
-  const std::string typed = edit->text().toStdString();
+  std::string typed = edit->text().toStdString();
+  // A combo list's choice typed by its caption stores the choice's value.
+  if (auto* combo = qobject_cast<QComboBox*>(b.control)) {
+    const int at = combo->findText(edit->text(), Qt::MatchFixedString);
+    if (at >= 0) typed = combo->itemData(at).toString().toStdString();
+  }
   std::string plain = typed;
   if (!b.layout.picture.empty()) {
     const FieldDef& def = form_.table().def().fields[size_t(b.field)];
@@ -354,7 +416,7 @@ bool FormWindow::commit(Bound& b) {
 }
 
 bool FormWindow::commitFocused() {
-  QWidget* focus = focusWidget();
+  QWidget* focus = controlOf(focusWidget());
   for (Bound& b : bound_)
     if (b.control == focus) return commit(b);
   return true;

@@ -18,12 +18,15 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/dialogs.h"
 #include "framework/form_controller.h"
 #include "framework/picture.h"
+#include "framework/qt/screen_behaviour.h"
+#include "storage/table.h"
 
 class QAbstractButton;
 class QBoxLayout;
@@ -37,6 +40,7 @@ namespace vorlam::qt {
 enum class FieldControl {
   kEntry,       // one-line entry with the picture as input rule
   kDropList,    // choose one of `choices`
+  kComboList,   // type a value (picture as input rule) or choose one of `choices`
   kRadioGroup,  // one radio button per choice, in a group titled by the prompt
   kCheckBox,    // checked stores `checkedValue`, unchecked `uncheckedValue`
   kDisplay,     // shown, never edited, takes no focus
@@ -45,6 +49,17 @@ enum class FieldControl {
 struct FormChoice {
   std::string value;    // stored text ("1", "SP")
   std::string caption;  // shown text ("&Física", "São Paulo")
+};
+
+// Choices read from a table when the window opens, in the order of `key`:
+// the stored value is `valueField`, the text shown `captionField` (the value
+// itself when empty).  The table must be open while the window is built.
+struct FormTableChoices {
+  Table* table = nullptr;
+  std::string key;  // key name; empty: file order
+  std::string valueField;
+  std::string captionField;
+  int limit = 5000;  // at most this many choices are read
 };
 
 struct FormFieldLayout {
@@ -57,6 +72,8 @@ struct FormFieldLayout {
   std::string uncheckedValue = "0";
   std::string tip;
   std::string lookupTip;  // non-empty: a lookup button beside the field
+  // Drop and combo lists: choices from a table, after `choices`.
+  std::optional<FormTableChoices> tableChoices;
 };
 
 struct FormGroupLayout {
@@ -102,6 +119,10 @@ class FormWindow : public QDialog {
   QPushButton* cancelButton() const { return cancel_; }
   QLabel* captionLabel() const { return caption_; }
 
+  void setLook(const ScreenLook& look) { setScreenLook(behaviour_, this, look); }
+  KeyboardNavigation* keyboardNavigation() const { return behaviour_.navigation; }
+  FocusHighlight* focusHighlight() const { return behaviour_.highlight; }
+
   // Reads every value and state back from the controller.
   void refresh();
   // Hands the typed text of the field with the focus to the controller; false
@@ -125,6 +146,8 @@ class FormWindow : public QDialog {
 
   QWidget* buildTab(const FormTabLayout& tab);
   void bindField(const FormFieldLayout& f, QWidget* parent, QGridLayout* grid, int row);
+  QWidget* buildControl(Bound& b, QWidget* parent);
+  QWidget* buildList(Bound& b, QWidget* parent, bool editable);
   void buildButtons(QBoxLayout* layout);
   bool commit(Bound& b);
   bool send(Bound& b, const std::string& utf8);
@@ -144,6 +167,7 @@ class FormWindow : public QDialog {
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
   bool refreshing_ = false;
+  ScreenBehaviour behaviour_;
 };
 
 }  // namespace vorlam::qt

@@ -253,7 +253,13 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
   const Record* row = recordAt(index.row());
   if (row == nullptr || index.column() >= int(columns_.size())) return {};
   if (role == Qt::DisplayRole) return cellText(*row, index.column());
-  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(qtAlignment(columns_[size_t(index.column())].align));
+  const ListColumn& column = columns_[size_t(index.column())];
+  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(qtAlignment(column.align));
+  if ((role == Qt::ForegroundRole || role == Qt::BackgroundRole) && column.colours && colours_) {
+    const Colours c = colours_(*row, index.column());
+    const QColor& wanted = role == Qt::ForegroundRole ? c.foreground : c.background;
+    if (wanted.isValid()) return wanted;
+  }
   return {};
 }
 

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QString>
 #include <deque>
 #include <functional>
@@ -38,6 +39,15 @@ class RecordListModel : public QAbstractTableModel {
   // nullopt answer falls back to the field.
   using CellText = std::function<std::optional<QString>(const Record& row, int column)>;
 
+  // Colours of one cell; an invalid colour keeps the list's own.
+  struct Colours {
+    QColor foreground;
+    QColor background;
+  };
+  // The colours of `column` on `row`, asked only for columns whose FORMAT
+  // has the "*" modifier (the screen's per-row colours).
+  using CellColours = std::function<Colours(const Record& row, int column)>;
+
   // `fields` gives, per column of `columns`, the field shown (-1: none,
   // blank unless a CellText fills it).  `pageSize` >= 1.
   RecordListModel(Table& table, std::vector<ListColumn> columns, std::vector<int> fields, int pageSize,
@@ -45,6 +55,7 @@ class RecordListModel : public QAbstractTableModel {
   ~RecordListModel() override;
 
   void setCellText(CellText cellText) { cellText_ = std::move(cellText); }
+  void setCellColours(CellColours colours) { colours_ = std::move(colours); }
 
   // --- What is listed (applied to both caches; show a page afterwards) ---
   Status setOrder(int key);
@@ -107,6 +118,7 @@ class RecordListModel : public QAbstractTableModel {
   std::unique_ptr<PageCache> up_;    // at the first page held
   std::deque<Record> rows_;
   CellText cellText_;
+  CellColours colours_;
   Status lastError_;
   // What the caches were told, to tell fresh ones the same.
   int order_ = 0;

@@ -10,7 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -20,6 +20,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "framework/qt/list_print.h"
+#include "framework/qt/qt_dialogs.h"
+#include "framework/qt/query_window.h"
 #include "storage/text.h"
 
 namespace vorlam::qt {
@@ -87,6 +90,57 @@ ListWindow::ListWindow(const ListWindowDefinition& definition, Table& table, boo
   connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
     if (value == view_->verticalScrollBar()->minimum()) topReached();
   });
+  behaviour_ = installScreenBehaviour(this);
+}
+
+void ListWindow::setServices(const ListServices& services) {
+  services_ = services;
+  queryStore_.reset();
+  if (services_.savedQueries != nullptr && services_.settings != nullptr)
+    queryStore_ = std::make_unique<ListQueryStore>(*services_.savedQueries, *services_.settings, def_.procedure,
+                                                   table_.def().label);
+}
+
+void ListWindow::setLook(const ScreenLook& look) {
+  look_ = look;
+  setScreenLook(behaviour_, this, look);
+}
+
+QWidget* ListWindow::toolbox() {
+  if (toolbox_ != nullptr) return toolbox_;
+  // A floating tool window over the list with the list's navigation and
+  // its buttons, for lists whose buttons scroll out of sight.
+  toolbox_ = new QWidget(this, Qt::Tool);
+  toolbox_->setWindowTitle(listButtonCaption(kListToolbox).remove('&'));
+  auto* layout = new QVBoxLayout(toolbox_);
+  layout->setContentsMargins(2, 2, 2, 2);
+  auto* bar = new QToolBar(toolbox_);
+  bar->setOrientation(Qt::Vertical);
+  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  for (QAction* a : navigation_->actions()) bar->addAction(a);
+  bar->addSeparator();
+  for (int i = 0; i < kListButtonCount; ++i) {
+    const auto which = ListButton(1u << i);
+    QPushButton* b = button(which);
+    if (b == nullptr || which == kListToolbox) continue;
+    QAction* a = bar->addAction(listButtonCaption(which));
+    a->setEnabled(b->isEnabled());
+    connect(a, &QAction::triggered, this, [this, which] { trigger(which); });
+    toolboxActions_[size_t(i)] = a;
+  }
+  layout->addWidget(bar);
+  return toolbox_;
+}
+
+void ListWindow::setCellColours(RecordListModel::CellColours colours) {
+  colours_ = std::move(colours);
+  if (model_ != nullptr) model_->setCellColours(colours_);
+}
+
+Dialogs& ListWindow::dialogs() {
+  if (services_.dialogs != nullptr) return *services_.dialogs;
+  if (!ownDialogs_) ownDialogs_ = std::make_unique<QtDialogs>(this);
+  return *ownDialogs_;
 }
 
 ListWindow::~ListWindow() = default;
@@ -142,6 +196,8 @@ QPushButton* ListWindow::button(ListButton which) const {
 
 void ListWindow::setButtonEnabled(ListButton which, bool enabled) {
   if (QPushButton* b = button(which)) b->setEnabled(enabled);
+  const int i = bitIndex(which);
+  if (i >= 0 && toolboxActions_[size_t(i)] != nullptr) toolboxActions_[size_t(i)]->setEnabled(enabled);
 }
 
 Status ListWindow::open() {
@@ -161,6 +217,7 @@ Status ListWindow::open() {
     tabKeys_.push_back(key);
   }
   model_ = new RecordListModel(table_, std::move(columns).value(), std::move(fields), def_.pageSize, this);
+  if (colours_) model_->setCellColours(colours_);
   view_->setModel(model_);
   applyColumnWidths();
   {
@@ -168,6 +225,8 @@ Status ListWindow::open() {
     for (const ListTab& tab : def_.tabs) tabs_->addTab(fromUtf8(tab.caption));
   }
   tabs_->setVisible(def_.tabs.size() > 1);
+  Status s = installFilter();
+  if (!s.isOk()) return s;
   return showTab(0);
 }
 
@@ -256,8 +315,23 @@ void ListWindow::trigger(ListButton which) {
     case kListDelete: openForm(Request::kDelete); break;
     case kListView: openForm(Request::kView); break;
     case kListSelect: selectCurrent(); break;
-    case kListQuery: if (onQuery_) onQuery_(); break;
-    case kListToolbox: if (onToolbox_) onToolbox_(); break;
+    case kListQuery:
+      if (onQuery_) {
+        onQuery_();
+      } else {
+        QMenu* menu = queryMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(b->mapToGlobal(QPoint(0, b->height())));
+      }
+      break;
+    case kListToolbox:
+      if (onToolbox_) {
+        onToolbox_();
+      } else {
+        QWidget* box = toolbox();
+        box->setVisible(!box->isVisible());
+      }
+      break;
     case kListPrint: print(); break;
   }
 }
@@ -267,9 +341,20 @@ void ListWindow::print() {
     onPrint_();
     return;
   }
-  const QString path = QFileDialog::getSaveFileName(this, listButtonCaption(kListPrint).remove('&'),
-                                                    windowTitle() + ".pdf", "PDF (*.pdf)");
-  if (!path.isEmpty()) printToPdf(path);
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  printer.setDocName(windowTitle());
+  QPrintDialog dialog(&printer, this);
+  dialog.setWindowTitle(listButtonCaption(kListPrint).remove('&'));
+  if (dialog.exec() != QDialog::Accepted) return;
+  Status s = printTo(printer);
+  if (!s.isOk()) {
+    MessageBoxRequest box;
+    box.title = "Atenção!!!";
+    box.text = s.message();
+    box.icon = MessageIcon::kExclamation;
+    dialogs().messageBox(box);
+  }
 }
 
 void ListWindow::openForm(Request request) {
@@ -318,7 +403,7 @@ QMenu* ListWindow::contextMenu() {
   add(kListPrint);
   if (button(kListQuery) != nullptr) {
     menu->addSeparator();
-    add(kListQuery);
+    addQueryEntries(menu);
   }
   if (selecting_) add(kListSelect);
   add(kListToolbox);
@@ -360,58 +445,12 @@ bool ListWindow::eventFilter(QObject* watched, QEvent* event) {
 
 Status ListWindow::printToPdf(const QString& path) {
   if (model_ == nullptr) return Status(StatusCode::kInvalidArgument, "lista fechada");
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(path);
-  printer.setPageOrientation(QPageLayout::Landscape);
-  printer.setDocName(windowTitle());
-  QPainter painter;
-  if (!painter.begin(&printer)) return Status(StatusCode::kIoError, "Não foi possível criar " + path.toStdString());
-  QFont font("DejaVu Sans", 8);
-  painter.setFont(font);
-  const QRect page = painter.viewport();
-  const int line = painter.fontMetrics().height() + 4;
-  const int unit = painter.fontMetrics().averageCharWidth();
-  const auto& columns = model_->columns();
-  int total = 0;
-  for (const ListColumn& c : columns) total += c.hidden() ? 0 : c.width * unit / 4 + unit;
-  const double scale = total > page.width() ? double(page.width()) / total : 1.0;
-  auto drawRow = [&](int y, const std::function<QString(int)>& text, bool header) {
-    int x = 0;
-    for (int i = 0; i < int(columns.size()); ++i) {
-      const ListColumn& c = columns[size_t(i)];
-      if (c.hidden()) continue;
-      const int w = int((c.width * unit / 4 + unit) * scale);
-      painter.drawText(QRect(x, y, w - unit / 2, line), int(qtAlignment(header ? c.headerAlign : c.align)), text(i));
-      x += w;
-    }
-  };
-  int y = 0;
-  int pageNumber = 1;
-  auto startPage = [&] {
-    QFont bold = font;
-    bold.setBold(true);
-    painter.setFont(bold);
-    painter.drawText(QRect(0, 0, page.width(), line), Qt::AlignLeft, windowTitle());
-    painter.drawText(QRect(0, 0, page.width(), line), Qt::AlignRight, QString("Página %1").arg(pageNumber));
-    drawRow(line * 2, [&](int i) { return QString::fromUtf8(columns[size_t(i)].header.c_str()); }, true);
-    painter.setFont(font);
-    painter.drawLine(0, line * 3, page.width(), line * 3);
-    y = line * 3 + 2;
-  };
-  startPage();
-  Status s = model_->forEachRow([&](const Record& r) {
-    if (y + line > page.height()) {
-      if (!printer.newPage()) return false;
-      ++pageNumber;
-      startPage();
-    }
-    drawRow(y, [&](int i) { return model_->cellText(r, i); }, false);
-    y += line;
-    return true;
-  });
-  painter.end();
-  return s;
+  return printListToPdf(*model_, windowTitle(), path);
+}
+
+Status ListWindow::printTo(QPrinter& printer) {
+  if (model_ == nullptr) return Status(StatusCode::kInvalidArgument, "lista fechada");
+  return printList(*model_, windowTitle(), printer);
 }
 
 }  // namespace vorlam::qt

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -127,6 +128,32 @@ void MessageScript::poll() {
       window->reject();
     }
   }
+}
+
+DialogScript::DialogScript() : timer_(new QTimer(this)) {
+  application();
+  connect(timer_, &QTimer::timeout, this, &DialogScript::poll);
+  timer_->start(10);
+}
+
+DialogScript::~DialogScript() = default;
+
+void DialogScript::then(std::function<void(QDialog*)> act) { actions_.push_back(std::move(act)); }
+
+void DialogScript::poll() {
+  auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+  if (dialog == nullptr || qobject_cast<MessageWindow*>(dialog) != nullptr || !dialog->isVisible() ||
+      dialog->property("vorlamWorked").toBool())
+    return;
+  dialog->setProperty("vorlamWorked", true);
+  seen_ << dialog->windowTitle();
+  if (actions_.empty()) {
+    dialog->reject();
+    return;
+  }
+  std::function<void(QDialog*)> act = std::move(actions_.front());
+  actions_.pop_front();
+  act(dialog);
 }
 
 }  // namespace vorlam::qt::testing

@@ -13,10 +13,12 @@
 #include <QObject>
 #include <QWidget>
 #include <deque>
+#include <functional>
 #include <vector>
 
 class QAbstractButton;
 class QApplication;
+class QDialog;
 class QTimer;
 
 namespace vorlam::qt::testing {
@@ -92,6 +94,29 @@ class MessageScript : public QObject {
 
   std::deque<QString> answers_;
   std::vector<Seen> seen_;
+  QTimer* timer_;
+};
+
+// Works the modal windows other than message windows (a query window, a
+// form opened by a list) that open with exec(): each one that opens gets the
+// next action of the queue, which fills it in and closes it.  A window that
+// opens when the queue is empty is rejected, so a test never hangs on one.
+class DialogScript : public QObject {
+  Q_OBJECT
+ public:
+  DialogScript();
+  ~DialogScript() override;
+
+  void then(std::function<void(QDialog*)> act);
+  int pending() const { return int(actions_.size()); }
+  // Titles of the windows worked, in order.
+  const QStringList& seen() const { return seen_; }
+
+ private:
+  void poll();
+
+  std::deque<std::function<void(QDialog*)>> actions_;
+  QStringList seen_;
   QTimer* timer_;
 };
 
