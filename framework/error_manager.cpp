@@ -103,43 +103,110 @@ std::string ErrorServices::appendLogLine(const std::filesystem::path& path, cons
 // ---- ErrorManager -----------------------------------------------------------
 
 ErrorManager::ErrorManager(ErrorServices& services, Dialogs& dialogs, ApplicationControl& application)
-    : services_(services), dialogs_(dialogs), application_(application) {}
+    : services_(services), dialogs_(dialogs), application_(application), owner_(std::this_thread::get_id()) {}
+
+template <typename Edit>
+auto ErrorManager::withState(Edit edit) const {
+  std::lock_guard lock(services_.mu_);
+  return edit(stateLocked());
+}
+
+ErrorManager::ThreadState& ErrorManager::stateLocked() const { return states_[std::this_thread::get_id()]; }
+
+std::string ErrorManager::procedureLocked() const {
+  const ThreadState& own = stateLocked();
+  if (!own.procedures.empty()) return own.procedures.back();
+  auto screen = states_.find(owner_);
+  if (screen == states_.end() || screen->second.procedures.empty()) return {};
+  return screen->second.procedures.back();
+}
+
+void ErrorManager::setField(std::string_view fieldName) {
+  withState([&](ThreadState& s) { s.values.field = fieldName; });
+}
+
+void ErrorManager::setKey(std::string_view keyName) {
+  withState([&](ThreadState& s) { s.values.key = keyName; });
+}
+
+void ErrorManager::setCategory(std::string_view category) {
+  withState([&](ThreadState& s) { s.values.category = category; });
+}
+
+void ErrorManager::setFile(std::string_view fileName) {
+  withState([&](ThreadState& s) { s.values.file = fileName; });
+}
 
 void ErrorManager::setError(int code, std::string_view text) {
-  values_.errorCode = code;
-  values_.errorText = text;
+  withState([&](ThreadState& s) {
+    s.values.errorCode = code;
+    s.values.errorText = text;
+  });
 }
 
 void ErrorManager::setFileError(std::string_view code, std::string_view text) {
-  values_.fileErrorCode = code;
-  values_.fileError = text;
+  withState([&](ThreadState& s) {
+    s.values.fileErrorCode = code;
+    s.values.fileError = text;
+  });
+}
+
+void ErrorManager::pushProcedure(std::string_view name) {
+  withState([&](ThreadState& s) { s.procedures.emplace_back(name); });
 }
 
 void ErrorManager::popProcedure() {
-  if (!procedures_.empty()) procedures_.pop_back();
+  withState([](ThreadState& s) {
+    if (!s.procedures.empty()) s.procedures.pop_back();
+  });
+}
+
+std::string ErrorManager::procedure() const {
+  std::lock_guard lock(services_.mu_);
+  return procedureLocked();
+}
+
+PlaceholderValues ErrorManager::values() const {
+  return withState([](ThreadState& s) { return s.values; });
+}
+
+std::string ErrorManager::previousText() const {
+  return withState([](ThreadState& s) { return s.values.previous; });
 }
 
 int ErrorManager::throwMessage(uint16_t number, std::string_view argument) {
-  values_.message = argument;
+  withState([&](ThreadState& s) { s.values.message = argument; });
   const CatalogueEntry* entry = findMessage(number);
   return entry ? raise(*entry) : 0;
 }
 
 int ErrorManager::throwFile(uint16_t number, std::string_view fileName, const Status& fileStatus) {
-  values_.file = fileName;
-  setError(fileStatus);
-  setFileError(std::to_string(fileStatus.errorNumber()),
-               fileStatus.detail().empty() ? fileStatus.message() : fileStatus.detail());
+  const std::string driverText = fileStatus.detail().empty() ? fileStatus.message() : fileStatus.detail();
+  withState([&](ThreadState& s) {
+    s.values.file = fileName;
+    s.values.errorCode = fileStatus.errorNumber();
+    s.values.errorText = fileStatus.message();
+    s.values.fileErrorCode = std::to_string(fileStatus.errorNumber());
+    s.values.fileError = driverText;
+  });
   const CatalogueEntry* entry = findMessage(number);
   return entry ? raise(*entry) : 0;
 }
 
 int ErrorManager::raise(const CatalogueEntry& entry) {
-  values_.procedure = procedure();
-  std::string text = substitutePlaceholders(entry.text, values_);
-  std::string notes = services_.record({entry.number, entry.level, std::string(entry.title), text, values_.procedure});
-  values_.errorText += notes;  // log failures are noted, never shown
-  values_.previous = text;
+  PlaceholderValues values;
+  {
+    std::lock_guard lock(services_.mu_);
+    ThreadState& s = stateLocked();
+    s.values.procedure = procedureLocked();
+    values = s.values;
+  }
+  std::string text = substitutePlaceholders(entry.text, values);
+  std::string notes = services_.record({entry.number, entry.level, std::string(entry.title), text, values.procedure});
+  withState([&](ThreadState& s) {
+    s.values.errorText += notes;  // log failures are noted, never shown
+    s.values.previous = text;
+  });
 
   switch (effectiveLevel(entry.level)) {
     case MessageLevel::kBenign: return kMessageResultYes;

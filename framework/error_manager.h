@@ -2,12 +2,14 @@
 // (framework/messages.h) for one screen, substituting its current file, key,
 // field and error values, and acts by the message's level.
 //
-// Ownership and threads.  Each screen (each screen thread) owns one
-// ErrorManager with its own placeholder values and procedure-name stack, so
-// two screens never see each other's file or field names.  An ErrorManager
-// is used by its screen's thread only.  What is shared by the whole process
-// (the log file, the history of past messages, the Yes/No default) lives in
-// one ErrorServices object that every manager refers to; it is thread-safe.
+// Ownership and threads.  Each screen owns one ErrorManager.  A manager
+// keeps the placeholder values and the procedure-name stack per calling
+// thread, so two screens never see each other's file or field names, and
+// neither do a screen and the work it runs on a thread of its own.  What is
+// shared by the whole process (the log file, the history of past messages,
+// the Yes/No default) lives in one ErrorServices object that every manager
+// refers to.  Every read and write of that state, the managers' included,
+// takes the ErrorServices' one lock, released before any dialog is shown.
 // Neither shows a window nor ends the process: messages go to the Dialogs
 // given, and a fatal message asks the ApplicationControl given to shut down.
 #pragma once
@@ -17,9 +19,11 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "framework/dialogs.h"
@@ -81,6 +85,7 @@ class ErrorServices {
   std::string record(const RaisedMessage& message);
 
  private:
+  friend class ErrorManager;  // keeps its per-thread state under mu_
   std::string appendLogLine(const std::filesystem::path& path, const std::string& line);
 
   mutable std::mutex mu_;
@@ -94,7 +99,8 @@ class ErrorServices {
 
 class ErrorManager {
  public:
-  // The three referents must outlive the manager.
+  // The three referents must outlive the manager.  The constructing thread
+  // is the screen's own thread.
   ErrorManager(ErrorServices& services, Dialogs& dialogs, ApplicationControl& application);
 
   // Stores `argument` as %Message and raises `number`.  Returns, by level:
@@ -110,22 +116,25 @@ class ErrorManager {
   // (detail(), or message() when there is none).
   int throwFile(uint16_t number, std::string_view fileName, const Status& fileStatus);
 
-  // Values for the next raises; they stay until changed.
-  void setField(std::string_view fieldName) { values_.field = fieldName; }
-  void setKey(std::string_view keyName) { values_.key = keyName; }
-  void setCategory(std::string_view category) { values_.category = category; }
-  void setFile(std::string_view fileName) { values_.file = fileName; }
+  // Values of the calling thread for its next raises; they stay until
+  // changed.
+  void setField(std::string_view fieldName);
+  void setKey(std::string_view keyName);
+  void setCategory(std::string_view category);
+  void setFile(std::string_view fileName);
   // %ErrorCode and %Error.
   void setError(int code, std::string_view text);
   void setError(const Status& status) { setError(status.errorNumber(), status.message()); }
   // %FileErrorCode and %FileError, as the driver reported them.
   void setFileError(std::string_view code, std::string_view text);
 
-  // The screen's procedure names; %Procedure is the innermost.
-  void pushProcedure(std::string_view name) { procedures_.emplace_back(name); }
+  // The calling thread's procedure names; %Procedure is the innermost.  A
+  // thread that pushed none reports under the screen thread's innermost
+  // name.
+  void pushProcedure(std::string_view name);
   // Popping an empty stack does nothing.
   void popProcedure();
-  std::string procedure() const { return procedures_.empty() ? std::string() : procedures_.back(); }
+  std::string procedure() const;
 
   // The screens' own message box: buttons as a bit set, the result the value
   // of the button pressed.  "|" in `text` breaks the line.
@@ -136,19 +145,30 @@ class ErrorManager {
   int ask(std::string_view text, std::string_view title, std::string_view buttonList, int defaultButton,
           MessageIcon icon = MessageIcon::kQuestion);
 
-  // Current placeholder values (for inspection and tests).
-  const PlaceholderValues& values() const { return values_; }
-  // The substituted text of the last message raised through this manager.
-  const std::string& previousText() const { return values_.previous; }
+  // The calling thread's current placeholder values (for inspection and
+  // tests); a copy, taken under the lock.
+  PlaceholderValues values() const;
+  // The substituted text of the last message the calling thread raised.
+  std::string previousText() const;
 
  private:
+  struct ThreadState {
+    PlaceholderValues values;
+    std::vector<std::string> procedures;
+  };
+  // Runs `edit` on the calling thread's state under the services' lock.
+  template <typename Edit>
+  auto withState(Edit edit) const;
+  // The calling thread's state, created on first use; mu_ held.
+  ThreadState& stateLocked() const;
+  std::string procedureLocked() const;
   int raise(const CatalogueEntry& entry);
 
   ErrorServices& services_;
   Dialogs& dialogs_;
   ApplicationControl& application_;
-  PlaceholderValues values_;
-  std::vector<std::string> procedures_;
+  const std::thread::id owner_;
+  mutable std::map<std::thread::id, ThreadState> states_;  // guarded by services_.mu_
 };
 
 // The application's end for the real program and for tests: requests are

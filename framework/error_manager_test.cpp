@@ -31,6 +31,22 @@ TEST(MessageCatalogue, HoldsTheFiftyThreeEntriesInStoredOrder) {
   EXPECT_EQ(findMessage(0), nullptr);
 }
 
+TEST(MessageCatalogue, NumbersAndLevelsInStoredOrder) {
+  const std::vector<std::pair<int, int>> stored = {
+      {30, 5}, {29, 3}, {12, 3}, {27, 5}, {19, 5}, {20, 5}, {18, 5}, {16, 5}, {34, 5}, {33, 5}, {4, 5},
+      {7, 5},  {8, 5},  {37, 1}, {36, 1}, {23, 5}, {41, 5}, {14, 5}, {10, 1}, {15, 5}, {35, 1}, {21, 5},
+      {39, 1}, {40, 1}, {6, 5},  {26, 3}, {28, 5}, {13, 5}, {11, 1}, {38, 1}, {24, 5}, {1, 5},  {43, 5},
+      {3, 1},  {31, 5}, {5, 5},  {17, 5}, {25, 5}, {2, 5},  {42, 2}, {32, 5}, {44, 5}, {45, 5}, {46, 5},
+      {47, 5}, {49, 3}, {22, 3}, {51, 3}, {50, 3}, {48, 3}, {52, 5}, {53, 5}, {9, 5}};
+  std::vector<std::pair<int, int>> actual;
+  for (const auto& e : messageCatalogue()) actual.emplace_back(e.number, e.level);
+  EXPECT_EQ(actual, stored);
+  for (const auto& e : messageCatalogue()) {
+    EXPECT_LE(e.title.size(), 255u) << e.number;
+    EXPECT_LE(e.text.size(), 255u) << e.number;
+  }
+}
+
 TEST(MessageCatalogue, KeepsTextsExactlyAsStored) {
   EXPECT_EQ(findMessage(16)->text, "O valor do %Field dese estar entre %Message arquivo.");
   EXPECT_EQ(findMessage(1)->title, " Erro de Recuperação do registro");
@@ -262,6 +278,30 @@ TEST(ErrorManagerThreads, ScreensNeverSeeEachOthersValues) {
   auto h = services.history();
   EXPECT_EQ(h.size(), 400u);
   for (const auto& m : h) EXPECT_EQ(m.procedure == "BEmpresa", m.text.find("Empresas.dat") != std::string::npos);
+}
+
+TEST(ErrorManagerThreads, WorkOnAThreadOfItsOwnKeepsItsValuesAndReportsUnderTheScreen) {
+  ErrorServices services;
+  services.setHistoryLimit(10);
+  ShutdownCoordinator app;
+  ScriptedDialogs dialogs;
+  ErrorManager screen(services, dialogs, app);
+  screen.pushProcedure("Ajuste_Plano_Contas");
+  screen.setField("EMP:Codigo");
+  std::thread worker([&] {
+    EXPECT_EQ(screen.procedure(), "Ajuste_Plano_Contas");
+    EXPECT_EQ(screen.values().field, "") << "the worker starts with values of its own";
+    screen.setField("PLA:Codigo");
+    screen.throwMessage(7);
+    screen.pushProcedure("Converte_Conta");
+    EXPECT_EQ(screen.procedure(), "Converte_Conta");
+  });
+  worker.join();
+  EXPECT_EQ(screen.values().field, "EMP:Codigo");
+  EXPECT_EQ(screen.procedure(), "Ajuste_Plano_Contas");
+  EXPECT_EQ(screen.previousText(), "");
+  ASSERT_EQ(services.history().size(), 1u);
+  EXPECT_EQ(services.history()[0].procedure, "Ajuste_Plano_Contas");
 }
 
 TEST(ShutdownCoordinatorTest, WaitsForBulkOperationsToStopAtARecordBoundary) {
