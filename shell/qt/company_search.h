@@ -1,0 +1,55 @@
+// "Pesquisa empresa" (procedure PesquisaEmpresas): the registered companies
+// of the alias `Empresa0` in a list opened to pick one, as the lookups of
+// other forms use it.
+//
+// The list has the columns code, name, CNPJ, CPF and CEI, the buttons
+// "&Seleciona" (the default: Enter picks), "&Cancela" and "&Ajuda", and
+// runs modally over its caller on the caller's thread, with its own table.
+#pragma once
+
+#include <QDialog>
+#include <optional>
+
+#include "framework/error_manager.h"
+#include "framework/qt/list_window.h"
+#include "shell/qt/shell_services.h"
+#include "storage/record.h"
+
+namespace vorlam::shell::qt {
+
+inline constexpr char kSearchProcedure[] = "PesquisaEmpresas";
+inline constexpr char kSearchTitle[] = "Pesquisa empresa";
+
+// The list's definition: format, fields and order.
+vorlam::qt::ListWindowDefinition companySearchDefinition();
+
+// The window, for callers that show it themselves (and for tests).  The
+// table must be open on the company file and outlive the window.
+class CompanySearchWindow : public QDialog {
+  Q_OBJECT
+ public:
+  CompanySearchWindow(Table& empresa0, Dialogs& dialogs, QWidget* parent = nullptr);
+
+  // Builds the list and shows its first page.
+  Status build();
+  vorlam::qt::ListWindow* list() const { return list_; }
+  // The record picked by "&Seleciona"; nullopt until then.
+  const std::optional<Record>& chosen() const { return chosen_; }
+
+ private:
+  Dialogs& dialogs_;
+  vorlam::qt::ListWindow* list_ = nullptr;
+  std::optional<Record> chosen_;
+};
+
+// Runs the search over `parent` and waits for it to close.  Returns the
+// chosen company as a buffer of `Empresa0`; nullopt when the user cancelled
+// or the company file could not be opened (message 26 is raised through
+// `errors`, which names "PesquisaEmpresas" while the list is open).
+std::optional<Record> pesquisaEmpresas(ShellServices& services, ErrorManager& errors,
+                                       QWidget* parent);
+
+// pesquisaEmpresas() as the company selection's search: the chosen code.
+CompanyPicker companySearchPicker(ShellServices& services, ErrorManager& errors);
+
+}  // namespace vorlam::shell::qt

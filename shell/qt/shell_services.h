@@ -1,0 +1,52 @@
+// What every Qt screen of the tool is given: the process's session, the
+// message boxes, the list the company selection searches with, and the
+// focus-highlight colour the main frame fixes.
+//
+// One ShellServices is made in main() before the frame and lives until the
+// process ends; screens keep a reference.  Everything here belongs to the
+// GUI thread.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "framework/dialogs.h"
+#include "framework/error_manager.h"
+#include "shell/session.h"
+
+namespace vorlam::shell::qt {
+
+// Opens a company list over `parent` to pick a company; returns its code,
+// nullopt when the user gave up.
+using CompanyPicker = std::function<std::optional<uint16_t>(QWidget* parent)>;
+
+// The focus-highlight colour text the main frame sets when it opens; read
+// as a number it is red 255, green 255, blue 210.
+inline constexpr char kHighlightColourText[] = "13828095";
+
+struct ShellServices {
+  Session& session;
+  Dialogs& dialogs;
+  // The list the selection's search button opens ("BEmpresa" in select
+  // mode, once the company registry provides it); the company search
+  // "Pesquisa empresa" when empty.
+  CompanyPicker companyPicker;
+  // Empty until the main frame opens.
+  std::string highlightColour;
+
+  // A new error manager for one screen (one per screen, never shared).
+  std::unique_ptr<ErrorManager> newErrorManager() const {
+    return std::make_unique<ErrorManager>(session.errorServices(), dialogs, session.application());
+  }
+};
+
+// Gives `screen` the behaviour every screen has: the focus highlight in the
+// colour of `services` (the frame's colour, once it is set) and the
+// keyboard navigation.  Both are owned by `screen`.
+void installScreenBehaviour(QWidget* screen, const ShellServices& services);
+
+}  // namespace vorlam::shell::qt
