@@ -62,18 +62,20 @@ struct FormTableChoices {
   int limit = 5000;  // at most this many choices are read
 };
 
+// Every member has a default, so that a layout names only what it sets
+// ({.field = ..., .prompt = ..., .picture = ...}).
 struct FormFieldLayout {
-  std::string field;   // "CNAE:CODIGO"
-  std::string prompt;  // "0&1 - Código......"; '&' marks the mnemonic
+  std::string field = {};   // "CNAE:CODIGO"
+  std::string prompt = {};  // "0&1 - Código......"; '&' marks the mnemonic
   FieldControl control = FieldControl::kEntry;
-  std::string picture;  // "@n6"; empty: plain text as the controller holds it
-  std::vector<FormChoice> choices;
+  std::string picture = {};  // "@n6"; empty: plain text as the controller holds it
+  std::vector<FormChoice> choices = {};
   std::string checkedValue = "1";
   std::string uncheckedValue = "0";
-  std::string tip;
-  std::string lookupTip;  // non-empty: a lookup button beside the field
+  std::string tip = {};
+  std::string lookupTip = {};  // non-empty: a lookup button beside the field
   // Drop and combo lists: choices from a table, after `choices`.
-  std::optional<FormTableChoices> tableChoices;
+  std::optional<FormTableChoices> tableChoices = {};
 };
 
 struct FormGroupLayout {

@@ -38,11 +38,14 @@ class FormWindowTest : public ::testing::Test {
     FormGroupLayout group;
     group.caption = "Dados";
     group.fields = {
-        {"CNAE:CODIGO", "0&1 - Código......", FieldControl::kEntry, "@n6", {}, "1", "0", "Código do CNAE", ""},
-        {"CNAE:Descricao", "0&2 - Descrição...", FieldControl::kEntry, "@s60", {}, "1", "0", "", "Pesquisa"},
-        {"CNAE:PERCACITRAB", "0&3 - Acidente....", FieldControl::kEntry, "@n6.2", {}, "1", "0", "", ""},
-        {"CNAE:LOGIN", "0&4 - Usuário.....", FieldControl::kDropList, "", {{"ANA", "Ana"}, {"BIA", "Bia"}}},
-        {"CNAE:DATAGRAVADA", "0&5 - Gravada", FieldControl::kDisplay, "@d6", {}},
+        {.field = "CNAE:CODIGO", .prompt = "0&1 - Código......", .picture = "@n6", .tip = "Código do CNAE"},
+        {.field = "CNAE:Descricao", .prompt = "0&2 - Descrição...", .picture = "@s60", .lookupTip = "Pesquisa"},
+        {.field = "CNAE:PERCACITRAB", .prompt = "0&3 - Acidente....", .picture = "@n6.2"},
+        {.field = "CNAE:LOGIN",
+         .prompt = "0&4 - Usuário.....",
+         .control = FieldControl::kDropList,
+         .choices = {{"ANA", "Ana"}, {"BIA", "Bia"}}},
+        {.field = "CNAE:DATAGRAVADA", .prompt = "0&5 - Gravada", .control = FieldControl::kDisplay, .picture = "@d6"},
     };
     layout.tabs = {{"", {group}}};
     layout.buttons = {"&Grava", "Grava o registro", "&Cancela", "Cancela e retorna"};
@@ -198,6 +201,142 @@ TEST_F(FormWindowTest, DuplicateKeyShowsTheMessageWindow) {
   EXPECT_EQ(script.seen()[0].text, QString::fromUtf8("Chave duplicada: Ordem Númerica"));
   EXPECT_EQ(script.seen()[0].captions, QStringList{"O&k"});
   EXPECT_EQ(form.state(), FormState::kOpen);
+}
+
+}  // namespace
+}  // namespace vorlam::qt
+
+namespace vorlam::qt {
+namespace {
+
+const QColor kPale(255, 255, 210);
+
+TEST_F(FormWindowTest, EnterAndArrowsWalkTheFormAndWrapAround) {
+  auto form = openForm(Request::kInsert);
+  FormWindow window(*form, layout, dialogs);
+  ASSERT_TRUE(testing::showWindow(&window));
+  QLineEdit* code = entry(window, "CNAE:CODIGO");
+  QLineEdit* description = entry(window, "CNAE:Descricao");
+  code->setFocus();
+  testing::pressKey(&window, Qt::Key_Return);
+  EXPECT_EQ(testing::focused(), description);
+  testing::pressKey(&window, Qt::Key_Up);
+  EXPECT_EQ(testing::focused(), code);
+  testing::pressKey(&window, Qt::Key_Up);
+  EXPECT_EQ(testing::focused(), window.cancelButton()) << "up on the first control goes to the last";
+  testing::pressKey(&window, Qt::Key_Down);
+  EXPECT_EQ(testing::focused(), code) << "down on the last control goes to the first";
+  testing::pressKey(&window, Qt::Key_Tab);
+  testing::pressKey(&window, Qt::Key_Tab);
+  EXPECT_EQ(testing::focused(), window.lookupButton("CNAE:Descricao"));
+
+  // A screen can keep Enter and the arrows for a control of its own.
+  window.keyboardNavigation()->exclude(description);
+  description->setFocus();
+  testing::pressKey(&window, Qt::Key_Up);
+  testing::pressKey(&window, Qt::Key_Down);
+  EXPECT_EQ(testing::focused(), description);
+  testing::pressKey(&window, Qt::Key_Tab);
+  EXPECT_EQ(testing::focused(), window.lookupButton("CNAE:Descricao")) << "Tab still leaves it";
+}
+
+TEST_F(FormWindowTest, FocusedEntryIsHighlightedAndGetsItsColourBack) {
+  auto form = openForm(Request::kInsert);
+  FormWindow window(*form, layout, dialogs);
+  ASSERT_TRUE(testing::showWindow(&window));
+  QLineEdit* code = entry(window, "CNAE:CODIGO");
+  window.okButton()->setFocus();
+  const QColor plain = testing::baseColour(code);
+  code->setFocus();
+  EXPECT_EQ(testing::baseColour(code), kPale);
+  EXPECT_EQ(window.focusHighlight()->highlighted(), code);
+  testing::pressKey(&window, Qt::Key_Return);
+  EXPECT_EQ(testing::baseColour(code), plain);
+  EXPECT_EQ(testing::baseColour(entry(window, "CNAE:Descricao")), kPale);
+
+  // The main frame's look: another colour, in bold.
+  FormWindow bold(*form, layout, dialogs);
+  bold.setLook({QColor(200, 230, 255), true});
+  ASSERT_TRUE(testing::showWindow(&bold));
+  entry(bold, "CNAE:CODIGO")->setFocus();
+  EXPECT_EQ(testing::baseColour(entry(bold, "CNAE:CODIGO")), QColor(200, 230, 255));
+  EXPECT_EQ(entry(bold, "CNAE:CODIGO")->font().weight(), 700);
+}
+
+// Drop and combo lists whose choices are the records of another table.
+class FormListsTest : public FormWindowTest {
+ protected:
+  void SetUp() override {
+    FormWindowTest::SetUp();
+    ASSERT_NE(states, nullptr);
+    ASSERT_TRUE(stateTable.open(dir.file("Estados.dat")).isOk());
+    for (auto [uf, name] : {std::pair{"SP", "São Paulo"}, {"MG", "Minas Gerais"}, {"AC", "Acre"}}) {
+      stateTable.buffer().clear();
+      stateTable.buffer().setText("EST:UF", uf);
+      stateTable.buffer().setText("EST:DESC", utf8ToLatin1(name));
+      ASSERT_TRUE(stateTable.insert().isOk());
+    }
+    FormTableChoices byName{&stateTable, "EST:KEY:DESCRICAO", "EST:UF", "EST:DESC"};
+    FormGroupLayout group;
+    group.fields = {
+        {.field = "CNAE:LOGIN", .prompt = "&Estado", .control = FieldControl::kDropList, .tableChoices = byName},
+        {.field = "CNAE:Descricao",
+         .prompt = "&Descrição",
+         .control = FieldControl::kComboList,
+         .picture = "@s20",
+         .choices = {{"Outro", "Outro"}},
+         .tableChoices = FormTableChoices{&stateTable, "EST:KEY:SIGLA", "EST:DESC", ""}},
+    };
+    lists.tabs = {{"", {group}}};
+  }
+  QComboBox* combo(FormWindow& w, const char* field) { return qobject_cast<QComboBox*>(w.control(field)); }
+  QStringList items(QComboBox* box) {
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i) out << box->itemText(i);
+    return out;
+  }
+
+  const TableDef* states = dict->find("Estados");
+  Table stateTable{states};
+  FormLayout lists;
+};
+
+TEST_F(FormListsTest, DropListShowsTheTableInKeyOrderAndStoresTheValue) {
+  auto form = openForm(Request::kInsert);
+  FormWindow window(*form, lists, dialogs);
+  QComboBox* state = combo(window, "CNAE:LOGIN");
+  ASSERT_NE(state, nullptr);
+  EXPECT_FALSE(state->isEditable());
+  EXPECT_EQ(items(state), (QStringList{"Acre", "Minas Gerais", QString::fromUtf8("São Paulo")}));
+  state->activated(2);
+  EXPECT_EQ(form->text(form->fieldIndex("CNAE:LOGIN")), "SP");
+  form->assignText(form->fieldIndex("CNAE:LOGIN"), "MG");
+  window.refresh();
+  EXPECT_EQ(state->currentText(), "Minas Gerais");
+}
+
+TEST_F(FormListsTest, ComboListTakesAChoiceOrWhatIsTyped) {
+  auto form = openForm(Request::kInsert);
+  FormWindow window(*form, lists, dialogs);
+  ASSERT_TRUE(testing::showWindow(&window));
+  QComboBox* description = combo(window, "CNAE:Descricao");
+  ASSERT_NE(description, nullptr);
+  EXPECT_TRUE(description->isEditable());
+  EXPECT_EQ(items(description), (QStringList{"Outro", "Acre", "Minas Gerais", QString::fromUtf8("São Paulo")}))
+      << "the layout's own choices come first";
+  EXPECT_EQ(description->lineEdit()->maxLength(), 20);
+  const int field = form->fieldIndex("CNAE:Descricao");
+
+  testing::typeText(description, QString::fromUtf8("Região Sul"));
+  EXPECT_TRUE(window.commitFocused());
+  EXPECT_EQ(form->text(field), "Região Sul");
+  description->activated(3);
+  EXPECT_EQ(form->text(field), "São Paulo");
+
+  // Read-only fields cannot be chosen from.
+  form->setReadOnly(field, true);
+  window.refresh();
+  EXPECT_FALSE(description->isEnabled());
 }
 
 }  // namespace
