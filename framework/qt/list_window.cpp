@@ -83,6 +83,9 @@ ListWindow::ListWindow(const ListWindowDefinition& definition, Table& table, boo
   locatorRow->addWidget(locator_, 1);
   layout->addLayout(locatorRow);
   connect(locator_, &QLineEdit::textEdited, this, &ListWindow::locate);
+  // Enter reaches the locator only when the screen keeps it out of the
+  // keyboard navigation; it then does what Enter on the row does.
+  connect(locator_, &QLineEdit::returnPressed, this, [this] { trigger(selecting_ ? kListSelect : kListChange); });
   buildButtons();
   buildNavigation();
   connect(tabs_, &QTabBar::currentChanged, this, [this](int index) { showTab(index); });

@@ -164,5 +164,69 @@ TEST_F(ListFixture, PrintsTheWholeListToPdf) {
   EXPECT_GE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page "), 1);
 }
 
+TEST_F(ListFixture, CellColoursOnlyInColumnsMarkedForThem) {
+  fill(4);
+  ListWindowDefinition d = definition(kAll);
+  d.format = "57R(2)|_M*~Código~@n13@167L(2)|_M~Descrição~L(0)@s40@";
+  d.columnFields = {"CTA:CODIGO", "CTA:DESCRICAO"};
+  ListWindow list(d, table, false);
+  // Even codes in red on yellow; odd ones keep the list's colours.
+  list.setCellColours([](const Record& r, int) {
+    RecordListModel::Colours c;
+    if (r.getInt("CTA:CODIGO") % 2 == 0) c = {QColor(Qt::red), QColor(Qt::yellow)};
+    return c;
+  });
+  ASSERT_TRUE(list.open().isOk());
+  QAbstractItemModel* m = list.view()->model();
+  EXPECT_EQ(m->index(1, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+  EXPECT_EQ(m->index(1, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
+  EXPECT_FALSE(m->index(0, 0).data(Qt::ForegroundRole).isValid());
+  EXPECT_FALSE(m->index(1, 1).data(Qt::ForegroundRole).isValid()) << "the column has no '*'";
+}
+
+TEST_F(ListFixture, ToolboxRepeatsNavigationAndButtonsFollowingTheirState) {
+  fill(5);
+  ListWindow list(definition(kListInsert | kListChange | kListToolbox), table, false);
+  ASSERT_TRUE(list.open().isOk());
+  ASSERT_TRUE(testing::showWindow(&list));
+  list.trigger(kListToolbox);
+  QWidget* box = list.toolbox();
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_TRUE(box->isWindow());
+  QStringList texts;
+  QAction* change = nullptr;
+  for (QAction* a : box->findChild<QToolBar*>()->actions()) {
+    if (a->isSeparator()) continue;
+    texts << a->text();
+    if (a->text() == "&Altera") change = a;
+  }
+  EXPECT_EQ(texts.mid(7), (QStringList{"&Inclui", "&Altera"}));
+  EXPECT_EQ(texts.size(), 9) << "seven navigation actions first";
+  ASSERT_NE(change, nullptr);
+  list.setButtonEnabled(kListChange, false);
+  EXPECT_FALSE(change->isEnabled());
+  list.trigger(kListToolbox);
+  EXPECT_FALSE(box->isVisible()) << "the button shows and hides it";
+}
+
+TEST_F(ListFixture, LocatorExcludedFromNavigationPicksWithEnter) {
+  fill(30);
+  ListWindow list(definition(kListChange | kListSelect), table, true);
+  ASSERT_TRUE(list.open().isOk());
+  int64_t chosen = 0;
+  list.setOnSelect([&](const Record& r) { chosen = r.getInt("CTA:CODIGO"); });
+  ASSERT_TRUE(testing::showWindow(&list));
+  // Not excluded: Enter moves on from the locator as Tab does.
+  testing::typeText(list.locator(), "7");
+  testing::pressKey(&list, Qt::Key_Return);
+  EXPECT_NE(testing::focused(), list.locator());
+  EXPECT_EQ(chosen, 0);
+  // Excluded, as the CFOP list does: Enter reaches the default button.
+  list.keyboardNavigation()->exclude(list.locator());
+  testing::typeText(list.locator(), "12");
+  testing::pressKey(&list, Qt::Key_Return);
+  EXPECT_EQ(chosen, 12);
+}
+
 }  // namespace
 }  // namespace vorlam::qt

@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "framework/error_manager.h"
 #include "framework/qt/test_harness.h"
 
 namespace vorlam::qt {
@@ -162,6 +163,26 @@ TEST_F(QtDialogsTest, CalledFromAnotherThreadRunsOnTheGuiThread) {
   delete worker;
   EXPECT_EQ(answer, kButtonYes);
   EXPECT_EQ(script.seen().size(), 1u);
+}
+
+TEST_F(QtDialogsTest, CatalogueMessagesBreakLinesAtTheBarAndAskWithYesNo) {
+  MessageScript script;
+  QtDialogs dialogs;
+  ErrorServices services;
+  ShutdownCoordinator shutdown;
+  ErrorManager errors(services, dialogs, shutdown);
+  errors.throwFile(4, "CNAE.dat", Status(StatusCode::kIoError, "disco cheio"));
+  script.answer("&No");
+  EXPECT_EQ(errors.throwMessage(11), 4);
+  ASSERT_EQ(script.seen().size(), 2u);
+  const QStringList lines = script.seen()[0].text.split('\n');
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_EQ(lines[0], QString::fromUtf8("Erro durante a inclusão do registro."));
+  EXPECT_EQ(lines[1], "Arquivo: CNAE.dat");
+  EXPECT_TRUE(lines[2].startsWith("Erro: "));
+  EXPECT_EQ(script.seen()[1].title, QString::fromUtf8("Confirma Exclusão"));
+  EXPECT_EQ(script.seen()[1].captions, (QStringList{"&Yes", "&No"}));
+  EXPECT_EQ(script.seen()[1].focusedCaption, "&Yes") << "the manager's default takes the focus";
 }
 
 }  // namespace

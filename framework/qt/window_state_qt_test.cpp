@@ -98,5 +98,34 @@ TEST_F(WindowStateQtTest, MalformedSectionLeavesTheWindowAsDefined) {
   EXPECT_EQ(window.pos(), QPoint(70, 60));
 }
 
+TEST_F(WindowStateQtTest, KeeperReopensAMaximisedCloseMaximisedAndRestoresItsPlace) {
+  {
+    QWidget window;
+    window.setGeometry(130, 80, 420, 260);
+    WindowStateKeeper keeper(store, "BFuncionarios", &window);
+    ASSERT_TRUE(testing::showWindow(&window));
+    window.close();
+  }
+  {
+    QWidget window;
+    WindowStateKeeper keeper(store, "BFuncionarios", &window);
+    ASSERT_TRUE(testing::showWindow(&window));
+    window.showMaximized();
+    testing::wait(20);
+    window.close();
+  }
+  QWidget again;
+  again.setGeometry(0, 0, 200, 100);
+  WindowStateKeeper keeper(store, "BFuncionarios", &again);
+  ASSERT_TRUE(testing::showWindow(&again));
+  EXPECT_TRUE(again.isMaximized());
+  // Closed un-maximised, it is written as such again.
+  again.showNormal();
+  testing::wait(20);
+  EXPECT_FALSE(again.isMaximized());
+  again.close();
+  EXPECT_EQ(entry("Maximize"), "No");
+}
+
 }  // namespace
 }  // namespace vorlam::qt
