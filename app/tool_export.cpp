@@ -51,25 +51,23 @@ int usageError(std::ostream& err, const std::string& text) {
 }  // namespace
 
 int runExport(const Args& args, std::ostream& out, std::ostream& err) {
-  for (const std::string& a : args) {
-    if (a == "--help" || a == "-h") {
-      out << kUsage;
-      return 0;
-    }
-  }
   utilities::RootSelection sel;
   std::vector<std::string> labels;
-  if (Status s = utilities::parseRootSelection(args, &sel, &labels); !s)
-    return usageError(err, s.message());
+  Status parsed = utilities::parseRootSelection(args, &sel, &labels);
+  if (sel.help) {
+    out << kUsage;
+    return 0;
+  }
+  if (!parsed) return usageError(err, parsed.message());
   if (labels.size() != 1)
     return usageError(err, labels.empty() ? "informe a tabela" : "informe uma única tabela");
   auto dict = buildDictionary();
   const TableDef* def = dict->find(labels[0]);
   if (def == nullptr) return usageError(err, "tabela desconhecida: " + labels[0]);
   if (def->binding.empty()) return usageError(err, "a tabela não tem arquivo: " + def->label);
-  Result<shell::BindingMap> names = utilities::bindingsFor(*dict, sel.root, sel.company, sel.year);
+  Result<shell::BindingMap> names = utilities::bindingsFor(*dict, sel);
   if (!names.isOk()) {
-    err << kPrefix << "não foi possível ler o cadastro de empresas: " << names.status().toString() << "\n";
+    err << kPrefix << names.status().message() << "\n";
     return 1;
   }
   Table table(def);

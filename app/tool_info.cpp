@@ -43,24 +43,22 @@ constexpr const char* kPrefix = "vorlam-tool info: ";
 }  // namespace
 
 int runInfo(const Args& args, std::ostream& out, std::ostream& err) {
-  for (const std::string& a : args) {
-    if (a == "--help" || a == "-h") {
-      out << kUsage;
-      return 0;
-    }
-  }
   utilities::RootSelection sel;
   std::vector<std::string> extra;
   Status s = utilities::parseRootSelection(args, &sel, &extra);
+  if (sel.help) {
+    out << kUsage;
+    return 0;
+  }
   if (s && !extra.empty()) s = Status(StatusCode::kInvalidArgument, "argumento desconhecido: " + extra[0]);
   if (!s) {
     err << kPrefix << s.message() << "\nVeja vorlam-tool info --help\n";
     return 2;
   }
   auto dict = buildDictionary();
-  Result<shell::BindingMap> names = utilities::bindingsFor(*dict, sel.root, sel.company, sel.year);
+  Result<shell::BindingMap> names = utilities::bindingsFor(*dict, sel);
   if (!names.isOk()) {
-    err << kPrefix << "não foi possível ler o cadastro de empresas: " << names.status().toString() << "\n";
+    err << kPrefix << names.status().message() << "\n";
     return 1;
   }
   for (const utilities::FileInfo& f : utilities::describeMaintainedFiles(*dict, *names))

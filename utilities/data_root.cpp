@@ -27,6 +27,12 @@ Status parseRootSelection(const std::vector<std::string>& args, RootSelection* s
                           std::vector<std::string>* positional) {
   std::string root, company, year;
   bool haveCompany = false, haveYear = false;
+  for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      selection->help = true;
+      return Status::ok();
+    }
+  }
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (!a.starts_with("-")) {
@@ -93,6 +99,13 @@ Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const std::string&
   c.tipoContaIss = rec->tipoContaIss;
   files.selectCompany(state, c, *rec, /*createDirectories=*/false);
   return *state.snapshot().bindings;
+}
+
+Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const RootSelection& selection) {
+  Result<shell::BindingMap> names = bindingsFor(dict, selection.root, selection.company, selection.year);
+  if (names.isOk()) return names;
+  return Status(names.status().code(),
+                "não foi possível ler o cadastro de empresas: " + names.status().toString());
 }
 
 Status openBound(Table& table, const shell::BindingMap& names) {

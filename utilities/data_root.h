@@ -19,11 +19,13 @@ struct RootSelection {
   std::string root;      // as given; an existing directory
   uint16_t company = 0;  // 0: no company (only the shared files are bound)
   int year = 0;          // with a company: 1801..9998
+  bool help = false;     // "--help" or "-h" was given; nothing else is checked then
 };
 
 // Reads "--root DIR [--company N --year A]" (each also as "--name=value")
 // from `args`.  Arguments not starting with "-" are appended to *positional
-// in order; any other option is refused.  kInvalidArgument with a message
+// in order; any other option is refused.  "--help" or "-h" anywhere sets
+// `help` and nothing else is read.  kInvalidArgument with a message
 // (Portuguese, UTF-8) on the first fault: unknown option, missing value,
 // missing --root, --company without --year or the reverse, a code or year
 // out of range, a root that is not a directory.
@@ -39,6 +41,10 @@ Status parseRootSelection(const std::vector<std::string>& args, RootSelection* s
 // read.
 Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const std::string& root,
                                       uint16_t company, int year);
+
+// bindingsFor() the selection's root, company and year; a failure's message
+// (Portuguese) says that the company file could not be read, and why.
+Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const RootSelection& selection);
 
 // Opens `table` read-only on the file bound to its declaration: kNoName when
 // no file is bound (a company table without a company), kFileNotFound when

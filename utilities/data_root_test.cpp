@@ -32,6 +32,11 @@ TEST(RootSelectionTest, ReadsRootCompanyYearAndPositionals) {
   RootSelection shared;
   ASSERT_TRUE(parse({"--root=" + tmp.path()}, &shared));
   EXPECT_EQ(shared.company, 0);
+  EXPECT_FALSE(shared.help);
+
+  RootSelection help;
+  ASSERT_TRUE(parse({"--bogus", "--company", "-h"}, &help));
+  EXPECT_TRUE(help.help);
 }
 
 TEST(RootSelectionTest, RefusesBadArguments) {
