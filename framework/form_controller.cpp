@@ -208,6 +208,7 @@ FormState FormController::ok() {
       if (!validateAll()) return state_;
       return changeRecord();
     case Request::kDelete:
+      if (validateDeletes_ && validator_ && !validator_(*this)) return state_;
       return deleteRecord();
   }
   return state_;
@@ -238,12 +239,21 @@ void FormController::raiseDuplicate(const Status& status) {
   raise(kMsgDuplicateKey, description);
 }
 
+bool FormController::keepsNumbers() const {
+  if (!keepNumbers_) return false;
+  for (const KeyDef& k : table_.def().keys) {
+    if (k.autoNumber <= 0 || k.autoNumber > static_cast<int>(k.components.size())) continue;
+    if (record_.getInt(k.components[k.autoNumber - 1].field) == 0) return false;
+  }
+  return true;
+}
+
 FormState FormController::insertRecord() {
   while (true) {
     table_.buffer() = record_;
     table_.buffer().setRecordId(0);
     table_.buffer().markAllDirty();
-    Status s = table_.insert();
+    Status s = keepsNumbers() ? table_.append() : table_.insert();
     if (s) {
       record_ = table_.buffer();
       original_ = record_;

@@ -27,6 +27,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "framework/screen_context.h"
@@ -121,7 +122,21 @@ class FormController {
   // they run in order).  Reactions that change fields run those fields'
   // reactions in turn, up to a fixed depth that stops cycles.
   void onChange(int field, FieldReaction reaction);
-  void setValidator(Validator validator) { validator_ = std::move(validator); }
+  // The validator runs before every insert and change; with `onDelete` it
+  // runs before a deletion too, ahead of message 11.
+  void setValidator(Validator validator, bool onDelete = false) {
+    validator_ = std::move(validator);
+    validateDeletes_ = onDelete;
+  }
+  // By default an insert numbers the auto-numbered key components afresh.
+  // With `keep`, a record whose numbered components are all non-zero (a code
+  // the user typed) is added as it stands, and a clash with a stored record
+  // is a duplicate key (message 15); a zero is still numbered.
+  void setKeepNumbers(bool keep) { keepNumbers_ = keep; }
+  // Asks the view to move the focus to `field` once the reaction or button
+  // being handled is done; takeFocusRequest() returns it once (-1: none).
+  void requestFocus(int field) { focusRequest_ = field; }
+  int takeFocusRequest() { return std::exchange(focusRequest_, -1); }
 
   // Applies the dictionary's rule of `field`; when it fails and `report`,
   // raises 17, 18 or 19 with the rule's description and values.
@@ -154,6 +169,7 @@ class FormController {
   Status changed(int field, Status set);
   void runReactions(int field);
   bool validateAll();
+  bool keepsNumbers() const;
   FormState insertRecord();
   FormState changeRecord();
   FormState deleteRecord();
@@ -172,6 +188,9 @@ class FormController {
   std::vector<FieldState> fields_;
   std::vector<std::vector<FieldReaction>> reactions_;
   Validator validator_;
+  bool validateDeletes_ = false;
+  bool keepNumbers_ = false;
+  int focusRequest_ = -1;
   std::vector<std::pair<int, Cell>> recall_;  // storage column, the user's value
   int reactionDepth_ = 0;
   int lastMessage_ = 0;

@@ -165,6 +165,60 @@ TEST_F(FormControllerTest, TheScreensOwnValidatorKeepsTheFormOpen) {
   EXPECT_EQ(form->ok(), FormState::kCompleted);
 }
 
+TEST_F(FormControllerTest, AValidatorForDeletionsRunsBeforeMessage11) {
+  int calls = 0;
+  {
+    auto form = open(Request::kDelete, alfa);
+    form->setValidator([&](FormController&) { return ++calls > 1; });  // by default not run
+    EXPECT_EQ(form->ok(), FormState::kCompleted);
+    EXPECT_EQ(calls, 0);
+  }
+  auto form = open(Request::kDelete, beta);
+  form->setValidator([&](FormController& f) {
+    f.requestFocus(field("CAD:Nome"));
+    return ++calls > 1;
+  }, /*onDelete=*/true);
+  const size_t shown = dialogs.boxes.size();
+  EXPECT_EQ(form->ok(), FormState::kOpen);
+  EXPECT_EQ(dialogs.boxes.size(), shown) << "refused before Confirma Exclusão";
+  EXPECT_EQ(form->takeFocusRequest(), field("CAD:Nome"));
+  EXPECT_EQ(form->takeFocusRequest(), -1) << "a focus request is taken once";
+  EXPECT_EQ(storedName(beta), "Beta Serviços");
+  EXPECT_EQ(form->ok(), FormState::kCompleted);
+  EXPECT_EQ(lastBox().title, "Confirma Exclusão");
+  EXPECT_EQ(storedName(beta), "<ausente>");
+}
+
+TEST_F(FormControllerTest, KeptNumbersAreAddedAsTyped) {
+  {
+    auto form = open(Request::kInsert);
+    form->setKeepNumbers(true);
+    ASSERT_TRUE(form->type(field("CAD:Codigo"), "40").isOk());
+    ASSERT_TRUE(form->type(field("CAD:Sigla"), "GAMA").isOk());
+    ASSERT_TRUE(form->type(field("CAD:Tipo"), "1").isOk());
+    EXPECT_EQ(form->ok(), FormState::kCompleted);
+    EXPECT_EQ(form->record().getInt("CAD:Codigo"), 40);
+  }
+  {
+    // A zero is numbered after the highest.
+    auto form = open(Request::kInsert);
+    form->setKeepNumbers(true);
+    ASSERT_TRUE(form->type(field("CAD:Sigla"), "DELT").isOk());
+    ASSERT_TRUE(form->type(field("CAD:Tipo"), "1").isOk());
+    EXPECT_EQ(form->ok(), FormState::kCompleted);
+    EXPECT_EQ(form->record().getInt("CAD:Codigo"), 41);
+  }
+  // A typed number already stored is a duplicate key.
+  auto form = open(Request::kInsert);
+  form->setKeepNumbers(true);
+  ASSERT_TRUE(form->type(field("CAD:Codigo"), "1").isOk());
+  ASSERT_TRUE(form->type(field("CAD:Sigla"), "EPSI").isOk());
+  ASSERT_TRUE(form->type(field("CAD:Tipo"), "1").isOk());
+  EXPECT_EQ(form->ok(), FormState::kOpen);
+  EXPECT_EQ(form->lastMessage(), kMsgDuplicateKey);
+  EXPECT_EQ(lastBox().text, "Chave duplicada: Código");
+}
+
 TEST_F(FormControllerTest, DuplicateKeyRaises15WithTheKeysDescription) {
   auto form = open(Request::kInsert);
   ASSERT_TRUE(form->type(field("CAD:Sigla"), "alfa").isOk());  // keys ignore letter case
