@@ -39,6 +39,12 @@ std::optional<uint16_t> findDuplicateLayout(const AccountStructure& edited,
   return found;
 }
 
+std::optional<SaveRefusal> structureCodeRefusal(uint32_t code) {
+  Status st = checkStructureCode(code);
+  if (st.isOk()) return std::nullopt;
+  return SaveRefusal{"Atenção!!!", st.message(), MessageIcon::kStop, true, StructureField::kCodigo};
+}
+
 std::optional<SaveRefusal> checkStructureSave(const AccountStructure& edited, FormRequest request,
                                               std::span<const AccountStructure> stored) {
   if (digitTotal(edited) >= kDigitTotalLimit) {
@@ -48,10 +54,7 @@ std::optional<SaveRefusal> checkStructureSave(const AccountStructure& edited, Fo
                        MessageIcon::kInformation, false, StructureField::kLevel1};
   }
   if (request == FormRequest::kDelete) return std::nullopt;
-  if (Status st = checkStructureCode(edited.code); !st.isOk()) {
-    return SaveRefusal{"Atenção!!!", st.message(), MessageIcon::kStop, true,
-                       StructureField::kCodigo};
-  }
+  if (std::optional<SaveRefusal> refusal = structureCodeRefusal(edited.code)) return refusal;
   if (std::optional<uint16_t> other = findDuplicateLayout(edited, stored)) {
     return SaveRefusal{"Atenção!!!",
                        "Atenção!!! O plano " + std::to_string(*other) +

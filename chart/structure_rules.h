@@ -51,6 +51,11 @@ struct SaveRefusal {
   StructureField focus = StructureField::kLevel1;  // field focused afterwards
 };
 
+// The refusal of a structure code above 999 (it cannot be written in the
+// three digits of chart file names and history rows), focused on "Código";
+// nullopt for 0 .. 999.
+std::optional<SaveRefusal> structureCodeRefusal(uint32_t code);
+
 // The checks of "&Grava", before anything is written, in order:
 //  1. for every request, deletion included: the digit total G1 + ... + G9
 //     must be below 30;
