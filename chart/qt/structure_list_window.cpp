@@ -1,0 +1,184 @@
+#include "chart/qt/structure_list_window.h"
+
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "chart/qt/structure_form_window.h"
+#include "chart/structure_record.h"
+
+namespace vorlam::chart::qt {
+
+namespace {
+
+namespace fq = vorlam::qt;
+
+QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+void setTexts(QPushButton* button, const ButtonText& text) {
+  if (button == nullptr) return;
+  button->setText(fromUtf8(text.caption));
+  button->setToolTip(fromUtf8(text.tip));
+  button->setStatusTip(fromUtf8(text.status));
+}
+
+fq::ListWindowDefinition listDefinition(bool selecting) {
+  fq::ListWindowDefinition d;
+  d.procedure = kStructureListProcedure;
+  d.title = kStructureListTitle;
+  d.format = kStructureListFormat;
+  for (const char* field : structureListColumns()) d.columnFields.push_back(field);
+  for (const StructureListTab& t : structureListTabs())
+    d.tabs.push_back({t.caption, t.key, t.locatorPrompt, t.locatorField});
+  d.buttons = fq::kListInsert | fq::kListChange | fq::kListDelete;
+  if (selecting) d.buttons |= fq::kListSelect;
+  return d;
+}
+
+fq::ListButton listButtonOf(StructureListButton b) {
+  switch (b) {
+    case StructureListButton::kInsert: return fq::kListInsert;
+    case StructureListButton::kChange: return fq::kListChange;
+    case StructureListButton::kDelete: return fq::kListDelete;
+    case StructureListButton::kSelect: return fq::kListSelect;
+    case StructureListButton::kHelp:
+    case StructureListButton::kClose: break;
+  }
+  return fq::ListButton(0);
+}
+
+}  // namespace
+
+StructureListScreen::StructureListScreen(const Dictionary& dictionary, PathResolver resolve,
+                                         ErrorServices& errorServices, ApplicationControl& application,
+                                         bool selecting, QWidget* dialogParent)
+    : dialogs(dialogParent),
+      errors(errorServices, dialogs, application),
+      context{dictionary, std::move(resolve), errors},
+      list(context, selecting),
+      definition(listDefinition(selecting)) {}
+
+StructureListWindow::StructureListWindow(std::unique_ptr<StructureListScreen> screen, QWidget* parent)
+    : ScreenHolder{std::move(screen)},
+      ListWindow(held->definition, held->list.table(), held->list.selecting(), parent) {
+  setFormOpener([this](Request request, const Record* row) { return runForm(request, row); });
+  decorate();
+}
+
+void StructureListWindow::decorate() {
+  const bool selecting = held->list.selecting();
+  auto* box = qobject_cast<QVBoxLayout*>(layout());
+  tip_ = new QLabel(fromUtf8(kStructureListTip), this);
+  box->insertWidget(box->indexOf(view()), tip_);
+
+  auto* formatRow = new QHBoxLayout;
+  auto* prompt = new QLabel(fromUtf8(kSelectedFormatPrompt), this);
+  format_ = new QLabel(this);
+  format_->setObjectName("selectedFormat");
+  format_->setTextFormat(Qt::PlainText);
+  format_->setFrameShape(QFrame::Panel);
+  format_->setFrameShadow(QFrame::Sunken);
+  format_->setMinimumWidth(fontMetrics().averageCharWidth() * 42);
+  formatRow->addWidget(prompt);
+  formatRow->addWidget(format_);
+  formatRow->addStretch(1);
+  box->insertLayout(box->indexOf(view()) + 1, formatRow);
+
+  for (StructureListButton b : structureListButtons(selecting))
+    if (fq::ListButton which = listButtonOf(b); which != 0) setTexts(button(which), structureListButton(b, selecting));
+  help_ = new QPushButton(this);
+  close_ = new QPushButton(this);
+  setTexts(help_, structureListButton(StructureListButton::kHelp, selecting));
+  setTexts(close_, structureListButton(StructureListButton::kClose, selecting));
+  for (QPushButton* b : {help_, close_}) b->setAutoDefault(false);
+  connect(help_, &QPushButton::clicked, this, &StructureListWindow::showHelp);
+  connect(close_, &QPushButton::clicked, this, &QWidget::close);
+  if (auto* row = qobject_cast<QBoxLayout*>(box->itemAt(box->count() - 1)->layout())) {
+    row->addWidget(help_);
+    row->addWidget(close_);
+  }
+}
+
+Status StructureListWindow::open() {
+  Status s = ListWindow::open();
+  if (!s) return s;
+  auto follow = [this] { showSelectedFormat(); };
+  connect(view()->selectionModel(), &QItemSelectionModel::currentChanged, this, follow);
+  // A record changed in place keeps its row: the mask must follow the data.
+  connect(model(), &QAbstractItemModel::modelReset, this, follow);
+  connect(model(), &QAbstractItemModel::dataChanged, this, follow);
+  connect(model(), &QAbstractItemModel::rowsInserted, this, follow);
+  connect(model(), &QAbstractItemModel::rowsRemoved, this, follow);
+  showSelectedFormat();
+  return s;
+}
+
+bool StructureListWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != view()->viewport() || event->type() != QEvent::ContextMenu)
+    return ListWindow::eventFilter(watched, event);
+  // The menu repeats the buttons under the captions this screen gives them.
+  QMenu* menu = contextMenu();
+  for (QAction* action : menu->actions()) {
+    for (int i = 0; i < fq::kListButtonCount; ++i) {
+      const auto which = fq::ListButton(1u << i);
+      if (button(which) != nullptr && action->text() == fq::listButtonCaption(which))
+        action->setText(button(which)->text());
+    }
+  }
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+  return true;
+}
+
+void StructureListWindow::showSelectedFormat() {
+  const Record* row = current();
+  format_->setText(row == nullptr ? QString() : fromUtf8(selectedFormat(*row)));
+}
+
+bool StructureListWindow::runForm(Request request, const Record* row) {
+  StructureList::FormRunner run = formRunner_;
+  if (!run) {
+    run = [this](StructureForm& form) {
+      StructureFormWindow window(form, held->dialogs, this);
+      window.exec();
+    };
+  }
+  const bool completed = held->list.runForm(request, row, run);
+  showSelectedFormat();
+  return completed;
+}
+
+void StructureListWindow::showHelp() {
+  MessageBoxRequest box;
+  box.title = "Ajuda";
+  box.text = structureListHelp();
+  box.icon = MessageIcon::kInformation;
+  held->dialogs.messageBox(box);
+}
+
+QWidget* openStructureList(const Dictionary& dictionary, const shell::AppState& state,
+                           ErrorServices& errorServices, ApplicationControl& application, QWidget* parent,
+                           StructureChosen onSelect) {
+  const bool selecting = static_cast<bool>(onSelect);
+  auto screen = std::make_unique<StructureListScreen>(dictionary, state.resolver(), errorServices, application,
+                                                      selecting, parent);
+  if (!screen->list.open()) return nullptr;
+  auto* window = new StructureListWindow(std::move(screen), parent);
+  window->setWindowFlag(Qt::Window);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  if (selecting) {
+    window->setOnSelect([onSelect](const Record& row) { onSelect(structureFromRecord(row)); });
+  }
+  if (!window->open()) {
+    delete window;
+    return nullptr;
+  }
+  return window;
+}
+
+}  // namespace vorlam::chart::qt
