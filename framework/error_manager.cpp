@@ -256,10 +256,23 @@ ShutdownCoordinator::BulkOperation::~BulkOperation() {
   if (--owner_.active_ == 0) owner_.idle_.notify_all();
 }
 
-void ShutdownCoordinator::requestShutdown(std::string_view reason) {
+void ShutdownCoordinator::setHandler(Handler handler) {
   std::lock_guard lock(mu_);
-  if (!requested_) reason_ = reason;
-  requested_ = true;
+  handler_ = std::move(handler);
+}
+
+void ShutdownCoordinator::requestShutdown(std::string_view reason) {
+  Handler handler;
+  std::string first;
+  {
+    std::lock_guard lock(mu_);
+    if (requested_) return;
+    requested_ = true;
+    reason_ = reason;
+    handler = handler_;
+    first = reason_;
+  }
+  if (handler) handler(first);
 }
 
 bool ShutdownCoordinator::shutdownRequested() const {

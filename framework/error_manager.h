@@ -191,6 +191,14 @@ class ShutdownCoordinator : public ApplicationControl {
     ShutdownCoordinator& owner_;
   };
 
+  // Called once, with the reason, by the first request (on the requesting
+  // thread, no lock held).  The user interface hands it over to its own
+  // thread, waits there for the bulk operations and ends the application;
+  // the handler itself must not wait, since the request may come from a
+  // bulk operation's own thread.
+  using Handler = std::function<void(const std::string& reason)>;
+  void setHandler(Handler handler);
+
   void requestShutdown(std::string_view reason) override;
   bool shutdownRequested() const override;
   // The text of the first request; empty while there is none.
@@ -206,6 +214,7 @@ class ShutdownCoordinator : public ApplicationControl {
   bool requested_ = false;
   std::string reason_;
   int active_ = 0;
+  Handler handler_;
 };
 
 }  // namespace vorlam

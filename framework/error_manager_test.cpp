@@ -4,8 +4,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -326,6 +328,46 @@ TEST(ShutdownCoordinatorTest, WaitsForBulkOperationsToStopAtARecordBoundary) {
   EXPECT_EQ(app.activeBulkOperations(), 0);
   EXPECT_EQ(app.reason(), "fatal");
   bulk.join();
+}
+
+TEST(ShutdownCoordinatorTest, AFatalMessageRaisedInsideABulkRunEndsTheApplicationAfterItsFlush) {
+  ShutdownCoordinator app;
+  ErrorServices services;
+  std::vector<std::string> events;
+  std::mutex eventsMu;
+  auto note = [&](std::string e) {
+    std::lock_guard lock(eventsMu);
+    events.push_back(std::move(e));
+  };
+  // The user interface: on the request it waits, on a thread of its own,
+  // for the bulk runs, then ends.
+  std::thread ui;
+  int handled = 0;
+  app.setHandler([&](const std::string& reason) {
+    ++handled;
+    note("request: " + reason.substr(0, 7));
+    ui = std::thread([&] {
+      app.waitForBulkOperations();
+      note("end");
+    });
+  });
+  std::thread bulk([&] {
+    ScriptedDialogs dialogs;
+    ErrorManager errors(services, dialogs, app);
+    ShutdownCoordinator::BulkOperation op(app);
+    for (int record = 0; !op.stopRequested(); ++record) {
+      if (record == 3) EXPECT_EQ(errors.throwFile(26, "Diario.dat", makeStatus(StatusCode::kCorrupt)), 3);
+      note("record");
+    }
+    note("flush");
+  });
+  bulk.join();
+  ui.join();
+  EXPECT_EQ(handled, 1);
+  ASSERT_GE(events.size(), 4u);
+  EXPECT_EQ(events.back(), "end");
+  EXPECT_EQ(events[events.size() - 2], "flush");
+  EXPECT_EQ(std::count(events.begin(), events.end(), "record"), 4) << "the record in hand is finished";
 }
 
 }  // namespace
