@@ -34,7 +34,8 @@ bool wantsHelp(const Args& args) {
 
 // VALOR in stored notation, read as the picture's kind of value.
 Result<PictureValue> storedValue(const Picture& picture, const std::string& text) {
-  Status bad(StatusCode::kInvalidArgument, "valor inválido para a máscara " + picture.text() + ": \"" + text + "\"");
+  Status bad(StatusCode::kInvalidArgument, "valor inválido para a máscara " + picture.text() + ": \"" + text +
+                                               "\" (escreva o valor como é gravado: decimais com \".\")");
   switch (picture.kind()) {
     case Picture::Kind::kText:
     case Picture::Kind::kKeyIn: return PictureValue(text);
@@ -71,7 +72,8 @@ int runFormat(const Args& args, std::ostream& out, std::ostream& err) {
     return 0;
   }
   if (args.size() != 2) {
-    err << kFormatHelp;
+    err << "vorlam-tool format: esperados MÁSCARA e VALOR, recebidos " << args.size() << " argumento(s)\n"
+        << kFormatHelp;
     return 2;
   }
   Result<Picture> picture = Picture::compile(args[0]);
@@ -98,7 +100,8 @@ int runParse(const Args& args, std::ostream& out, std::ostream& err) {
   bool asText = !rest.empty() && rest[0] == "--text";
   if (asText) rest.erase(rest.begin());
   if (rest.size() != 2) {
-    err << kParseHelp;
+    err << "vorlam-tool parse: esperados MÁSCARA e TEXTO, recebidos " << rest.size() << " argumento(s)\n"
+        << kParseHelp;
     return 2;
   }
   Result<Picture> picture = Picture::compile(rest[0]);

@@ -355,6 +355,8 @@ Result<PictureValue> Picture::parseNumber(std::string_view typed, ValueType type
     t = trimBlanks(t.substr(0, t.size() - 1));
   }
   if (negative && !minus_) return refuse("Este campo não aceita valores negativos.");
+  // A sign alone is no number (blank text is zero, a lone "-" is not).
+  if (t.empty() && trimBlanks(typed).size() > 0) return refuse("Número inválido: " + shown);
   size_t comma = t.find(',');
   std::string_view whole = t.substr(0, comma);
   std::string_view fraction = comma == std::string_view::npos ? std::string_view() : t.substr(comma + 1);

@@ -108,6 +108,8 @@ TEST(PictureNumber, RefusesWhatThePictureCannotHold) {
   EXPECT_TRUE(refused("@n-15.2", "1.23,00"));
   EXPECT_TRUE(refused("@n6", "12a"));
   EXPECT_TRUE(refused("@n6", ","));
+  EXPECT_TRUE(refused("@n-15.2", "-"));       // a sign without digits
+  EXPECT_TRUE(refused("@n-15.2", " + "));
   EXPECT_TRUE(refused("@n04", "12345"));
   EXPECT_TRUE(refused("@n-15.2", "1,5", ValueType::kInteger));
 }
