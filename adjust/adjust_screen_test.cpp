@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "framework/page_cache.h"
 #include "shell/company_files.h"
 #include "shell/company_selection.h"
 #include "shell/startup.h"
@@ -38,7 +39,8 @@ class CountingListener : public AdjustScreen::Listener {
 
 // A data root with structures 1 (1.1.1.2.4), 2 (1.1.1.2.6) and 3 (2.2.2)
 // and three companies on structure 1 with their own files: 10 (CNPJ, a
-// chart and a journal), 20 (CPF) and 30 (CEI).  Working year 2024.
+// chart and a journal), 20 (CPF) and 30 (CEI, first by name).  Working
+// year 2024.
 class AdjustScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -54,7 +56,7 @@ class AdjustScreenTest : public ::testing::Test {
     addStructure(3, {2, 2, 2});
     addCompany(10, "Alfa Comércio Ltda", "12345678000195", "", "");
     addCompany(20, "Beta Serviços", "", "12345678909", "");
-    addCompany(30, "Gama Obras", "", "", "123456789012");
+    addCompany(30, "Acme Obras", "", "", "123456789012");
     fillCompany(10);
     shell::CurrentCompany period;
     period.ano = 2024;
@@ -235,13 +237,25 @@ TEST_F(AdjustScreenTest, InscricaoShowsTheFirstRegistrationNumberPresent) {
   EXPECT_FALSE(greyCompanyRow(2));
 }
 
-TEST_F(AdjustScreenTest, CompanyListOrdersExistAndFormatMatchesFields) {
+TEST_F(AdjustScreenTest, CompanyListTabsOrderByNameThenByCode) {
   prepare(0, 0, {});
-  for (const CompanyOrder& o : kCompanyOrders) EXPECT_GE(screen_->companyTable().def().keyIndex(o.key), 0) << o.key;
+  Table& table = screen_->companyTable();
   for (const std::string& f : kCompanyListFields) {
-    if (!f.empty()) EXPECT_GE(screen_->companyTable().def().fieldIndex(f), 0) << f;
+    if (!f.empty()) {
+      EXPECT_GE(table.def().fieldIndex(f), 0) << f;
+    }
   }
   EXPECT_TRUE(kCompanyListFields[kInscricaoColumn].empty());
+  auto codesInOrder = [&](const CompanyOrder& order) {
+    PageCache page(table, 10);
+    EXPECT_TRUE(page.setOrder(table.def().keyIndex(order.key))) << order.key;
+    EXPECT_TRUE(page.first());
+    std::vector<int64_t> codes;
+    for (const Record& r : page.rows()) codes.push_back(r.getInt("Codigo"));
+    return codes;
+  };
+  EXPECT_EQ(codesInOrder(kCompanyOrders[0]), (std::vector<int64_t>{30, 10, 20}));  // "&Razão Social"
+  EXPECT_EQ(codesInOrder(kCompanyOrders[1]), (std::vector<int64_t>{10, 20, 30}));  // "Código"
 }
 
 TEST_F(AdjustScreenTest, IncluirKeepsCodeOrderAndRefusesRepeats) {

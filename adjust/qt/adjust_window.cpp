@@ -1,0 +1,469 @@
+#include "adjust/qt/adjust_window.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "adjust/qt/list_columns.h"
+#include "adjust/qt/structure_lookup.h"
+#include "framework/picture.h"
+#include "framework/qt/focus_highlight.h"
+#include "framework/qt/keyboard_navigation.h"
+#include "framework/list_format.h"
+#include "framework/qt/list_window.h"
+
+namespace vorlam::adjust {
+namespace {
+
+constexpr char kCodePicture[] = "@n6";
+constexpr char kYearPicture[] = "@n6.";
+
+QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+QString formatted(const char* picture, int64_t value) {
+  Result<std::string> text = formatPicture(picture, value);
+  return text ? fromUtf8(text.value()).trimmed() : QString::number(value);
+}
+
+// The number typed into a field of `picture`; nullopt for text the picture
+// refuses or a value beyond 16 bits.
+std::optional<uint32_t> typedNumber(const char* picture, const QString& text) {
+  Result<Picture> p = Picture::compile(picture);
+  if (!p) return std::nullopt;
+  Result<PictureValue> v = p->parse(text.trimmed().toStdString());
+  if (!v || !std::holds_alternative<int64_t>(v.value())) return std::nullopt;
+  const int64_t n = std::get<int64_t>(v.value());
+  if (n < 0 || n > UINT16_MAX) return std::nullopt;
+  return uint32_t(n);
+}
+
+// Scales an int64 range into what a progress bar holds.
+int barUnits(int64_t value, int64_t total) {
+  constexpr int64_t kMax = 1 << 30;
+  if (total <= kMax) return int(value);
+  return int(value / (total / kMax + 1));
+}
+
+}  // namespace
+
+void GreyRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(option, index);
+  if (greyCompanyRow(index.row()))
+    option->backgroundBrush = QColor(int((kEvenRowColour >> 16) & 0xFF), int((kEvenRowColour >> 8) & 0xFF),
+                                     int(kEvenRowColour & 0xFF));
+}
+
+// The selected-companies list as a table model over the controller's list.
+class SelectedCompaniesModel : public QAbstractTableModel {
+ public:
+  SelectedCompaniesModel(const AdjustScreen& screen, QObject* parent) : QAbstractTableModel(parent), screen_(screen) {
+    Result<std::vector<vorlam::ListColumn>> c = vorlam::parseListFormat(kSelectedListFormat);
+    if (c) columns_ = c.value();
+  }
+  const std::vector<vorlam::ListColumn>& columns() const { return columns_; }
+  void reset() {
+    beginResetModel();
+    endResetModel();
+  }
+  int rowCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : int(screen_.selected().size());
+  }
+  int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 2; }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (index.row() < 0 || index.row() >= rowCount() || size_t(index.column()) >= columns_.size()) return {};
+    const SelectedCompany& c = screen_.selected()[size_t(index.row())];
+    if (role == Qt::DisplayRole) return index.column() == 0 ? formatted(kYearPicture, c.code) : fromUtf8(c.name);
+    if (role == Qt::TextAlignmentRole)
+      return QVariant::fromValue(vorlam::qt::qtAlignment(columns_[size_t(index.column())].align));
+    return {};
+  }
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (orientation != Qt::Horizontal || section < 0 || size_t(section) >= columns_.size()) return {};
+    if (role == Qt::DisplayRole) return fromUtf8(columns_[size_t(section)].header);
+    if (role == Qt::TextAlignmentRole)
+      return QVariant::fromValue(vorlam::qt::qtAlignment(columns_[size_t(section)].headerAlign));
+    return {};
+  }
+
+ private:
+  const AdjustScreen& screen_;
+  std::vector<vorlam::ListColumn> columns_;
+};
+
+QWidget* openAdjustScreen(const AdjustScreenServices& services, QWidget* parent) {
+  auto* window = new AdjustWindow(services, parent);
+  if (!window->open()) {
+    delete window;
+    return nullptr;
+  }
+  return window;
+}
+
+AdjustWindow::AdjustWindow(const AdjustScreenServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services), dialogs_(this) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(fromUtf8(kScreenTitle));
+  errors_ = std::make_unique<ErrorManager>(services_.errorServices, dialogs_, services_.application);
+  screen_ = std::make_unique<AdjustScreen>(services_.dictionary, services_.state, *errors_, &services_.application);
+  screen_->setBeep([] { QApplication::beep(); });
+
+  auto* layout = new QVBoxLayout(this);
+  tabs_ = new QTabWidget(this);
+  tabs_->addTab(buildSelectionPage(), "Selecionar empresas");
+  tabs_->addTab(buildProcessedPage(), "Dados processados");
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+    screen_->setTab(index == 1 ? ScreenTab::kProcessedData : ScreenTab::kSelectCompanies);
+  });
+  layout->addWidget(tabs_, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  adjust_ = new QPushButton("Ajustar", this);
+  adjust_->setToolTip("Confirma ajuste do plano de contas.");
+  close_ = new QPushButton("&Fechar", this);
+  close_->setToolTip("Fechar e retornar.");
+  for (QPushButton* b : {adjust_, close_}) {
+    b->setAutoDefault(false);
+    buttons->addWidget(b);
+  }
+  layout->addLayout(buttons);
+  connect(adjust_, &QPushButton::clicked, this, &AdjustWindow::startRun);
+  connect(close_, &QPushButton::clicked, this, &QWidget::close);
+  connect(this, &AdjustWindow::workerChanged, this, &AdjustWindow::pullProgress, Qt::QueuedConnection);
+  connect(this, &AdjustWindow::workerEnded, this, &AdjustWindow::workerDone, Qt::QueuedConnection);
+
+  new vorlam::qt::FocusHighlight(this, vorlam::qt::colourFromNumber(vorlam::qt::kHighlightColourNumber));
+  new vorlam::qt::KeyboardNavigation(this);
+  resize(900, 640);
+}
+
+AdjustWindow::~AdjustWindow() {
+  screen_->requestStop();
+  screen_->waitForRun();
+  // The list reads the controller's table: it goes first.
+  delete companies_;
+  companies_ = nullptr;
+}
+
+QWidget* AdjustWindow::buildSelectionPage() {
+  selectionPage_ = new QWidget(this);
+  auto* layout = new QVBoxLayout(selectionPage_);
+  auto* fields = new QGridLayout;
+  auto* structureLabel = new QLabel("01 - Código da nova estrutura", selectionPage_);
+  structure_ = new QLineEdit(selectionPage_);
+  structure_->setToolTip("Código do Plano de Contas");
+  structure_->setMaxLength(6);
+  structure_->setAlignment(Qt::AlignRight);
+  structure_->setFixedWidth(structure_->fontMetrics().horizontalAdvance("0000000") + 12);
+  structureLabel->setBuddy(structure_);
+  lookup_ = new QToolButton(selectionPage_);
+  lookup_->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+  lookup_->setToolTip("Pesquisa níveis do plano de contas.");
+  formato_ = new QLabel(selectionPage_);
+  formato_->setFrameShape(QFrame::StyledPanel);
+  formato_->setMinimumWidth(formato_->fontMetrics().averageCharWidth() * 40);
+  auto* yearLabel = new QLabel("02 - Ano", selectionPage_);
+  year_ = new QLineEdit(selectionPage_);
+  year_->setToolTip("ano");
+  year_->setMaxLength(7);
+  year_->setAlignment(Qt::AlignRight);
+  year_->setFixedWidth(structure_->width());
+  yearLabel->setBuddy(year_);
+  fields->addWidget(structureLabel, 0, 0);
+  fields->addWidget(structure_, 0, 1);
+  fields->addWidget(lookup_, 0, 2);
+  fields->addWidget(formato_, 0, 3, Qt::AlignLeft);
+  fields->addWidget(yearLabel, 1, 0);
+  fields->addWidget(year_, 1, 1);
+  fields->setColumnStretch(4, 1);
+  layout->addLayout(fields);
+  connect(structure_, &QLineEdit::editingFinished, this, &AdjustWindow::acceptStructureField);
+  connect(year_, &QLineEdit::editingFinished, this, &AdjustWindow::acceptYearField);
+  connect(lookup_, &QToolButton::clicked, this, &AdjustWindow::runLookup);
+
+  // The company list is put in place by open(), once its table is open.
+  auto* includeRow = new QHBoxLayout;
+  includeRow->addStretch(1);
+  include_ = new QPushButton("&Incluir", selectionPage_);
+  include_->setToolTip("Incluir empresa no ajuste do plano de contas.");
+  include_->setAutoDefault(false);
+  includeRow->addWidget(include_);
+  layout->addLayout(includeRow);
+  connect(include_, &QPushButton::clicked, this, &AdjustWindow::include);
+
+  layout->addWidget(new QLabel("Empresas que serão ajustados o plano de contas", selectionPage_));
+  selected_ = new QTableView(selectionPage_);
+  selectedModel_ = new SelectedCompaniesModel(*screen_, selected_);
+  selected_->setModel(selectedModel_);
+  selected_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  selected_->setSelectionMode(QAbstractItemView::SingleSelection);
+  selected_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  selected_->setTabKeyNavigation(false);
+  selected_->verticalHeader()->hide();
+  selected_->verticalHeader()->setDefaultSectionSize(selected_->fontMetrics().height() + 4);
+  selected_->setMaximumHeight(selected_->verticalHeader()->defaultSectionSize() * 7);
+  applyColumnWidths(selected_, selectedModel_->columns());
+  connect(selectedModel_, &QAbstractItemModel::modelReset, this,
+          [this] { fitColumns(selected_, selectedModel_->columns()); });
+  selected_->installEventFilter(this);
+  connect(selected_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { screen_->setSelectedHighlight(current.row()); });
+  layout->addWidget(selected_);
+  auto* excludeRow = new QHBoxLayout;
+  excludeRow->addStretch(1);
+  exclude_ = new QPushButton("&Excluir", selectionPage_);
+  exclude_->setToolTip("Excluir empresa do ajuste do plano de contas.");
+  exclude_->setAutoDefault(false);
+  excludeRow->addWidget(exclude_);
+  layout->addLayout(excludeRow);
+  connect(exclude_, &QPushButton::clicked, this, &AdjustWindow::exclude);
+  return selectionPage_;
+}
+
+QWidget* AdjustWindow::buildProcessedPage() {
+  auto* page = new QWidget(this);
+  auto* layout = new QVBoxLayout(page);
+  log_ = new QListWidget(page);
+  log_->setUniformItemSizes(true);
+  log_->setSelectionMode(QAbstractItemView::SingleSelection);
+  layout->addWidget(log_, 1);
+  auto* bars = new QGridLayout;
+  companiesBar_ = new QProgressBar(page);
+  filesBar_ = new QProgressBar(page);
+  bars->addWidget(new QLabel("Empresas ......................", page), 0, 0);
+  bars->addWidget(companiesBar_, 0, 1);
+  bars->addWidget(new QLabel("Arquivos da empresa ...", page), 1, 0);
+  bars->addWidget(filesBar_, 1, 1);
+  bars->setColumnStretch(1, 1);
+  layout->addLayout(bars);
+  for (QProgressBar* bar : {companiesBar_, filesBar_}) {
+    bar->setRange(0, 1);
+    bar->setValue(0);
+  }
+  return page;
+}
+
+bool AdjustWindow::buildCompanyList() {
+  vorlam::qt::ListWindowDefinition def;
+  def.format = kCompanyListFormat;
+  def.columnFields = kCompanyListFields;
+  for (const CompanyOrder& o : kCompanyOrders) def.tabs.push_back({o.caption, o.key, "", ""});
+  companies_ = new vorlam::qt::ListWindow(def, screen_->companyTable(), false, selectionPage_);
+  if (!companies_->open()) return false;
+  companies_->navigation()->hide();
+  companies_->model()->setCellText([](const Record& row, int column) -> std::optional<QString> {
+    if (column != kInscricaoColumn) return std::nullopt;
+    return fromUtf8(inscricao(row));
+  });
+  companies_->view()->setItemDelegate(new GreyRowDelegate(companies_->view()));
+  auto fit = [this] { fitColumns(companies_->view(), companies_->model()->columns()); };
+  connect(companies_->model(), &QAbstractItemModel::modelReset, this, fit);
+  connect(companies_->model(), &QAbstractItemModel::rowsInserted, this, fit);
+  fit();
+  // Ours run before the list's own filters: Insert includes, the menu offers "&Incluir".
+  companies_->view()->installEventFilter(this);
+  companies_->view()->viewport()->installEventFilter(this);
+  // Below the fields, above "&Incluir".
+  static_cast<QVBoxLayout*>(selectionPage_->layout())->insertWidget(1, companies_, 1);
+  return true;
+}
+
+bool AdjustWindow::open() {
+  if (screen_->needsCompanySelection() && services_.selectCompany) services_.selectCompany(this);
+  if (!screen_->open() || !buildCompanyList()) return false;
+  showFields();
+  return true;
+}
+
+bool AdjustWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (companies_ != nullptr && watched == companies_->view()->viewport() && event->type() == QEvent::ContextMenu) {
+    QMenu menu(this);
+    QAction* add = menu.addAction(include_->text());
+    add->setEnabled(include_->isEnabled() && selectionPage_->isEnabled());
+    if (menu.exec(static_cast<QContextMenuEvent*>(event)->globalPos()) == add) include();
+    return true;
+  }
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == 0;
+    if (plain && companies_ != nullptr && watched == companies_->view() && key->key() == Qt::Key_Insert) {
+      include();
+      return true;
+    }
+    if (plain && watched == selected_ && key->key() == Qt::Key_Delete) {
+      exclude();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void AdjustWindow::showFields() {
+  structure_->setText(formatted(kCodePicture, screen_->structureCode()));
+  formato_->setText(fromUtf8(screen_->formato()));
+  year_->setText(formatted(kYearPicture, screen_->year()));
+}
+
+void AdjustWindow::showSelected() {
+  selectedModel_->reset();
+  const int row = screen_->selectedHighlight();
+  if (row >= 0) selected_->setCurrentIndex(selectedModel_->index(row, 0));
+}
+
+void AdjustWindow::moveCompanyCursor(int row) {
+  vorlam::qt::RecordListModel* model = companies_->model();
+  QTableView* view = companies_->view();
+  if (row >= model->rowCount() && model->canFetchMore({})) model->fetchMore({});
+  if (model->rowCount() == 0) return;
+  row = qBound(0, row, model->rowCount() - 1);
+  int column = 0;
+  while (column < model->columnCount() - 1 && view->isColumnHidden(column)) ++column;
+  view->setCurrentIndex(model->index(row, column));
+  view->scrollTo(model->index(row, column));
+}
+
+void AdjustWindow::apply(const Reaction& r) {
+  const int row = companies_->view()->currentIndex().row();
+  if (r.showCompany) {
+    if (std::optional<Record> company = screen_->companyRecord(*r.showCompany)) {
+      Result<int> at = companies_->model()->showAround(*company);
+      if (at) moveCompanyCursor(*at);
+    }
+  } else if (r.refreshCompanies) {
+    companies_->model()->reload();
+    moveCompanyCursor(row);
+  }
+  if (r.companyCursorStep != 0) moveCompanyCursor(row + r.companyCursorStep);
+  showFields();
+  showSelected();
+  focusControl(r.focus);
+  if (r.openLookup) runLookup();
+  // A close asked from inside a close event would be ignored: later.
+  if (r.closeScreen) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void AdjustWindow::focusControl(Control control) {
+  QWidget* target = nullptr;
+  switch (control) {
+    case Control::kNone: return;
+    case Control::kStructure: target = structure_; break;
+    case Control::kYear: target = year_; break;
+    case Control::kCompanyList: target = companies_->view(); break;
+    case Control::kSelectedList: target = selected_; break;
+    case Control::kClose: target = close_; break;
+  }
+  if (selectionPage_->isAncestorOf(target)) tabs_->setCurrentWidget(selectionPage_);
+  target->setFocus(Qt::OtherFocusReason);
+}
+
+void AdjustWindow::acceptStructureField() {
+  if (inField_) return;
+  inField_ = true;
+  if (std::optional<uint32_t> code = typedNumber(kCodePicture, structure_->text()))
+    apply(screen_->acceptStructure(*code));
+  else
+    showFields();
+  inField_ = false;
+}
+
+void AdjustWindow::acceptYearField() {
+  if (inField_) return;
+  if (std::optional<uint32_t> year = typedNumber(kYearPicture, year_->text())) screen_->acceptYear(uint16_t(*year));
+  showFields();
+}
+
+void AdjustWindow::runLookup() {
+  const bool was = inField_;
+  inField_ = true;  // the list takes the focus from field 01
+  std::optional<uint16_t> chosen = services_.pickStructure
+                                       ? services_.pickStructure(this)
+                                       : pickStructure(services_.dictionary, services_.state, this);
+  apply(screen_->lookupClosed(chosen));
+  inField_ = was;
+}
+
+void AdjustWindow::include() {
+  screen_->setHighlightedCompany(companies_->current());
+  apply(screen_->include());
+}
+
+void AdjustWindow::exclude() { apply(screen_->exclude()); }
+
+void AdjustWindow::startRun() {
+  Reaction r = screen_->adjust(this);
+  if (screen_->running()) {
+    log_->clear();
+    setRunning(true);
+    tabs_->setCurrentIndex(1);
+    pullProgress();
+  }
+  apply(r);
+}
+
+void AdjustWindow::setRunning(bool running) {
+  selectionPage_->setEnabled(!running);
+  adjust_->setEnabled(!running);
+}
+
+void AdjustWindow::pullProgress() {
+  const RunProgress p = screen_->progress();
+  companiesBar_->setMaximum(qMax(1, p.companiesTotal));
+  companiesBar_->setValue(qMin(p.companiesDone, companiesBar_->maximum()));
+  filesBar_->setMaximum(qMax(1, barUnits(p.fileTotal, p.fileTotal)));
+  filesBar_->setValue(qMin(barUnits(p.filePosition, p.fileTotal), filesBar_->maximum()));
+  const std::vector<std::string> lines = screen_->logLines(size_t(log_->count()));
+  for (const std::string& line : lines) log_->addItem(fromUtf8(line));
+  if (!lines.empty()) {
+    log_->setCurrentRow(log_->count() - 1);
+    log_->scrollToBottom();
+  }
+}
+
+void AdjustWindow::workerDone() {
+  if (asking_) {
+    endPending_ = true;  // taken up when the stop question is answered
+    return;
+  }
+  pullProgress();
+  // The list shows the new structures under the final message.
+  const int row = companies_->view()->currentIndex().row();
+  companies_->model()->reload();
+  moveCompanyCursor(row);
+  Reaction r = screen_->completeRun();
+  setRunning(false);
+  pullProgress();
+  apply(r);
+}
+
+void AdjustWindow::closeEvent(QCloseEvent* event) {
+  asking_ = true;
+  Reaction r = screen_->close();
+  asking_ = false;
+  if (r.closeScreen) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  if (endPending_) {
+    endPending_ = false;
+    QMetaObject::invokeMethod(this, &AdjustWindow::workerDone, Qt::QueuedConnection);
+  }
+}
+
+}  // namespace vorlam::adjust

@@ -1,0 +1,214 @@
+#include "adjust/qt/adjust_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTest>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+
+#include "adjust/qt/structure_lookup.h"
+#include "framework/qt/list_window.h"
+#include "framework/qt/test_harness.h"
+#include "shell/startup.h"
+#include "utilities/demo_data.h"
+
+namespace vorlam::adjust {
+namespace {
+
+namespace fs = std::filesystem;
+namespace t = vorlam::qt::testing;
+
+constexpr int kYear = 2024;
+constexpr uint16_t kTarget = 6;  // 1.1.1.2.9: wider than structures 1 and 2 in every level
+
+// A generated root of three companies, no company selected.
+class AdjustWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    t::application();
+    char tmpl[] = "/tmp/vorlam-adjwin-XXXXXX";
+    utilities::DemoOptions options;
+    options.root = std::string(mkdtemp(tmpl)) + "/";
+    options.companies = 3;
+    options.entries = 20;
+    options.years = {kYear};
+    Result<utilities::DemoSummary> demo = utilities::generateDemo(options);
+    ASSERT_TRUE(demo) << demo.status().message();
+    demo_ = demo.value();
+    dict_ = buildDictionary();
+    shell::DataLocations loc = shell::locationsUnder(demo_.root);
+    state_ = std::make_unique<shell::AppState>(loc);
+    state_->bind(shell::sharedFileNames(loc.root));
+  }
+  void TearDown() override { fs::remove_all(demo_.root); }
+
+  AdjustScreenServices services() {
+    AdjustScreenServices s{*dict_, *state_, errorServices_, shutdown_, {}, {}};
+    s.selectCompany = [this](QWidget*) {
+      ++selections_;
+      shell::CurrentCompany period;
+      period.codigo = 1;
+      period.ano = kYear;
+      period.mes = shell::kWholeYear;
+      state_->setCompany(period);
+    };
+    s.pickStructure = [this](QWidget*) {
+      ++lookups_;
+      return std::optional<uint16_t>(kTarget);
+    };
+    return s;
+  }
+  // Companies whose structure converts to kTarget.
+  std::vector<uint16_t> convertible() const {
+    std::vector<uint16_t> out;
+    for (const utilities::DemoCompany& c : demo_.companies)
+      if (c.charts.back().structure == 1 || c.charts.back().structure == 2) out.push_back(c.codigo);
+    return out;
+  }
+  static int rowOf(vorlam::qt::ListWindow* list, uint16_t code) {
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+      if (list->model()->recordAt(row)->getInt("Codigo") == code) return row;
+    return -1;
+  }
+  static QStringList texts(const t::MessageScript& script) {
+    QStringList out;
+    for (const auto& seen : script.seen()) out << seen.text;
+    return out;
+  }
+
+  utilities::DemoSummary demo_;
+  std::shared_ptr<const Dictionary> dict_;
+  std::unique_ptr<shell::AppState> state_;
+  ErrorServices errorServices_;
+  ShutdownCoordinator shutdown_;
+  int selections_ = 0;
+  int lookups_ = 0;
+};
+
+// The built-in structure list: selecting its second row picks structure 2;
+// closing it picks nothing.
+TEST_F(AdjustWindowTest, StructureListPicksTheSelectedStructure) {
+  auto pickWith = [&](bool select) {
+    QTimer::singleShot(200, [select] {
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* list = qobject_cast<vorlam::qt::ListWindow*>(top);
+        if (list == nullptr || !list->isVisible()) continue;
+        EXPECT_EQ(list->windowTitle(), QString::fromUtf8("Visualização da Tabela da Configuração do Plano de Contas"));
+        list->view()->setCurrentIndex(list->model()->index(1, 0));
+        if (select)
+          list->trigger(vorlam::qt::kListSelect);
+        else
+          list->close();
+      }
+    });
+    return pickStructure(*dict_, *state_, nullptr);
+  };
+  EXPECT_EQ(pickWith(true), std::optional<uint16_t>(2));
+  EXPECT_EQ(pickWith(false), std::nullopt);
+}
+
+TEST_F(AdjustWindowTest, BackupAnsweredNaoOpensNothing) {
+  t::MessageScript script;
+  script.answer("&Não");
+  EXPECT_EQ(openAdjustScreen(services(), nullptr), nullptr);
+  ASSERT_EQ(script.seen().size(), 1u);
+  EXPECT_EQ(script.seen()[0].title, QString::fromUtf8("Atenção!!!"));
+  EXPECT_EQ(script.seen()[0].captions, (QStringList{QString::fromUtf8("&Não"), "&Sim"}));
+  EXPECT_EQ(selections_, 1);  // no company was current
+}
+
+TEST_F(AdjustWindowTest, SelectingCompaniesAndRunningTheAdjustment) {
+  const std::vector<uint16_t> companies = convertible();
+  ASSERT_GE(companies.size(), 2u);
+  t::MessageScript script;
+  script.answer("&Sim");  // backup
+  QPointer<QWidget> opened = openAdjustScreen(services(), nullptr);
+  ASSERT_NE(opened, nullptr);
+  auto* w = qobject_cast<AdjustWindow*>(opened.data());
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(t::showWindow(w));
+  EXPECT_EQ(w->windowTitle(), "Ajuste do Plano de Contas");
+  EXPECT_EQ(w->tabs()->tabText(0), "Selecionar empresas");
+  EXPECT_EQ(w->tabs()->tabText(1), "Dados processados");
+  EXPECT_EQ(w->lookupButton()->toolTip(), QString::fromUtf8("Pesquisa níveis do plano de contas."));
+
+  // Field 01: an unknown code opens the lookup, which picks the structure.
+  t::typeText(w->structureField(), "77");
+  t::pressKey(w, Qt::Key_Return);
+  EXPECT_EQ(lookups_, 1);
+  EXPECT_EQ(w->structureField()->text(), "6");
+  EXPECT_EQ(w->formatoLabel()->text(), "9.9.9.99.999999999");
+  EXPECT_EQ(w->controller().structureCode(), kTarget);
+  t::typeText(w->yearField(), "2024");
+  t::pressKey(w, Qt::Key_Return);
+  EXPECT_EQ(w->controller().year(), kYear);
+
+  // The company list: first tab by name, grey even rows, computed Inscrição.
+  vorlam::qt::ListWindow* list = w->companyList();
+  EXPECT_EQ(list->tabs()->tabText(0), QString::fromUtf8("&Razão Social"));
+  QStyleOptionViewItem option;
+  auto* delegate = static_cast<GreyRowDelegate*>(list->view()->itemDelegate());
+  delegate->initStyleOption(&option, list->model()->index(1, 1));
+  EXPECT_EQ(option.backgroundBrush.color(), QColor(0xE0, 0xE0, 0xE0));
+  QStyleOptionViewItem odd;
+  delegate->initStyleOption(&odd, list->model()->index(0, 1));
+  EXPECT_NE(odd.backgroundBrush.color(), QColor(0xE0, 0xE0, 0xE0));
+  EXPECT_FALSE(list->model()->index(0, kInscricaoColumn).data().toString().isEmpty());
+
+  // Insert in the company list includes the company and steps down; Delete
+  // in the selected list takes it out again.
+  list->showTab(1);  // "Código"
+  for (uint16_t code : companies) {
+    list->view()->setCurrentIndex(list->model()->index(rowOf(list, code), 0));
+    QTest::keyClick(list->view(), Qt::Key_Insert);
+  }
+  ASSERT_EQ(w->controller().selected().size(), companies.size());
+  EXPECT_EQ(w->selectedList()->model()->rowCount(), int(companies.size()));
+  list->view()->setCurrentIndex(list->model()->index(rowOf(list, companies[0]), 0));
+  QTest::keyClick(list->view(), Qt::Key_Insert);
+  EXPECT_EQ(texts(script).back(), QString::fromUtf8("Atenção!!! Empresa já inclusa no ajuste de plano de contas!!!"));
+  EXPECT_EQ(list->view()->currentIndex().row(), rowOf(list, companies[0]) + 1);
+  w->selectedList()->setCurrentIndex(w->selectedList()->model()->index(0, 0));
+  QTest::keyClick(w->selectedList(), Qt::Key_Delete);
+  EXPECT_EQ(w->controller().selected().size(), companies.size() - 1);
+  list->view()->setCurrentIndex(list->model()->index(rowOf(list, companies[0]), 0));
+  ASSERT_TRUE(t::clickButton(w, "&Incluir"));
+  ASSERT_EQ(w->controller().selected().size(), companies.size());
+
+  // Ajustar: confirmed; the screen takes no input until the run is done.
+  script.answer("&Sim");
+  ASSERT_TRUE(t::clickButton(w, "Ajustar"));
+  EXPECT_FALSE(w->selectionPage()->isEnabled());
+  EXPECT_FALSE(w->adjustButton()->isEnabled());
+  EXPECT_TRUE(w->closeButton()->isEnabled());
+  EXPECT_EQ(w->tabs()->currentIndex(), 1);
+  const QString success = QString::fromUtf8("Ajuste concluído com sucesso!!!");
+  for (int i = 0; i < 1200 && !texts(script).contains(success); ++i) t::wait(50);
+  ASSERT_TRUE(texts(script).contains(success)) << texts(script).join("\n").toStdString();
+  t::wait(50);
+  EXPECT_TRUE(w->selectionPage()->isEnabled());
+  EXPECT_EQ(w->companiesBar()->value(), w->companiesBar()->maximum());
+  EXPECT_EQ(w->companiesBar()->maximum(), int(companies.size()));
+  EXPECT_EQ(w->log()->currentRow(), w->log()->count() - 1);
+  EXPECT_TRUE(w->log()->item(0)->text().startsWith("-Alterando cadastro da empresa"));
+  EXPECT_EQ(w->focusWidget(), w->closeButton());
+  // "Cód P Contas" shows the new structure.
+  list->showTab(1);
+  EXPECT_EQ(list->model()->index(rowOf(list, companies[0]), 2).data().toString(), "6");
+
+  ASSERT_TRUE(t::clickButton(w, "&Fechar"));
+  t::wait(50);
+  EXPECT_TRUE(opened.isNull());
+}
+
+}  // namespace
+}  // namespace vorlam::adjust
