@@ -238,14 +238,16 @@ void CompanySelection::warn(const std::string& text) {
   errors_.message(text, kWarningTitle, MessageIcon::kExclamation, kButtonOk, kButtonOk);
 }
 
+bool CompanySelection::refuse(const char* message, Focus focus) {
+  warn(message);
+  focus_ = focus;
+  changed();
+  return false;
+}
+
 bool CompanySelection::setYear(int ano) {
   if (!isOpen()) return false;
-  if (!validYear(ano)) {
-    warn(kInvalidYearMessage);
-    focus_ = Focus::kYear;
-    changed();
-    return false;
-  }
+  if (!validYear(ano)) return refuse(kInvalidYearMessage, Focus::kYear);
   edit_.ano = static_cast<uint16_t>(ano);
   changed();
   return true;
@@ -253,12 +255,7 @@ bool CompanySelection::setYear(int ano) {
 
 bool CompanySelection::setMonth(int mes) {
   if (!isOpen()) return false;
-  if (!validMonth(mes)) {
-    warn(kInvalidMonthMessage);
-    focus_ = Focus::kMonth;
-    changed();
-    return false;
-  }
+  if (!validMonth(mes)) return refuse(kInvalidMonthMessage, Focus::kMonth);
   edit_.mes = mes;
   monthText_ = monthDescription(mes, monthText_);
   changed();
@@ -305,18 +302,8 @@ bool CompanySelection::tryClose() {
     changed();
     return false;
   }
-  if (!validYear(edit_.ano)) {
-    warn(kInvalidYearMessage);
-    focus_ = Focus::kYear;
-    changed();
-    return false;
-  }
-  if (!validMonth(edit_.mes)) {
-    warn(kInvalidMonthMessage);
-    focus_ = Focus::kMonth;
-    changed();
-    return false;
-  }
+  if (!validYear(edit_.ano)) return refuse(kInvalidYearMessage, Focus::kYear);
+  if (!validMonth(edit_.mes)) return refuse(kInvalidMonthMessage, Focus::kMonth);
   empresa_.reset();
   files_.selectCompany(state_, edit_, record_);
   edit_ = state_.company();

@@ -192,6 +192,8 @@ class CompanySelection {
   bool tryClose();
   void changed() { ++revision_; }
   void warn(const std::string& text);
+  // Shows `message`, asks for the focus on `focus`; always false.
+  bool refuse(const char* message, Focus focus);
 
   AppState& state_;
   const Dictionary& dictionary_;
