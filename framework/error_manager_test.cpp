@@ -257,6 +257,12 @@ TEST_F(ErrorManagerTest, LogLineAndLogFailures) {
   manager.throwMessage(7);
   EXPECT_EQ(manager.values().errorText, "Unable to Open error log; ");
   EXPECT_EQ(dialogs.boxes.size(), 2u);  // the failure is otherwise ignored
+  if (std::filesystem::exists("/dev/full")) {  // opens, but every write fails
+    manager.setError(0, "");
+    services.enableLog("/dev/full");
+    manager.throwMessage(7);
+    EXPECT_EQ(manager.values().errorText.rfind("Unable to update error log; ", 0), 0u) << manager.values().errorText;
+  }
   std::filesystem::remove_all(dir);
 }
 

@@ -301,4 +301,16 @@ std::optional<Record> ListController::chooseSelected() const {
   return *row;
 }
 
+Record ListController::insertPrototype() const {
+  Record prototype(&table_.def());
+  prototype.clear();
+  if (!rangeValues_) return prototype;
+  for (int field : rangeFields_) {
+    const FieldDef& f = table_.def().fields[field];
+    for (int e = 0; e < f.dim; ++e) prototype.cells()[f.column + e] = rangeValues_->cells()[f.column + e];
+  }
+  prototype.markAllDirty();
+  return prototype;
+}
+
 }  // namespace vorlam

@@ -85,6 +85,7 @@ class ListController {
   Status open(int tab = 0);
 
   const ListDefinition& definition() const { return def_; }
+  const Table& table() const { return table_; }
   bool selecting() const { return selecting_; }
   void setFormOpener(FormOpener opener) { opener_ = std::move(opener); }
 
@@ -148,6 +149,9 @@ class ListController {
   FormState deleteSelected();
   // The highlighted record, for the caller that opened the list to select.
   std::optional<Record> chooseSelected() const;
+  // A blank record holding the range values: what an insert form starts
+  // from (FormController::openNew), so that a new record lands in the list.
+  Record insertPrototype() const;
 
   const PageCache& cache() const { return cache_; }
 

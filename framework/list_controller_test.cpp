@@ -42,12 +42,11 @@ class ListControllerTest : public ::testing::Test {
 
   // The screen's form: a FormController on the list's table, driven by
   // `edit` and saved with OK.
-  void useForm(std::function<void(FormController&)> edit) {
-    opener = [this, edit](Request request, const Record* row) {
+  void useForm(ListController& list, std::function<void(FormController&)> edit) {
+    opener = [this, &list, edit](Request request, const Record* row) {
       FormController form(context, formDefinition, file.table, request);
       if (row == nullptr) {
-        Record prototype(&def);
-        prototype.setText("CID:UF", "SP");
+        Record prototype = list.insertPrototype();
         form.openNew(&prototype);
       } else {
         form.openRecord(row->recordId());
@@ -176,21 +175,22 @@ TEST_F(ListControllerTest, RequestsGoToTheFormAndTheListFollowsTheRecord) {
   ASSERT_TRUE(list->selectTab(1).isOk());
   list->setFormOpener([this](Request r, const Record* row) { return opener(r, row); });
 
-  useForm([this](FormController& form) { form.type(form.fieldIndex("CID:Nome"), "Zulu"); });
+  useForm(*list, [](FormController& form) { form.type(form.fieldIndex("CID:Nome"), "Zulu"); });
   ASSERT_TRUE(list->moveSelection(1).isOk());
   ASSERT_TRUE(list->request(Request::kChange));
   EXPECT_EQ(selectedCode(*list), 2);
   EXPECT_EQ(latin1ToUtf8(list->selected()->getText("CID:Nome")), "Zulu");
   EXPECT_TRUE(list->atEnd()) << "the record moved to the end of the name order";
 
-  useForm([this](FormController& form) {
+  useForm(*list, [](FormController& form) {
     form.type(form.fieldIndex("CID:Codigo"), "77");
     form.type(form.fieldIndex("CID:Nome"), "Cidade 0035");
   });
   ASSERT_TRUE(list->request(Request::kInsert));
   EXPECT_EQ(selectedCode(*list), 77);
+  EXPECT_EQ(list->selected()->getText("CID:UF"), "SP") << "inserted within the range";
 
-  useForm([](FormController& form) { form.cancel(); });
+  useForm(*list, [](FormController& form) { form.cancel(); });
   EXPECT_FALSE(list->request(Request::kView));
   EXPECT_EQ(selectedCode(*list), 77);
 }
