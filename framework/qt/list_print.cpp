@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QPainter>
 #include <QPrinter>
+#include <optional>
 
 namespace vorlam::qt {
 
@@ -27,7 +28,23 @@ PageColumns layoutColumns(const std::vector<ListColumn>& columns, int unit, int 
 
 }  // namespace
 
-Status printList(RecordListModel& model, const QString& title, QPrinter& printer) {
+Status forEachRow(const PageCache& list, const std::function<bool(const Record&)>& visit) {
+  PageCache walk(list);
+  Status s = walk.first();
+  std::optional<Record> last;
+  while (s.isOk()) {
+    for (const Record& r : walk.rows()) {
+      if (last && walk.compareRows(r, *last) <= 0) continue;  // page filled up near the end
+      if (!visit(r)) return Status();
+      last = r;
+    }
+    if (walk.atEnd()) break;
+    s = walk.nextPage();
+  }
+  return s.is(StatusCode::kNotFound) ? Status() : s;
+}
+
+Status printList(const RecordListModel& model, const PageCache& list, const QString& title, QPrinter& printer) {
   printer.setDocName(title);
   QPainter painter;
   if (!painter.begin(&printer)) return Status(StatusCode::kIoError, "Não foi possível iniciar a impressão");
@@ -66,7 +83,7 @@ Status printList(RecordListModel& model, const QString& title, QPrinter& printer
   };
   startPage();
   bool pageFailed = false;
-  Status s = model.forEachRow([&](const Record& r) {
+  Status s = forEachRow(list, [&](const Record& r) {
     if (y + line > page.height()) {
       if (!printer.newPage()) {
         pageFailed = true;
@@ -84,12 +101,13 @@ Status printList(RecordListModel& model, const QString& title, QPrinter& printer
   return s;
 }
 
-Status printListToPdf(RecordListModel& model, const QString& title, const QString& path) {
+Status printListToPdf(const RecordListModel& model, const PageCache& list, const QString& title,
+                      const QString& path) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(path);
   printer.setPageOrientation(QPageLayout::Landscape);
-  return printList(model, title, printer);
+  return printList(model, list, title, printer);
 }
 
 }  // namespace vorlam::qt

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
+#include "framework/page_cache.h"
 #include "framework/qt/list_model.h"
 #include "storage/status.h"
 
@@ -12,12 +14,19 @@ class QPrinter;
 
 namespace vorlam::qt {
 
-// Prints `model`'s list to `printer` (a PDF file or a real printer set up
-// by the caller).  Walks the list page by page from a cache of its own; the
-// rows the model holds stay as they are.
-Status printList(RecordListModel& model, const QString& title, QPrinter& printer);
+// Prints every row `list` lists (its order, range and filter) to `printer`
+// (a PDF file or a real printer set up by the caller), in the columns of
+// `model`.  Walks the rows page by page through a copy of `list`, so the
+// page shown stays as it is; the table's buffer is overwritten.
+Status printList(const RecordListModel& model, const PageCache& list, const QString& title, QPrinter& printer);
 
 // printList() into a landscape PDF file at `path`.
-Status printListToPdf(RecordListModel& model, const QString& title, const QString& path);
+Status printListToPdf(const RecordListModel& model, const PageCache& list, const QString& title,
+                      const QString& path);
+
+// Calls `visit` with every row of `list` in order, from the first, one page
+// in memory at a time, through a copy of `list`; stops early when `visit`
+// returns false.
+Status forEachRow(const PageCache& list, const std::function<bool(const Record&)>& visit);
 
 }  // namespace vorlam::qt

@@ -1,5 +1,6 @@
 // The list tests' table: service codes 1..n named "Serviço <number>", and
-// the definition of their list screen.  Test code only.
+// the definition of their list screen, its controller and window.  Test
+// code only.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,8 +8,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
+#include "dictionary/dictionary.h"
+#include "framework/error_manager.h"
+#include "framework/list_controller.h"
 #include "framework/qt/list_window.h"
 #include "framework/qt/test_harness.h"
 #include "storage/test_util.h"
@@ -43,23 +50,55 @@ class ListFixture : public ::testing::Test {
     }
     ASSERT_TRUE(table.flush().isOk());
   }
-  ListWindowDefinition definition(uint32_t buttons) {
-    ListWindowDefinition d;
+  // The list screen's logic: two tabs with locators.
+  ListDefinition listDefinition() {
+    ListDefinition d;
     d.procedure = "BPlanoISS";
     d.title = "Visualização do Plano de Contas do ISS";
-    d.format = "57R(2)|_M~Código~@n13@167L(2)|_M~Descrição~L(0)@s40@34R(2)|_M~ISS~@n-8.4@0L(2)|_M~Oculta~@s40@";
-    d.columnFields = {"CTA:CODIGO", "CTA:DESCRICAO", "CTA:ISS", "CTA:DESCRICAO"};
-    d.tabs = {{"Código", "CTA:KEY:CODIGO", "Pesquisa por Código:", "CTA:CODIGO"},
-              {"Descrição", "CTA:KEY:DESCRICAO", "Pesquisa por Descrição:", "CTA:DESCRICAO"}};
-    d.buttons = buttons;
+    for (auto [caption, key, locator] : {std::tuple{"Código", "CTA:KEY:CODIGO", "CTA:CODIGO"},
+                                         std::tuple{"Descrição", "CTA:KEY:DESCRICAO", "CTA:DESCRICAO"}}) {
+      ListTabDefinition tab;
+      tab.caption = caption;
+      tab.key = key;
+      tab.locatorField = locator;
+      d.tabs.push_back(tab);
+    }
     d.pageSize = 40;
     return d;
   }
+  // Its view: four columns, the last hidden.
+  ListWindowDefinition definition(uint32_t buttons) {
+    ListWindowDefinition d;
+    d.format = "57R(2)|_M~Código~@n13@167L(2)|_M~Descrição~L(0)@s40@34R(2)|_M~ISS~@n-8.4@0L(2)|_M~Oculta~@s40@";
+    d.columnFields = {"CTA:CODIGO", "CTA:DESCRICAO", "CTA:ISS", "CTA:DESCRICAO"};
+    d.locatorPrompts = {"Pesquisa por Código:", "Pesquisa por Descrição:"};
+    d.buttons = buttons;
+    return d;
+  }
+  // A list window over a controller of `logic`, both kept by the fixture;
+  // not opened.
+  ListWindow& makeList(const ListWindowDefinition& view, bool selecting = false,
+                       const ListDefinition& logic = {}) {
+    definitions.push_back(std::make_unique<ListDefinition>(logic.tabs.empty() ? listDefinition() : logic));
+    controllers.push_back(std::make_unique<ListController>(context, *definitions.back(), table, selecting));
+    windows.push_back(std::make_unique<ListWindow>(*controllers.back(), view));
+    return *windows.back();
+  }
+  ListWindow& makeList(uint32_t buttons, bool selecting = false) { return makeList(definition(buttons), selecting); }
 
   QApplication* app = testing::application();
   vorlam::testing::TempDir dir;
   TableDef def = serviceDef();
   Table table{&def};
+  std::shared_ptr<const Dictionary> dictionary = buildDictionary();
+  ScriptedDialogs dialogs;
+  ErrorServices services;
+  ShutdownCoordinator shutdown;
+  ErrorManager errors{services, dialogs, shutdown};
+  ScreenContext context{*dictionary, [this](const std::string& b) { return dir.file(b); }, errors};
+  std::vector<std::unique_ptr<ListDefinition>> definitions;
+  std::vector<std::unique_ptr<ListController>> controllers;
+  std::vector<std::unique_ptr<ListWindow>> windows;
 };
 
 // The entries of a menu ("-" for a separator), and their enabled states.

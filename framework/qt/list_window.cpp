@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -14,6 +13,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QStyle>
 #include <QTabBar>
 #include <QTableView>
@@ -22,7 +22,6 @@
 
 #include "framework/qt/list_print.h"
 #include "framework/qt/qt_dialogs.h"
-#include "framework/qt/query_window.h"
 #include "storage/text.h"
 
 namespace vorlam::qt {
@@ -51,9 +50,9 @@ QString listButtonCaption(ListButton button) {
   return i < 0 ? QString() : QString::fromUtf8(kCaptions[i]);
 }
 
-ListWindow::ListWindow(const ListWindowDefinition& definition, Table& table, bool selecting, QWidget* parent)
-    : QWidget(parent), def_(definition), table_(table), selecting_(selecting), buttons_(kListButtonCount, nullptr) {
-  setWindowTitle(fromUtf8(def_.title));
+ListWindow::ListWindow(ListController& controller, const ListWindowDefinition& definition, QWidget* parent)
+    : QWidget(parent), controller_(controller), def_(definition), buttons_(kListButtonCount, nullptr) {
+  setWindowTitle(fromUtf8(controller_.definition().title));
   auto* layout = new QVBoxLayout(this);
   navigation_ = new QToolBar(this);
   layout->addWidget(navigation_);
@@ -82,31 +81,38 @@ ListWindow::ListWindow(const ListWindowDefinition& definition, Table& table, boo
   locatorRow->addWidget(locatorPrompt_);
   locatorRow->addWidget(locator_, 1);
   layout->addLayout(locatorRow);
-  connect(locator_, &QLineEdit::textEdited, this, &ListWindow::locate);
+  connect(locator_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { change([&] { return controller_.locate(text.toStdString()); }); });
   // Enter reaches the locator only when the screen keeps it out of the
   // keyboard navigation; it then does what Enter on the row does.
-  connect(locator_, &QLineEdit::returnPressed, this, [this] { trigger(selecting_ ? kListSelect : kListChange); });
+  connect(locator_, &QLineEdit::returnPressed, this, [this] { trigger(selecting() ? kListSelect : kListChange); });
   buildButtons();
   buildNavigation();
   connect(tabs_, &QTabBar::currentChanged, this, [this](int index) { showTab(index); });
-  connect(view_, &QTableView::doubleClicked, this, [this] { trigger(selecting_ ? kListSelect : kListChange); });
-  connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-    if (value == view_->verticalScrollBar()->minimum()) topReached();
-  });
+  connect(view_, &QTableView::doubleClicked, this, [this] { trigger(selecting() ? kListSelect : kListChange); });
   behaviour_ = installScreenBehaviour(this);
 }
+
+ListWindow::~ListWindow() = default;
 
 void ListWindow::setServices(const ListServices& services) {
   services_ = services;
   queryStore_.reset();
+  const ListDefinition& d = controller_.definition();
   if (services_.savedQueries != nullptr && services_.settings != nullptr)
-    queryStore_ = std::make_unique<ListQueryStore>(*services_.savedQueries, *services_.settings, def_.procedure,
-                                                   table_.def().label);
+    queryStore_ = std::make_unique<ListQueryStore>(*services_.savedQueries, *services_.settings, d.procedure,
+                                                   controller_.table().def().label);
 }
 
 void ListWindow::setLook(const ScreenLook& look) {
   look_ = look;
   setScreenLook(behaviour_, this, look);
+}
+
+Dialogs& ListWindow::dialogs() {
+  if (services_.dialogs != nullptr) return *services_.dialogs;
+  if (!ownDialogs_) ownDialogs_ = std::make_unique<QtDialogs>(this);
+  return *ownDialogs_;
 }
 
 QWidget* ListWindow::toolbox() {
@@ -140,14 +146,6 @@ void ListWindow::setCellColours(RecordListModel::CellColours colours) {
   if (model_ != nullptr) model_->setCellColours(colours_);
 }
 
-Dialogs& ListWindow::dialogs() {
-  if (services_.dialogs != nullptr) return *services_.dialogs;
-  if (!ownDialogs_) ownDialogs_ = std::make_unique<QtDialogs>(this);
-  return *ownDialogs_;
-}
-
-ListWindow::~ListWindow() = default;
-
 void ListWindow::buildButtons() {
   auto* row = new QHBoxLayout;
   row->addStretch(1);
@@ -163,7 +161,7 @@ void ListWindow::buildButtons() {
   }
   // A list opened for a caller picks with Enter: its select button is the
   // default; otherwise change is.
-  if (QPushButton* d = button(selecting_ ? kListSelect : kListChange)) d->setDefault(true);
+  if (QPushButton* d = button(selecting() ? kListSelect : kListChange)) d->setDefault(true);
   static_cast<QVBoxLayout*>(layout())->addLayout(row);
 }
 
@@ -172,23 +170,26 @@ void ListWindow::buildNavigation() {
                                            QStyle::SP_ArrowUp,           QStyle::SP_ArrowDown,
                                            QStyle::SP_MediaSeekForward,  QStyle::SP_MediaSkipForward,
                                            QStyle::SP_FileDialogNewFolder};
-  const std::function<void()> actions[7] = {
-      [this] { model_->showFirst(); moveCursor(0); },
-      [this] { pageStep(-1); },
-      [this] { nextRecord(-1); },
-      [this] { nextRecord(1); },
-      [this] { pageStep(1); },
-      [this] { model_->showLast(); moveCursor(model_->rowCount() - 1); },
-      [this] { trigger(kListInsert); },
+  const std::function<Status()> steps[6] = {
+      [this] { return controller_.firstPage(); },
+      [this] { return controller_.moveSelection(-visibleRows()); },
+      [this] { return controller_.moveSelection(-1); },
+      [this] { return controller_.moveSelection(1); },
+      [this] { return controller_.moveSelection(visibleRows()); },
+      [this] { return controller_.lastPage(); },
   };
   for (int i = 0; i < 7; ++i) {
     QAction* a = navigation_->addAction(style()->standardIcon(icons[i]), QString::fromUtf8(kListNavigationTips[i]));
     a->setToolTip(QString::fromUtf8(kListNavigationTips[i]));
-    auto act = actions[i];
-    connect(a, &QAction::triggered, this, [this, act] {
-      if (model_ != nullptr) act();
+    if (i == 6) {
+      a->setEnabled(button(kListInsert) != nullptr);
+      connect(a, &QAction::triggered, this, [this] { trigger(kListInsert); });
+      continue;
+    }
+    auto step = steps[i];
+    connect(a, &QAction::triggered, this, [this, step] {
+      if (model_ != nullptr) change(step);
     });
-    if (i == 6) a->setEnabled(button(kListInsert) != nullptr);
   }
 }
 
@@ -206,31 +207,29 @@ void ListWindow::setButtonEnabled(ListButton which, bool enabled) {
 Status ListWindow::open() {
   Result<std::vector<ListColumn>> columns = parseListFormat(def_.format);
   if (!columns.isOk()) return columns.status();
+  const TableDef& table = controller_.table().def();
   std::vector<int> fields;
   for (size_t i = 0; i < columns->size(); ++i) {
     const std::string name = i < def_.columnFields.size() ? def_.columnFields[i] : std::string();
-    int field = name.empty() ? -1 : table_.def().fieldIndex(name);
+    int field = name.empty() ? -1 : table.fieldIndex(name);
     if (!name.empty() && field < 0) return Status(StatusCode::kInvalidArgument, "Campo desconhecido: " + name);
     fields.push_back(field);
   }
-  if (def_.tabs.empty()) return Status(StatusCode::kInvalidArgument, "Lista sem ordem");
-  for (const ListTab& tab : def_.tabs) {
-    int key = table_.def().keyIndex(tab.key);
-    if (key < 0) return Status(StatusCode::kInvalidArgument, "Chave desconhecida: " + tab.key);
-    tabKeys_.push_back(key);
-  }
-  model_ = new RecordListModel(table_, std::move(columns).value(), std::move(fields), def_.pageSize, this);
+  model_ = new RecordListModel(controller_, std::move(columns).value(), std::move(fields), this);
   if (colours_) model_->setCellColours(colours_);
   view_->setModel(model_);
+  connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& now) {
+    if (!showing_ && now.isValid()) controller_.select(size_t(now.row()));
+  });
   applyColumnWidths();
   {
     QSignalBlocker block(tabs_);
-    for (const ListTab& tab : def_.tabs) tabs_->addTab(fromUtf8(tab.caption));
+    for (const ListTabDefinition& tab : controller_.definition().tabs) tabs_->addTab(fromUtf8(tab.caption));
   }
-  tabs_->setVisible(def_.tabs.size() > 1);
-  Status s = installFilter();
-  if (!s.isOk()) return s;
-  return showTab(0);
+  tabs_->setVisible(controller_.tabCount() > 1);
+  Status s = change([this] { return controller_.open(0); });
+  showLocator(0);
+  return s;
 }
 
 void ListWindow::applyColumnWidths() {
@@ -245,78 +244,59 @@ void ListWindow::applyColumnWidths() {
   view_->horizontalHeader()->setStretchLastSection(false);
 }
 
+void ListWindow::showLocator(int tab) {
+  const std::string prompt = size_t(tab) < def_.locatorPrompts.size() ? def_.locatorPrompts[size_t(tab)] : std::string();
+  locatorPrompt_->setText(fromUtf8(prompt));
+  locatorPrompt_->setVisible(!prompt.empty());
+  locator_->setVisible(!prompt.empty());
+  locator_->clear();
+}
+
 Status ListWindow::showTab(int index) {
-  if (model_ == nullptr || index < 0 || index >= int(tabKeys_.size())) return Status(StatusCode::kInvalidArgument, "aba");
+  if (model_ == nullptr || index < 0 || index >= controller_.tabCount())
+    return Status(StatusCode::kInvalidArgument, "aba");
   if (tabs_->currentIndex() != index) {
     QSignalBlocker block(tabs_);
     tabs_->setCurrentIndex(index);
   }
-  const ListTab& tab = def_.tabs[size_t(index)];
-  locatorPrompt_->setText(fromUtf8(tab.locatorPrompt));
-  const bool hasLocator = !tab.locatorPrompt.empty();
-  locatorPrompt_->setVisible(hasLocator);
-  locator_->setVisible(hasLocator);
-  locator_->clear();
-  Status s = model_->setOrder(tabKeys_[size_t(index)]);
-  if (s.isOk()) s = model_->showFirst();
-  moveCursor(0);
+  showLocator(index);
+  return change([this, index] { return controller_.selectTab(index); });
+}
+
+Status ListWindow::change(const std::function<Status()>& step) {
+  if (model_ == nullptr) return step();
+  model_->beginPageChange();
+  Status s = step();
+  model_->endPageChange();
+  showPage();
   return s;
 }
 
-const Record* ListWindow::current() const {
-  if (model_ == nullptr) return nullptr;
-  return model_->recordAt(view_->currentIndex().row());
-}
-
-void ListWindow::moveCursor(int row) {
-  if (model_ == nullptr || model_->rowCount() == 0) return;
-  row = qBound(0, row, model_->rowCount() - 1);
+void ListWindow::showPage() {
+  std::optional<size_t> at = controller_.selectedIndex();
+  if (!at) return;
   int column = 0;
   while (column < model_->columnCount() - 1 && view_->isColumnHidden(column)) ++column;
-  view_->setCurrentIndex(model_->index(row, column));
-  view_->scrollTo(model_->index(row, column));
+  const QModelIndex index = model_->index(int(*at), column);
+  showing_ = true;
+  view_->setCurrentIndex(index);
+  showing_ = false;
+  view_->scrollTo(index);
 }
 
-void ListWindow::nextRecord(int step) {
-  int row = view_->currentIndex().row() + step;
-  if (row < 0 && model_->canFetchBefore()) row += model_->fetchBefore();
-  if (row >= model_->rowCount() && model_->canFetchMore({})) model_->fetchMore({});
-  moveCursor(row);
-}
-
-void ListWindow::pageStep(int direction) {
+int ListWindow::visibleRows() const {
   const int rowHeight = qMax(1, view_->verticalHeader()->defaultSectionSize());
-  const int visible = qMax(1, view_->viewport()->height() / rowHeight);
-  int row = view_->currentIndex().row() + direction * visible;
-  while (row < 0 && model_->canFetchBefore()) {
-    int added = model_->fetchBefore();
-    if (added == 0) break;
-    row += added;
-  }
-  while (row >= model_->rowCount() && model_->canFetchMore({})) {
-    int before = model_->rowCount();
-    model_->fetchMore({});
-    if (model_->rowCount() == before) break;
-  }
-  moveCursor(row);
-}
-
-void ListWindow::topReached() {
-  if (model_ == nullptr || !model_->canFetchBefore()) return;
-  // Keep the same rows in sight: the rows put in front push them down.
-  QScrollBar* bar = view_->verticalScrollBar();
-  const int added = model_->fetchBefore();
-  if (added > 0) bar->setValue(bar->value() + added);
+  return qMax(1, view_->viewport()->height() / rowHeight);
 }
 
 void ListWindow::trigger(ListButton which) {
   QPushButton* b = button(which);
   if (b == nullptr || !b->isEnabled() || model_ == nullptr) return;
   switch (which) {
-    case kListInsert: openForm(Request::kInsert); break;
-    case kListChange: openForm(Request::kChange); break;
-    case kListDelete: openForm(Request::kDelete); break;
-    case kListView: openForm(Request::kView); break;
+    case kListInsert: request(Request::kInsert); break;
+    case kListChange: request(Request::kChange); break;
+    case kListDelete: request(Request::kDelete); break;
+    case kListView: request(Request::kView); break;
     case kListSelect: selectCurrent(); break;
     case kListQuery:
       if (onQuery_) {
@@ -337,6 +317,20 @@ void ListWindow::trigger(ListButton which) {
       break;
     case kListPrint: print(); break;
   }
+}
+
+void ListWindow::request(Request request) {
+  change([this, request] {
+    controller_.request(request);
+    return Status();
+  });
+}
+
+void ListWindow::selectCurrent() {
+  std::optional<Record> chosen = controller_.chooseSelected();
+  if (!chosen) return;
+  if (onSelect_) onSelect_(*chosen);
+  close();
 }
 
 void ListWindow::print() {
@@ -360,39 +354,6 @@ void ListWindow::print() {
   }
 }
 
-void ListWindow::openForm(Request request) {
-  if (!opener_) return;
-  const Record* row = current();
-  if (request != Request::kInsert && row == nullptr) return;
-  // The row is copied: the form reads and writes the table's buffer, and
-  // the model may reload underneath.
-  std::optional<Record> copy;
-  if (row != nullptr) copy = *row;
-  if (!opener_(request, request == Request::kInsert || !copy ? nullptr : &*copy)) return;
-  Record around = copy ? *copy : table_.buffer();
-  if (request == Request::kInsert) around = table_.buffer();
-  Result<int> at = model_->showAround(around);
-  if (at.isOk()) moveCursor(*at);
-}
-
-void ListWindow::selectCurrent() {
-  const Record* row = current();
-  if (row == nullptr) return;
-  Record chosen = *row;
-  if (onSelect_) onSelect_(chosen);
-  close();
-}
-
-void ListWindow::locate(const QString& text) {
-  const ListTab& tab = def_.tabs[size_t(tabs_->currentIndex() < 0 ? 0 : tabs_->currentIndex())];
-  const int field = table_.def().fieldIndex(tab.locatorField);
-  if (field < 0 || model_ == nullptr) return;
-  Record probe(&table_.def());
-  if (!probe.setFromText(field, utf8ToLatin1(text.toStdString())).isOk()) return;
-  Result<int> at = model_->locate(probe);
-  if (at.isOk()) moveCursor(*at);
-}
-
 QMenu* ListWindow::contextMenu() {
   auto* menu = new QMenu(this);
   auto add = [&](ListButton which) {
@@ -408,52 +369,62 @@ QMenu* ListWindow::contextMenu() {
     menu->addSeparator();
     addQueryEntries(menu);
   }
-  if (selecting_) add(kListSelect);
+  if (selecting()) add(kListSelect);
   add(kListToolbox);
   return menu;
 }
 
+bool ListWindow::keyPress(QKeyEvent* key) {
+  if (key->modifiers() & ~Qt::KeypadModifier) return false;
+  switch (key->key()) {
+    case Qt::Key_Insert: trigger(kListInsert); return true;
+    case Qt::Key_Delete: trigger(kListDelete); return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: trigger(selecting() ? kListSelect : kListChange); return true;
+    // The view holds one page: moving the highlight goes through the
+    // controller, which reads the neighbouring page when it must.
+    case Qt::Key_Up: change([this] { return controller_.moveSelection(-1); }); return true;
+    case Qt::Key_Down: change([this] { return controller_.moveSelection(1); }); return true;
+    case Qt::Key_PageUp: change([this] { return controller_.moveSelection(-visibleRows()); }); return true;
+    case Qt::Key_PageDown: change([this] { return controller_.moveSelection(visibleRows()); }); return true;
+    case Qt::Key_Home: change([this] { return controller_.firstPage(); }); return true;
+    case Qt::Key_End: change([this] { return controller_.lastPage(); }); return true;
+  }
+  return false;
+}
+
 bool ListWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (model_ == nullptr) return false;
   if (watched == view_->viewport() && event->type() == QEvent::ContextMenu) {
     QMenu* menu = contextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
     return true;
   }
-  if (watched != view_ || event->type() != QEvent::KeyPress) return false;
-  auto* key = static_cast<QKeyEvent*>(event);
-  if (key->modifiers() & ~Qt::KeypadModifier) return false;
-  switch (key->key()) {
-    case Qt::Key_Insert: trigger(kListInsert); return true;
-    case Qt::Key_Delete: trigger(kListDelete); return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: trigger(selecting_ ? kListSelect : kListChange); return true;
-    case Qt::Key_Up:
-      if (view_->currentIndex().row() <= 0 && model_ && model_->canFetchBefore()) {
-        nextRecord(-1);
-        return true;
-      }
-      return false;
-    case Qt::Key_PageUp: pageStep(-1); return true;
-    case Qt::Key_PageDown: pageStep(1); return true;
-    case Qt::Key_Home:
-      if (model_) { model_->showFirst(); moveCursor(0); }
-      return true;
-    case Qt::Key_End:
-      if (model_) { model_->showLast(); moveCursor(model_->rowCount() - 1); }
-      return true;
+  if (watched == view_->viewport() && event->type() == QEvent::Wheel) {
+    // Past either end of the page the wheel turns the page.
+    QScrollBar* bar = view_->verticalScrollBar();
+    const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+    const bool down = delta < 0;
+    if (delta == 0 || (down ? bar->value() < bar->maximum() : bar->value() > bar->minimum())) return false;
+    if (down ? controller_.atEnd() : controller_.atStart()) return false;
+    change([this, down] { return down ? controller_.nextPage() : controller_.previousPage(); });
+    if (down) bar->setValue(bar->minimum());
+    else bar->setValue(bar->maximum());
+    return true;
   }
+  if (watched == view_ && event->type() == QEvent::KeyPress) return keyPress(static_cast<QKeyEvent*>(event));
   return false;
 }
 
 Status ListWindow::printToPdf(const QString& path) {
   if (model_ == nullptr) return Status(StatusCode::kInvalidArgument, "lista fechada");
-  return printListToPdf(*model_, windowTitle(), path);
+  return printListToPdf(*model_, controller_.cache(), windowTitle(), path);
 }
 
 Status ListWindow::printTo(QPrinter& printer) {
   if (model_ == nullptr) return Status(StatusCode::kInvalidArgument, "lista fechada");
-  return printList(*model_, windowTitle(), printer);
+  return printList(*model_, controller_.cache(), windowTitle(), printer);
 }
 
 }  // namespace vorlam::qt

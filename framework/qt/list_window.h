@@ -1,20 +1,18 @@
-// The generic list screen ("Visualização da Tabela ..."): the records of one
-// table in a scrollable list, one sort order per tab with a locator field,
-// the buttons the screen defines, the right-button menu and the navigation
-// toolbar.  Rows come from a RecordListModel, page by page.
+// The generic list screen ("Visualização da Tabela ..."): the Qt view of a
+// ListController (framework/list_controller.h).  It shows the controller's
+// page in the columns of the screen's FORMAT string, one tab per sort order
+// with its locator, the buttons the screen defines, the right-button menu
+// and the navigation toolbar; every action goes to the controller, and the
+// view shows its page and highlight afterwards.
 //
-// The window does not edit records itself: insert, change, delete and view
-// go to the screen's form through the FormOpener; select hands the record
-// to the caller.  "&Query" pops up the query entries: the query window
-// ("Configurações do Filtro", query_window.h), "Visualiza" (the filter in
-// force), "&Limpa" (the list unfiltered) and the list's saved queries.  The
-// query's filter is built by framework/query_builder.h and applied together
-// with the screen's own filter; a column that cannot be filtered raises
-// message 44, a filter that cannot be applied message 43 (the list is then
-// shown without the query).  The window has the focus highlight and the
-// keyboard navigation of every screen.
+// "&Query" pops up the query entries: the query window ("Configurações do
+// Filtro", query_window.h), "Visualiza" (the query in force), "&Limpa" (the
+// list without the query) and the list's saved queries.  The controller
+// joins the query with the screen's filters and raises messages 43 and 44.
+// The window has the focus highlight and the keyboard navigation of every
+// screen.
 //
-// Lives on the GUI thread; the Table must be open and outlive the window.
+// Lives on the GUI thread; the controller must outlive the window.
 #pragma once
 
 #include <QStringList>
@@ -26,26 +24,23 @@
 #include <vector>
 
 #include "framework/dialogs.h"
-#include "framework/error_manager.h"
-#include "framework/filter.h"
+#include "framework/list_controller.h"
 #include "framework/qt/list_model.h"
 #include "framework/qt/list_query.h"
 #include "framework/qt/screen_behaviour.h"
 #include "framework/query_builder.h"
 #include "framework/saved_queries.h"
-#include "framework/screen_context.h"
 #include "framework/settings_file.h"
-#include "storage/table.h"
 
+class QAction;
+class QLabel;
 class QLineEdit;
 class QMenu;
+class QPrinter;
 class QPushButton;
 class QTabBar;
 class QTableView;
 class QToolBar;
-class QAction;
-class QLabel;
-class QPrinter;
 
 namespace vorlam::qt {
 
@@ -64,32 +59,21 @@ inline constexpr int kListButtonCount = 8;
 // Caption of one button bit; empty for anything else.
 QString listButtonCaption(ListButton button);
 
-struct ListTab {
-  std::string caption;        // "Código do Plano de Contas"
-  std::string key;            // key name: "CONP:KEY:CODIGO"
-  std::string locatorPrompt;  // "Pesquisa por Código:"; empty: no locator
-  std::string locatorField;   // field the locator types into
-};
-
+// What the view adds to the controller's definition.
 struct ListWindowDefinition {
-  std::string procedure;  // "BPlanoISS"
-  std::string title;      // "Visualização do Plano de Contas do ISS"
-  std::string format;     // the FORMAT string
-  std::vector<std::string> columnFields;  // field per column ("" for none)
-  std::vector<ListTab> tabs;               // at least one
+  std::string format;                      // the FORMAT string
+  std::vector<std::string> columnFields;   // field per column ("" for none)
+  // Per tab of the controller: the locator's prompt ("Sigla............."),
+  // empty for a tab without a locator.
+  std::vector<std::string> locatorPrompts;
   uint32_t buttons = 0;                    // ListButton bits
-  int pageSize = 60;
-  // The screen's own filter ("CFO:Codigo > 999"); empty for none.  Names
-  // other than the table's fields are variables (setFilterVariables).
-  std::string filter;
 };
 
-// What the list raises messages and keeps its saved queries through; each
-// may be null (no catalogue messages; no saved queries).  All must outlive
-// the window.
+// What the window shows its own messages and keeps its saved queries
+// through; each may be null (message boxes through QtDialogs; no saved
+// queries).  All must outlive the window.
 struct ListServices {
-  ErrorManager* errors = nullptr;
-  Dialogs* dialogs = nullptr;  // the window's own message boxes; null: QtDialogs
+  Dialogs* dialogs = nullptr;
   SavedQueryIndex* savedQueries = nullptr;
   SettingsFiles* settings = nullptr;
 };
@@ -97,38 +81,29 @@ struct ListServices {
 class ListWindow : public QWidget {
   Q_OBJECT
  public:
-  // Opens the form for `request` on `row` (nullptr for insert); returns true
-  // when the form completed, false when it was cancelled.
-  using FormOpener = std::function<bool(Request request, const Record* row)>;
-
-  // `selecting`: the list was opened to pick a record for a caller; Enter
-  // selects and "&Seleciona" is the default button.
-  ListWindow(const ListWindowDefinition& definition, Table& table, bool selecting,
-             QWidget* parent = nullptr);
+  ListWindow(ListController& controller, const ListWindowDefinition& definition, QWidget* parent = nullptr);
   ~ListWindow() override;
 
   // Before open().
   void setServices(const ListServices& services);
-  // Values of the variables of the screen's filter; must outlive the
-  // window.  Call applyFilters() after they change.
-  void setFilterVariables(const FilterVariables* variables) { variables_ = variables; }
   void setLook(const ScreenLook& look);
+  // The screen's per-row colours of the columns marked "*" in the FORMAT.
+  void setCellColours(RecordListModel::CellColours colours);
 
-  // Builds the columns and shows the first page of the first tab.  Returns
-  // kInvalidArgument for a faulty FORMAT string or unknown field or key, or
-  // a screen filter that does not compile.
+  // Builds the columns and opens the controller on its first tab.  Returns
+  // kInvalidArgument for a faulty FORMAT string or unknown field, or what
+  // the controller's open() returns.
   Status open();
 
-  void setFormOpener(FormOpener opener) { opener_ = std::move(opener); }
   // Called with the record chosen by select (the window then closes).
   void setOnSelect(std::function<void(const Record&)> onSelect) { onSelect_ = std::move(onSelect); }
+  // What "&Query" does instead of popping up the query entries.
   void setOnQuery(std::function<void()> onQuery) { onQuery_ = std::move(onQuery); }
+  // What "&Toolbox" does instead of showing the floating toolbox.
   void setOnToolbox(std::function<void()> onToolbox) { onToolbox_ = std::move(onToolbox); }
   // What "Im&prime" does; by default the print dialog (a printer, or a PDF
   // file) and printList().
   void setOnPrint(std::function<void()> onPrint) { onPrint_ = std::move(onPrint); }
-  // The screen's per-row colours of the columns marked "*" in the FORMAT.
-  void setCellColours(RecordListModel::CellColours colours);
 
   // A button of the definition, or nullptr.
   QPushButton* button(ListButton which) const;
@@ -138,52 +113,46 @@ class ListWindow : public QWidget {
   // The popup of "&Query" as it stands now (caller owns it).
   QMenu* queryMenu();
 
-  // --- Query and filters ---------------------------------------------
-  // The queryable columns (every shown column with a field), with the
-  // values of the query in force.
-  std::vector<QueryColumn> queryColumns() const;
-  QStringList queryPrompts() const;
-  // Builds the query's filter from the typed columns and shows the list
-  // narrowed to it (first page).  Raises 44 per column left out and 43 when
-  // the filter cannot be applied; the list is then shown without the query
-  // and the status returned.
-  Status applyQuery(const std::vector<QueryColumn>& typed);
-  // Drops the query ("&Limpa"); the screen's own filter stays.
-  Status clearQuery();
-  // Applies a saved query of the list.
-  Status applySavedQuery(const QString& name);
-  // The query's filter in force; empty when none.
-  const std::string& queryExpression() const { return queryExpression_; }
-  // Opens the query window on the values of the query in force; OK applies
-  // what was typed.  Returns true when OK was pressed.
-  bool openQueryWindow();
-  // Compiles and applies the screen's filter and the query together, then
-  // shows the first page.
-  Status applyFilters();
-  // Fixes the first `components` components of every tab's key to their
-  // values in `values` (a buffer of the table); 0 drops the range.
-  Status setRange(int components, const Record& values);
-
+  ListController& controller() const { return controller_; }
   QTableView* view() const { return view_; }
   RecordListModel* model() const { return model_; }
   QTabBar* tabs() const { return tabs_; }
   QLineEdit* locator() const { return locator_; }
   QToolBar* navigation() const { return navigation_; }
-  bool selecting() const { return selecting_; }
+  bool selecting() const { return controller_.selecting(); }
+  KeyboardNavigation* keyboardNavigation() const { return behaviour_.navigation; }
+  FocusHighlight* focusHighlight() const { return behaviour_.highlight; }
 
-  // The record under the cursor, or nullptr.
-  const Record* current() const;
+  // The highlighted record, or nullptr.
+  const Record* current() const { return controller_.selected(); }
   // Shows tab `index`'s order (first page) and its locator.
   Status showTab(int index);
-  // Runs a button's action as the button would.
+  // Runs a button's action as the button would (nothing when the button is
+  // absent or disabled).
   void trigger(ListButton which);
+  // Runs a controller call that may change its page, then shows the page
+  // and highlight (for the screen's own calls: setRange, refresh, ...).
+  Status change(const std::function<Status()>& step);
+
+  // --- Query ---------------------------------------------------------
+  // The queryable columns (every shown column with a field), with the
+  // values of the query in force.
+  std::vector<QueryColumn> queryColumns() const;
+  QStringList queryPrompts() const;
+  // Applies the typed columns through the controller.
+  Status applyQuery(const std::vector<QueryColumn>& typed);
+  // Drops the query ("&Limpa"); the screen's own filters stay.
+  void clearQuery();
+  Status applySavedQuery(const QString& name);
+  // Opens the query window on the values of the query in force; OK applies
+  // what was typed.  Returns true when OK was pressed.
+  bool openQueryWindow();
+
   // Prints the whole list (list_print.h) to a PDF file or a printer.
   Status printToPdf(const QString& path);
   Status printTo(QPrinter& printer);
   // The floating toolbox of "&Toolbox" (created on first use).
   QWidget* toolbox();
-  KeyboardNavigation* keyboardNavigation() const { return behaviour_.navigation; }
-  FocusHighlight* focusHighlight() const { return behaviour_.highlight; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -192,24 +161,19 @@ class ListWindow : public QWidget {
   void buildButtons();
   void buildNavigation();
   void applyColumnWidths();
-  void moveCursor(int row);
-  void nextRecord(int step);
-  void pageStep(int direction);
-  void openForm(Request request);
+  void showPage();
+  void showLocator(int tab);
+  int visibleRows() const;
+  void request(Request request);
   void selectCurrent();
   void print();
-  void locate(const QString& text);
-  void topReached();
   void addQueryEntries(QMenu* menu);
-  void showFilterInForce();
-  void raise(const QueryMessage& message);
-  Status installFilter();
+  void showQueryInForce();
   Dialogs& dialogs();
+  bool keyPress(QKeyEvent* key);
 
+  ListController& controller_;
   ListWindowDefinition def_;
-  Table& table_;
-  bool selecting_;
-  std::vector<int> tabKeys_;
   QTableView* view_ = nullptr;
   RecordListModel* model_ = nullptr;
   QTabBar* tabs_ = nullptr;
@@ -217,22 +181,20 @@ class ListWindow : public QWidget {
   QLineEdit* locator_ = nullptr;
   QToolBar* navigation_ = nullptr;
   std::vector<QPushButton*> buttons_;  // per ListButton bit; null when absent
-  FormOpener opener_;
+  std::vector<QAction*> toolboxActions_ = std::vector<QAction*>(kListButtonCount, nullptr);
+  QWidget* toolbox_ = nullptr;
   std::function<void(const Record&)> onSelect_;
   std::function<void()> onQuery_;
   std::function<void()> onToolbox_;
   std::function<void()> onPrint_;
+  RecordListModel::CellColours colours_;
   ListServices services_;
   std::unique_ptr<Dialogs> ownDialogs_;
   std::unique_ptr<ListQueryStore> queryStore_;
-  const FilterVariables* variables_ = nullptr;
-  std::vector<QueryColumn> query_;
-  std::string queryExpression_;
+  std::vector<QueryColumn> query_;  // the values typed for the query in force
   ScreenBehaviour behaviour_;
   ScreenLook look_;
-  QWidget* toolbox_ = nullptr;
-  std::vector<QAction*> toolboxActions_ = std::vector<QAction*>(kListButtonCount, nullptr);
-  RecordListModel::CellColours colours_;
+  bool showing_ = false;  // the view is being told the controller's page
 };
 
 // Tooltips of the list's navigation toolbar, in toolbar order: first page,

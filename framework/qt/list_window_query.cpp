@@ -1,10 +1,8 @@
-// The query and filter side of ListWindow: the query entries, the query
-// window, and the screen's filter applied together with the query's.
+// The query side of ListWindow: the query entries and the query window.
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 
-#include "framework/filter_pictures.h"
 #include "framework/qt/list_window.h"
 #include "framework/qt/query_window.h"
 
@@ -42,62 +40,17 @@ QStringList ListWindow::queryPrompts() const {
   return out;
 }
 
-void ListWindow::raise(const QueryMessage& message) {
-  if (services_.errors != nullptr) raiseQueryMessage(*services_.errors, message);
-}
-
-Status ListWindow::installFilter() {
-  std::string expression;
-  for (const std::string* part : {&def_.filter, &queryExpression_}) {
-    if (part->empty()) continue;
-    expression += expression.empty() ? "(" + *part + ")" : " AND (" + *part + ")";
-  }
-  if (expression.empty()) {
-    model_->clearFilter();
-    return Status();
-  }
-  Result<Filter> compiled = Filter::compile(expression, table_.def(), displayPictureFormatter());
-  if (!compiled.isOk()) return compiled.status();
-  FilterVariableMap none;
-  Result<BoundFilter> bound = compiled->bind(variables_ != nullptr ? *variables_ : none);
-  if (!bound.isOk()) return bound.status();
-  model_->setFilter(*bound);
-  return Status();
-}
-
-Status ListWindow::applyFilters() {
-  if (model_ == nullptr) return Status(StatusCode::kInvalidArgument, "lista fechada");
-  Status s = installFilter();
-  if (s.isOk()) s = model_->showFirst();
-  moveCursor(0);
-  return s;
-}
-
 Status ListWindow::applyQuery(const std::vector<QueryColumn>& typed) {
-  if (model_ == nullptr) return Status(StatusCode::kInvalidArgument, "lista fechada");
   query_ = typed;
-  const QueryFilter built = buildQueryFilter(typed, table_.def());
-  Status failed;
-  for (const QueryMessage& m : built.messages) {
-    raise(m);
-    if (m.number == kMessageFilterFailed) failed = Status(StatusCode::kInvalidArgument, "filtro não aplicado");
-  }
-  queryExpression_ = built.expression;
-  Status s = applyFilters();
-  if (!s.isOk() && !queryExpression_.empty()) {
-    // The query made the list unreadable: show it without the query.
-    raise(filterFailedMessage(s));
-    queryExpression_.clear();
-    applyFilters();
-    return s;
-  }
-  return s.isOk() ? failed : s;
+  return change([&] { return controller_.applyQuery(typed); });
 }
 
-Status ListWindow::clearQuery() {
+void ListWindow::clearQuery() {
   query_.clear();
-  queryExpression_.clear();
-  return applyFilters();
+  change([this] {
+    controller_.clearQuery();
+    return Status();
+  });
 }
 
 Status ListWindow::applySavedQuery(const QString& name) {
@@ -116,10 +69,10 @@ bool ListWindow::openQueryWindow() {
   return true;
 }
 
-void ListWindow::showFilterInForce() {
+void ListWindow::showQueryInForce() {
   MessageBoxRequest box;
   box.title = kQueryWindowTitle;
-  box.text = queryExpression_;
+  box.text = controller_.queryExpression();
   box.icon = MessageIcon::kInformation;
   dialogs().messageBox(box);
 }
@@ -128,7 +81,7 @@ void ListWindow::addQueryEntries(QMenu* menu) {
   QPushButton* b = button(kListQuery);
   if (b == nullptr) return;
   const bool on = b->isEnabled();
-  const bool filtered = !queryExpression_.empty();
+  const bool filtered = !controller_.queryExpression().empty();
   QAction* query = menu->addAction(listButtonCaption(kListQuery));
   query->setEnabled(on);
   connect(query, &QAction::triggered, this, [this] {
@@ -137,7 +90,7 @@ void ListWindow::addQueryEntries(QMenu* menu) {
   });
   QAction* view = menu->addAction("Visualiza");
   view->setEnabled(on && filtered);
-  connect(view, &QAction::triggered, this, &ListWindow::showFilterInForce);
+  connect(view, &QAction::triggered, this, &ListWindow::showQueryInForce);
   QAction* clear = menu->addAction("&Limpa");
   clear->setEnabled(on && filtered);
   connect(clear, &QAction::triggered, this, [this] { clearQuery(); });
@@ -157,16 +110,6 @@ QMenu* ListWindow::queryMenu() {
   auto* menu = new QMenu(this);
   addQueryEntries(menu);
   return menu;
-}
-
-Status ListWindow::setRange(int components, const Record& values) {
-  if (model_ == nullptr) return Status(StatusCode::kInvalidArgument, "lista fechada");
-  Status s;
-  if (components == 0) model_->clearRange();
-  else s = model_->setRange(components, values);
-  if (s.isOk()) s = model_->showFirst();
-  moveCursor(0);
-  return s;
 }
 
 }  // namespace vorlam::qt
