@@ -135,9 +135,14 @@ QWidget* FormWindow::buildControl(Bound& b, QWidget* parent) {
       auto* edit = new QLineEdit(parent);
       if (b.picture.width() > 0) {
         edit->setMaxLength(b.picture.width());
-        // Wide enough for the picture, up to the width of a long name.
+        // As wide as the picture (digits run wider than the average
+        // character), up to the width of a long name; short fields keep
+        // their width when the window grows.
         const int chars = qMin(b.picture.width(), 50);
-        edit->setMinimumWidth(chars * edit->fontMetrics().averageCharWidth() + 12);
+        const QFontMetrics fm = edit->fontMetrics();
+        const int glyph = b.picture.kind() == Picture::Kind::kText ? fm.averageCharWidth() : fm.horizontalAdvance('0');
+        edit->setMinimumWidth(chars * glyph + 14);
+        if (b.picture.width() <= 30) edit->setMaximumWidth(chars * glyph + 14);
       }
       if (isNumberPicture(b.picture)) edit->setAlignment(Qt::AlignRight);
       connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
@@ -222,6 +227,7 @@ void FormWindow::bindField(const FormFieldLayout& f, QWidget* parent, QGridLayou
     b.lookup = lookup;
     cell->addWidget(lookup);
   }
+  if (b.control->maximumWidth() < QWIDGETSIZE_MAX) cell->addStretch(1);
   grid->addLayout(cell, row, 1);
   bound_.push_back(std::move(b));
 }

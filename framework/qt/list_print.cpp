@@ -22,7 +22,17 @@ PageColumns layoutColumns(const std::vector<ListColumn>& columns, int unit, int 
   int total = 0;
   for (const ListColumn& c : columns) total += c.hidden() ? 0 : c.width * unit / 4 + unit;
   const double scale = total > pageWidth ? double(pageWidth) / total : 1.0;
-  for (const ListColumn& c : columns) out.widths.push_back(c.hidden() ? 0 : int((c.width * unit / 4 + unit) * scale));
+  int used = 0;
+  for (const ListColumn& c : columns) {
+    out.widths.push_back(c.hidden() ? 0 : int((c.width * unit / 4 + unit) * scale));
+    used += out.widths.back();
+  }
+  // The last column shown takes what is left of the page, as on screen.
+  for (auto it = out.widths.rbegin(); it != out.widths.rend(); ++it) {
+    if (*it == 0) continue;
+    *it += pageWidth - used;
+    break;
+  }
   return out;
 }
 

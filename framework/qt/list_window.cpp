@@ -233,15 +233,24 @@ Status ListWindow::open() {
 }
 
 void ListWindow::applyColumnWidths() {
-  // List units are a quarter of the average character width.
-  const int unit = view_->fontMetrics().averageCharWidth();
+  // List units are a quarter of the average character width.  Digits run
+  // wider than the average character, so columns of numbers, patterns and
+  // dates get at least the room their picture shows.
+  const QFontMetrics fm = view_->fontMetrics();
+  const int unit = fm.averageCharWidth();
+  const int margin = 10;
   const auto& columns = model_->columns();
   for (int i = 0; i < int(columns.size()); ++i) {
     const ListColumn& c = columns[size_t(i)];
     view_->setColumnHidden(i, c.hidden());
-    if (!c.hidden()) view_->setColumnWidth(i, qMax(8, c.width * unit / 4 + 6));
+    if (c.hidden()) continue;
+    int px = (c.width + c.indent) * unit / 4 + margin;
+    Result<Picture> picture = Picture::compile(c.picture);
+    if (picture.isOk() && picture->kind() != Picture::Kind::kText && picture->width() > 0)
+      px = qMax(px, fm.horizontalAdvance(QString(picture->width(), '0')) + margin);
+    view_->setColumnWidth(i, px);
   }
-  view_->horizontalHeader()->setStretchLastSection(false);
+  view_->horizontalHeader()->setStretchLastSection(true);
 }
 
 void ListWindow::showLocator(int tab) {
