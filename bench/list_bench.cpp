@@ -1,0 +1,183 @@
+// List screens over a large table: a list of 1,000,000 service codes opened
+// on its first page, and the jump to its end, through the list window and
+// its page model (framework/qt/list_model.h) over the list controller, which
+// reads a page at a time through the key's index.  Also the controller
+// alone, without the widgets.  Counters: records read from the file per
+// iteration and rows of the page.
+//
+// Usage: list_bench [--records=N] [Google Benchmark flags].  Runs offscreen
+// unless QT_QPA_PLATFORM says otherwise.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTableView>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include "dictionary/dictionary.h"
+#include "framework/error_manager.h"
+#include "framework/list_controller.h"
+#include "framework/qt/list_sample.h"
+#include "framework/qt/list_window.h"
+#include "storage/table.h"
+#include "storage/text.h"
+
+namespace {
+
+using namespace vorlam;
+using namespace vorlam::qt;
+
+struct BenchData {
+  TableDef def = sample::serviceDef();
+  std::unique_ptr<Table> table;
+  std::filesystem::path dir;
+  int64_t records = 0;
+};
+BenchData* g_data = nullptr;
+
+bool build(BenchData& data, int64_t records) {
+  data.dir = std::filesystem::temp_directory_path() / ("vorlam_list_bench_" + std::to_string(getpid()));
+  std::filesystem::create_directories(data.dir);
+  data.table = std::make_unique<Table>(&data.def);
+  if (!data.table->open((data.dir / "CtaISS.dat").string()).isOk()) return false;
+  data.records = records;
+  return sample::fillServices(*data.table, records).isOk();
+}
+
+// The list screen's logic and its view over the table.
+struct Screen {
+  std::shared_ptr<const Dictionary> dictionary = buildDictionary();
+  ScriptedDialogs dialogs;
+  ErrorServices services;
+  ShutdownCoordinator shutdown;
+  ErrorManager errors{services, dialogs, shutdown};
+  ScreenContext context{*dictionary, [](const std::string& name) { return name; }, errors};
+  ListDefinition logic = sample::serviceList();
+  ListWindowDefinition view = sample::serviceView(0xFF);
+};
+
+void setCounters(benchmark::State& state, int64_t read, size_t rows) {
+  state.counters["read/iter"] = benchmark::Counter(double(read), benchmark::Counter::kAvgIterations);
+  state.counters["rows"] = double(rows);
+}
+
+// The list window built and opened on the first page of its first tab.
+void BM_WindowOpenFirstPage(benchmark::State& state) {
+  Screen screen;
+  int64_t read = 0;
+  size_t rows = 0;
+  for (auto _ : state) {
+    ListController controller(screen.context, screen.logic, *g_data->table);
+    ListWindow window(controller, screen.view);
+    if (!window.open().isOk()) state.SkipWithError("open failed");
+    read += controller.cache().recordsRead();
+    rows = controller.rows().size();
+    benchmark::DoNotOptimize(window.current());
+  }
+  setCounters(state, read, rows);
+}
+BENCHMARK(BM_WindowOpenFirstPage)->Unit(benchmark::kMillisecond);
+
+// From the first page of an open window to its last record (the End key).
+void BM_WindowJumpToEnd(benchmark::State& state) {
+  Screen screen;
+  ListController controller(screen.context, screen.logic, *g_data->table);
+  ListWindow window(controller, screen.view);
+  if (!window.open().isOk()) {
+    state.SkipWithError("open failed");
+    return;
+  }
+  int64_t read = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    window.change([&] { return controller.firstPage(); });
+    const int64_t before = controller.cache().recordsRead();
+    state.ResumeTiming();
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+    QApplication::sendEvent(window.view(), &end);
+    read += controller.cache().recordsRead() - before;
+    if (window.current() == nullptr || window.current()->getInt("CTA:CODIGO") != g_data->records)
+      state.SkipWithError("not at the last record");
+  }
+  setCounters(state, read, controller.rows().size());
+}
+BENCHMARK(BM_WindowJumpToEnd)->Unit(benchmark::kMillisecond);
+
+// The controller alone: first page, last page, and moving the highlight
+// down across pages (a page read every page size rows).
+void BM_ControllerFirstPage(benchmark::State& state) {
+  Screen screen;
+  int64_t read = 0;
+  for (auto _ : state) {
+    ListController controller(screen.context, screen.logic, *g_data->table);
+    controller.open();
+    read += controller.cache().recordsRead();
+  }
+  setCounters(state, read, 60);
+}
+BENCHMARK(BM_ControllerFirstPage)->Unit(benchmark::kMicrosecond);
+
+void BM_ControllerLastPage(benchmark::State& state) {
+  Screen screen;
+  ListController controller(screen.context, screen.logic, *g_data->table);
+  controller.open();
+  int64_t read = 0;
+  for (auto _ : state) {
+    const int64_t before = controller.cache().recordsRead();
+    controller.lastPage();
+    read += controller.cache().recordsRead() - before;
+  }
+  setCounters(state, read, controller.rows().size());
+}
+BENCHMARK(BM_ControllerLastPage)->Unit(benchmark::kMicrosecond);
+
+void BM_ControllerNextPageByDescription(benchmark::State& state) {
+  Screen screen;
+  ListController controller(screen.context, screen.logic, *g_data->table);
+  controller.open(1);  // by description: a key with duplicates
+  int64_t read = 0;
+  for (auto _ : state) {
+    if (controller.atEnd()) {
+      state.PauseTiming();
+      controller.firstPage();
+      state.ResumeTiming();
+    }
+    const int64_t before = controller.cache().recordsRead();
+    controller.nextPage();
+    read += controller.cache().recordsRead() - before;
+  }
+  setCounters(state, read, controller.rows().size());
+}
+BENCHMARK(BM_ControllerNextPageByDescription)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int64_t records = 1000000;
+  for (int i = 1; i < argc; ++i)
+    if (std::strncmp(argv[i], "--records=", 10) == 0) records = std::atoll(argv[i] + 10);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
+  benchmark::Initialize(&argc, argv);
+
+  BenchData data;
+  std::fprintf(stderr, "Building a table of %lld records...\n", static_cast<long long>(records));
+  if (!build(data, records)) {
+    std::fprintf(stderr, "could not build the table in %s\n", data.dir.c_str());
+    return 1;
+  }
+  g_data = &data;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  data.table->close();
+  std::error_code ignored;
+  std::filesystem::remove_all(data.dir, ignored);
+  return 0;
+}
