@@ -98,7 +98,17 @@ AdjustScreen::AdjustScreen(const Dictionary& dict, shell::AppState& state, Error
       errors_(errors),
       shutdown_(shutdown),
       procedure_(errors, kScreenProcedure),
-      observer_(std::make_unique<RunObserver>(*this)) {}
+      context_{dict, state.resolver(), errors},
+      observer_(std::make_unique<RunObserver>(*this)) {
+  // No procedure of its own: messages raised by the list name the screen.
+  for (const CompanyOrder& o : kCompanyOrders) {
+    ListTabDefinition tab;
+    tab.caption = o.caption;
+    tab.key = o.key;
+    tab.locatorField = o.locatorField;
+    companyListDef_.tabs.push_back(tab);
+  }
+}
 
 AdjustScreen::~AdjustScreen() {
   requestStop();
@@ -136,6 +146,11 @@ bool AdjustScreen::open() {
   const TableDef* def = dict_.find("Empresa");
   companies_ = std::make_unique<Table>(def);
   if (Status s = companies_->open(state_.pathFor(def->binding)); !s) {
+    errors_.throwFile(kMsgCannotOpen, def->label, s);
+    return false;
+  }
+  companyList_ = std::make_unique<ListController>(context_, companyListDef_, *companies_);
+  if (Status s = companyList_->open(0); !s) {
     errors_.throwFile(kMsgCannotOpen, def->label, s);
     return false;
   }
@@ -180,21 +195,44 @@ void AdjustScreen::acceptYear(uint16_t year) {
 
 // --- Company list ------------------------------------------------------------
 
-void AdjustScreen::setHighlightedCompany(const Record* empresa) {
-  if (empresa == nullptr || empresa->getInt("Codigo") == 0) {
-    highlighted_.reset();
-    return;
-  }
-  highlighted_ = SelectedCompany{uint16_t(empresa->getInt("Codigo")),
-                                 latin1ToUtf8(clipText(empresa->getText("RazaoSocial")))};
-}
-
 std::optional<Record> AdjustScreen::companyRecord(uint16_t code) {
   if (!companies_ || !companies_->isOpen()) return std::nullopt;
   companies_->buffer().clear();
   companies_->buffer().setInt("Codigo", code);
   if (!companies_->get(companies_->def().keyIndex("EMP:KEY:CODIGO"))) return std::nullopt;
   return companies_->buffer();
+}
+
+std::optional<uint32_t> AdjustScreen::companyRowColour(const Record& row) const {
+  if (!companyList_) return std::nullopt;
+  const std::vector<Record>& rows = companyList_->rows();
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].recordId() == row.recordId()) return greyCompanyRow(i) ? std::optional<uint32_t>(kEvenRowColour) : std::nullopt;
+  return std::nullopt;
+}
+
+Status AdjustScreen::showCompany(uint16_t code) {
+  std::optional<Record> company = companyRecord(code);
+  if (!company) return companyList_->refresh();
+  const bool byName = companyList_->currentTab() == 0;
+  const std::string typed = byName ? latin1ToUtf8(clipText(company->getText("RazaoSocial"))) : std::to_string(code);
+  if (Status s = companyList_->locate(typed); !s) return s;
+  // Names repeat: walk on to the company itself.
+  while (const Record* at = companyList_->selected()) {
+    if (at->getInt("Codigo") == code) break;
+    const int64_t before = at->recordId();
+    if (Status s = companyList_->moveSelection(1); !s) return s;
+    if (companyList_->selected() == nullptr || companyList_->selected()->recordId() == before) break;
+  }
+  return Status::ok();
+}
+
+Status AdjustScreen::applyToCompanyList(const Reaction& r) {
+  if (!companyList_) return Status::ok();
+  if (r.showCompany) return showCompany(*r.showCompany);
+  if (r.refreshCompanies) return companyList_->refresh();
+  if (r.companyStep != 0) return companyList_->moveSelection(r.companyStep);
+  return Status::ok();
 }
 
 // --- Selected-companies list ---------------------------------------------------
@@ -207,19 +245,21 @@ Reaction AdjustScreen::include() {
   Reaction r;
   if (refused(&r)) return r;
   r.focus = Control::kCompanyList;
-  if (!highlighted_) {
+  const Record* row = companyList_ ? companyList_->selected() : nullptr;
+  if (row == nullptr || row->getInt("Codigo") == 0) {
     stopBox(kNoCompanyHighlighted);
     return r;
   }
-  auto at = std::lower_bound(selected_.begin(), selected_.end(), highlighted_->code,
+  SelectedCompany company{uint16_t(row->getInt("Codigo")), latin1ToUtf8(clipText(row->getText("RazaoSocial")))};
+  auto at = std::lower_bound(selected_.begin(), selected_.end(), company.code,
                              [](const SelectedCompany& c, uint16_t code) { return c.code < code; });
-  if (at != selected_.end() && at->code == highlighted_->code)
+  if (at != selected_.end() && at->code == company.code)
     stopBox(kCompanyAlreadyListed);
   else
-    selected_.insert(at, *highlighted_);
+    selected_.insert(at, std::move(company));
   // Repeated presses include consecutive companies.
   selectedHighlight_ = int(selected_.size()) - 1;
-  r.companyCursorStep = 1;
+  r.companyStep = 1;
   return r;
 }
 

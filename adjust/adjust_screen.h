@@ -34,6 +34,7 @@
 #include "adjust/adjust_run.h"
 #include "dictionary/dictionary.h"
 #include "framework/error_manager.h"
+#include "framework/list_controller.h"
 #include "framework/screen_context.h"
 #include "shell/app_state.h"
 #include "storage/record.h"
@@ -78,17 +79,18 @@ inline constexpr int kInscricaoColumn = 3;
 struct CompanyOrder {
   const char* caption;
   const char* key;
+  const char* locatorField;  // the key's field, for repositioning the list
 };
 // Tab order: the first is shown when the screen opens.
-inline constexpr CompanyOrder kCompanyOrders[] = {{"&Razão Social", "EMP:KEY:RAZAOSOCIAL"},
-                                                 {"Código", "EMP:KEY:CODIGO"}};
+inline constexpr CompanyOrder kCompanyOrders[] = {{"&Razão Social", "EMP:KEY:RAZAOSOCIAL", "Emp:RazaoSocial"},
+                                                 {"Código", "EMP:KEY:CODIGO", "EMP:Codigo"}};
 inline constexpr char kSelectedListFormat[] = "28C|_M~Código~@n6.@160L(2)|_M~Razão Social~@s40@";
 inline constexpr char kLogFormat[] = "800L(2)|M@s200@";
 
 // Background of the even rows (2, 4, ...) of the company list, red-green-blue.
 inline constexpr uint32_t kEvenRowColour = 0xE0E0E0;
 // True for the rows painted in kEvenRowColour; `row` counts from 0.
-inline bool greyCompanyRow(int row) { return row % 2 == 1; }
+inline bool greyCompanyRow(size_t row) { return row % 2 == 1; }
 
 // `LOC:Inscricao` of a company record: the CNPJ formatted when present,
 // else the CPF, else the CEI; blank when none is.
@@ -109,10 +111,12 @@ enum class Control { kNone, kStructure, kYear, kCompanyList, kSelectedList, kClo
 struct Reaction {
   Control focus = Control::kNone;
   bool openLookup = false;         // open the structure list, then call lookupClosed()
-  int companyCursorStep = 0;       // move the company list's highlight by this many rows
-  std::optional<uint16_t> showCompany;  // reposition the company list on this company
-  bool refreshCompanies = false;   // read the company list's rows again
+  // What applyToCompanyList() does to the company list:
+  int companyStep = 0;                  // move its highlight by this many rows
+  std::optional<uint16_t> showCompany;  // reposition it on this company
+  bool refreshCompanies = false;        // read its rows again, keeping the highlight
   bool closeScreen = false;
+  bool touchesCompanyList() const { return companyStep != 0 || showCompany || refreshCompanies; }
 };
 
 // The two bars and the log, as the worker left them.
@@ -179,12 +183,18 @@ class AdjustScreen {
   void acceptYear(uint16_t year);
 
   // --- Company list ---------------------------------------------------------
-  // The list's own table (open after open()); the view reads its rows.
+  // The list (after open()): its tabs are kCompanyOrders, its highlight is
+  // the company "&Incluir" takes.  The view shows it and tells it the
+  // user's moves.
+  ListController& companyList() { return *companyList_; }
   Table& companyTable() { return *companies_; }
-  // The company record under the list's highlight; nullptr when none.
-  void setHighlightedCompany(const Record* empresa);
-  // The record of company `code` as the list shows it, for repositioning;
-  // nullopt when it cannot be read.
+  // The company list's part of a reaction; the view runs it inside the
+  // list's page change.  Failures of the list's reads are returned.
+  Status applyToCompanyList(const Reaction& reaction);
+  // The background of `row` (a row of the list's page): kEvenRowColour on
+  // the even rows, nullopt (the list's own) on the others.
+  std::optional<uint32_t> companyRowColour(const Record& row) const;
+  // The record of company `code`; nullopt when it cannot be read.
   std::optional<Record> companyRecord(uint16_t code);
 
   // --- Selected-companies list ---------------------------------------------
@@ -229,6 +239,7 @@ class AdjustScreen {
   bool refused(Reaction* reaction) const;
   std::optional<Status> checkRequest(const AdjustRequest& request);
   void appendLog(std::string line);
+  Status showCompany(uint16_t code);
 
   const Dictionary& dict_;
   shell::AppState& state_;
@@ -237,8 +248,10 @@ class AdjustScreen {
   ProcedureScope procedure_;
   std::function<void()> beep_;
 
+  ScreenContext context_;
+  ListDefinition companyListDef_;
   std::unique_ptr<Table> companies_;
-  std::optional<SelectedCompany> highlighted_;
+  std::unique_ptr<ListController> companyList_;
   uint16_t structureCode_ = 0;
   std::string formato_;
   uint16_t year_ = 0;

@@ -134,12 +134,25 @@ class AdjustScreenTest : public ::testing::Test {
     EXPECT_TRUE(r) << code;
     return r ? r->getInt("CodigoPlanoContas") : -1;
   }
-  // Highlights company `code` in the list and presses Incluir.
+  // Highlights company `code` in the list and presses Incluir, as the view
+  // does: the list's part of the reaction afterwards.
   Reaction include(uint16_t code) {
-    std::optional<Record> r = screen_->companyRecord(code);
-    EXPECT_TRUE(r);
-    screen_->setHighlightedCompany(r ? &*r : nullptr);
-    return screen_->include();
+    Reaction show;
+    show.showCompany = code;
+    EXPECT_TRUE(screen_->applyToCompanyList(show));
+    EXPECT_EQ(highlightedCompany(), code);
+    Reaction r = screen_->include();
+    EXPECT_TRUE(screen_->applyToCompanyList(r));
+    return r;
+  }
+  int64_t highlightedCompany() {
+    const Record* row = screen_->companyList().selected();
+    return row ? row->getInt("Codigo") : 0;
+  }
+  std::vector<int64_t> listedCodes() {
+    std::vector<int64_t> codes;
+    for (const Record& r : screen_->companyList().rows()) codes.push_back(r.getInt("Codigo"));
+    return codes;
   }
   std::vector<uint16_t> selectedCodes() {
     std::vector<uint16_t> out;
@@ -232,64 +245,76 @@ TEST_F(AdjustScreenTest, InscricaoShowsTheFirstRegistrationNumberPresent) {
   EXPECT_EQ(inscricaoOf(30), "12.345.67890-12");  // all twelve digits of the CEI
   Record blank(dict_->find("Empresa"));
   EXPECT_EQ(inscricao(blank), "");
-  EXPECT_FALSE(greyCompanyRow(0));
-  EXPECT_TRUE(greyCompanyRow(1));
-  EXPECT_FALSE(greyCompanyRow(2));
 }
 
 TEST_F(AdjustScreenTest, CompanyListTabsOrderByNameThenByCode) {
   prepare(0, 0, {});
-  Table& table = screen_->companyTable();
   for (const std::string& f : kCompanyListFields) {
     if (!f.empty()) {
-      EXPECT_GE(table.def().fieldIndex(f), 0) << f;
+      EXPECT_GE(screen_->companyTable().def().fieldIndex(f), 0) << f;
     }
   }
   EXPECT_TRUE(kCompanyListFields[kInscricaoColumn].empty());
-  auto codesInOrder = [&](const CompanyOrder& order) {
-    PageCache page(table, 10);
-    EXPECT_TRUE(page.setOrder(table.def().keyIndex(order.key))) << order.key;
-    EXPECT_TRUE(page.first());
-    std::vector<int64_t> codes;
-    for (const Record& r : page.rows()) codes.push_back(r.getInt("Codigo"));
-    return codes;
-  };
-  EXPECT_EQ(codesInOrder(kCompanyOrders[0]), (std::vector<int64_t>{30, 10, 20}));  // "&Razão Social"
-  EXPECT_EQ(codesInOrder(kCompanyOrders[1]), (std::vector<int64_t>{10, 20, 30}));  // "Código"
+  EXPECT_EQ(screen_->companyList().currentTab(), 0);  // "&Razão Social" first
+  EXPECT_EQ(listedCodes(), (std::vector<int64_t>{30, 10, 20}));
+  const std::vector<Record>& rows = screen_->companyList().rows();
+  EXPECT_EQ(screen_->companyRowColour(rows[0]), std::nullopt);
+  EXPECT_EQ(screen_->companyRowColour(rows[1]), std::optional<uint32_t>(0xE0E0E0));
+  EXPECT_EQ(screen_->companyRowColour(rows[2]), std::nullopt);
+  ASSERT_TRUE(screen_->companyList().selectTab(1));  // "Código"
+  EXPECT_EQ(listedCodes(), (std::vector<int64_t>{10, 20, 30}));
 }
 
-TEST_F(AdjustScreenTest, IncluirKeepsCodeOrderAndRefusesRepeats) {
+TEST_F(AdjustScreenTest, IncluirWithNoCompanyInTheList) {
+  {
+    auto emp = openTable("Empresa");
+    emp->seekStart(kFileOrder);
+    while (emp->next()) ASSERT_TRUE(emp->erase());
+  }
   prepare(0, 0, {});
-  screen_->setHighlightedCompany(nullptr);
   Reaction r = screen_->include();
   ASSERT_EQ(dialogs_.boxes.size(), 1u);
   EXPECT_EQ(dialogs_.boxes[0].text, "Atenção!!! É necessário selecionar uma empresa!!!");
   EXPECT_EQ(dialogs_.boxes[0].title, "Atenção!!!");
   EXPECT_EQ(dialogs_.boxes[0].icon, MessageIcon::kError);
+  EXPECT_EQ(beeps_, 1);
   EXPECT_EQ(r.focus, Control::kCompanyList);
-  EXPECT_EQ(r.companyCursorStep, 0);
+  EXPECT_EQ(r.companyStep, 0);
   EXPECT_TRUE(screen_->selected().empty());
+}
 
-  r = include(20);
-  EXPECT_EQ(r.companyCursorStep, 1);
+TEST_F(AdjustScreenTest, IncluirKeepsCodeOrderAndRefusesRepeats) {
+  prepare(0, 0, {});
+  Reaction r = include(30);  // first row by name
+  EXPECT_EQ(r.companyStep, 1);
   EXPECT_EQ(r.focus, Control::kCompanyList);
-  include(10);
-  EXPECT_EQ(selectedCodes(), (std::vector<uint16_t>{10, 20}));
+  EXPECT_EQ(highlightedCompany(), 10);  // one row down: the next press takes the next company
+  screen_->include();
+  EXPECT_EQ(selectedCodes(), (std::vector<uint16_t>{10, 30}));
   EXPECT_EQ(screen_->selected()[0].name, "Alfa Comércio Ltda");
   EXPECT_EQ(screen_->selectedHighlight(), 1);  // the last row
   r = include(10);
   EXPECT_EQ(dialogs_.boxes.back().text, "Atenção!!! Empresa já inclusa no ajuste de plano de contas!!!");
-  EXPECT_EQ(r.companyCursorStep, 1);
-  EXPECT_EQ(selectedCodes(), (std::vector<uint16_t>{10, 20}));
-  EXPECT_EQ(beeps_, 2);
+  EXPECT_EQ(r.companyStep, 1);
+  EXPECT_EQ(selectedCodes(), (std::vector<uint16_t>{10, 30}));
+  EXPECT_EQ(beeps_, 1);
+  include(20);
+  EXPECT_EQ(highlightedCompany(), 20);  // the last row stays highlighted
+  EXPECT_EQ(selectedCodes(), (std::vector<uint16_t>{10, 20, 30}));
 
+  // Excluir puts the company list back on the company taken out.
   screen_->setSelectedHighlight(0);
   r = screen_->exclude();
   EXPECT_EQ(r.showCompany, std::optional<uint16_t>(10));
-  EXPECT_TRUE(r.refreshCompanies);
   EXPECT_EQ(r.focus, Control::kSelectedList);
-  EXPECT_EQ(selectedCodes(), std::vector<uint16_t>{20});
+  ASSERT_TRUE(screen_->applyToCompanyList(r));
+  EXPECT_EQ(highlightedCompany(), 10);
+  EXPECT_EQ(selectedCodes(), (std::vector<uint16_t>{20, 30}));
   EXPECT_EQ(screen_->selectedHighlight(), 0);
+  ASSERT_TRUE(screen_->companyList().selectTab(1));
+  screen_->setSelectedHighlight(1);
+  ASSERT_TRUE(screen_->applyToCompanyList(screen_->exclude()));
+  EXPECT_EQ(highlightedCompany(), 30);
   screen_->exclude();
   EXPECT_TRUE(screen_->selected().empty());
   EXPECT_EQ(screen_->selectedHighlight(), -1);
