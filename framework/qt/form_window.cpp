@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -222,6 +223,7 @@ void FormWindow::bindField(const FormFieldLayout& f, QWidget* parent, QGridLayou
         bb.onLookup();
         refresh();
         focusField(bb.field);
+        applyFocusRequest();
       }
     });
     b.lookup = lookup;
@@ -382,6 +384,7 @@ bool FormWindow::send(Bound& b, const std::string& utf8) {
     dialogs_.messageBox(box);
   }
   refresh();
+  applyFocusRequest();
   return s.isOk();
 }
 
@@ -438,12 +441,21 @@ void FormWindow::focusField(int field) {
   }
 }
 
+void FormWindow::applyFocusRequest() {
+  const int field = form_.takeFocusRequest();
+  if (field < 0) return;
+  // Deferred: the Tab or Enter that finished the field is still moving the
+  // focus, and the request must land after it.
+  QTimer::singleShot(0, this, [this, field] { focusField(field); });
+}
+
 void FormWindow::pressOk() {
   if (!commitFocused()) return;
   FormState state = form_.ok();
   refresh();
   if (state == FormState::kOpen) {
     if (form_.invalidField() >= 0) focusField(form_.invalidField());
+    else applyFocusRequest();
     return;
   }
   if (state == FormState::kCompleted) accept();

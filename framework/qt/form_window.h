@@ -8,7 +8,9 @@
 // through the field's picture (the input rule) before it reaches the
 // controller; text the picture refuses is answered with a message box and
 // the field keeps the focus.  OK and Cancel call the controller, which
-// raises its catalogue messages through the screen's error manager.
+// raises its catalogue messages through the screen's error manager.  A
+// focus the controller asks for (FormController::requestFocus) is given
+// after each change and after a refused OK.
 //
 // Lives on the GUI thread.  The controller must be open (openNew or
 // openRecord) and outlive the window.
@@ -159,6 +161,7 @@ class FormWindow : public QDialog {
   Bound* boundOf(QWidget* w);
   void pressOk();
   void focusField(int field);
+  void applyFocusRequest();
 
   FormController& form_;
   FormLayout layout_;

@@ -339,5 +339,32 @@ TEST_F(FormListsTest, ComboListTakesAChoiceOrWhatIsTyped) {
   EXPECT_FALSE(description->isEnabled());
 }
 
+TEST_F(FormWindowTest, FocusGoesWhereTheControllerAsks) {
+  auto form = openForm(Request::kInsert);
+  const int code = form->fieldIndex("CNAE:CODIGO");
+  const int rate = form->fieldIndex("CNAE:PERCACITRAB");
+  const int description = form->fieldIndex("CNAE:Descricao");
+  // Code 7 needs no description: the rule sends the user on to the rate.
+  form->onChange(code, [&](FormController& f, int) {
+    if (f.record().getInt(code) == 7) f.requestFocus(rate);
+  });
+  form->setValidator([&](FormController& f) {
+    if (!f.record().getText(description).empty() && f.record().getText(description)[0] != ' ') return true;
+    f.requestFocus(description);
+    return false;
+  });
+  FormWindow window(*form, layout, dialogs);
+  ASSERT_TRUE(testing::showWindow(&window));
+  testing::typeText(entry(window, "CNAE:CODIGO"), "7");
+  testing::pressKey(&window, Qt::Key_Tab);
+  testing::wait(20);
+  EXPECT_EQ(testing::focused(), entry(window, "CNAE:PERCACITRAB")) << "after the Tab's own move";
+
+  window.okButton()->click();
+  testing::wait(20);
+  EXPECT_EQ(form->state(), FormState::kOpen);
+  EXPECT_EQ(testing::focused(), entry(window, "CNAE:Descricao")) << "a refused OK goes to the field asked for";
+}
+
 }  // namespace
 }  // namespace vorlam::qt
