@@ -199,9 +199,24 @@ QPushButton* ListWindow::button(ListButton which) const {
 }
 
 void ListWindow::setButtonEnabled(ListButton which, bool enabled) {
-  if (QPushButton* b = button(which)) b->setEnabled(enabled);
-  const int i = bitIndex(which);
-  if (i >= 0 && toolboxActions_[size_t(i)] != nullptr) toolboxActions_[size_t(i)]->setEnabled(enabled);
+  if (enabled) screenEnabled_ |= which;
+  else screenEnabled_ &= ~uint32_t(which);
+  refreshButtons();
+}
+
+void ListWindow::refreshButtons() {
+  const bool row = controller_.selected() != nullptr;
+  for (int i = 0; i < kListButtonCount; ++i) {
+    const auto which = ListButton(1u << i);
+    QPushButton* b = button(which);
+    if (b == nullptr) continue;
+    // What needs a row waits for one; the screen may switch any button off.
+    bool on = (screenEnabled_ & which) != 0;
+    if (which == kListChange || which == kListDelete || which == kListView) on = on && row;
+    if (which == kListSelect) on = on && controller_.canSelect();
+    b->setEnabled(on);
+    if (toolboxActions_[size_t(i)] != nullptr) toolboxActions_[size_t(i)]->setEnabled(on);
+  }
 }
 
 Status ListWindow::open() {
@@ -282,6 +297,7 @@ Status ListWindow::change(const std::function<Status()>& step) {
 }
 
 void ListWindow::showPage() {
+  refreshButtons();
   std::optional<size_t> at = controller_.selectedIndex();
   if (!at) return;
   int column = 0;

@@ -107,6 +107,9 @@ class ListWindow : public QWidget {
 
   // A button of the definition, or nullptr.
   QPushButton* button(ListButton which) const;
+  // The screen's own switch of a button.  A button is enabled while the
+  // screen has it on and, for change, delete, view and select, while a row
+  // is highlighted.
   void setButtonEnabled(ListButton which, bool enabled);
   // The right-button menu as it stands now (caller owns it).
   QMenu* contextMenu();
@@ -163,6 +166,7 @@ class ListWindow : public QWidget {
   void applyColumnWidths();
   void showPage();
   void showLocator(int tab);
+  void refreshButtons();
   int visibleRows() const;
   void request(Request request);
   void selectCurrent();
@@ -195,6 +199,7 @@ class ListWindow : public QWidget {
   ScreenBehaviour behaviour_;
   ScreenLook look_;
   bool showing_ = false;  // the view is being told the controller's page
+  uint32_t screenEnabled_ = ~0u;  // ListButton bits the screen has on
 };
 
 // Tooltips of the list's navigation toolbar, in toolbar order: first page,

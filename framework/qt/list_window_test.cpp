@@ -228,5 +228,26 @@ TEST_F(ListFixture, LocatorExcludedFromNavigationPicksWithEnter) {
   EXPECT_EQ(chosen, 12);
 }
 
+TEST_F(ListFixture, ButtonsNeedingARowWaitForOneAndTheMenuFollows) {
+  fill(0);
+  ListWindow& list = makeList(kListInsert | kListChange | kListDelete | kListView | kListSelect, true);
+  ASSERT_TRUE(list.open().isOk());
+  QList<bool> enabled;
+  std::unique_ptr<QMenu> menu(list.contextMenu());
+  EXPECT_EQ(menuTexts(menu.get(), &enabled),
+            (QStringList{"&Inclui", "&Altera", "&Exclui", "&Visualiza", "&Seleciona"}));
+  EXPECT_EQ(enabled, (QList<bool>{true, false, false, false, false})) << "an empty list";
+
+  ASSERT_TRUE(sample::fillServices(table, 3).isOk());
+  list.change([&] { return list.controller().refresh(); });
+  EXPECT_TRUE(list.button(kListChange)->isEnabled());
+  EXPECT_TRUE(list.button(kListSelect)->isEnabled());
+  list.setButtonEnabled(kListDelete, false);
+  list.change([&] { return list.controller().lastPage(); });
+  EXPECT_FALSE(list.button(kListDelete)->isEnabled()) << "the screen's switch stays";
+  list.setButtonEnabled(kListDelete, true);
+  EXPECT_TRUE(list.button(kListDelete)->isEnabled());
+}
+
 }  // namespace
 }  // namespace vorlam::qt
