@@ -28,32 +28,48 @@ QBoxLayout* rowOf(QWidget* window, QWidget* button) {
 
 }  // namespace
 
-vorlam::qt::ListWindowDefinition companySearchDefinition() {
-  vorlam::qt::ListWindowDefinition d;
+ListDefinition companySearchList() {
+  ListDefinition d;
   d.procedure = kSearchProcedure;
   d.title = kSearchTitle;
+  // The companies in the order they are stored: by code, the order the
+  // company file keeps them in.
+  d.tabs = {{"Código", "EMP0:KEY:CODIGO", "", "", 0, ""}};
+  return d;
+}
+
+vorlam::qt::ListWindowDefinition companySearchView() {
+  vorlam::qt::ListWindowDefinition d;
   d.format =
       "28C|_M~Código~L(2)@n6@160L(2)|_M~Razão Social~@s40@80C(2)|_M~CNPJ~@p##.###.###/####-##p@"
       "80C(2)|_M~CPF~@p###.###.###-##p@80C(2)|_M~CEI~@p##.###.#####-##p@";
   d.columnFields = {"EMP0:Codigo", "EMP0:RazaoSocial", "EMP0:CGC", "EMP0:CPF", "EMP0:CEI"};
-  // The companies in the order they are stored: by code, the order the
-  // company file keeps them in.
-  d.tabs = {{"Código", "EMP0:KEY:CODIGO", "", ""}};
+  d.locatorPrompts = {""};
   d.buttons = vorlam::qt::kListSelect;
   return d;
 }
 
-CompanySearchWindow::CompanySearchWindow(Table& empresa0, Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs) {
+CompanySearchWindow::CompanySearchWindow(ScreenContext& context, Table& empresa0, Dialogs& dialogs,
+                                         const vorlam::qt::ScreenLook& look, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), definition_(companySearchList()) {
   setWindowTitle(QString::fromUtf8(kSearchTitle));
   auto* layout = new QVBoxLayout(this);
-  list_ = new vorlam::qt::ListWindow(companySearchDefinition(), empresa0, true, this);
+  controller_ = std::make_unique<ListController>(context, definition_, empresa0, true);
+  list_ = new vorlam::qt::ListWindow(*controller_, companySearchView(), this);
+  list_->setServices({&dialogs_, nullptr, nullptr});
+  list_->setLook(look);
   layout->addWidget(list_);
   list_->setOnSelect([this](const Record& row) {
     chosen_ = row;
     accept();
   });
   resize(760, 460);
+}
+
+CompanySearchWindow::~CompanySearchWindow() {
+  // The list view goes before the controller it shows.
+  delete list_;
+  list_ = nullptr;
 }
 
 Status CompanySearchWindow::build() {
@@ -85,23 +101,22 @@ Status CompanySearchWindow::build() {
 
 std::optional<Record> pesquisaEmpresas(ShellServices& services, ErrorManager& errors,
                                        QWidget* parent) {
-  ProcedureScope procedure(errors, kSearchProcedure);
   const TableDef* def = services.session.dictionary().find("Empresa0");
   Table table(def);
   const std::string path = services.session.state().pathFor(kEmpresaFile);
   Status s = table.open(path, OpenMode::kShared);
-  if (!s) {
-    errors.throwFile(kMsgOpenFailed, path, s);
-    return std::nullopt;
+  if (s) {
+    ScreenContext context{services.session.dictionary(), services.session.state().resolver(), errors};
+    CompanySearchWindow window(context, table, services.dialogs, services.look(), parent);
+    s = window.build();
+    if (s) {
+      if (window.exec() != QDialog::Accepted) return std::nullopt;
+      return window.chosen();
+    }
   }
-  CompanySearchWindow window(table, services.dialogs, parent);
-  installScreenBehaviour(&window, services);
-  if (Status opened = window.build(); !opened) {
-    errors.throwFile(kMsgOpenFailed, path, opened);
-    return std::nullopt;
-  }
-  if (window.exec() != QDialog::Accepted) return std::nullopt;
-  return window.chosen();
+  ProcedureScope procedure(errors, kSearchProcedure);
+  errors.throwFile(kMsgOpenFailed, path, s);
+  return std::nullopt;
 }
 
 CompanyPicker companySearchPicker(ShellServices& services, ErrorManager& errors) {

@@ -8,10 +8,13 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 #include <optional>
 
 #include "framework/error_manager.h"
+#include "framework/list_controller.h"
 #include "framework/qt/list_window.h"
+#include "framework/screen_context.h"
 #include "shell/qt/shell_services.h"
 #include "storage/record.h"
 
@@ -20,15 +23,20 @@ namespace vorlam::shell::qt {
 inline constexpr char kSearchProcedure[] = "PesquisaEmpresas";
 inline constexpr char kSearchTitle[] = "Pesquisa empresa";
 
-// The list's definition: format, fields and order.
-vorlam::qt::ListWindowDefinition companySearchDefinition();
+// The list's definition (procedure, title, order) and its view's (format,
+// fields, buttons).
+ListDefinition companySearchList();
+vorlam::qt::ListWindowDefinition companySearchView();
 
 // The window, for callers that show it themselves (and for tests).  The
-// table must be open on the company file and outlive the window.
+// table must be open on the company file; it and `context` must outlive the
+// window.
 class CompanySearchWindow : public QDialog {
   Q_OBJECT
  public:
-  CompanySearchWindow(Table& empresa0, Dialogs& dialogs, QWidget* parent = nullptr);
+  CompanySearchWindow(ScreenContext& context, Table& empresa0, Dialogs& dialogs,
+                      const vorlam::qt::ScreenLook& look, QWidget* parent = nullptr);
+  ~CompanySearchWindow() override;
 
   // Builds the list and shows its first page.
   Status build();
@@ -38,6 +46,8 @@ class CompanySearchWindow : public QDialog {
 
  private:
   Dialogs& dialogs_;
+  ListDefinition definition_;
+  std::unique_ptr<ListController> controller_;
   vorlam::qt::ListWindow* list_ = nullptr;
   std::optional<Record> chosen_;
 };

@@ -1,10 +1,12 @@
 #include "shell/qt/main_frame.h"
 
 #include <QAction>
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMdiArea>
@@ -38,6 +40,21 @@ constexpr char kExitTip[] = "Sair do sistema.";
 QString numberText(int64_t value) {
   Result<std::string> text = formatPicture("@n6.", PictureValue{value});
   return text.isOk() ? fromUtf8(text.value()).trimmed() : QString::number(value);
+}
+
+// The control of `screen` whose '&' mnemonic is `key`: a button, or the
+// buddy of a prompt.  nullptr when none is visible and enabled.
+QWidget* mnemonicTarget(QWidget* screen, int key) {
+  auto matches = [key](const QString& text) {
+    QKeySequence seq = QKeySequence::mnemonic(text);
+    return !seq.isEmpty() && seq[0].key() == Qt::Key(key);
+  };
+  for (QAbstractButton* b : screen->findChildren<QAbstractButton*>())
+    if (b->isVisibleTo(screen) && b->isEnabled() && matches(b->text())) return b;
+  for (QLabel* l : screen->findChildren<QLabel*>())
+    if (l->buddy() && l->buddy()->isVisibleTo(screen) && l->buddy()->isEnabled() && matches(l->text()))
+      return l->buddy();
+  return nullptr;
 }
 
 QLabel* displayField(QWidget* parent, int chars, const char* name) {
@@ -114,6 +131,7 @@ MainFrame::MainFrame(ShellServices& services, QWidget* parent)
   installScreenBehaviour(bar_, services_);
   refreshCompany();
   watchState();
+  qApp->installEventFilter(this);
 }
 
 MainFrame::~MainFrame() {
@@ -172,6 +190,7 @@ void MainFrame::buildToolbar() {
   selectButton_->setDefaultAction(selectAction_);
   selectButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
   selectButton_->setFocusPolicy(Qt::TabFocus);
+  selectButton_->setAutoRaise(false);
   bar_->addWidget(new QLabel(QStringLiteral("  "), bar_));
   bar_->addWidget(selectButton_);
 
@@ -303,7 +322,33 @@ void MainFrame::watchState() {
   watch_->start(kWatchMs);
 }
 
+bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (key->modifiers() != Qt::AltModifier || watched != QApplication::focusWidget()) return false;
+  QMdiSubWindow* sub = area_->activeSubWindow();
+  auto* focus = static_cast<QWidget*>(watched);
+  if (sub == nullptr || sub->widget() == nullptr || !sub->isAncestorOf(focus)) return false;
+  QWidget* target = mnemonicTarget(sub->widget(), key->key());
+  if (target == nullptr) return false;
+  // Accepting the override turns the shortcut into a key press for the
+  // screen, which acts on it here.
+  event->accept();
+  if (event->type() == QEvent::KeyPress) {
+    if (auto* button = qobject_cast<QAbstractButton*>(target)) {
+      button->setFocus(Qt::ShortcutFocusReason);
+      button->click();
+    } else {
+      target->setFocus(Qt::ShortcutFocusReason);
+    }
+  }
+  return true;
+}
+
 void MainFrame::closeEvent(QCloseEvent* event) {
+  // A selection still open is dropped: nothing of it was made current, and
+  // asking for a company now would only hold the end up.
+  if (selection_ != nullptr) delete selection_;
   // The screens get their own close first (they save their window state);
   // one that would rather stay open ends with the process all the same.
   area_->closeAllSubWindows();

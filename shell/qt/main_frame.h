@@ -121,6 +121,9 @@ class MainFrame : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Alt+letter reaches the active screen's own controls before the menu
+  // bar, as in a dialog: a screen's "&Selecionar" wins over "&Sair".
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildMenus();

@@ -180,8 +180,10 @@ TEST_F(MainFrameTest, F2OpensOneSelectionAndItsChoiceReachesTheToolbar) {
   harness::wait(20);  // the window is up
   harness::typeText(view->codeEntry(), "12");
   harness::typeText(view->monthEntry(), "13");
-  view->selectButton()->click();
+  // The screen's "&Selecionar" takes Alt+S before the menu bar's "&Sair".
+  harness::pressKey(&frame, Qt::Key_S, Qt::AltModifier);
   harness::wait(20);
+  EXPECT_TRUE(frame.isVisible());
   EXPECT_TRUE(frame.screens().empty());
   EXPECT_EQ(frame.codeValue()->text(), "12");
   EXPECT_EQ(frame.nameValue()->text(), "Mercearia Boa Vista");
@@ -190,14 +192,28 @@ TEST_F(MainFrameTest, F2OpensOneSelectionAndItsChoiceReachesTheToolbar) {
   EXPECT_EQ(session_->state().company().mes, kWholeYear);
 }
 
-TEST_F(MainFrameTest, ClosingSavesTheWindowStateOfMain) {
+TEST_F(MainFrameTest, SairClosesAndSavesTheWindowStateOfMain) {
   {
     MainFrame frame(*services_);
     ASSERT_TRUE(harness::showWindow(&frame));
-    frame.close();
+    harness::pressKey(&frame, Qt::Key_S, Qt::AltModifier);
+    harness::wait(20);
+    EXPECT_FALSE(frame.isVisible());
   }
   EXPECT_EQ(session_->settings().read("Main", "Maximize", "", "Vorlam.INI"), "No");
   EXPECT_NE(session_->settings().read("Main", "Width", "", "Vorlam.INI"), "");
+}
+
+TEST_F(MainFrameTest, ClosingDropsASelectionLeftWithoutCompany) {
+  MainFrame frame(*services_);
+  ASSERT_TRUE(harness::showWindow(&frame));
+  frame.openCompanySelection();
+  ASSERT_EQ(frame.screens().size(), 1u);
+  harness::MessageScript script;
+  EXPECT_TRUE(frame.close());
+  harness::wait(20);
+  EXPECT_TRUE(script.seen().empty());  // no "Selecione uma Empresa !" on the way out
+  EXPECT_EQ(session_->state().company().codigo, 0);
 }
 
 }  // namespace

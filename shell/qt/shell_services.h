@@ -16,6 +16,7 @@
 
 #include "framework/dialogs.h"
 #include "framework/error_manager.h"
+#include "framework/qt/screen_behaviour.h"
 #include "shell/session.h"
 
 namespace vorlam::shell::qt {
@@ -42,11 +43,14 @@ struct ShellServices {
   std::unique_ptr<ErrorManager> newErrorManager() const {
     return std::make_unique<ErrorManager>(session.errorServices(), dialogs, session.application());
   }
+  // The look of every screen: the focus highlight in the frame's colour
+  // (the colour it will set, before it has).
+  vorlam::qt::ScreenLook look() const;
 };
 
-// Gives `screen` the behaviour every screen has: the focus highlight in the
-// colour of `services` (the frame's colour, once it is set) and the
-// keyboard navigation.  Both are owned by `screen`.
-void installScreenBehaviour(QWidget* screen, const ShellServices& services);
+// Gives `screen` the behaviour every screen has, in the look of
+// `services`: the focus highlight and the keyboard navigation, both owned
+// by `screen`.
+vorlam::qt::ScreenBehaviour installScreenBehaviour(QWidget* screen, const ShellServices& services);
 
 }  // namespace vorlam::shell::qt
