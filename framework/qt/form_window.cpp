@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -449,7 +450,7 @@ void FormWindow::applyFocusRequest() {
   QTimer::singleShot(0, this, [this, field] { focusField(field); });
 }
 
-void FormWindow::pressOk() {
+void FormWindow::finish(std::optional<RecordStep> step) {
   if (!commitFocused()) return;
   FormState state = form_.ok();
   refresh();
@@ -458,8 +459,27 @@ void FormWindow::pressOk() {
     else applyFocusRequest();
     return;
   }
-  if (state == FormState::kCompleted) accept();
-  else QDialog::reject();
+  if (state == FormState::kCompleted) {
+    step_ = step;
+    accept();
+  } else {
+    QDialog::reject();
+  }
+}
+
+void FormWindow::enableNavigation() {
+  if (navigation_ != nullptr || form_.request() == Request::kDelete) return;
+  navigation_ = new QToolBar(this);
+  const bool inserting = form_.request() == Request::kInsert;
+  for (int i = 0; i < kRecordStepCount; ++i) {
+    const auto step = RecordStep(i);
+    const bool saves = inserting && (step == RecordStep::kInsert || step == RecordStep::kNext);
+    const QString tip = QString::fromUtf8(saves ? kFormInsertingTip : kFormNavigationTips[i]);
+    QAction* a = navigation_->addAction(recordStepIcon(style(), step), tip);
+    a->setToolTip(tip);
+    connect(a, &QAction::triggered, this, [this, step] { finish(step); });
+  }
+  static_cast<QBoxLayout*>(layout())->insertWidget(0, navigation_);
 }
 
 void FormWindow::reject() {

@@ -27,6 +27,7 @@
 #include "framework/dialogs.h"
 #include "framework/form_controller.h"
 #include "framework/picture.h"
+#include "framework/qt/record_step.h"
 #include "framework/qt/screen_behaviour.h"
 #include "storage/table.h"
 
@@ -36,6 +37,7 @@ class QGridLayout;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class QToolBar;
 
 namespace vorlam::qt {
 
@@ -137,6 +139,15 @@ class FormWindow : public QDialog {
   // controller lets it.
   void reject() override;
 
+  // Shows the navigation toolbar (a form opened from a list, for change,
+  // view or insert).  Each of its buttons saves as OK does; when the form
+  // completed, the window closes with the button's step, for the list to
+  // move by it and open the form again (ListWindow::continueWith).
+  void enableNavigation();
+  QToolBar* navigation() const { return navigation_; }
+  // The step the window was closed by; nullopt after OK or Cancel.
+  std::optional<RecordStep> step() const { return step_; }
+
  private:
   struct Bound {
     FormFieldLayout layout;
@@ -159,7 +170,8 @@ class FormWindow : public QDialog {
   void applyState(const Bound& b);
   QString displayText(const Bound& b) const;
   Bound* boundOf(QWidget* w);
-  void pressOk();
+  void pressOk() { finish(std::nullopt); }
+  void finish(std::optional<RecordStep> step);
   void focusField(int field);
   void applyFocusRequest();
 
@@ -173,6 +185,8 @@ class FormWindow : public QDialog {
   QPushButton* cancel_ = nullptr;
   bool refreshing_ = false;
   ScreenBehaviour behaviour_;
+  QToolBar* navigation_ = nullptr;
+  std::optional<RecordStep> step_;
 };
 
 }  // namespace vorlam::qt

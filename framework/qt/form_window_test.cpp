@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolBar>
 
 #include "dictionary/dictionary.h"
 #include "framework/error_manager.h"
@@ -364,6 +366,59 @@ TEST_F(FormWindowTest, FocusGoesWhereTheControllerAsks) {
   testing::wait(20);
   EXPECT_EQ(form->state(), FormState::kOpen);
   EXPECT_EQ(testing::focused(), entry(window, "CNAE:Descricao")) << "a refused OK goes to the field asked for";
+}
+
+QStringList toolbarTips(FormWindow& window) {
+  QStringList tips;
+  for (QAction* a : window.navigation()->actions()) tips << a->toolTip();
+  return tips;
+}
+
+TEST_F(FormWindowTest, NavigationToolbarSavesAndClosesWithItsStep) {
+  auto form = openForm(Request::kChange, table.buffer().recordId());
+  FormWindow window(*form, layout, dialogs);
+  window.enableNavigation();
+  ASSERT_NE(window.navigation(), nullptr);
+  EXPECT_EQ(toolbarTips(window),
+            (QStringList{QString::fromUtf8("Salva Alterações e seleciona primeiro Registro"),
+                         QString::fromUtf8("Salva Alterações"),
+                         QString::fromUtf8("Salva Alterações e seleciona Registro Anterior"),
+                         QString::fromUtf8("Salva Alterações e seleciona Próximo Registro"),
+                         QString::fromUtf8("Salva Alterações"),
+                         QString::fromUtf8("Salva Alterações e seleciona ultimo Registro"),
+                         QString::fromUtf8("Salva Alterações e inclui um Registro")}));
+  ASSERT_TRUE(testing::showWindow(&window));
+  testing::typeText(entry(window, "CNAE:Descricao"), "Agricultura e pesca");
+  window.navigation()->actions()[3]->trigger();
+  EXPECT_EQ(form->state(), FormState::kCompleted);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(window.step(), RecordStep::kNext);
+  table.buffer().clear();
+  table.buffer().setInt("CNAE:CODIGO", 1);
+  ASSERT_TRUE(table.get(0).isOk());
+  EXPECT_EQ(latin1ToUtf8(table.buffer().getText("CNAE:Descricao")).substr(0, 19), "Agricultura e pesca")
+      << "the step saved the record first";
+}
+
+TEST_F(FormWindowTest, InsertingToolbarSavesAndARefusedSaveKeepsTheForm) {
+  auto form = openForm(Request::kInsert);
+  FormWindow window(*form, layout, dialogs);
+  window.enableNavigation();
+  const QStringList tips = toolbarTips(window);
+  EXPECT_EQ(tips[3], "Salva Registro");
+  EXPECT_EQ(tips[6], "Salva Registro");
+  EXPECT_EQ(tips[0], QString::fromUtf8("Salva Alterações e seleciona primeiro Registro"));
+  ASSERT_TRUE(testing::showWindow(&window));
+  testing::typeText(entry(window, "CNAE:CODIGO"), "1");
+  window.navigation()->actions()[6]->trigger();
+  EXPECT_EQ(dialogs.boxes.back().title, "Erro chave duplicada");
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_FALSE(window.step().has_value());
+
+  auto deleting = openForm(Request::kDelete, table.buffer().recordId());
+  FormWindow deleteWindow(*deleting, layout, dialogs);
+  deleteWindow.enableNavigation();
+  EXPECT_EQ(deleteWindow.navigation(), nullptr) << "a delete form has no toolbar";
 }
 
 }  // namespace

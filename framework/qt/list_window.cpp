@@ -26,9 +26,6 @@
 
 namespace vorlam::qt {
 
-const char* const kListNavigationTips[7] = {"Primeira Página",  "Página Anterior", "Registro Anterior",
-                                            "Próximo Registro", "Próxima Página",  "Última Página",
-                                            "Inclua um novo Registro"};
 
 namespace {
 
@@ -166,31 +163,33 @@ void ListWindow::buildButtons() {
 }
 
 void ListWindow::buildNavigation() {
-  const QStyle::StandardPixmap icons[7] = {QStyle::SP_MediaSkipBackward, QStyle::SP_MediaSeekBackward,
-                                           QStyle::SP_ArrowUp,           QStyle::SP_ArrowDown,
-                                           QStyle::SP_MediaSeekForward,  QStyle::SP_MediaSkipForward,
-                                           QStyle::SP_FileDialogNewFolder};
-  const std::function<Status()> steps[6] = {
-      [this] { return controller_.firstPage(); },
-      [this] { return controller_.moveSelection(-visibleRows()); },
-      [this] { return controller_.moveSelection(-1); },
-      [this] { return controller_.moveSelection(1); },
-      [this] { return controller_.moveSelection(visibleRows()); },
-      [this] { return controller_.lastPage(); },
-  };
-  for (int i = 0; i < 7; ++i) {
-    QAction* a = navigation_->addAction(style()->standardIcon(icons[i]), QString::fromUtf8(kListNavigationTips[i]));
-    a->setToolTip(QString::fromUtf8(kListNavigationTips[i]));
-    if (i == 6) {
+  for (int i = 0; i < kRecordStepCount; ++i) {
+    const auto step = RecordStep(i);
+    const QString tip = QString::fromUtf8(kListNavigationTips[i]);
+    QAction* a = navigation_->addAction(recordStepIcon(style(), step), tip);
+    a->setToolTip(tip);
+    if (step == RecordStep::kInsert) {
       a->setEnabled(button(kListInsert) != nullptr);
       connect(a, &QAction::triggered, this, [this] { trigger(kListInsert); });
       continue;
     }
-    auto step = steps[i];
     connect(a, &QAction::triggered, this, [this, step] {
-      if (model_ != nullptr) change(step);
+      if (model_ != nullptr) change([this, step] { return move(step); });
     });
   }
+}
+
+Status ListWindow::move(RecordStep step) {
+  switch (step) {
+    case RecordStep::kFirst: return controller_.firstPage();
+    case RecordStep::kPageUp: return controller_.moveSelection(-visibleRows());
+    case RecordStep::kPrevious: return controller_.moveSelection(-1);
+    case RecordStep::kNext: return controller_.moveSelection(1);
+    case RecordStep::kPageDown: return controller_.moveSelection(visibleRows());
+    case RecordStep::kLast: return controller_.lastPage();
+    case RecordStep::kInsert: break;
+  }
+  return Status();
 }
 
 QPushButton* ListWindow::button(ListButton which) const {
@@ -345,10 +344,25 @@ void ListWindow::trigger(ListButton which) {
 }
 
 void ListWindow::request(Request request) {
-  change([this, request] {
-    controller_.request(request);
-    return Status();
-  });
+  // A form closed by a step of its toolbar asks for the form again on the
+  // record the step leads to; an inserting form's next and insert steps
+  // insert another record.
+  for (;;) {
+    step_.reset();
+    change([this, request] {
+      controller_.request(request);
+      return Status();
+    });
+    if (!step_) return;
+    const RecordStep step = *step_;
+    const bool inserting = request == Request::kInsert;
+    if (step == RecordStep::kInsert || (inserting && step == RecordStep::kNext)) {
+      request = Request::kInsert;
+      continue;
+    }
+    change([this, step] { return move(step); });
+    if (inserting) request = Request::kChange;
+  }
 }
 
 void ListWindow::selectCurrent() {
@@ -408,12 +422,12 @@ bool ListWindow::keyPress(QKeyEvent* key) {
     case Qt::Key_Enter: trigger(selecting() ? kListSelect : kListChange); return true;
     // The view holds one page: moving the highlight goes through the
     // controller, which reads the neighbouring page when it must.
-    case Qt::Key_Up: change([this] { return controller_.moveSelection(-1); }); return true;
-    case Qt::Key_Down: change([this] { return controller_.moveSelection(1); }); return true;
-    case Qt::Key_PageUp: change([this] { return controller_.moveSelection(-visibleRows()); }); return true;
-    case Qt::Key_PageDown: change([this] { return controller_.moveSelection(visibleRows()); }); return true;
-    case Qt::Key_Home: change([this] { return controller_.firstPage(); }); return true;
-    case Qt::Key_End: change([this] { return controller_.lastPage(); }); return true;
+    case Qt::Key_Up: change([this] { return move(RecordStep::kPrevious); }); return true;
+    case Qt::Key_Down: change([this] { return move(RecordStep::kNext); }); return true;
+    case Qt::Key_PageUp: change([this] { return move(RecordStep::kPageUp); }); return true;
+    case Qt::Key_PageDown: change([this] { return move(RecordStep::kPageDown); }); return true;
+    case Qt::Key_Home: change([this] { return move(RecordStep::kFirst); }); return true;
+    case Qt::Key_End: change([this] { return move(RecordStep::kLast); }); return true;
   }
   return false;
 }

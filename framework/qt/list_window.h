@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@
 #include "framework/list_controller.h"
 #include "framework/qt/list_model.h"
 #include "framework/qt/list_query.h"
+#include "framework/qt/record_step.h"
 #include "framework/qt/screen_behaviour.h"
 #include "framework/query_builder.h"
 #include "framework/saved_queries.h"
@@ -133,6 +135,13 @@ class ListWindow : public QWidget {
   // Runs a button's action as the button would (nothing when the button is
   // absent or disabled).
   void trigger(ListButton which);
+  // Called by the screen's form opener when its form closed by a step of
+  // its navigation toolbar (FormWindow::step()): once the request is over
+  // the list moves by the step and opens the form again.
+  void continueWith(RecordStep step) { step_ = step; }
+  // Moves the highlight by a step of the navigation toolbar.
+  Status move(RecordStep step);
+
   // Runs a controller call that may change its page, then shows the page
   // and highlight (for the screen's own calls: setRange, refresh, ...).
   Status change(const std::function<Status()>& step);
@@ -200,10 +209,7 @@ class ListWindow : public QWidget {
   ScreenLook look_;
   bool showing_ = false;  // the view is being told the controller's page
   uint32_t screenEnabled_ = ~0u;  // ListButton bits the screen has on
+  std::optional<RecordStep> step_;  // asked by the form that just closed
 };
-
-// Tooltips of the list's navigation toolbar, in toolbar order: first page,
-// previous page, previous record, next record, next page, last page, insert.
-extern const char* const kListNavigationTips[7];
 
 }  // namespace vorlam::qt

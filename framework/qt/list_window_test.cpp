@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -247,6 +249,34 @@ TEST_F(ListFixture, ButtonsNeedingARowWaitForOneAndTheMenuFollows) {
   EXPECT_FALSE(list.button(kListDelete)->isEnabled()) << "the screen's switch stays";
   list.setButtonEnabled(kListDelete, true);
   EXPECT_TRUE(list.button(kListDelete)->isEnabled());
+}
+
+TEST_F(ListFixture, FormStepsMoveTheListAndOpenTheFormAgain) {
+  fill(10);
+  ListWindow& list = makeList(kListInsert | kListChange);
+  ASSERT_TRUE(list.open().isOk());
+  std::vector<std::pair<Request, int64_t>> opened;
+  std::deque<RecordStep> steps{RecordStep::kNext, RecordStep::kLast};
+  // The screen's opener: its form closed by a toolbar step each time, while
+  // there are steps left.
+  list.controller().setFormOpener([&](Request r, const Record* row) {
+    opened.emplace_back(r, row ? row->getInt("CTA:CODIGO") : -1);
+    if (!steps.empty()) {
+      list.continueWith(steps.front());
+      steps.pop_front();
+    }
+    return true;
+  });
+  list.trigger(kListChange);
+  EXPECT_EQ(opened, (std::vector<std::pair<Request, int64_t>>{
+                        {Request::kChange, 1}, {Request::kChange, 2}, {Request::kChange, 10}}));
+
+  // Inserting: next saves and inserts again; another step moves and changes.
+  opened.clear();
+  steps = {RecordStep::kNext, RecordStep::kFirst};
+  list.trigger(kListInsert);
+  EXPECT_EQ(opened, (std::vector<std::pair<Request, int64_t>>{
+                        {Request::kInsert, -1}, {Request::kInsert, -1}, {Request::kChange, 1}}));
 }
 
 }  // namespace
