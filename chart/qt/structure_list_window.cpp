@@ -29,12 +29,9 @@ void setTexts(QPushButton* button, const ButtonText& text) {
 
 fq::ListWindowDefinition listDefinition(bool selecting) {
   fq::ListWindowDefinition d;
-  d.procedure = kStructureListProcedure;
-  d.title = kStructureListTitle;
   d.format = kStructureListFormat;
   for (const char* field : structureListColumns()) d.columnFields.push_back(field);
-  for (const StructureListTab& t : structureListTabs())
-    d.tabs.push_back({t.caption, t.key, t.locatorPrompt, t.locatorField});
+  for (const StructureListTab& t : structureListTabs()) d.locatorPrompts.push_back(t.locatorPrompt);
   d.buttons = fq::kListInsert | fq::kListChange | fq::kListDelete;
   if (selecting) d.buttons |= fq::kListSelect;
   return d;
@@ -65,8 +62,8 @@ StructureListScreen::StructureListScreen(const Dictionary& dictionary, PathResol
 
 StructureListWindow::StructureListWindow(std::unique_ptr<StructureListScreen> screen, QWidget* parent)
     : ScreenHolder{std::move(screen)},
-      ListWindow(held->definition, held->list.table(), held->list.selecting(), parent) {
-  setFormOpener([this](Request request, const Record* row) { return runForm(request, row); });
+      ListWindow(held->list.rows(), held->definition, parent) {
+  held->list.rows().setFormOpener([this](Request request, const Record* row) { return runForm(request, row); });
   decorate();
 }
 

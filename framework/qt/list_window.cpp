@@ -232,7 +232,9 @@ Status ListWindow::open() {
   model_ = new RecordListModel(controller_, std::move(columns).value(), std::move(fields), this);
   if (colours_) model_->setCellColours(colours_);
   view_->setModel(model_);
-  connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& now) {
+  // currentChanged comes before currentRowChanged: a screen following the
+  // cursor through either must find the controller already there.
+  connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& now) {
     if (!showing_ && now.isValid()) controller_.select(size_t(now.row()));
   });
   applyColumnWidths();
@@ -258,6 +260,8 @@ void ListWindow::applyColumnWidths() {
     const ListColumn& c = columns[size_t(i)];
     view_->setColumnHidden(i, c.hidden());
     if (c.hidden()) continue;
+    // "M" in the FORMAT lets the user resize the column.
+    view_->horizontalHeader()->setSectionResizeMode(i, c.resizable ? QHeaderView::Interactive : QHeaderView::Fixed);
     int px = (c.width + c.indent) * unit / 4 + margin;
     Result<Picture> picture = Picture::compile(c.picture);
     if (picture.isOk() && picture->kind() != Picture::Kind::kText && picture->width() > 0)
