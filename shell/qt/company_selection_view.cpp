@@ -273,7 +273,12 @@ void CompanySelectionView::refresh() {
 }
 
 void CompanySelectionView::applyFocusRequest() {
-  switch (controller_->takeFocusRequest()) {
+  const CompanySelection::Focus focus = controller_->takeFocusRequest();
+  if (focus == CompanySelection::Focus::kNone) return;
+  // Back from a message or the company list, the window takes the keyboard
+  // again so that the field asked for shows its highlight.
+  if (!window()->isActiveWindow()) window()->activateWindow();
+  switch (focus) {
     case CompanySelection::Focus::kNone: return;
     case CompanySelection::Focus::kCode:
       if (code_->isEnabled()) {

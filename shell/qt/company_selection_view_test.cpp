@@ -104,6 +104,8 @@ TEST_F(SelectionViewTest, SearchButtonPicksFromTheCompanyList) {
   EXPECT_EQ(view.nameField()->text(), QString::fromUtf8("Beta Serviços"));
   EXPECT_EQ(view.controller().values().codPlanoContas, 4);
   EXPECT_EQ(view.focusWidget(), view.codeEntry());
+  harness::wait(50);
+  EXPECT_EQ(harness::baseColour(view.codeEntry()), services_->look().highlight);
 
   // Leaving the list with Cancela changes nothing.
   whenOpen<CompanySearchWindow>([](CompanySearchWindow* search) { harness::clickButton(search, "&Cancela"); });

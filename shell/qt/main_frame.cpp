@@ -107,11 +107,7 @@ MainFrame::MainFrame(ShellServices& services, QWidget* parent)
   setWindowTitle(fromUtf8(kFrameTitle));
   setFont(QFont("Arial", 9));
   area_ = new QMdiArea(this);
-  QLinearGradient wallpaper(0, 0, 0, 1);
-  wallpaper.setCoordinateMode(QGradient::ObjectMode);
-  wallpaper.setColorAt(0, QColor(46, 84, 122));
-  wallpaper.setColorAt(1, QColor(18, 40, 64));
-  area_->setBackground(QBrush(wallpaper));
+  paintWallpaper();
   area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(area_);
@@ -190,9 +186,10 @@ void MainFrame::buildToolbar() {
   selectButton_->setDefaultAction(selectAction_);
   selectButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
   selectButton_->setFocusPolicy(Qt::TabFocus);
-  selectButton_->setAutoRaise(false);
   bar_->addWidget(new QLabel(QStringLiteral("  "), bar_));
   bar_->addWidget(selectButton_);
+  // The toolbar flattens the buttons it is given; this one is a button.
+  selectButton_->setAutoRaise(false);
 
   auto* quit = new QAction(style()->standardIcon(QStyle::SP_DialogCloseButton), QString(), this);
   quit->setToolTip(QString::fromUtf8(kExitTip));
@@ -322,7 +319,21 @@ void MainFrame::watchState() {
   watch_->start(kWatchMs);
 }
 
+void MainFrame::paintWallpaper() {
+  // In the work area's own coordinates: each repaint of a part of it then
+  // paints that part of the one gradient.
+  const int height = qMax(1, area_->viewport()->height());
+  QLinearGradient wallpaper(0, 0, 0, height);
+  wallpaper.setColorAt(0, QColor(46, 84, 122));
+  wallpaper.setColorAt(1, QColor(18, 40, 64));
+  area_->setBackground(QBrush(wallpaper));
+}
+
 bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize && watched == area_->viewport()) {
+    paintWallpaper();
+    return false;
+  }
   if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   if (key->modifiers() != Qt::AltModifier || watched != QApplication::focusWidget()) return false;

@@ -131,6 +131,7 @@ class MainFrame : public QMainWindow {
   QWidget* runModal(QWidget* screen);
   QMdiSubWindow* showInArea(QWidget* screen);
   void watchState();
+  void paintWallpaper();
 
   ShellServices& services_;
   std::unique_ptr<ErrorManager> errors_;
