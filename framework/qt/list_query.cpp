@@ -97,17 +97,4 @@ std::vector<QueryColumn> withSavedValues(std::vector<QueryColumn> columns, const
   return columns;
 }
 
-void raiseQueryMessage(ErrorManager& errors, const QueryMessage& message) {
-  for (const auto& [placeholder, value] : message.values) {
-    if (placeholder == "%Field") errors.setField(value);
-    else if (placeholder == "%ErrorText") errors.setError(Status(StatusCode::kInvalidArgument, value));
-    else if (placeholder == "%Key") errors.setKey(value);
-    else if (placeholder == "%File") errors.setFile(value);
-  }
-  std::string argument;
-  for (const auto& [placeholder, value] : message.values)
-    if (placeholder == "%Message") argument = value;
-  errors.throwMessage(uint16_t(message.number), argument);
-}
-
 }  // namespace vorlam::qt

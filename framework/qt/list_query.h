@@ -1,6 +1,5 @@
 // The toolkit-free half of a list screen's query by example: the queries a
-// list keeps in the settings file, and raising the query's catalogue
-// messages.
+// list keeps in the settings file.
 //
 // A saved query is one section of "Vorlam.INI" named through the saved-query
 // index (framework/saved_queries.h) by the parts (list procedure, table
@@ -16,8 +15,6 @@
 #include <utility>
 #include <vector>
 
-#include "framework/error_manager.h"
-#include "framework/filter.h"
 #include "framework/query_builder.h"
 #include "framework/saved_queries.h"
 #include "framework/settings_file.h"
@@ -66,8 +63,5 @@ SavedQuery savedQueryOf(std::string name, const std::vector<QueryColumn>& column
 // `columns` with the values of `query` (columns the query does not name
 // become blank).
 std::vector<QueryColumn> withSavedValues(std::vector<QueryColumn> columns, const SavedQuery& query);
-
-// Raises `message` through `errors`, its placeholder values set first.
-void raiseQueryMessage(ErrorManager& errors, const QueryMessage& message);
 
 }  // namespace vorlam::qt
