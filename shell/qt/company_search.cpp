@@ -56,7 +56,7 @@ CompanySearchWindow::CompanySearchWindow(ScreenContext& context, Table& empresa0
   auto* layout = new QVBoxLayout(this);
   controller_ = std::make_unique<ListController>(context, definition_, empresa0, true);
   list_ = new vorlam::qt::ListWindow(*controller_, companySearchView(), this);
-  list_->setServices({&dialogs_, nullptr, nullptr});
+  list_->setServices({&dialogs_, nullptr, nullptr});  // no saved queries: the list has no "&Query"
   list_->setLook(look);
   layout->addWidget(list_);
   list_->setOnSelect([this](const Record& row) {

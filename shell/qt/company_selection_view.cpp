@@ -114,8 +114,10 @@ void CompanySelectionView::build() {
   uf_ = entry(company, 2, "Estado", nullptr);
   razao_ = entry(company, 40, nullptr, nullptr);
   // State and name follow the company chosen; they are not typed.
-  uf_->setReadOnly(true);
-  razao_->setReadOnly(true);
+  for (QLineEdit* shown : {uf_, razao_}) {
+    shown->setReadOnly(true);
+    shown->setFocusPolicy(Qt::ClickFocus);  // Tab and Enter pass them by
+  }
   auto* codeRow = new QHBoxLayout;
   codeRow->addWidget(code_);
   codeRow->addWidget(search_);
@@ -213,6 +215,9 @@ void CompanySelectionView::run(Step step) {
   busy_ = true;
   step();
   busy_ = false;
+  // A message or the company list may have had the keyboard; the screen
+  // takes it back.
+  if (isVisible() && !window()->isActiveWindow()) window()->activateWindow();
   refresh();
   applyFocusRequest();
   finishIfClosed();
@@ -242,11 +247,9 @@ void CompanySelectionView::acceptYear() {
 void CompanySelectionView::acceptMonth(bool report) {
   const int mes = month_->text().trimmed().toInt();
   if (!report) {
-    // While typing, a month that exists already shows its name.
-    if (validMonth(mes) && !busy_ && controller_->isOpen()) {
-      controller_->setMonth(mes);
-      monthName_->setText(fromUtf8(controller_->monthText()));
-    }
+    // While typing, a month that exists already shows its name; the month
+    // itself changes only when the entry is accepted.
+    monthName_->setText(fromUtf8(monthDescription(mes, monthName_->text().toStdString())));
     return;
   }
   month_->setModified(false);
@@ -274,10 +277,6 @@ void CompanySelectionView::refresh() {
 
 void CompanySelectionView::applyFocusRequest() {
   const CompanySelection::Focus focus = controller_->takeFocusRequest();
-  if (focus == CompanySelection::Focus::kNone) return;
-  // Back from a message or the company list, the window takes the keyboard
-  // again so that the field asked for shows its highlight.
-  if (!window()->isActiveWindow()) window()->activateWindow();
   switch (focus) {
     case CompanySelection::Focus::kNone: return;
     case CompanySelection::Focus::kCode:

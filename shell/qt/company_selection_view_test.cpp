@@ -59,9 +59,18 @@ TEST_F(SelectionViewTest, OpensOnTodayAndTheWarningBlinks) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return view.warningLabel()->isVisible() != shown; }, 5000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return view.warningLabel()->isVisible() == shown; }, 5000));
 
-  // Typing a month shows its name at once.
+  // Typing a month shows its name at once; a month refused on accepting
+  // leaves the one before.
   harness::typeText(view.monthEntry(), "3");
   EXPECT_EQ(view.monthName()->text(), QString::fromUtf8("Março"));
+  harness::MessageScript script;
+  harness::typeText(view.monthEntry(), "14");
+  harness::pressKey(&view, Qt::Key_Return);
+  ASSERT_EQ(script.seen().size(), 1u);
+  EXPECT_EQ(script.seen()[0].text, QString::fromUtf8(kInvalidMonthMessage));
+  EXPECT_EQ(view.controller().values().mes, today.month);
+  EXPECT_EQ(view.monthEntry()->text().toInt(), today.month);
+  EXPECT_EQ(view.monthName()->text(), QString::fromUtf8(monthDescription(today.month, "").c_str()));
 }
 
 TEST_F(SelectionViewTest, WithoutCompanyCancelIsRefusedWithTheMessage) {

@@ -16,6 +16,7 @@
 
 #include "framework/dialogs.h"
 #include "framework/error_manager.h"
+#include "framework/qt/list_window.h"
 #include "framework/qt/screen_behaviour.h"
 #include "shell/session.h"
 
@@ -46,6 +47,11 @@ struct ShellServices {
   // The look of every screen: the focus highlight in the frame's colour
   // (the colour it will set, before it has).
   vorlam::qt::ScreenLook look() const;
+  // What a list window shows its messages and keeps its saved queries
+  // through.
+  vorlam::qt::ListServices listServices() const {
+    return {&dialogs, &session.savedQueries(), &session.settings()};
+  }
 };
 
 // Gives `screen` the behaviour every screen has, in the look of
