@@ -178,6 +178,15 @@ TEST_F(MainFrameTest, F2OpensOneSelectionAndItsChoiceReachesTheToolbar) {
   EXPECT_EQ(frame.screens().size(), 1u);
 
   harness::wait(20);  // the window is up
+  {
+    // Its window's close button asks the screen, which wants a company.
+    harness::MessageScript script;
+    EXPECT_FALSE(frame.screens()[0]->close());
+    ASSERT_EQ(script.seen().size(), 1u);
+    EXPECT_EQ(script.seen()[0].text, QString::fromUtf8("Selecione uma Empresa !"));
+    EXPECT_EQ(frame.screens().size(), 1u);
+  }
+  harness::wait(20);  // the frame has the keyboard again
   harness::typeText(view->codeEntry(), "12");
   harness::typeText(view->monthEntry(), "13");
   // The screen's "&Selecionar" takes Alt+S before the menu bar's "&Sair".
