@@ -45,7 +45,8 @@ namespace vorlam::adjust {
 inline constexpr char kScreenProcedure[] = "Ajuste_Plano_Contas";
 inline constexpr char kScreenTitle[] = "Ajuste do Plano de Contas";
 
-// Message boxes of the screen, all titled kMessageTitle.
+// Message boxes of the screen, all titled kMessageTitle.  The message at the
+// end of a run is the run's own final message (AdjustReport::finalMessage).
 inline constexpr char kMessageTitle[] = "Atenção!!!";
 inline constexpr char kNoYes[] = "&Não|&Sim";  // button 1 = Não
 inline constexpr char kBackupQuestion[] =
@@ -55,7 +56,6 @@ inline constexpr char kNoCompanyHighlighted[] = "Atenção!!! É necessário sel
 inline constexpr char kCompanyAlreadyListed[] = "Atenção!!! Empresa já inclusa no ajuste de plano de contas!!!";
 inline constexpr char kNoStructure[] = "Atenção!!! É necessário informar o novo código do plano de contas!!!";
 inline constexpr char kCancelled[] = "Operação cancelada!!!";
-inline constexpr char kSuccess[] = "Ajuste concluído com sucesso!!!";
 // Closing while the run goes on, and a run stopped before the end of the list.
 inline constexpr char kStopQuestion[] =
     "Atenção!!! O ajuste está em andamento. Deseja interromper o ajuste ao final da empresa que está sendo "

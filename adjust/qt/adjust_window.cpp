@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -24,10 +25,10 @@
 #include "adjust/qt/list_columns.h"
 #include "adjust/qt/structure_lookup.h"
 #include "framework/picture.h"
-#include "framework/qt/focus_highlight.h"
-#include "framework/qt/keyboard_navigation.h"
 #include "framework/list_format.h"
 #include "framework/qt/list_window.h"
+#include "shell/qt/company_selection_view.h"
+#include "shell/session.h"
 
 namespace vorlam::adjust {
 namespace {
@@ -62,13 +63,6 @@ int barUnits(int64_t value, int64_t total) {
 }
 
 }  // namespace
-
-void GreyRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
-  QStyledItemDelegate::initStyleOption(option, index);
-  if (greyCompanyRow(index.row()))
-    option->backgroundBrush = QColor(int((kEvenRowColour >> 16) & 0xFF), int((kEvenRowColour >> 8) & 0xFF),
-                                     int(kEvenRowColour & 0xFF));
-}
 
 // The selected-companies list as a table model over the controller's list.
 class SelectedCompaniesModel : public QAbstractTableModel {
@@ -107,8 +101,8 @@ class SelectedCompaniesModel : public QAbstractTableModel {
   std::vector<vorlam::ListColumn> columns_;
 };
 
-QWidget* openAdjustScreen(const AdjustScreenServices& services, QWidget* parent) {
-  auto* window = new AdjustWindow(services, parent);
+QWidget* openAdjustScreen(shell::qt::ShellServices& services, QWidget* parent, AdjustScreenHooks hooks) {
+  auto* window = new AdjustWindow(services, std::move(hooks), parent);
   if (!window->open()) {
     delete window;
     return nullptr;
@@ -116,12 +110,13 @@ QWidget* openAdjustScreen(const AdjustScreenServices& services, QWidget* parent)
   return window;
 }
 
-AdjustWindow::AdjustWindow(const AdjustScreenServices& services, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), dialogs_(this) {
+AdjustWindow::AdjustWindow(shell::qt::ShellServices& services, AdjustScreenHooks hooks, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services), hooks_(std::move(hooks)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(fromUtf8(kScreenTitle));
-  errors_ = std::make_unique<ErrorManager>(services_.errorServices, dialogs_, services_.application);
-  screen_ = std::make_unique<AdjustScreen>(services_.dictionary, services_.state, *errors_, &services_.application);
+  shell::Session& session = services_.session;
+  errors_ = services_.newErrorManager();
+  screen_ = std::make_unique<AdjustScreen>(session.dictionary(), session.state(), *errors_, &session.application());
   screen_->setBeep([] { QApplication::beep(); });
 
   auto* layout = new QVBoxLayout(this);
@@ -144,12 +139,11 @@ AdjustWindow::AdjustWindow(const AdjustScreenServices& services, QWidget* parent
   }
   layout->addLayout(buttons);
   connect(adjust_, &QPushButton::clicked, this, &AdjustWindow::startRun);
-  connect(close_, &QPushButton::clicked, this, &QWidget::close);
+  connect(close_, &QPushButton::clicked, this, &AdjustWindow::closeScreen);
   connect(this, &AdjustWindow::workerChanged, this, &AdjustWindow::pullProgress, Qt::QueuedConnection);
   connect(this, &AdjustWindow::workerEnded, this, &AdjustWindow::workerDone, Qt::QueuedConnection);
 
-  new vorlam::qt::FocusHighlight(this, vorlam::qt::colourFromNumber(vorlam::qt::kHighlightColourNumber));
-  new vorlam::qt::KeyboardNavigation(this);
+  shell::qt::installScreenBehaviour(this, services_);
   resize(900, 640);
 }
 
@@ -216,6 +210,8 @@ QWidget* AdjustWindow::buildSelectionPage() {
   selected_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   selected_->setTabKeyNavigation(false);
   selected_->verticalHeader()->hide();
+  selected_->horizontalHeader()->setHighlightSections(false);
+  selected_->horizontalHeader()->setStretchLastSection(true);
   selected_->verticalHeader()->setDefaultSectionSize(selected_->fontMetrics().height() + 4);
   selected_->setMaximumHeight(selected_->verticalHeader()->defaultSectionSize() * 7);
   applyColumnWidths(selected_, selectedModel_->columns());
@@ -263,18 +259,22 @@ bool AdjustWindow::buildCompanyList() {
   vorlam::qt::ListWindowDefinition def;
   def.format = kCompanyListFormat;
   def.columnFields = kCompanyListFields;
-  for (const CompanyOrder& o : kCompanyOrders) def.tabs.push_back({o.caption, o.key, "", ""});
-  companies_ = new vorlam::qt::ListWindow(def, screen_->companyTable(), false, selectionPage_);
+  def.locatorPrompts.assign(std::size(kCompanyOrders), std::string());  // no locator shown
+  companies_ = new vorlam::qt::ListWindow(screen_->companyList(), def, selectionPage_);
+  companies_->setCellColours([this](const Record& row, int) {
+    vorlam::qt::RecordListModel::Colours colours;
+    if (std::optional<uint32_t> rgb = screen_->companyRowColour(row))
+      colours.background = QColor(int((*rgb >> 16) & 0xFF), int((*rgb >> 8) & 0xFF), int(*rgb & 0xFF));
+    return colours;
+  });
   if (!companies_->open()) return false;
   companies_->navigation()->hide();
   companies_->model()->setCellText([](const Record& row, int column) -> std::optional<QString> {
     if (column != kInscricaoColumn) return std::nullopt;
     return fromUtf8(inscricao(row));
   });
-  companies_->view()->setItemDelegate(new GreyRowDelegate(companies_->view()));
   auto fit = [this] { fitColumns(companies_->view(), companies_->model()->columns()); };
   connect(companies_->model(), &QAbstractItemModel::modelReset, this, fit);
-  connect(companies_->model(), &QAbstractItemModel::rowsInserted, this, fit);
   fit();
   // Ours run before the list's own filters: Insert includes, the menu offers "&Incluir".
   companies_->view()->installEventFilter(this);
@@ -285,7 +285,12 @@ bool AdjustWindow::buildCompanyList() {
 }
 
 bool AdjustWindow::open() {
-  if (screen_->needsCompanySelection() && services_.selectCompany) services_.selectCompany(this);
+  if (screen_->needsCompanySelection()) {
+    if (hooks_.selectCompany)
+      hooks_.selectCompany(this);
+    else
+      shell::qt::ensureCompanySelected(services_, this, errors_.get());
+  }
   if (!screen_->open() || !buildCompanyList()) return false;
   showFields();
   return true;
@@ -326,36 +331,14 @@ void AdjustWindow::showSelected() {
   if (row >= 0) selected_->setCurrentIndex(selectedModel_->index(row, 0));
 }
 
-void AdjustWindow::moveCompanyCursor(int row) {
-  vorlam::qt::RecordListModel* model = companies_->model();
-  QTableView* view = companies_->view();
-  if (row >= model->rowCount() && model->canFetchMore({})) model->fetchMore({});
-  if (model->rowCount() == 0) return;
-  row = qBound(0, row, model->rowCount() - 1);
-  int column = 0;
-  while (column < model->columnCount() - 1 && view->isColumnHidden(column)) ++column;
-  view->setCurrentIndex(model->index(row, column));
-  view->scrollTo(model->index(row, column));
-}
-
 void AdjustWindow::apply(const Reaction& r) {
-  const int row = companies_->view()->currentIndex().row();
-  if (r.showCompany) {
-    if (std::optional<Record> company = screen_->companyRecord(*r.showCompany)) {
-      Result<int> at = companies_->model()->showAround(*company);
-      if (at) moveCompanyCursor(*at);
-    }
-  } else if (r.refreshCompanies) {
-    companies_->model()->reload();
-    moveCompanyCursor(row);
-  }
-  if (r.companyCursorStep != 0) moveCompanyCursor(row + r.companyCursorStep);
+  if (r.touchesCompanyList()) companies_->change([&] { return screen_->applyToCompanyList(r); });
   showFields();
   showSelected();
   focusControl(r.focus);
   if (r.openLookup) runLookup();
   // A close asked from inside a close event would be ignored: later.
-  if (r.closeScreen) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  if (r.closeScreen) QMetaObject::invokeMethod(this, &AdjustWindow::closeScreen, Qt::QueuedConnection);
 }
 
 void AdjustWindow::focusControl(Control control) {
@@ -391,15 +374,16 @@ void AdjustWindow::acceptYearField() {
 void AdjustWindow::runLookup() {
   const bool was = inField_;
   inField_ = true;  // the list takes the focus from field 01
-  std::optional<uint16_t> chosen = services_.pickStructure
-                                       ? services_.pickStructure(this)
-                                       : pickStructure(services_.dictionary, services_.state, this);
+  shell::Session& session = services_.session;
+  std::optional<uint16_t> chosen =
+      hooks_.pickStructure ? hooks_.pickStructure(this)
+                           : pickStructure(session.dictionary(), session.state(), session.errorServices(),
+                                           session.application(), this);
   apply(screen_->lookupClosed(chosen));
   inField_ = was;
 }
 
 void AdjustWindow::include() {
-  screen_->setHighlightedCompany(companies_->current());
   apply(screen_->include());
 }
 
@@ -442,13 +426,22 @@ void AdjustWindow::workerDone() {
   }
   pullProgress();
   // The list shows the new structures under the final message.
-  const int row = companies_->view()->currentIndex().row();
-  companies_->model()->reload();
-  moveCompanyCursor(row);
+  Reaction refresh;
+  refresh.refreshCompanies = true;
+  apply(refresh);
   Reaction r = screen_->completeRun();
   setRunning(false);
   pullProgress();
   apply(r);
+}
+
+void AdjustWindow::closeScreen() {
+  // In the frame's work area the window around the screen closes; it asks
+  // the screen first (closeEvent below).
+  if (auto* holder = qobject_cast<QMdiSubWindow*>(parentWidget()))
+    holder->close();
+  else
+    close();
 }
 
 void AdjustWindow::closeEvent(QCloseEvent* event) {

@@ -11,13 +11,13 @@
 // The run goes on a worker thread; its progress reaches the window through
 // queued signals, and the window takes no input until the run is complete
 // ("&Fechar" alone stays: it asks whether to stop at the end of the company
-// in hand, and the window closes once the run has stopped).
+// in hand, and the window closes once the run has stopped).  The screen has
+// the focus highlight and keyboard navigation of every screen.
 //
 // Lives on the GUI thread.
 #pragma once
 
 #include <QPointer>
-#include <QStyledItemDelegate>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -25,7 +25,7 @@
 #include <optional>
 
 #include "adjust/adjust_screen.h"
-#include "framework/qt/qt_dialogs.h"
+#include "shell/qt/shell_services.h"
 
 class QLabel;
 class QLineEdit;
@@ -42,14 +42,10 @@ class ListWindow;
 
 namespace vorlam::adjust {
 
-// What the screen needs from the application.
-struct AdjustScreenServices {
-  const Dictionary& dictionary;
-  shell::AppState& state;
-  ErrorServices& errorServices;     // the process-wide part of the messages
-  ShutdownCoordinator& application;  // the run registers as a bulk operation
-  // The company-and-period selection, run first when no company is current;
-  // empty: the screen opens without it.
+// What the screen asks of others, replaceable for tests.
+struct AdjustScreenHooks {
+  // The company-and-period selection, run first when no company is
+  // current.  Empty: shell::qt::ensureCompanySelected().
   std::function<void(QWidget* parent)> selectCompany;
   // The structure list opened to pick a structure: the code chosen, or
   // nullopt when it closed without a choice.  Empty: pickStructure()
@@ -57,26 +53,22 @@ struct AdjustScreenServices {
   std::function<std::optional<uint16_t>(QWidget* parent)> pickStructure;
 };
 
-// Opens the screen: the company-and-period selection first when no company
-// is current, then the backup question.  Returns the window, not yet shown
-// (a top-level window owned by `parent`; it deletes itself when closed), or
+// Opens the screen for the main frame: the company-and-period selection
+// first when no company is current, then the backup question.  Returns the
+// screen's widget, not yet shown (a window of its own over `parent` until
+// the frame puts it in its work area; it is deleted when it closes), or
 // nullptr when the screen closed at once (the answer was "&Não", or the
-// company file could not be opened).  `services` must outlive the window.
-QWidget* openAdjustScreen(const AdjustScreenServices& services, QWidget* parent);
-
-// Paints the even rows of the company list in the light grey.
-class GreyRowDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
-};
+// company file could not be opened and message 26 was raised).  `services`
+// must outlive the screen.
+QWidget* openAdjustScreen(shell::qt::ShellServices& services, QWidget* parent = nullptr,
+                          AdjustScreenHooks hooks = {});
 
 class SelectedCompaniesModel;
 
 class AdjustWindow : public QWidget, private AdjustScreen::Listener {
   Q_OBJECT
  public:
-  AdjustWindow(const AdjustScreenServices& services, QWidget* parent = nullptr);
+  AdjustWindow(shell::qt::ShellServices& services, AdjustScreenHooks hooks, QWidget* parent = nullptr);
   // Waits for a run in progress to stop at a company boundary.
   ~AdjustWindow() override;
 
@@ -118,7 +110,6 @@ class AdjustWindow : public QWidget, private AdjustScreen::Listener {
   void focusControl(Control control);
   void showFields();
   void showSelected();
-  void moveCompanyCursor(int row);
   void acceptStructureField();
   void acceptYearField();
   void runLookup();
@@ -128,9 +119,11 @@ class AdjustWindow : public QWidget, private AdjustScreen::Listener {
   void pullProgress();
   void workerDone();
   void setRunning(bool running);
+  // Closes the screen, or the work-area window that holds it.
+  void closeScreen();
 
-  AdjustScreenServices services_;
-  vorlam::qt::QtDialogs dialogs_;
+  shell::qt::ShellServices& services_;
+  AdjustScreenHooks hooks_;
   std::unique_ptr<ErrorManager> errors_;
   std::unique_ptr<AdjustScreen> screen_;
   QTabWidget* tabs_ = nullptr;

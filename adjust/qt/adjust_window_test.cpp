@@ -18,7 +18,10 @@
 #include "adjust/qt/structure_lookup.h"
 #include "framework/qt/list_window.h"
 #include "framework/qt/test_harness.h"
-#include "shell/startup.h"
+#include "framework/qt/qt_dialogs.h"
+#include "shell/qt/shell_services.h"
+#include "shell/session.h"
+#include "storage/test_util.h"
 #include "utilities/demo_data.h"
 
 namespace vorlam::adjust {
@@ -30,42 +33,43 @@ namespace t = vorlam::qt::testing;
 constexpr int kYear = 2024;
 constexpr uint16_t kTarget = 6;  // 1.1.1.2.9: wider than structures 1 and 2 in every level
 
-// A generated root of three companies, no company selected.
+// A session on a generated root of three companies, no company selected.
 class AdjustWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     t::application();
-    char tmpl[] = "/tmp/vorlam-adjwin-XXXXXX";
+    // A working copy under TRABALHO is its own data root.
+    const std::string wd = tmp_.path() + "/TRABALHO/SIS";
+    fs::create_directories(wd);
+    auto started = shell::Session::start({wd, tmp_.path() + "/ini"});
+    ASSERT_TRUE(started);
+    session_ = std::move(started).value();
+    services_ = std::make_unique<shell::qt::ShellServices>(shell::qt::ShellServices{*session_, dialogs_, {}, {}});
     utilities::DemoOptions options;
-    options.root = std::string(mkdtemp(tmpl)) + "/";
+    options.root = session_->state().dataRoot();
     options.companies = 3;
     options.entries = 20;
     options.years = {kYear};
     Result<utilities::DemoSummary> demo = utilities::generateDemo(options);
     ASSERT_TRUE(demo) << demo.status().message();
     demo_ = demo.value();
-    dict_ = buildDictionary();
-    shell::DataLocations loc = shell::locationsUnder(demo_.root);
-    state_ = std::make_unique<shell::AppState>(loc);
-    state_->bind(shell::sharedFileNames(loc.root));
   }
-  void TearDown() override { fs::remove_all(demo_.root); }
 
-  AdjustScreenServices services() {
-    AdjustScreenServices s{*dict_, *state_, errorServices_, shutdown_, {}, {}};
-    s.selectCompany = [this](QWidget*) {
+  AdjustScreenHooks hooks() {
+    AdjustScreenHooks h;
+    h.selectCompany = [this](QWidget*) {
       ++selections_;
       shell::CurrentCompany period;
       period.codigo = 1;
       period.ano = kYear;
       period.mes = shell::kWholeYear;
-      state_->setCompany(period);
+      session_->state().setCompany(period);
     };
-    s.pickStructure = [this](QWidget*) {
+    h.pickStructure = [this](QWidget*) {
       ++lookups_;
       return std::optional<uint16_t>(kTarget);
     };
-    return s;
+    return h;
   }
   // Companies whose structure converts to kTarget.
   std::vector<uint16_t> convertible() const {
@@ -85,17 +89,17 @@ class AdjustWindowTest : public ::testing::Test {
     return out;
   }
 
+  vorlam::testing::TempDir tmp_;
+  std::unique_ptr<shell::Session> session_;
+  vorlam::qt::QtDialogs dialogs_;
+  std::unique_ptr<shell::qt::ShellServices> services_;
   utilities::DemoSummary demo_;
-  std::shared_ptr<const Dictionary> dict_;
-  std::unique_ptr<shell::AppState> state_;
-  ErrorServices errorServices_;
-  ShutdownCoordinator shutdown_;
   int selections_ = 0;
   int lookups_ = 0;
 };
 
-// The built-in structure list: selecting its second row picks structure 2;
-// closing it picks nothing.
+// The structure list: selecting its second row picks structure 2; closing
+// it picks nothing.
 TEST_F(AdjustWindowTest, StructureListPicksTheSelectedStructure) {
   auto pickWith = [&](bool select) {
     QTimer::singleShot(200, [select] {
@@ -110,7 +114,8 @@ TEST_F(AdjustWindowTest, StructureListPicksTheSelectedStructure) {
           list->close();
       }
     });
-    return pickStructure(*dict_, *state_, nullptr);
+    return pickStructure(session_->dictionary(), session_->state(), session_->errorServices(),
+                         session_->application(), nullptr);
   };
   EXPECT_EQ(pickWith(true), std::optional<uint16_t>(2));
   EXPECT_EQ(pickWith(false), std::nullopt);
@@ -119,7 +124,7 @@ TEST_F(AdjustWindowTest, StructureListPicksTheSelectedStructure) {
 TEST_F(AdjustWindowTest, BackupAnsweredNaoOpensNothing) {
   t::MessageScript script;
   script.answer("&Não");
-  EXPECT_EQ(openAdjustScreen(services(), nullptr), nullptr);
+  EXPECT_EQ(openAdjustScreen(*services_, nullptr, hooks()), nullptr);
   ASSERT_EQ(script.seen().size(), 1u);
   EXPECT_EQ(script.seen()[0].title, QString::fromUtf8("Atenção!!!"));
   EXPECT_EQ(script.seen()[0].captions, (QStringList{QString::fromUtf8("&Não"), "&Sim"}));
@@ -131,7 +136,7 @@ TEST_F(AdjustWindowTest, SelectingCompaniesAndRunningTheAdjustment) {
   ASSERT_GE(companies.size(), 2u);
   t::MessageScript script;
   script.answer("&Sim");  // backup
-  QPointer<QWidget> opened = openAdjustScreen(services(), nullptr);
+  QPointer<QWidget> opened = openAdjustScreen(*services_, nullptr, hooks());
   ASSERT_NE(opened, nullptr);
   auto* w = qobject_cast<AdjustWindow*>(opened.data());
   ASSERT_NE(w, nullptr);
@@ -155,13 +160,8 @@ TEST_F(AdjustWindowTest, SelectingCompaniesAndRunningTheAdjustment) {
   // The company list: first tab by name, grey even rows, computed Inscrição.
   vorlam::qt::ListWindow* list = w->companyList();
   EXPECT_EQ(list->tabs()->tabText(0), QString::fromUtf8("&Razão Social"));
-  QStyleOptionViewItem option;
-  auto* delegate = static_cast<GreyRowDelegate*>(list->view()->itemDelegate());
-  delegate->initStyleOption(&option, list->model()->index(1, 1));
-  EXPECT_EQ(option.backgroundBrush.color(), QColor(0xE0, 0xE0, 0xE0));
-  QStyleOptionViewItem odd;
-  delegate->initStyleOption(&odd, list->model()->index(0, 1));
-  EXPECT_NE(odd.backgroundBrush.color(), QColor(0xE0, 0xE0, 0xE0));
+  EXPECT_EQ(list->model()->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(0xE0, 0xE0, 0xE0));
+  EXPECT_NE(list->model()->index(0, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(0xE0, 0xE0, 0xE0));
   EXPECT_FALSE(list->model()->index(0, kInscricaoColumn).data().toString().isEmpty());
 
   // Insert in the company list includes the company and steps down; Delete
