@@ -55,6 +55,18 @@ std::optional<uint32_t> typedNumber(const char* picture, const QString& text) {
   return uint32_t(n);
 }
 
+// A button at the right end of a row of its own under `layout`'s widget.
+QPushButton* addButtonRow(QVBoxLayout* layout, const char* caption, const char* tip) {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  auto* button = new QPushButton(QString::fromUtf8(caption), layout->parentWidget());
+  button->setToolTip(QString::fromUtf8(tip));
+  button->setAutoDefault(false);
+  row->addWidget(button);
+  layout->addLayout(row);
+  return button;
+}
+
 // Scales an int64 range into what a progress bar holds.
 int barUnits(int64_t value, int64_t total) {
   constexpr int64_t kMax = 1 << 30;
@@ -192,13 +204,7 @@ QWidget* AdjustWindow::buildSelectionPage() {
   connect(lookup_, &QToolButton::clicked, this, &AdjustWindow::runLookup);
 
   // The company list is put in place by open(), once its table is open.
-  auto* includeRow = new QHBoxLayout;
-  includeRow->addStretch(1);
-  include_ = new QPushButton("&Incluir", selectionPage_);
-  include_->setToolTip("Incluir empresa no ajuste do plano de contas.");
-  include_->setAutoDefault(false);
-  includeRow->addWidget(include_);
-  layout->addLayout(includeRow);
+  include_ = addButtonRow(layout, "&Incluir", "Incluir empresa no ajuste do plano de contas.");
   connect(include_, &QPushButton::clicked, this, &AdjustWindow::include);
 
   layout->addWidget(new QLabel("Empresas que serão ajustados o plano de contas", selectionPage_));
@@ -221,13 +227,7 @@ QWidget* AdjustWindow::buildSelectionPage() {
   connect(selected_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { screen_->setSelectedHighlight(current.row()); });
   layout->addWidget(selected_);
-  auto* excludeRow = new QHBoxLayout;
-  excludeRow->addStretch(1);
-  exclude_ = new QPushButton("&Excluir", selectionPage_);
-  exclude_->setToolTip("Excluir empresa do ajuste do plano de contas.");
-  exclude_->setAutoDefault(false);
-  excludeRow->addWidget(exclude_);
-  layout->addLayout(excludeRow);
+  exclude_ = addButtonRow(layout, "&Excluir", "Excluir empresa do ajuste do plano de contas.");
   connect(exclude_, &QPushButton::clicked, this, &AdjustWindow::exclude);
   return selectionPage_;
 }
