@@ -55,6 +55,7 @@ class AdjustWindowTest : public ::testing::Test {
     demo_ = demo.value();
   }
 
+  ShutdownCoordinator& shutdown() { return session_->application(); }
   AdjustScreenHooks hooks() {
     AdjustScreenHooks h;
     h.selectCompany = [this](QWidget*) {
@@ -97,6 +98,35 @@ class AdjustWindowTest : public ::testing::Test {
   int selections_ = 0;
   int lookups_ = 0;
 };
+
+// Closing while the run goes on asks first, then the window goes once the
+// run has stopped, after telling how it ended.
+TEST_F(AdjustWindowTest, CloseDuringTheRunWaitsForItsEnd) {
+  t::MessageScript script;
+  script.answer("&Sim");  // backup
+  QPointer<QWidget> opened = openAdjustScreen(*services_, nullptr, hooks());
+  auto* w = qobject_cast<AdjustWindow*>(opened.data());
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(t::showWindow(w));
+  w->controller().acceptStructure(kTarget);
+  w->controller().acceptYear(kYear);
+  for (uint16_t code : convertible()) {
+    Reaction show;
+    show.showCompany = code;
+    ASSERT_TRUE(w->controller().applyToCompanyList(show));
+    w->controller().include();
+  }
+  script.answer("&Sim");  // confirmation
+  ASSERT_TRUE(t::clickButton(w, "Ajustar"));
+  script.answer("&Sim");  // stop and close
+  w->close();
+  EXPECT_FALSE(opened.isNull());  // not before the run has stopped
+  for (int i = 0; i < 1200 && !opened.isNull(); ++i) t::wait(50);
+  EXPECT_TRUE(opened.isNull());
+  ASSERT_EQ(script.seen().size(), 4u);
+  EXPECT_TRUE(script.seen()[2].text.startsWith(QString::fromUtf8("Atenção!!! O ajuste está em andamento.")));
+  EXPECT_EQ(shutdown().activeBulkOperations(), 0);
+}
 
 // The structure list: selecting its second row picks structure 2; closing
 // it picks nothing.
