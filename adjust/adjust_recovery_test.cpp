@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "adjust/adjust_test_fixture.h"
+#include "adjust/pending_completion.h"
 
 namespace vorlam::adjust {
 namespace {
@@ -39,6 +40,16 @@ void killAfterCommittedFiles(const Dictionary& dict, shell::AppState& state, int
 
 class AdjustRecoveryTest : public AdjustTest {
  protected:
+  void SetUp() override {
+    AdjustTest::SetUp();
+    // A code whose conversion converted again would move on: it shows a
+    // file converted twice.
+    auto cic = open("Contas_Integracao_Contabil", shared("Contas_Integracao_Contabil"));
+    cic->seekStart(kFileOrder);
+    ASSERT_TRUE(cic->next());
+    cic->buffer().setText("CONTA_CREDITO", "1.1.1.01.1");
+    ASSERT_TRUE(cic->update());
+  }
   void expectConverted() {
     for (const auto& v : column("Diario", path(123, "Diario"), "ContaDebito"))
       EXPECT_TRUE(v == "1.1.1.01.000001" || v == "1.1.1.01.000002") << v;
@@ -65,15 +76,6 @@ TEST_F(AdjustRecoveryTest, CommitCutOffIsCompletedExactlyOnce) {
     SCOPED_TRACE(files);
     TearDown();
     SetUp();
-    {
-      // A code whose conversion converted again would move on: it shows a
-      // file converted twice.
-      auto cic = open("Contas_Integracao_Contabil", shared("Contas_Integracao_Contabil"));
-      cic->seekStart(kFileOrder);
-      ASSERT_TRUE(cic->next());
-      cic->buffer().setText("CONTA_CREDITO", "1.1.1.01.1");
-      ASSERT_TRUE(cic->update());
-    }
     killAfterCommittedFiles(*dict_, *state_, files);
     std::vector<PendingAdjustment> pending = pendingAdjustments(*state_);
     ASSERT_EQ(pending.size(), 1u);
@@ -91,6 +93,23 @@ TEST_F(AdjustRecoveryTest, CommitCutOffIsCompletedExactlyOnce) {
     expectConverted();
     EXPECT_TRUE(pendingAdjustments(*state_).empty());
   }
+}
+
+TEST_F(AdjustRecoveryTest, StartUpOffersAndCompletesThePendingCompanies) {
+  killAfterCommittedFiles(*dict_, *state_, 2);
+  std::vector<PendingAdjustment> pending = pendingAdjustments(*state_);
+  ASSERT_EQ(pending.size(), 1u);
+  QuestionRequest q = pendingQuestion(pending);
+  EXPECT_EQ(q.text,
+            "Atenção!!! O ajuste do plano de contas da empresa 123 foi interrompido durante a gravação.|"
+            "Deseja concluí-lo agora???");
+  EXPECT_EQ(q.buttonList, "&Não|&Sim");
+  PendingOutcome out = completePending(*dict_, *state_, pending, &log_);
+  EXPECT_EQ(out.completed, 1);
+  EXPECT_EQ(out.failed, 0);
+  EXPECT_EQ(pendingSummary(out), "Ajuste concluído com sucesso!!!");
+  expectConverted();
+  EXPECT_TRUE(pendingAdjustments(*state_).empty());
 }
 
 TEST_F(AdjustRecoveryTest, EveryAccountFieldOfARewrittenRecordFollows) {

@@ -10,6 +10,9 @@
 #include <QMessageBox>
 #include <cstdio>
 
+#include "adjust/qt/adjust_window.h"
+#include "adjust/qt/pending_dialog.h"
+#include "chart/qt/structure_list_window.h"
 #include "framework/qt/qt_dialogs.h"
 #include "shell/qt/main_frame.h"
 #include "shell/qt/shell_services.h"
@@ -24,8 +27,13 @@ using vorlam::shell::qt::ShellServices;
 // Every screen of the menu, each registered by its subsystem's opener.  An
 // item left out here stays disabled on the menu.
 void registerScreens(MainFrame& frame, ShellServices& services) {
-  (void)frame;
-  (void)services;
+  namespace menu = vorlam::shell::qt::menu;
+  vorlam::shell::Session& session = services.session;
+  frame.registerScreen(menu::kNiveisPlanoContas, [&session] {
+    return vorlam::chart::qt::openStructureList(session.dictionary(), session.state(), session.errorServices(),
+                                                session.application());
+  });
+  frame.registerScreen(menu::kAjustePlanoContas, [&services] { return vorlam::adjust::openAdjustScreen(services); });
 }
 
 }  // namespace
@@ -51,6 +59,7 @@ int main(int argc, char** argv) {
     MainFrame frame(services);
     registerScreens(frame, services);
     frame.show();
+    vorlam::adjust::offerPendingCompletion(services, &frame);
     rc = app.exec();
   }
   if (vorlam::Status s = session.stop(); !s) {

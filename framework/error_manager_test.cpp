@@ -362,7 +362,9 @@ TEST(ShutdownCoordinatorTest, AFatalMessageRaisedInsideABulkRunEndsTheApplicatio
     ErrorManager errors(services, dialogs, app);
     ShutdownCoordinator::BulkOperation op(app);
     for (int record = 0; !op.stopRequested(); ++record) {
-      if (record == 3) EXPECT_EQ(errors.throwFile(26, "Diario.dat", makeStatus(StatusCode::kCorrupt)), 3);
+      if (record == 3) {
+        EXPECT_EQ(errors.throwFile(26, "Diario.dat", makeStatus(StatusCode::kCorrupt)), 3);
+      }
       note("record");
     }
     note("flush");
