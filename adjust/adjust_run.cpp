@@ -291,13 +291,16 @@ AdjustReport AdjustRun::runCompanies(const AdjustRequest& request) {
   for (uint16_t code : request.companies) {
     if (observer_ && observer_->stopRequested()) break;
     if (seen.insert(code).second) {
+      if (observer_) observer_->companyStarted(code);
       CompanyReport c = adjustCompany(request, code);
+      if (observer_) observer_->companyFinished(code);
       report.failures += c.failures;
       if (c.outcome == CompanyOutcome::kSkipped || c.outcome == CompanyOutcome::kFailed) ++report.failures;
       if (c.outcome == CompanyOutcome::kConverted) {
         Company now;
         if (loadCompany(code, &now)) {
           last = now.current;
+          last.tpContasDesc = shell::chartTypeDescription(last.plContas, "");
           lastNames = now.names;
         }
       }

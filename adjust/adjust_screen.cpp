@@ -10,7 +10,6 @@ namespace vorlam::adjust {
 namespace {
 
 constexpr uint16_t kMsgCannotOpen = 26;  // the table could not be opened (stops the system)
-constexpr char kChangeLogPrefix[] = "-Alterando cadastro da empresa ";
 
 // Formats a digit text with a digit pattern; the text as it stands when it
 // holds anything but digits.
@@ -44,28 +43,22 @@ class AdjustScreen::RunObserver : public Observer {
  public:
   explicit RunObserver(AdjustScreen& screen) : screen_(screen) {}
 
-  void logLine(const std::string& line) override {
-    // The company's files are about to be written from here on.
-    if (line.starts_with(kChangeLogPrefix)) inCompany_ = true;
-    screen_.appendLog(line);
-  }
+  void logLine(const std::string& line) override { screen_.appendLog(line); }
+  void companyStarted(uint16_t) override { inCompany_ = true; }
+  void companyFinished(uint16_t) override { inCompany_ = false; }
   void companiesRange(int total) override {
-    inCompany_ = false;
     update([&](RunProgress& p) { p.companiesTotal = total; });
   }
   void companiesPosition(int done) override {
-    inCompany_ = false;
     update([&](RunProgress& p) { p.companiesDone = done; });
   }
   void fileRange(int64_t total) override {
-    inCompany_ = true;
     update([&](RunProgress& p) {
       p.fileTotal = total;
       p.filePosition = 0;
     });
   }
   void filePosition(int64_t position) override {
-    inCompany_ = true;
     update([&](RunProgress& p) { p.filePosition = position; });
   }
   // A stop asked in the middle of a company waits for its end: the company

@@ -20,6 +20,11 @@ class Observer {
   // Bar "Arquivos da empresa": range and position within the current table.
   virtual void fileRange(int64_t total) { (void)total; }
   virtual void filePosition(int64_t position) { (void)position; }
+  // The run takes up a listed company, and is done with it (converted,
+  // skipped or put back as it was).  Between the two, the company's files
+  // may be in the middle of their rewrite.
+  virtual void companyStarted(uint16_t code) { (void)code; }
+  virtual void companyFinished(uint16_t code) { (void)code; }
   // A file of the company being committed has been written in full.
   virtual void fileCommitted(const std::string& path) { (void)path; }
   // Polled at record boundaries; true ends the run after the current company
