@@ -83,6 +83,15 @@ Balances journalBalances(Table& diario, Map map) {
 
 }  // namespace
 
+std::string balanceLine(const BalanceCheck& b) {
+  if (b.matches)
+    return "   Conferência dos saldos do diário: " + std::to_string(b.accounts) + " conta(s), saldos conferem.";
+  std::string line = "   Atenção!!! Conferência dos saldos do diário: saldos divergentes em " +
+                     std::to_string(b.differences.size()) + " conta(s):";
+  for (size_t i = 0; i < b.differences.size() && i < 20; ++i) line += " " + b.differences[i];
+  return line;
+}
+
 // Everything the run needs to know about one company, read once.
 struct AdjustRun::Company {
   shell::CompanyRecord record;
@@ -504,6 +513,7 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
         auto it = after.find(acc);
         if (it == after.end() || it->second != sums) rep.balance.differences.push_back(latin1ToUtf8(acc));
       }
+    log(balanceLine(rep.balance));
   }
 
   if (request.dryRun || (observer_ && observer_->stopRequested())) {

@@ -63,6 +63,10 @@ struct BalanceCheck {
   std::vector<std::string> differences;  // accounts whose balance differs
 };
 
+// The log line of a balance check: the accounts compared and whether
+// their balances match, or the accounts (the first 20) that differ.
+std::string balanceLine(const BalanceCheck& check);
+
 struct CompanyReport {
   uint16_t code = 0;
   std::string name;  // UTF-8

@@ -64,6 +64,7 @@ TEST_F(AdjustTest, ConvertsEveryReferenceOfTheCompany) {
   EXPECT_TRUE(has("   Lançamentos da contabilidade ajustado. Registros do aquivo 40 Registros ajustados 40"));
   EXPECT_TRUE(has("   Plano de contas ajustado. Registros do aquivo 6 Registros ajustados 6"));
   EXPECT_TRUE(has("   Integração dos impostos/baixa ajustados. Registros do aquivo 1 Registros ajustados 1"));
+  EXPECT_TRUE(has("   Conferência dos saldos do diário: 2 conta(s), saldos conferem."));
 
   // The state follows the converted company.
   EXPECT_EQ(state_->company().codigo, 123);
