@@ -74,7 +74,7 @@ bool setKeyFloor(Record& rec, const KeyDef& key, size_t first) {
       if (c.descending) return false;
       rec.setText(c.field, "");
     } else if (f.isDecimal()) {
-      rec.setDecimal(c.field, Decimal::fromUnits(c.descending ? f.maxValue() : f.minValue(), f.spec.places));
+      rec.setDecimal(c.field, Decimal::fromUnits(c.descending ? f.maxValue() : f.minValue(), f.typeSpec.places));
     } else {
       rec.setInt(c.field, c.descending ? f.maxValue() : f.minValue());
     }

@@ -29,7 +29,7 @@ void fillAll(Record& r) {
         ASSERT_TRUE(r.setText(f, "V" + std::to_string(n), e)) << fd.name;
       } else if (fd.isDecimal()) {
         int64_t units = std::min<int64_t>(fd.maxValue(), 1000 + n);
-        ASSERT_TRUE(r.setDecimal(f, Decimal::fromUnits(-units, fd.spec.places), e)) << fd.name;
+        ASSERT_TRUE(r.setDecimal(f, Decimal::fromUnits(-units, fd.typeSpec.places), e)) << fd.name;
       } else {
         ASSERT_TRUE(r.setInt(f, std::min<int64_t>(fd.maxValue(), n), e)) << fd.name;
       }

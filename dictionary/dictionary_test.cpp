@@ -266,7 +266,7 @@ TEST(Catalogue, TypesAndArrays) {
   const TableDef& dia = *dict().find("Diario");
   EXPECT_EQ(dia.fields[dia.fieldIndex("DIA:CcDebito")].typeText(), "STRING(40)");
   EXPECT_EQ(dia.fields[dia.fieldIndex("DIA:CcCredito")].typeText(), "STRING(20)");
-  EXPECT_EQ(dia.fields[dia.fieldIndex("DIA:Numero")].spec.places, 4);
+  EXPECT_EQ(dia.fields[dia.fieldIndex("DIA:Numero")].typeSpec.places, 4);
   const TableDef& tag = *dict().find("DasTagFileInd");
   EXPECT_EQ(tag.fields[1].name, "RGS:REGISTRO");
   EXPECT_EQ(tag.fields[1].offset, 1);

@@ -136,7 +136,7 @@ Val fieldValue(const FilterProgram& p, const Node& n, const Record* record) {
   const Cell& cell = record->cells()[n.column];
   const FieldDef& f = p.table->fields[n.field];
   if (f.isText()) return Val::view(cell.s);
-  return Val::number(Decimal::fromUnits(cell.i, f.isDecimal() ? f.spec.places : 0));
+  return Val::number(Decimal::fromUnits(cell.i, f.isDecimal() ? f.typeSpec.places : 0));
 }
 
 Val subText(Val text, int64_t start, int64_t length) {

@@ -180,7 +180,7 @@ class SqlWriter {
     Decimal d = c.asDecimal();
     if (c.isText() && !textAsNumber(c.asText(), &d)) return false;
     const FieldDef& f = p_.table->fields[field.field];
-    int places = f.isDecimal() ? f.spec.places : 0;
+    int places = f.isDecimal() ? f.typeSpec.places : 0;
     auto units = d.rescaled(places);
     if (!units || *units != d) return false;  // not exact at the field's places
     *out = "(" + column(field) + opText(op) + "?)";

@@ -27,7 +27,7 @@ void Record::clear() {
     for (int e = 0; e < f.dim; ++e) {
       Cell& c = cells_[f.column + e];
       c.i = 0;
-      if (f.isText()) c.s.assign(f.spec.size, ' ');
+      if (f.isText()) c.s.assign(f.typeSpec.size, ' ');
     }
   recordId_ = 0;
   stamp_ = 0;
@@ -46,7 +46,7 @@ int64_t Record::getInt(int field, int element) const {
 Decimal Record::getDecimal(int field, int element) const {
   if (!validCell(field, element)) return {};
   const FieldDef& f = def_->fields[field];
-  return Decimal::fromUnits(cells_[columnOf(field, element)].i, f.isDecimal() ? f.spec.places : 0);
+  return Decimal::fromUnits(cells_[columnOf(field, element)].i, f.isDecimal() ? f.typeSpec.places : 0);
 }
 
 std::string_view Record::getText(int field, int element) const {
@@ -86,8 +86,8 @@ Status Record::setDecimal(int field, const Decimal& value, int element) {
     if (!whole) return makeStatus(StatusCode::kOutOfRange, f.name);
     return setInt(field, whole->units(), element);
   }
-  auto scaled = value.rescaled(f.spec.places);
-  if (!scaled || !scaled->fits(f.spec.size, f.spec.places))
+  auto scaled = value.rescaled(f.typeSpec.places);
+  if (!scaled || !scaled->fits(f.typeSpec.size, f.typeSpec.places))
     return makeStatus(StatusCode::kOutOfRange, f.name + " = " + value.toString());
   Cell& c = cells_[columnOf(field, element)];
   if (c.i != scaled->units()) {
@@ -102,7 +102,7 @@ Status Record::setText(int field, std::string_view latin1, int element) {
   const FieldDef& f = def_->fields[field];
   if (!f.isText()) return setFromText(field, latin1, element);
   std::string& cell = cells_[columnOf(field, element)].s;
-  size_t w = static_cast<size_t>(f.spec.size);
+  size_t w = static_cast<size_t>(f.typeSpec.size);
   std::string_view cut = latin1.substr(0, w);
   if (std::string_view(cell).substr(0, cut.size()) != cut || cell.find_first_not_of(' ', cut.size()) != std::string::npos) {
     cell.assign(cut);
@@ -120,7 +120,7 @@ Status Record::setFromText(int field, std::string_view text, int element) {
   while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
   if (t.empty()) return f.isDecimal() ? setDecimal(field, Decimal(), element) : setInt(field, 0, element);
   if (f.isDecimal()) {
-    auto d = Decimal::parse(t, f.spec.places);
+    auto d = Decimal::parse(t, f.typeSpec.places);
     if (!d) return makeStatus(StatusCode::kInvalidArgument, f.name + " = " + std::string(t));
     return setDecimal(field, *d, element);
   }

@@ -33,8 +33,8 @@ std::vector<ColumnInfo> columnsOf(const TableDef& def) {
   std::vector<ColumnInfo> out;
   for (size_t f = 0; f < def.fields.size(); ++f)
     for (int e = 0; e < def.fields[f].dim; ++e)
-      out.push_back({columnName(def, static_cast<int>(f), e), def.fields[f].type(), def.fields[f].spec.size,
-                     def.fields[f].spec.places});
+      out.push_back({columnName(def, static_cast<int>(f), e), def.fields[f].type(), def.fields[f].typeSpec.size,
+                     def.fields[f].typeSpec.places});
   return out;
 }
 
@@ -131,8 +131,8 @@ std::string layoutSignature(const TableDef& def) {
   std::string s;
   for (size_t f = 0; f < def.fields.size(); ++f) {
     const FieldDef& fd = def.fields[f];
-    s += upper(def.baseName(static_cast<int>(f))) + " " + typeWord(fd.type()) + " " + std::to_string(fd.spec.size) +
-         " " + std::to_string(fd.spec.places) + " " + std::to_string(fd.dim) + "\n";
+    s += upper(def.baseName(static_cast<int>(f))) + " " + typeWord(fd.type()) + " " + std::to_string(fd.typeSpec.size) +
+         " " + std::to_string(fd.typeSpec.places) + " " + std::to_string(fd.dim) + "\n";
   }
   return s;
 }

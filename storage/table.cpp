@@ -293,7 +293,7 @@ void Table::readRow(sqlite3_stmt* st) {
       if (f.isText()) {
         const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
         int n = sqlite3_column_bytes(st, col);
-        size_t w = static_cast<size_t>(f.spec.size);
+        size_t w = static_cast<size_t>(f.typeSpec.size);
         c.s.assign(p ? p : "", n > static_cast<int>(w) ? w : static_cast<size_t>(n));
         c.s.resize(w, ' ');
       } else {
@@ -648,12 +648,12 @@ Status Table::nextNumber(int key) {
   int64_t top = sqlite3_column_int64(st.get(), 0);
   st.reset();
   // "One more" is one whole unit, also for a decimal numbered field.
-  const int64_t one = nf.isDecimal() ? pow10i(nf.spec.places) : 1;
+  const int64_t one = nf.isDecimal() ? pow10i(nf.typeSpec.places) : 1;
   if (top > nf.maxValue() - one)
     return Status(StatusCode::kOutOfRange, "Numeração automática esgotou o limite do campo", nf.name);
   if (nf.isDecimal()) {
     int64_t whole = top - top % one;  // numbers are whole; a fractional top counts from its whole part
-    return buffer_.setDecimal(k.components[numbered].field, Decimal::fromUnits(whole + one, nf.spec.places));
+    return buffer_.setDecimal(k.components[numbered].field, Decimal::fromUnits(whole + one, nf.typeSpec.places));
   }
   return buffer_.setInt(k.components[numbered].field, top + 1);
 }

@@ -27,39 +27,39 @@ bool sameName(std::string_view a, std::string_view b) {
 }
 
 int FieldDef::elementWidth() const {
-  switch (spec.type) {
+  switch (typeSpec.type) {
     case FieldType::kByte: return 1;
     case FieldType::kShort:
     case FieldType::kUShort: return 2;
     case FieldType::kLong:
     case FieldType::kULong: return 4;
-    case FieldType::kDecimal: return spec.size / 2 + 1;
-    case FieldType::kString: return spec.size;
+    case FieldType::kDecimal: return typeSpec.size / 2 + 1;
+    case FieldType::kString: return typeSpec.size;
   }
   return 0;
 }
 
 int64_t FieldDef::minValue() const {
-  switch (spec.type) {
+  switch (typeSpec.type) {
     case FieldType::kByte:
     case FieldType::kUShort:
     case FieldType::kULong: return 0;
     case FieldType::kShort: return -32768;
     case FieldType::kLong: return INT32_MIN;
-    case FieldType::kDecimal: return -(pow10i(spec.size) - 1);
+    case FieldType::kDecimal: return -(pow10i(typeSpec.size) - 1);
     case FieldType::kString: return 0;
   }
   return 0;
 }
 
 int64_t FieldDef::maxValue() const {
-  switch (spec.type) {
+  switch (typeSpec.type) {
     case FieldType::kByte: return 255;
     case FieldType::kShort: return 32767;
     case FieldType::kUShort: return 65535;
     case FieldType::kLong: return INT32_MAX;
     case FieldType::kULong: return UINT32_MAX;
-    case FieldType::kDecimal: return pow10i(spec.size) - 1;
+    case FieldType::kDecimal: return pow10i(typeSpec.size) - 1;
     case FieldType::kString: return 0;
   }
   return 0;
@@ -67,16 +67,16 @@ int64_t FieldDef::maxValue() const {
 
 std::string FieldDef::typeText() const {
   std::string t;
-  switch (spec.type) {
+  switch (typeSpec.type) {
     case FieldType::kByte: t = "BYTE"; break;
     case FieldType::kShort: t = "SHORT"; break;
     case FieldType::kUShort: t = "USHORT"; break;
     case FieldType::kLong: t = "LONG"; break;
     case FieldType::kULong: t = "ULONG"; break;
     case FieldType::kDecimal:
-      t = "DECIMAL(" + std::to_string(spec.size) + "," + std::to_string(spec.places) + ")";
+      t = "DECIMAL(" + std::to_string(typeSpec.size) + "," + std::to_string(typeSpec.places) + ")";
       break;
-    case FieldType::kString: t = "STRING(" + std::to_string(spec.size) + ")"; break;
+    case FieldType::kString: t = "STRING(" + std::to_string(typeSpec.size) + ")"; break;
   }
   if (dim > 1) t += " \xC3\x97" + std::to_string(dim);
   return t;
@@ -161,8 +161,8 @@ TableBuilder& TableBuilder::version(int v) {
   return *this;
 }
 
-TableBuilder& TableBuilder::field(std::string name, TypeSpec spec, int dim) {
-  def_.fields.push_back(FieldDef{std::move(name), spec, dim < 1 ? 1 : dim, 0, 0});
+TableBuilder& TableBuilder::field(std::string name, TypeSpec typeSpec, int dim) {
+  def_.fields.push_back(FieldDef{std::move(name), typeSpec, dim < 1 ? 1 : dim, 0, 0});
   return *this;
 }
 

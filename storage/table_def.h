@@ -34,14 +34,14 @@ constexpr TypeSpec DECIMAL(int d, int p) { return {FieldType::kDecimal, d, p}; }
 
 struct FieldDef {
   std::string name;  // declared name, prefix included: "PLA:Codigo"
-  TypeSpec spec;
+  TypeSpec typeSpec;
   int dim = 1;       // number of array elements (1 = not an array)
   int offset = 0;    // byte offset in the record (computed)
   int column = 0;    // first storage column of the field (computed)
 
-  FieldType type() const { return spec.type; }
-  bool isText() const { return spec.type == FieldType::kString; }
-  bool isDecimal() const { return spec.type == FieldType::kDecimal; }
+  FieldType type() const { return typeSpec.type; }
+  bool isText() const { return typeSpec.type == FieldType::kString; }
+  bool isDecimal() const { return typeSpec.type == FieldType::kDecimal; }
   // Bytes of one element and of the whole field.
   int elementWidth() const;
   int width() const { return elementWidth() * dim; }
@@ -124,7 +124,7 @@ class TableBuilder {
  public:
   TableBuilder(std::string label, std::string prefix, std::string binding);
   TableBuilder& version(int v);
-  TableBuilder& field(std::string name, TypeSpec spec, int dim = 1);
+  TableBuilder& field(std::string name, TypeSpec typeSpec, int dim = 1);
   // Components name fields; a leading "-" marks a descending component.
   TableBuilder& key(std::string name, std::initializer_list<const char*> components, unsigned flags,
                     std::string description = {}, int autoNumber = 0);

@@ -296,11 +296,11 @@ Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progre
     CompanyPlan& c = companies[i];
     for (const DemoChartPeriod& p : c.info.charts) {
       shell::BindingMap names = companyNames(dict, root, c, p);
-      ChartSpec& spec = chartSpecs[names.at(shell::kPlanoContasFile)];
-      spec.structure = p.structure;
+      ChartSpec& chartSpec = chartSpecs[names.at(shell::kPlanoContasFile)];
+      chartSpec.structure = p.structure;
       if (&p == &c.info.charts.back()) {
         currentChartPath[i] = names.at(shell::kPlanoContasFile);
-        if (spec.filials.empty()) spec.filials = c.chartFilials;
+        if (chartSpec.filials.empty()) chartSpec.filials = c.chartFilials;
         currentNames[i] = names;
       }
     }
@@ -316,18 +316,18 @@ Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progre
     }
   }
   std::map<std::string, ChartModel> charts;
-  for (auto& [path, spec] : chartSpecs) {
+  for (auto& [path, chartSpec] : chartSpecs) {
     std::vector<std::string> customers, suppliers;
-    if (spec.parties) {
-      for (size_t k : spec.parties->customers) customers.push_back(spec.parties->parties[k].nome);
-      for (size_t k : spec.parties->suppliers) suppliers.push_back(spec.parties->parties[k].nome);
+    if (chartSpec.parties) {
+      for (size_t k : chartSpec.parties->customers) customers.push_back(chartSpec.parties->parties[k].nome);
+      for (size_t k : chartSpec.parties->suppliers) suppliers.push_back(chartSpec.parties->parties[k].nome);
     }
-    ChartModel m = buildChart(demoStructure(spec.structure), customers, suppliers, spec.filials);
-    if (spec.parties) {
-      for (size_t n = 0; n < spec.parties->customers.size(); ++n)
-        spec.parties->parties[spec.parties->customers[n]].contaCliente = m.customerAccounts[n];
-      for (size_t n = 0; n < spec.parties->suppliers.size(); ++n)
-        spec.parties->parties[spec.parties->suppliers[n]].contaFornecedor = m.supplierAccounts[n];
+    ChartModel m = buildChart(demoStructure(chartSpec.structure), customers, suppliers, chartSpec.filials);
+    if (chartSpec.parties) {
+      for (size_t n = 0; n < chartSpec.parties->customers.size(); ++n)
+        chartSpec.parties->parties[chartSpec.parties->customers[n]].contaCliente = m.customerAccounts[n];
+      for (size_t n = 0; n < chartSpec.parties->suppliers.size(); ++n)
+        chartSpec.parties->parties[chartSpec.parties->suppliers[n]].contaFornecedor = m.supplierAccounts[n];
     }
     charts.emplace(path, std::move(m));
   }

@@ -55,7 +55,7 @@ void RecordWriter::setTextAt(int f, std::string_view latin1, int element) {
 void RecordWriter::setUnitsAt(int f, int64_t units, int element) {
   if (f < 0) return;
   keep(table_.buffer().setDecimal(
-      f, Decimal::fromUnits(units, table_.def().fields[f].spec.places), element));
+      f, Decimal::fromUnits(units, table_.def().fields[f].typeSpec.places), element));
 }
 
 void RecordWriter::setInt(std::string_view name, int64_t value, int element) {

@@ -288,10 +288,10 @@ QString FormWindow::displayText(const Bound& b) const {
   // field's type rather than through the picture's typing rules.
   const FieldDef& def = form_.table().def().fields[size_t(b.field)];
   PictureValue v;
-  if (def.spec.type == FieldType::kString) {
+  if (def.typeSpec.type == FieldType::kString) {
     v = plain;
-  } else if (def.spec.type == FieldType::kDecimal) {
-    v = Decimal::parse(plain, def.spec.places).value_or(Decimal());
+  } else if (def.typeSpec.type == FieldType::kDecimal) {
+    v = Decimal::parse(plain, def.typeSpec.places).value_or(Decimal());
   } else {
     const int64_t n = plain.empty() ? 0 : std::strtoll(plain.c_str(), nullptr, 10);
     if (b.picture.kind() == Picture::Kind::kDate) v = DayNumber{int32_t(n)};
@@ -401,7 +401,7 @@ bool FormWindow::commit(Bound& b) {
   std::string plain = typed;
   if (!b.layout.picture.empty()) {
     const FieldDef& def = form_.table().def().fields[size_t(b.field)];
-    const ValueType type = def.spec.type == FieldType::kString ? ValueType::kText : b.picture.naturalType();
+    const ValueType type = def.typeSpec.type == FieldType::kString ? ValueType::kText : b.picture.naturalType();
     Result<PictureValue> value = b.picture.parse(typed, type);
     if (!value.isOk()) {
       edit->setModified(false);  // one message per typing

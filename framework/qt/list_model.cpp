@@ -10,7 +10,7 @@ QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), qsiz
 
 PictureValue valueOf(const Record& row, int field, const Picture& picture) {
   const FieldDef& def = row.def().fields[size_t(field)];
-  switch (def.spec.type) {
+  switch (def.typeSpec.type) {
     case FieldType::kString:
       return latin1ToUtf8(row.getText(field));
     case FieldType::kDecimal:
