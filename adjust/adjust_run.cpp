@@ -319,9 +319,15 @@ AdjustReport AdjustRun::runCompanies(const AdjustRequest& request) {
   }
   if (last.codigo != 0 && !request.dryRun) state_.switchCompany(last, lastNames);
   report.success = report.failures == 0;
-  report.finalMessage = report.success ? kSuccess
-                                       : "Atenção!!! Ajuste concluído com " + std::to_string(report.failures) +
-                                             " falha(s). Verifique o registro do processamento!!!";
+  if (request.dryRun)
+    report.finalMessage = "Simulação do ajuste concluída " +
+                          (report.success ? std::string("sem falhas")
+                                          : "com " + std::to_string(report.failures) + " falha(s)") +
+                          ". Nenhum arquivo foi alterado.";
+  else
+    report.finalMessage = report.success ? kSuccess
+                                         : "Atenção!!! Ajuste concluído com " + std::to_string(report.failures) +
+                                               " falha(s). Verifique o registro do processamento!!!";
   return report;
 }
 
@@ -439,7 +445,7 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
   // Journal balances before, by converted code.
   Table* diario = t.skip[7] ? nullptr : t.byRoutine[7];
   Balances expected;
-  if (diario) expected = journalBalances(*diario, [&](const std::string& code) {
+  if (diario && !request.dryRun) expected = journalBalances(*diario, [&](const std::string& code) {
     return chart::isSpecialWord(code) ? code : std::string(clipText(plan.value().convert(code)));
   });
 
@@ -464,7 +470,10 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
     }
     Table* table = t.byRoutine[r.number];
     if (!table || t.skip[r.number]) continue;
-    rep.tables.push_back(rewriteTable(r, *table, r.number == 6 ? t.ccis : nullptr, ctx));
+    Table* child = r.number == 6 ? t.ccis : nullptr;
+    TableOutcome childOutcome;
+    rep.tables.push_back(rewriteTable(r, *table, child, ctx, &childOutcome));
+    if (child) rep.tables.push_back(std::move(childOutcome));
   }
   for (const auto& o : rep.tables) {
     rep.failures += o.failures;
@@ -486,6 +495,7 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
   }
   TableOutcome empOutcome;
   empOutcome.label = "Empresa";
+  empOutcome.total = empStatus ? 1 : 0;
   if (empStatus)
     for (const auto& f : companyAccountFields()) {
       int idx = empDef->fieldIndex(f.name);
@@ -499,11 +509,13 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
       }
       if (changed) ++empOutcome.changedFields;
     }
+  if (empOutcome.changedFields > 0) empOutcome.changedRecords = 1;
   rep.failures += empOutcome.failures;
   rep.tables.push_back(empOutcome);
 
   // Balance check: the journal's balances after the rewrite, under the new codes.
-  if (diario) {
+  // A dry run writes nothing, so its journal still holds the old codes.
+  if (diario && !request.dryRun) {
     Balances after = journalBalances(*diario, [](const std::string& code) { return code; });
     rep.balance.done = true;
     rep.balance.accounts = static_cast<int64_t>(expected.size());

@@ -97,6 +97,8 @@ TEST_F(AdjustTest, DryRunChangesNothing) {
   for (const auto& t : r->companies[0].tables)
     if (t.label == "Diario") diarioChanges = t.changedRecords;
   EXPECT_EQ(diarioChanges, 40);
+  EXPECT_FALSE(r->companies[0].balance.done);
+  EXPECT_EQ(r->finalMessage, "Simulação do ajuste concluída sem falhas. Nenhum arquivo foi alterado.");
   EXPECT_EQ(column("Diario", path(123, "Diario"), "ContaDebito")[0], "1.1.1.01.0001");
   EXPECT_FALSE(fs::exists(path(123, "PlanoContas", 2)));
   EXPECT_EQ(column("AltContratuais", shared("AltContratuais"), "OBS").size(), 0u);

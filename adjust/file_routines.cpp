@@ -219,14 +219,18 @@ void rewriteChildren(Table& child, const Table& parent, const RoutineContext& ct
       continue;
     }
     handleRecord(child, fields, WriteBack::kAlways, ctx, out);
+    ++out.walked;
   }
 }
 
 }  // namespace
 
-TableOutcome rewriteTable(const RoutineDef& def, Table& table, Table* child, const RoutineContext& ctx) {
+TableOutcome rewriteTable(const RoutineDef& def, Table& table, Table* child, const RoutineContext& ctx,
+                          TableOutcome* childOutcome) {
   TableOutcome out;
   out.label = def.label;
+  TableOutcome childOut;
+  if (child) childOut.label = child->def().label;
   Observer* obs = ctx.observer;
   auto fields = resolve(def, table.def());
   // Every account field of the record is converted, not only the routine's
@@ -275,13 +279,23 @@ TableOutcome rewriteTable(const RoutineDef& def, Table& table, Table* child, con
     Status s;
     while ((s = table.next())) {
       handleRecord(table, fields, def.writeBack, ctx, out);
-      if (child) rewriteChildren(*child, table, ctx, out);
+      if (child) rewriteChildren(*child, table, ctx, childOut);
       ++out.walked;
       if (obs && (out.walked % 256 == 0 || out.walked == out.total)) obs->filePosition(out.walked);
     }
     if (!s.is(StatusCode::kNotFound)) fail(out, table, "leitura interrompida: " + statusText(s));
   }
   if (obs) obs->logLine(secondLogLine(def, out.total, out.walked));
+  if (child) {
+    Result<int64_t> n = child->count();
+    childOut.total = n ? n.value() : 0;
+    if (childOutcome) {
+      *childOutcome = std::move(childOut);
+    } else {
+      out.failures += childOut.failures;
+      out.problems.insert(out.problems.end(), childOut.problems.begin(), childOut.problems.end());
+    }
+  }
   return out;
 }
 

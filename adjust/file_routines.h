@@ -70,9 +70,11 @@ struct RoutineContext {
   Observer* observer = nullptr;
 };
 
-// Routine 1 and routines 3..13 (routine 6 also rewrites `child`, the rows of
-// `Configuracao_Contas_ISS_Integracao`; null elsewhere).
-TableOutcome rewriteTable(const RoutineDef& def, Table& table, Table* child, const RoutineContext& ctx);
+// Routine 1 and routines 3..13.  Routine 6 also rewrites `child`, the rows
+// of `Configuracao_Contas_ISS_Integracao` (null elsewhere), and reports them
+// in `*childOutcome` when given.
+TableOutcome rewriteTable(const RoutineDef& def, Table& table, Table* child, const RoutineContext& ctx,
+                          TableOutcome* childOutcome = nullptr);
 
 // Routine 2: rebuilds the chart `target` (empty, new structure) from `old`
 // (alias on the old chart).  Every field of an old account is kept; only the
