@@ -1,5 +1,6 @@
 #include "framework/qt/list_model.h"
 
+#include "framework/qt/list_delegate.h"
 #include "storage/text.h"
 
 namespace vorlam::qt {
@@ -95,6 +96,9 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DisplayRole) return cellText(*row, index.column());
   const ListColumn& column = columns_[size_t(index.column())];
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(qtAlignment(column.align));
+  if (role == kListIndentRole) return column.indent;
+  if (role == kListRightBorderRole) return column.rightBorder;
+  if (role == kListUnderlineRole) return underlined(column);
   if ((role == Qt::ForegroundRole || role == Qt::BackgroundRole) && column.colours && colours_) {
     const Colours c = colours_(*row, index.column());
     const QColor& wanted = role == Qt::ForegroundRole ? c.foreground : c.background;
@@ -109,6 +113,7 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
   const ListColumn& c = columns_[size_t(section)];
   if (role == Qt::DisplayRole) return fromUtf8(c.header);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(qtAlignment(c.headerAlign));
+  if (role == kListIndentRole) return c.headerIndent;
   return {};
 }
 

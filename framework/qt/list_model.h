@@ -10,6 +10,9 @@
 //
 // Not thread-safe: lives on the GUI thread with its screen.  The controller
 // must outlive the model.
+//
+// Besides the text, alignment and colours, each cell answers its column's
+// indent, right border and underline (the roles of list_delegate.h).
 #pragma once
 
 #include <QAbstractTableModel>

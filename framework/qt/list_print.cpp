@@ -5,6 +5,8 @@
 #include <QPrinter>
 #include <optional>
 
+#include "framework/qt/list_delegate.h"
+
 namespace vorlam::qt {
 
 namespace {
@@ -67,14 +69,24 @@ Status printList(const RecordListModel& model, const PageCache& list, const QStr
   const int unit = painter.fontMetrics().averageCharWidth();
   const auto& columns = model.columns();
   const PageColumns geometry = layoutColumns(columns, unit, page.width());
+  // Lines as the list shows them, thick enough to be seen on paper.
+  const QColor lineColour = listLineColour(nullptr);
+  const int pen = qMax(1, printer.resolution() / 150);
   auto drawRow = [&](int y, const std::function<QString(int)>& text, bool header) {
     int x = 0;
     for (int i = 0; i < int(columns.size()); ++i) {
       const int w = geometry.widths[size_t(i)];
       if (w == 0) continue;
       const ListColumn& c = columns[size_t(i)];
-      const int flags = int(qtAlignment(header ? c.headerAlign : c.align));
-      painter.drawText(QRect(x, y, w - geometry.gap / 2, line), flags, text(i));
+      const Qt::Alignment align = qtAlignment(header ? c.headerAlign : c.align);
+      // The gap between columns is split round the cell's text, so that a
+      // border runs between two columns' texts.
+      const QRect cell(x, y, w, line);
+      const QRect area = cell.adjusted(geometry.gap / 4, 0, -geometry.gap / 4, 0);
+      painter.drawText(indentedText(area, align, indentPixels(header ? c.headerIndent : c.indent, unit)), int(align),
+                       text(i));
+      // The header has its own rule under it.
+      drawCellLines(painter, cell, c.rightBorder, !header && underlined(c), lineColour, pen);
       x += w;
     }
   };

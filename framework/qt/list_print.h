@@ -1,6 +1,7 @@
 // Printing a list screen ("Im&prime"): every row of the list in its current
 // order, range and filter, under the list's title, with the column headers
 // repeated on each page and the page number; hidden columns stay hidden.
+// The columns keep their indent, right border and underline.
 #pragma once
 
 #include <QString>

@@ -20,6 +20,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "framework/qt/list_delegate.h"
 #include "framework/qt/list_print.h"
 #include "framework/qt/qt_dialogs.h"
 #include "storage/text.h"
@@ -64,6 +65,10 @@ ListWindow::ListWindow(ListController& controller, const ListWindowDefinition& d
   view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view_->setTabKeyNavigation(false);
   view_->setWordWrap(false);
+  // The columns draw their own borders and underlines, as their FORMAT says.
+  view_->setShowGrid(false);
+  view_->setItemDelegate(new ListCellDelegate(view_));
+  view_->setHorizontalHeader(new ListHeaderView(view_));
   view_->setContextMenuPolicy(Qt::DefaultContextMenu);
   view_->verticalHeader()->hide();
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
