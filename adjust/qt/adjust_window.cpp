@@ -1,5 +1,7 @@
 #include "adjust/qt/adjust_window.h"
 
+#include <utility>
+
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QCloseEvent>
@@ -162,9 +164,15 @@ AdjustWindow::AdjustWindow(shell::qt::ShellServices& services, AdjustScreenHooks
 AdjustWindow::~AdjustWindow() {
   screen_->requestStop();
   screen_->waitForRun();
-  // The list reads the controller's table: it goes first.
-  delete companies_;
-  companies_ = nullptr;
+  // The list reads the controller's table: it goes first.  Its widgets
+  // still send events while they are torn down, so the filter lets go of
+  // it before.
+  auto* companies = std::exchange(companies_, nullptr);
+  if (companies != nullptr) {
+    companies->view()->removeEventFilter(this);
+    companies->view()->viewport()->removeEventFilter(this);
+  }
+  delete companies;
 }
 
 QWidget* AdjustWindow::buildSelectionPage() {
