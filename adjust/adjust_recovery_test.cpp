@@ -15,27 +15,15 @@ namespace {
 // Runs the adjustment of company 123 to structure 2 in a child process that
 // kills itself once `files` files of the company have been committed.
 void killAfterCommittedFiles(const Dictionary& dict, shell::AppState& state, int files) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    struct Killer : Observer {
-      int left = 0;
-      void logLine(const std::string&) override {}
-      void fileCommitted(const std::string&) override {
-        if (--left == 0) kill(getpid(), SIGKILL);
-      }
-    } killer;
-    killer.left = files;
-    AdjustRun run(dict, state, &killer);
-    AdjustRequest req;
-    req.newStructure = 2;
-    req.year = 2024;
-    req.companies = {123};
-    run.run(req);
-    _exit(0);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before the kill point";
+  struct Killer : Observer {
+    int left = 0;
+    void logLine(const std::string&) override {}
+    void fileCommitted(const std::string&) override {
+      if (--left == 0) kill(getpid(), SIGKILL);
+    }
+  } killer;
+  killer.left = files;
+  runUntilKilled(dict, state, killer);
 }
 
 class AdjustRecoveryTest : public AdjustTest {

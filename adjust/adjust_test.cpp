@@ -165,24 +165,12 @@ TEST_F(AdjustTest, WarnsAboutSharedFilesOfCompaniesNotListed) {
 
 TEST_F(AdjustTest, KilledRunLeavesTheCompanyAsItWas) {
   // The child stops itself in the middle of the journal rewrite.
-  pid_t pid = fork();
-  if (pid == 0) {
-    struct Killer : LogObserver {
-      void logLine(const std::string& line) override {
-        if (line == "   Ajustando lançamentos da contabilidade.") kill(getpid(), SIGKILL);
-      }
-    } killer;
-    AdjustRun run(*dict_, *state_, &killer);
-    AdjustRequest req;
-    req.newStructure = 2;
-    req.year = 2024;
-    req.companies = {123};
-    run.run(req);
-    _exit(0);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFSIGNALED(status));
+  struct Killer : LogObserver {
+    void logLine(const std::string& line) override {
+      if (line == "   Ajustando lançamentos da contabilidade.") kill(getpid(), SIGKILL);
+    }
+  } killer;
+  runUntilKilled(*dict_, *state_, killer);
   EXPECT_EQ(column("Diario", path(123, "Diario"), "ContaDebito")[0], "1.1.1.01.0001");
   EXPECT_EQ(column("CFO", path(123, "CFO"), "CONTA_DEBITO"), std::vector<std::string>{"1.1.1.01.0001"});
   EXPECT_EQ(column("Contas_Integracao_Contabil", shared("Contas_Integracao_Contabil"), "CONTA_DEBITO")[0],

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -186,5 +188,24 @@ class AdjustTest : public ::testing::Test {
   std::unique_ptr<shell::AppState> state_;
   LogObserver log_;
 };
+
+// Runs the adjustment of company 123 to structure 2 for 2024 in a child
+// process; `killer` is expected to kill the child (SIGKILL) at some point of
+// the run.  Fails the test when the child ends on its own.
+inline void runUntilKilled(const Dictionary& dict, shell::AppState& state, Observer& killer) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    AdjustRun run(dict, state, &killer);
+    AdjustRequest req;
+    req.newStructure = 2;
+    req.year = 2024;
+    req.companies = {123};
+    run.run(req);
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before the kill point";
+}
 
 }  // namespace vorlam::adjust
