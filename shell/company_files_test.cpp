@@ -258,8 +258,10 @@ TEST_F(CompanyFilesTest, ConcurrentSwitchesNeverShowTornBindings) {
     CompanyRecord rec;
     for (int i = 0; i < 60; ++i) files_.selectCompany(*state_, company(code, plContas, plano, ano, 13), rec, false);
   };
+  // The reader goes on until it has seen a company at least once, so a
+  // loaded machine that runs the writers first still checks something.
   std::thread reader([&] {
-    while (!stop) {
+    while (!stop || seen == 0) {
       AppSnapshot s = state_->snapshot();
       if (s.company.codigo == 0) continue;
       ++seen;
@@ -295,7 +297,7 @@ TEST_F(CompanyFilesTest, TablesOpenedDuringSwitchesBelongToOneCompany) {
   std::thread screen([&] {
     const TableDef* diario = dictionary().find("Diario");
     const TableDef* funcionarios = dictionary().find("Funcionarios");
-    while (!stop) {
+    while (!stop || (opened == 0 && failed == 0)) {
       AppSnapshot s = state_->snapshot();
       if (s.company.codigo == 0) continue;
       Table journal(diario), staff(funcionarios);
