@@ -166,6 +166,26 @@ void StructureForm::rebuildMask() {
   if (form_.text(mask_) != mask) form_.assignText(mask_, mask);
 }
 
+std::optional<Result<uint16_t>> StructureForm::companyUsing(uint16_t code) {
+  // Without the company file there is no company to use the structure; any
+  // other failure to read it leaves the structure in place.
+  Table empresa(ctx_.dictionary.find("Empresa")), history(ctx_.dictionary.find("AltContratuais"));
+  for (Table* t : {&empresa, &history}) {
+    const std::string path = ctx_.resolve ? ctx_.resolve(t->def().binding) : std::string();
+    Status st = path.empty() ? Status::ok() : t->open(path, OpenMode::kReadOnly);
+    if (!st && !st.is(StatusCode::kFileNotFound)) {
+      ctx_.errors.throwFile(kMsgLoadFailed, path, st);
+      return std::nullopt;
+    }
+  }
+  Result<uint16_t> user = companyUsingStructure(empresa, history, code);
+  if (!user.isOk()) {
+    ctx_.errors.throwFile(kMsgLoadFailed, empresa.path(), user.status());
+    return std::nullopt;
+  }
+  return user;
+}
+
 bool StructureForm::checkSave(FormController& form) {
   const std::optional<FormRequest> request = saveRequest(form.request());
   if (!request) return true;
@@ -185,6 +205,11 @@ bool StructureForm::checkSave(FormController& form) {
   // Code 0 is numbered when added: the number it will take must fit too.
   if (!refusal && *request == FormRequest::kInsert && s.code == 0)
     refusal = structureCodeRefusal(highestCode(stored) + 1);
+  if (!refusal && *request == FormRequest::kDelete) {
+    std::optional<Result<uint16_t>> user = companyUsing(s.code);
+    if (!user) return false;
+    if (**user != 0) refusal = structureInUseRefusal(**user);
+  }
   if (!refusal) return true;
   if (refusal->errorSound && errorSound_) errorSound_();
   ctx_.errors.message(refusal->message, refusal->title, boxIcon(refusal->icon), kButtonOk, kButtonOk);

@@ -11,7 +11,8 @@
 //    deletion included), a code that cannot be written in three digits, and
 //    a level layout another structure already has (found through the second
 //    cursor `ConfPlanoContas0`, so that the record being edited stays
-//    intact).
+//    intact); a deletion is refused while a company's record or structure
+//    history names the structure, since its chart could no longer be read.
 //
 // The form edits only code, name, levels 1 to 9, mask, operator type and
 // referential chart; every other field of the record (levels 10 to 13, the
@@ -27,6 +28,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -133,6 +135,9 @@ class StructureForm {
   void levelCountChanged();
   void rebuildMask();
   bool checkSave(FormController& form);
+  // The company using structure `code` (0: none), or nullopt once the
+  // failure to read the company files has been shown.
+  std::optional<Result<uint16_t>> companyUsing(uint16_t code);
 
   ScreenContext& ctx_;
   Table& scan_;

@@ -259,5 +259,44 @@ TEST_F(StructureFormScreenTest, DeleteAsksAndRemoves) {
   EXPECT_EQ(count(), 1);
 }
 
+TEST_F(StructureFormScreenTest, DeleteRefusedWhileACompanyUsesTheStructure) {
+  Table empresa(dict->find("Empresa"));
+  ASSERT_TRUE(empresa.open(dir.file(empresa.def().binding)).isOk());
+  empresa.buffer().setInt("EMP:Codigo", 12);
+  empresa.buffer().setInt("EMP:CodigoPlanoContas", 3);
+  ASSERT_TRUE(empresa.append().isOk());
+  auto form = openForm(Request::kDelete, three);
+  EXPECT_EQ(form->controller().ok(), FormState::kOpen);
+  expectOneBox("Atenção!!!", "Este Plano de Contas não pode ser excluído: a empresa 12 o utiliza.",
+               MessageIcon::kError);
+  EXPECT_EQ(count(), 2);
+
+  // Moved to another structure, the company's history still names 3 as the
+  // structure of its earlier years.
+  ASSERT_TRUE(empresa.seekStart(kFileOrder).isOk());
+  ASSERT_TRUE(empresa.next().isOk());
+  empresa.buffer().setInt("EMP:CodigoPlanoContas", 1);
+  ASSERT_TRUE(empresa.update().isOk());
+  empresa.endWalk();
+  Table history(dict->find("AltContratuais"));
+  ASSERT_TRUE(history.open(dir.file(history.def().binding)).isOk());
+  history.buffer().setInt("ALTCONT:CODIGO", 12);
+  history.buffer().setInt("ALTCONT:CODALT", 41);
+  history.buffer().setText("ALTCONT:OBS", "003");
+  ASSERT_TRUE(history.append().isOk());
+  dialogs.boxes.clear();
+  EXPECT_EQ(form->controller().ok(), FormState::kOpen);
+  EXPECT_EQ(boxTexts(), std::vector<std::string>{"Este Plano de Contas não pode ser excluído: a empresa 12 o utiliza."});
+
+  // Structure 1, in use by the company, is kept; with no user left, 3 goes.
+  ASSERT_TRUE(history.seekStart(kFileOrder).isOk());
+  ASSERT_TRUE(history.next().isOk());
+  ASSERT_TRUE(history.erase().isOk());
+  history.endWalk();
+  dialogs.boxes.clear();
+  EXPECT_EQ(form->controller().ok(), FormState::kCompleted);
+  EXPECT_EQ(count(), 1);
+}
+
 }  // namespace
 }  // namespace vorlam::chart

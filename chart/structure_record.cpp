@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "shell/company_files.h"
 #include "storage/text.h"
 
 namespace vorlam::chart {
@@ -45,6 +46,42 @@ Result<uint32_t> highestStructureCode(Table& table) {
   if (s.is(StatusCode::kNotFound)) return uint32_t{0};
   if (!s) return s;
   return static_cast<uint32_t>(table.buffer().getInt("Codigo"));
+}
+
+namespace {
+
+// Walks `table` in file order and keeps the lowest company code of the rows
+// `uses` accepts; a table that is not open holds none.
+template <typename Pred>
+Status lowestUser(Table& table, const char* companyField, Pred uses, uint16_t* lowest) {
+  if (!table.isOpen()) return Status::ok();
+  Status s = table.seekStart(kFileOrder);
+  while (s) {
+    s = table.next();
+    if (!s || !uses(table.buffer())) continue;
+    const auto company = static_cast<uint16_t>(table.buffer().getInt(companyField));
+    if (*lowest == 0 || company < *lowest) *lowest = company;
+  }
+  table.endWalk();
+  return s.is(StatusCode::kNotFound) ? Status::ok() : s;
+}
+
+}  // namespace
+
+Result<uint16_t> companyUsingStructure(Table& empresa, Table& history, uint16_t code) {
+  uint16_t lowest = 0;
+  Status s = lowestUser(
+      empresa, "EMP:Codigo", [code](const Record& r) { return r.getInt("CodigoPlanoContas") == code; },
+      &lowest);
+  if (!s) return s;
+  s = lowestUser(
+      history, "ALTCONT:CODIGO",
+      [code](const Record& r) {
+        return r.getInt("CODALT") == shell::kChangeCodigoPlano && shell::numberFromText(r.getText("OBS")) == code;
+      },
+      &lowest);
+  if (!s) return s;
+  return lowest;
 }
 
 }  // namespace vorlam::chart

@@ -27,4 +27,12 @@ Result<std::vector<AccountStructure>> readStructures(Table& table);
 // The highest stored structure code; 0 when the file holds none.
 Result<uint32_t> highestStructureCode(Table& table);
 
+// The lowest-numbered company that uses structure `code`: its record
+// (`EMP:CodigoPlanoContas`) or its structure history (an `AltContratuais`
+// row of change code 41, whose observation names the structure in force
+// before that date, so earlier years still need it).  0 when none does.
+// `empresa` and `history` are open tables (a table that is not open is
+// passed over); their walks are ended and their buffers overwritten.
+Result<uint16_t> companyUsingStructure(Table& empresa, Table& history, uint16_t code);
+
 }  // namespace vorlam::chart

@@ -45,6 +45,13 @@ std::optional<SaveRefusal> structureCodeRefusal(uint32_t code) {
   return SaveRefusal{"Atenção!!!", st.message(), MessageIcon::kStop, true, StructureField::kCodigo};
 }
 
+SaveRefusal structureInUseRefusal(uint16_t company) {
+  return SaveRefusal{"Atenção!!!",
+                     "Este Plano de Contas não pode ser excluído: a empresa " + std::to_string(company) +
+                         " o utiliza.",
+                     MessageIcon::kStop, true, StructureField::kCodigo};
+}
+
 std::optional<SaveRefusal> checkStructureSave(const AccountStructure& edited, FormRequest request,
                                               std::span<const AccountStructure> stored) {
   if (digitTotal(edited) >= kDigitTotalLimit) {
@@ -55,6 +62,14 @@ std::optional<SaveRefusal> checkStructureSave(const AccountStructure& edited, Fo
   }
   if (request == FormRequest::kDelete) return std::nullopt;
   if (std::optional<SaveRefusal> refusal = structureCodeRefusal(edited.code)) return refusal;
+  if (edited.levelCount < 1 || edited.levelCount > kStoredLevels) {
+    // A structure without levels cannot write any account, and the record
+    // holds no more than 13 level widths.
+    return SaveRefusal{"Atenção!!!",
+                       "O Número de Níveis deve estar entre 1 e " + std::to_string(kStoredLevels) +
+                           ".",
+                       MessageIcon::kStop, true, StructureField::kNumeroNiveis};
+  }
   if (std::optional<uint16_t> other = findDuplicateLayout(edited, stored)) {
     return SaveRefusal{"Atenção!!!",
                        "Atenção!!! O plano " + std::to_string(*other) +

@@ -56,13 +56,18 @@ struct SaveRefusal {
 // nullopt for 0 .. 999.
 std::optional<SaveRefusal> structureCodeRefusal(uint32_t code);
 
+// The refusal of deleting a structure that company `company` uses (its
+// record or its structure history names it), focused on "Código".
+SaveRefusal structureInUseRefusal(uint16_t company);
+
 // The checks of "&Grava", before anything is written, in order:
 //  1. for every request, deletion included: the digit total G1 + ... + G9
 //     must be below 30;
 //  2. a deletion goes on;
 //  3. the structure code must be at most 999 (it is written in three digits
 //     in chart file names and history rows);
-//  4. no other stored structure may have the same level layout.
+//  4. the level count must be 1 to 13 (the levels the record can hold);
+//  5. no other stored structure may have the same level layout.
 // `stored` is every stored structure, in any order (it may include the
 // structure being changed, which the duplicate scan skips by its code).
 // Returns nullopt when the request may go on.

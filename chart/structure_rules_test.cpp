@@ -135,6 +135,22 @@ TEST(StructureSaveTest, CodesAbove999Refused) {
   EXPECT_FALSE(checkStructureSave(makeStructure(1000, {2, 3}), FormRequest::kDelete, stored));
 }
 
+TEST(StructureSaveTest, LevelCountOutsideTheStoredLevelsRefused) {
+  const auto stored = storedStructures();
+  AccountStructure none = makeStructure(8, {});
+  const auto refused = checkStructureSave(none, FormRequest::kInsert, stored);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->message, "O Número de Níveis deve estar entre 1 e 13.");
+  EXPECT_EQ(refused->focus, StructureField::kNumeroNiveis);
+  AccountStructure many = makeStructure(8, {2, 2, 2});
+  many.levelCount = 14;
+  EXPECT_TRUE(checkStructureSave(many, FormRequest::kChange, stored));
+  many.levelCount = 13;  // levels 10 to 13 are stored, and carried by the form
+  EXPECT_FALSE(checkStructureSave(many, FormRequest::kChange, stored));
+  // Such a structure, once stored, can still be deleted.
+  EXPECT_FALSE(checkStructureSave(none, FormRequest::kDelete, stored));
+}
+
 TEST(StructureSaveTest, EmptyTableAcceptsAnyValidLayout) {
   EXPECT_FALSE(checkStructureSave(makeStructure(1, {1, 1, 1, 2, 4}), FormRequest::kInsert, {}));
 }
