@@ -305,15 +305,21 @@ void Table::readRow(sqlite3_stmt* st) {
 }
 
 void Table::captureTuple(int key, std::vector<Cell>* out) const {
-  out->clear();
-  if (key == kFileOrder) return;
-  for (const auto& comp : def_->keys[key].components) {
-    const FieldDef& f = def_->fields[comp.field];
+  if (key == kFileOrder) {
+    out->clear();
+    return;
+  }
+  // Taken after every row of a walk: the cells are overwritten in place so
+  // that their strings keep their storage from one row to the next.
+  const auto& components = def_->keys[key].components;
+  out->resize(components.size());
+  for (size_t i = 0; i < components.size(); ++i) {
+    const FieldDef& f = def_->fields[components[i].field];
     const Cell& c = buffer_.cells()[f.column];
-    Cell copy;
+    Cell& copy = (*out)[i];
     copy.i = c.i;
     if (f.isText()) copy.s.assign(clipText(c.s));
-    out->push_back(std::move(copy));
+    else copy.s.clear();
   }
 }
 
