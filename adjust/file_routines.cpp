@@ -233,8 +233,8 @@ TableOutcome rewriteTable(const RoutineDef& def, Table& table, Table* child, con
   if (child) childOut.label = child->def().label;
   Observer* obs = ctx.observer;
   auto fields = resolve(def, table.def());
-  // Every account field of the record is converted, not only the routine's
-  // own list: the extra fields of the table travel with it.
+  // The routine's list holds every account field of the table, the ones
+  // its log lines name and the others that hold chart codes too.
   const bool companyRows = def.number == 1;
   int companyField = companyRows ? table.def().fieldIndex("CIC:CODIGO_EMPRESA") : -1;
   int walkKey = table.def().keyIndex(def.walkKey);
