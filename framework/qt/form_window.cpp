@@ -410,6 +410,11 @@ bool FormWindow::commit(Bound& b) {
       box.text = value.status().message();
       box.icon = MessageIcon::kExclamation;
       dialogs_.messageBox(box);
+      // The field kept its value: show it again, so that what the screen
+      // shows is what OK would save.
+      refreshing_ = true;
+      showValue(b);
+      refreshing_ = false;
       edit->setFocus(Qt::OtherFocusReason);
       edit->selectAll();
       return false;

@@ -99,11 +99,16 @@ TEST_F(FormWindowTest, PicturesAreTheInputRules) {
   ASSERT_TRUE(testing::showWindow(&window));
   QLineEdit* code = entry(window, "CNAE:CODIGO");
   EXPECT_EQ(code->maxLength(), 6);
+  const QString stored = code->text();
   testing::typeText(code, "12a");
   EXPECT_FALSE(window.commitFocused());
   ASSERT_EQ(dialogs.boxes.size(), 1u);
   EXPECT_EQ(dialogs.boxes[0].title, "Atenção!!!");
   EXPECT_EQ(testing::focused(), code) << "the refused field keeps the focus";
+  // The field kept its value, and the screen shows it rather than the
+  // refused text that OK would not save.
+  EXPECT_EQ(code->text(), stored);
+  EXPECT_FALSE(code->isModified());
   code->clear();
   testing::typeText(code, "345");
   testing::typeText(entry(window, "CNAE:PERCACITRAB"), "12,5");
