@@ -89,6 +89,8 @@ std::optional<int32_t> parseDate(std::string_view text) {
     parts[2] = std::stoi(t.substr(4));
     lens[2] = static_cast<int>(t.size()) - 4;
   }
+  // "00/00/0000" is how a date field without a date is shown.
+  if (parts[0] == 0 && parts[1] == 0 && parts[2] == 0) return 0;
   int year = parts[2];
   if (lens[2] <= 2) year += year < 50 ? 2000 : 1900;
   return toDayNumber(year, parts[1], parts[0]);

@@ -51,6 +51,10 @@ TEST(DateTest, DayNumbersFollowTheCalendar) {
   EXPECT_EQ(parseDate("01032015"), d);
   EXPECT_EQ(parseDate("1/3/15"), d);
   EXPECT_EQ(parseDate("  "), 0);
+  // A date field without a date shows, and takes back, all zeros.
+  EXPECT_EQ(parseDate("00/00/0000"), 0);
+  EXPECT_EQ(parseDate("00000000"), 0);
+  EXPECT_FALSE(parseDate("00/03/2015"));
   EXPECT_FALSE(parseDate("31/04/2015"));
   EXPECT_FALSE(parseDate("ab/cd/efgh"));
   EXPECT_EQ(dayOfWeek(*toDayNumber(2026, 12, 8)), 2);  // a Tuesday

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -447,6 +448,15 @@ bool ListWindow::eventFilter(QObject* watched, QEvent* event) {
     QMenu* menu = contextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+    return true;
+  }
+  if (watched == view_ && event->type() == QEvent::ContextMenu) {
+    // The menu key and Shift+F10 reach the view, not its viewport: the menu
+    // opens there, at the highlighted row, as it does for the mouse.
+    QRect row = view_->visualRect(view_->currentIndex());
+    const QPoint at = row.isValid() ? row.center() : QPoint(0, 0);
+    QContextMenuEvent forwarded(QContextMenuEvent::Keyboard, at, view_->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(view_->viewport(), &forwarded);
     return true;
   }
   if (watched == view_->viewport() && event->type() == QEvent::Wheel) {

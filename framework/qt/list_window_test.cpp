@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -51,6 +52,21 @@ TEST_F(ListFixture, MenuRepeatsTheButtonsInOrderAndFollowsTheirState) {
   std::unique_ptr<QMenu> pickMenu(pick.contextMenu());
   EXPECT_EQ(menuTexts(pickMenu.get(), &enabled), (QStringList{"&Altera", "&Exclui", "&Seleciona", "&Toolbox"}));
   EXPECT_EQ(enabled, (QList<bool>{true, false, true, true}));
+}
+
+TEST_F(ListFixture, MenuKeyOpensTheMenuAtTheHighlightedRow) {
+  fill(5);
+  ListWindow& list = makeList(kAll);
+  ASSERT_TRUE(list.open().isOk());
+  ASSERT_TRUE(testing::showWindow(&list));
+  QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), list.view()->mapToGlobal(QPoint(0, 0)));
+  QCoreApplication::sendEvent(list.view(), &key);
+  QMenu* shown = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* menu = qobject_cast<QMenu*>(w); menu != nullptr && menu->isVisible()) shown = menu;
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(menuTexts(shown).first(), "&Inclui");
+  shown->close();
 }
 
 TEST_F(ListFixture, SelectModeEnterSelectsAndSelectIsDefault) {
