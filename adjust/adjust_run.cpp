@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 
 #include "adjust/reference_count.h"
@@ -398,24 +399,38 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
 
   // A file already written in the new structure (shared by a company
   // converted before) is not converted again.
+  // A file that records a third structure (a shared file another company
+  // moved on) is not in the structure this company converts from:
+  // converting it would turn its codes into other accounts.
   const std::string newCode = std::to_string(request.newStructure);
+  const std::string oldCode = std::to_string(c.oldStructure);
+  auto writtenIn = [&](Table& table, const std::string& property, bool* done) -> std::optional<CompanyReport> {
+    Result<std::string> p = table.property(property);
+    *done = p && p.value() == newCode;
+    if (!p || p.value().empty() || *done || p.value() == oldCode) return std::nullopt;
+    return skipCompany("o arquivo " + table.path() + " já está na estrutura " + p.value() +
+                       ", e não na estrutura atual da empresa (" + oldCode + "); nada foi alterado");
+  };
   for (const auto& r : routines()) {
     Table* table = t.byRoutine[r.number];
     if (!table) continue;
-    Result<std::string> p = table->property(structureProperty(r.number, code));
-    if (p && p.value() == newCode) {
-      t.skip[r.number] = true;
-      log("   Arquivo já ajustado para a estrutura " + newCode + ": " + table->path());
-    }
+    if (std::optional<CompanyReport> refused = writtenIn(*table, structureProperty(r.number, code), &t.skip[r.number]))
+      return *refused;
+    if (t.skip[r.number]) log("   Arquivo já ajustado para a estrutura " + newCode + ": " + table->path());
   }
   if (t.ccis) {
-    Result<std::string> p = t.ccis->property(kStructureProperty);
-    if (p && p.value() == newCode) t.ccis = nullptr;
+    bool done = false;
+    if (std::optional<CompanyReport> refused = writtenIn(*t.ccis, kStructureProperty, &done)) return *refused;
+    if (done) t.ccis = nullptr;
   }
   // The chart of the new structure: rebuilt into a new file put in place
   // at the end; an existing chart file of that structure with accounts is
   // never destroyed.
+  // A shared chart another company's run already rebuilt from the same old
+  // chart is completed in place: accounts added to the old chart since then
+  // are added to it, the others are already there.
   bool rebuild = true;
+  bool merge = false;
   if (fileExists(c.newChartPath)) {
     Table existing(dict_.find("PlanoContas"));
     if (existing.open(c.newChartPath, OpenMode::kReadOnly)) {
@@ -424,6 +439,7 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
       if (n && n.value() > 0) {
         if (from && from.value() == baseName(oldChartPath)) {
           rebuild = false;
+          merge = true;
           log("   Plano de contas compartilhado já ajustado: " + c.newChartPath);
         } else {
           return skipCompany("o plano de contas da nova estrutura já existe com contas (" + c.newChartPath +
@@ -433,6 +449,10 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
     }
   }
   std::string tempChart = c.newChartPath + ".novo";
+  if (merge && t.oldChart) {
+    if (Status s = openTable("PlanoContas", c.newChartPath, mode, &t.byRoutine[2]); !s)
+      return skipCompany("não foi possível abrir o plano de contas da nova estrutura: " + s.toString());
+  }
   if (rebuild && t.oldChart) {
     removeFileAndSidecars(tempChart);
     if (!request.dryRun) {
@@ -461,10 +481,10 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
   for (const auto& r : routines()) {
     if (observer_ && observer_->stopRequested()) break;
     if (r.number == 2) {
-      if (rebuild && t.oldChart) {
+      if ((rebuild || merge) && t.oldChart) {
         Table scratch(dict_.find("PlanoContas"));
         Table* target = t.byRoutine[2] ? t.byRoutine[2] : &scratch;
-        rep.tables.push_back(rebuildChart(*t.oldChart, *target, ctx));
+        rep.tables.push_back(rebuildChart(*t.oldChart, *target, ctx, merge));
       }
       continue;
     }
@@ -561,7 +581,7 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
     log("-Empresa " + std::to_string(code) + " não ajustada: " + rep.reason);
     return rep;
   }
-  if (t.byRoutine[2]) {
+  if (t.byRoutine[2] && rebuild) {
     t.byRoutine[2]->close();
     removeFileAndSidecars(c.newChartPath);
     if (std::rename(tempChart.c_str(), c.newChartPath.c_str()) != 0) {
@@ -575,17 +595,30 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
   // History row: the structure in force before 1 January of the year.  An
   // existing row of that date keeps its observation: it already records
   // what was in force before that date.
+  // Until both it and the company record are written the journal stays,
+  // so that the next start offers to complete them (the files, already in
+  // the new structure, are not converted again).
+  auto unfinished = [&](const std::string& what, const Status& s) {
+    ++rep.failures;
+    rep.outcome = CompanyOutcome::kFailed;
+    rep.reason = what + ": " + s.toString() + "; o ajuste da empresa será concluído na próxima execução";
+    log("   Falha: " + rep.reason);
+    return rep;
+  };
   const TableDef* altDef = dict_.find("AltContratuais");
   Table alt(altDef);
-  if (alt.open(state_.pathFor(altDef->binding))) {
+  Status history = alt.open(state_.pathFor(altDef->binding));
+  if (history) {
     alt.buffer().setInt("CODIGO", code);
     alt.buffer().setInt("CODALT", shell::kChangeCodigoPlano);
     alt.buffer().setInt("DATA", *toDayNumber(request.year, 1, 1));
-    if (!alt.get(altDef->keyIndex("AltCont:Key:Codigo"))) {
+    history = alt.get(altDef->keyIndex("AltCont:Key:Codigo"));
+    if (history.is(StatusCode::kNotFound)) {
       alt.buffer().setText("OBS", shell::zeroPadded(c.oldStructure, 3) + " . " + utf8ToLatin1("Conteúdo anterior"));
-      if (Status s = alt.insert(); !s) ++rep.failures, log("   Falha: histórico não gravado: " + s.toString());
+      history = alt.insert();
     }
   }
+  if (!history) return unfinished("histórico não gravado", history);
   if (empStatus) {
     emp.buffer().setInt("CodigoPlanoContas", request.newStructure);
     Status s = emp.update();
@@ -605,7 +638,7 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
         s = emp.update();
       }
     }
-    if (!s) ++rep.failures, log("   Falha: cadastro da empresa não gravado: " + s.toString());
+    if (!s) return unfinished("cadastro da empresa não gravado", s);
   }
   std::remove(journal.c_str());
   rep.outcome = CompanyOutcome::kConverted;

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "adjust/adjust_test_fixture.h"
@@ -150,6 +151,39 @@ TEST_F(AdjustTest, SharedChartAndFilesAreConvertedOnce) {
   // Shared CFO rows (both companies) converted exactly once.
   for (const auto& v : column("CFO", path(200, "CFO"), "CONTA_DEBITO")) EXPECT_EQ(v, "1.1.1.01.000001");
   EXPECT_EQ(column("PlanoContas", path(200, "PlanoContas", 2), "Codigo").size(), 6u);
+}
+
+TEST_F(AdjustTest, SharedFilesMovedOnByAnotherCompanyAreNotConvertedAgain) {
+  addCompany(201, "Gama Indústria", 1);
+  fillCompany(201);
+  addStructure(4, {1, 1, 1, 2, 8});
+  ASSERT_EQ(adjust({200})->companies[0].outcome, CompanyOutcome::kConverted);
+  // 201 still names structure 1, but the files it shares with 200 are now
+  // in structure 2: converting them from 1 would turn them into other codes.
+  Result<AdjustReport> r = adjust({201}, 4);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kSkipped);
+  EXPECT_NE(r->companies[0].reason.find("já está na estrutura 2"), std::string::npos) << r->companies[0].reason;
+  EXPECT_FALSE(r->success);
+  for (const auto& v : column("CFO", path(200, "CFO"), "CONTA_DEBITO")) EXPECT_EQ(v, "1.1.1.01.000001");
+}
+
+TEST_F(AdjustTest, SharedChartRebuiltEarlierGetsTheAccountsAddedSince) {
+  addCompany(201, "Gama Indústria", 1);
+  fillCompany(201);
+  ASSERT_EQ(adjust({200})->companies[0].outcome, CompanyOutcome::kConverted);
+  {
+    auto oldChart = open("PlanoContas", path(201, "PlanoContas"));
+    addAccount(*oldChart, "1.1.1.01.0003", 2, "Aplicação");
+  }
+  Result<AdjustReport> r = adjust({201});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kConverted) << r->companies[0].reason;
+  EXPECT_TRUE(r->success);
+  std::vector<std::string> codes = column("PlanoContas", path(201, "PlanoContas", 2), "Codigo");
+  EXPECT_EQ(codes.size(), 7u);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), "1.1.1.01.000003"), 1);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), "1.1.1.01.000001"), 1);
 }
 
 TEST_F(AdjustTest, WarnsAboutSharedFilesOfCompaniesNotListed) {

@@ -299,7 +299,21 @@ TableOutcome rewriteTable(const RoutineDef& def, Table& table, Table* child, con
   return out;
 }
 
-TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx) {
+namespace {
+
+// The account codes a chart holds, as stored.
+std::set<std::string> storedCodes(Table& chart, int codeField) {
+  std::set<std::string> out;
+  if (!chart.isOpen()) return out;
+  chart.seekStart(kFileOrder);
+  while (chart.next()) out.insert(std::string(chart.buffer().getText(codeField)));
+  chart.endWalk();
+  return out;
+}
+
+}  // namespace
+
+TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx, bool complete) {
   const RoutineDef& def = routines()[1];
   TableOutcome out;
   out.label = def.label;
@@ -322,6 +336,7 @@ TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx) 
   // New codes seen so far: a dry run writes nothing, yet must report the
   // accounts that would collide.
   std::set<std::string> codes;
+  const std::set<std::string> present = complete ? storedCodes(target, fCodigo) : std::set<std::string>();
   Status s;
   while ((s = old.next())) {
     ++read;
@@ -335,6 +350,10 @@ TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx) 
       continue;
     }
     std::string code(target.buffer().getText(fCodigo));
+    if (present.count(code) != 0) {  // already in the completed chart
+      if (obs && (read % 256 == 0 || read == out.total)) obs->filePosition(read);
+      continue;
+    }
     if (!codes.insert(code).second) {
       fail(out, old, "conta " + latin1ToUtf8(code) + " colide com outra conta já incluída");
       continue;

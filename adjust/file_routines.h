@@ -79,8 +79,10 @@ TableOutcome rewriteTable(const RoutineDef& def, Table& table, Table* child, con
 // Routine 2: rebuilds the chart `target` (empty, new structure) from `old`
 // (alias on the old chart).  Every field of an old account is kept; only the
 // code, its index and its dotless form change.  A new code that collides
-// with an account already added is a failure.
-TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx);
+// with an account already added is a failure.  `complete`: `target` already
+// holds the chart another company's run rebuilt from the same old chart;
+// only the accounts whose new code it lacks are added (and counted).
+TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx, bool complete = false);
 
 // The log line that closes a routine.
 std::string secondLogLine(const RoutineDef& def, int64_t total, int64_t count);
