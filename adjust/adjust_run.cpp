@@ -18,6 +18,7 @@
 namespace vorlam::adjust {
 namespace {
 
+constexpr char kWarningPrefix[] = "Atenção!!! ";
 constexpr char kStructureProperty[] = "estrutura_contas";  // structure the references are written in
 constexpr char kChartSourceProperty[] = "convertido_de";   // old chart file a chart was rebuilt from
 constexpr char kSuccess[] = "Ajuste concluído com sucesso!!!";
@@ -199,11 +200,20 @@ Status AdjustRun::check(const AdjustRequest& request) {
     std::optional<chart::AccountStructure> from;
     if (old) from = old.value();
     Status pair = chart::checkConversionPair(from, newStructure_);
-    if (!pair)
-      return Status(pair.code(), "Atenção!!! Empresa " + std::to_string(code) + " - " + c.record.razaoSocial + ": " +
-                                     pair.message());
+    if (!pair) {
+      std::string why = pair.message();
+      if (why.rfind(kWarningPrefix, 0) == 0) why.erase(0, sizeof kWarningPrefix - 1);
+      return Status(pair.code(), kWarningPrefix + std::string("Empresa ") + std::to_string(code) + " - " +
+                                     c.record.razaoSocial + ": " + why);
+    }
   }
   return Status::ok();
+}
+
+std::vector<std::string> AdjustRun::sharedFileWarnings(const AdjustRequest& request) {
+  AdjustReport report;
+  warnSharedFiles(request, &report);
+  return report.warnings;
 }
 
 void AdjustRun::warnSharedFiles(const AdjustRequest& request, AdjustReport* report) {
@@ -230,7 +240,9 @@ void AdjustRun::warnSharedFiles(const AdjustRequest& request, AdjustReport* repo
   }
   for (uint16_t code : others) {
     Company c;
-    if (!loadCompany(code, &c)) continue;
+    // A company already in the new structure no longer reads the old files
+    // in the old codes: converting them does not change what it sees.
+    if (!loadCompany(code, &c) || c.oldStructure == request.newStructure) continue;
     for (const auto& r : routines()) {
       std::string path = r.number == 2 ? c.pathOf(dict_, "PlanoContas2") : c.pathOf(dict_, r.label);
       if (shared.count(path))
@@ -394,7 +406,10 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
   if (Status s = openTable("Configuracao_Contas_ISS_Integracao", ccisPath, mode, &t.ccis); !s)
     return skipCompany("não foi possível abrir Configuracao_Contas_ISS_Integracao: " + s.toString());
   std::string oldChartPath = c.pathOf(dict_, "PlanoContas2");
-  if (Status s = openTable("PlanoContas2", oldChartPath, OpenMode::kReadOnly, &t.oldChart); !s)
+  // Held exclusively too: an account another workstation added meanwhile
+  // would miss the new chart.  A missing chart is not created.
+  const OpenMode chartMode = request.dryRun || !fileExists(oldChartPath) ? OpenMode::kReadOnly : OpenMode::kExclusive;
+  if (Status s = openTable("PlanoContas2", oldChartPath, chartMode, &t.oldChart); !s)
     return skipCompany("não foi possível abrir o plano de contas atual: " + s.toString());
 
   // A file already written in the new structure (shared by a company
@@ -546,6 +561,7 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
         if (it == after.end() || it->second != sums) rep.balance.differences.push_back(latin1ToUtf8(acc));
       }
     log(balanceLine(rep.balance));
+    if (!rep.balance.matches) ++rep.failures;
   }
 
   if (request.dryRun || (observer_ && observer_->stopRequested())) {

@@ -120,6 +120,11 @@ class AdjustRun {
   // the Portuguese reason of a refusal.
   Status check(const AdjustRequest& request);
 
+  // The warnings about shared files the listed companies would convert
+  // that companies outside the list (and not already in the new structure)
+  // use too, one text per file and company; nothing is written.
+  std::vector<std::string> sharedFileWarnings(const AdjustRequest& request);
+
   // Runs the adjustment.  A refused request returns its status and changes
   // nothing; otherwise the report tells what happened to each company.  On
   // success the current company of `state` is the last converted company.

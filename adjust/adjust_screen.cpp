@@ -270,6 +270,17 @@ Reaction AdjustScreen::exclude() {
 
 // --- The run ---------------------------------------------------------------------
 
+bool AdjustScreen::confirmSharedFiles(const std::vector<std::string>& warnings) {
+  if (warnings.empty()) return true;
+  constexpr size_t kShown = 8;
+  std::string text;
+  for (size_t i = 0; i < warnings.size() && i < kShown; ++i) text += warnings[i] + "|";
+  if (warnings.size() > kShown)
+    text += "... e mais " + std::to_string(warnings.size() - kShown) + " aviso(s) como estes.|";
+  text += "|Deseja continuar o ajuste mesmo assim?";
+  return errors_.ask(text, kMessageTitle, kNoYes, 1) == 2;
+}
+
 Reaction AdjustScreen::adjust(Listener* listener) {
   Reaction r;
   if (refused(&r)) return r;
@@ -288,6 +299,13 @@ Reaction AdjustScreen::adjust(Listener* listener) {
     const uint16_t workingYear = state_.company().ano;
     const bool yearFault = year_ == 0 || (workingYear != 0 && year_ != workingYear);
     r.focus = yearFault ? Control::kYear : Control::kStructure;
+    return r;
+  }
+  // Shared files that companies outside the list also use are named
+  // before anything runs, so that the user may add them or give up.
+  if (!confirmSharedFiles(AdjustRun(dict_, state_, nullptr).sharedFileWarnings(request))) {
+    errors_.message(kCancelled, kMessageTitle, MessageIcon::kError, kButtonOk, kButtonOk);
+    r.focus = Control::kClose;
     return r;
   }
   beep();

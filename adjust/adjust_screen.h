@@ -237,7 +237,8 @@ class AdjustScreen {
   void beep();
   void stopBox(const std::string& text, MessageIcon icon = MessageIcon::kError);
   bool refused(Reaction* reaction) const;
-  std::optional<Status> checkRequest(const AdjustRequest& request);
+  // Asks whether to go on despite `warnings` (true when there are none).
+  bool confirmSharedFiles(const std::vector<std::string>& warnings);
   void appendLog(std::string line);
   Status showCompany(uint16_t code);
 

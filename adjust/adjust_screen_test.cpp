@@ -365,6 +365,31 @@ TEST_F(AdjustScreenTest, AjustarRefusesBeforeAskingAndCancelsOnNao) {
   EXPECT_EQ(structureOf(10), 1);
 }
 
+TEST_F(AdjustScreenTest, SharedFilesOfCompaniesLeftOutAreNamedBeforeTheQuestion) {
+  {
+    auto empresa = openTable("Empresa");
+    for (int code : {20, 30}) {
+      empresa->buffer().setInt("Codigo", code);
+      ASSERT_TRUE(empresa->get(empresa->def().keyIndex("EMP:KEY:CODIGO")));
+      empresa->buffer().setInt("PLContas", shell::kSharedCopy);
+      ASSERT_TRUE(empresa->update());
+    }
+  }
+  prepare(2, 2024, {20});
+  dialogs_.answerQuestion(1);
+  Reaction r = screen_->adjust(nullptr);
+  ASSERT_EQ(dialogs_.questions.size(), 1u) << "the confirmation is not reached";
+  const std::string& text = dialogs_.questions[0].text;
+  EXPECT_NE(text.find("também é usado pela empresa 30"), std::string::npos) << text;
+  EXPECT_NE(text.find("Deseja continuar o ajuste mesmo assim?"), std::string::npos) << text;
+  EXPECT_EQ(dialogs_.questions[0].buttonList, "&Não|&Sim");
+  ASSERT_EQ(dialogs_.boxes.size(), 1u);
+  EXPECT_EQ(dialogs_.boxes[0].text, "Operação cancelada!!!");
+  EXPECT_EQ(r.focus, Control::kClose);
+  EXPECT_FALSE(screen_->running());
+  EXPECT_EQ(structureOf(20), 1);
+}
+
 TEST_F(AdjustScreenTest, RunConvertsTheListAndEndsWithTheSuccessMessage) {
   prepare(2, 2024, {10, 20});
   CountingListener listener;

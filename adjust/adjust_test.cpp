@@ -109,6 +109,13 @@ TEST_F(AdjustTest, CodeThatDoesNotFitIsAFailureNotACut) {
   // CFO:CONTA_DEBITO keeps 20 characters; 1.1.1.01.0001 grows to 15 under
   // structure 2, so make the structure grow past 20.
   addStructure(4, {1, 1, 1, 2, 15});
+  {
+    auto cfo = open("CFO", path(123, "CFO"));
+    ASSERT_TRUE(cfo->seekStart(kFileOrder));
+    ASSERT_TRUE(cfo->next());
+    cfo->buffer().setText("CONTADEBITOPRAZO", "1.1.1.01.0002");
+    ASSERT_TRUE(cfo->update());
+  }
   Result<AdjustReport> r = adjust({123}, 4);
   ASSERT_TRUE(r);
   EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kConverted);
@@ -116,6 +123,9 @@ TEST_F(AdjustTest, CodeThatDoesNotFitIsAFailureNotACut) {
   EXPECT_FALSE(r->success);
   EXPECT_NE(r->finalMessage, "Ajuste concluído com sucesso!!!");
   EXPECT_EQ(column("CFO", path(123, "CFO"), "CONTA_DEBITO"), std::vector<std::string>{"1.1.1.01.0001"});
+  // The record's other account, which fits, is converted all the same.
+  EXPECT_EQ(column("CFO", path(123, "CFO"), "CONTADEBITOPRAZO"),
+            std::vector<std::string>{"1.1.1.01.000000000000002"});
 }
 
 TEST_F(AdjustTest, CompanyWithFilesInUseIsSkippedUntouched) {
@@ -127,6 +137,14 @@ TEST_F(AdjustTest, CompanyWithFilesInUseIsSkippedUntouched) {
   EXPECT_FALSE(r->success);
   other.close();
   EXPECT_EQ(column("Diario", path(123, "Diario"), "ContaDebito")[0], "1.1.1.01.0001");
+  // The chart being rebuilt counts as one of its files.
+  Table chart(dict_->find("PlanoContas"));
+  ASSERT_TRUE(chart.open(path(123, "PlanoContas")));
+  r = adjust({123});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kSkipped);
+  EXPECT_NE(r->companies[0].reason.find("plano de contas atual"), std::string::npos) << r->companies[0].reason;
+  EXPECT_FALSE(fs::exists(path(123, "PlanoContas", 2)));
 }
 
 TEST_F(AdjustTest, ExistingChartOfTheNewStructureIsNeverDestroyed) {

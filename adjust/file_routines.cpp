@@ -151,7 +151,10 @@ std::string secondLogLine(const RoutineDef& def, int64_t total, int64_t count) {
 namespace {
 
 // Converts the routine's fields of the current record; false when a code
-// did not fit (the record must then not be written with partial changes).
+// did not fit.  That field keeps its value (a cut code would name another
+// account) and counts as a failure; the record's other fields are still
+// converted, since once the company is in the new structure an old code
+// left in them would be wrong too.
 bool convertRecord(Table& t, const std::vector<std::pair<int, int>>& fields, const RoutineContext& ctx,
                    TableOutcome& out, int* changedFields, bool* anyNotBlank) {
   *changedFields = 0;
@@ -184,7 +187,7 @@ void handleRecord(Table& t, const std::vector<std::pair<int, int>>& fields, Writ
                   const RoutineContext& ctx, TableOutcome& out) {
   int changed = 0;
   bool anyNotBlank = false;
-  if (!convertRecord(t, fields, ctx, out, &changed, &anyNotBlank)) return;
+  convertRecord(t, fields, ctx, out, &changed, &anyNotBlank);
   if (changed > 0) {
     ++out.changedRecords;
     out.changedFields += changed;
