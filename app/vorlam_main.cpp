@@ -14,6 +14,7 @@
 #include "adjust/qt/pending_dialog.h"
 #include "chart/qt/structure_list_window.h"
 #include "framework/qt/qt_dialogs.h"
+#include "registry/qt/company_list_window.h"
 #include "shell/qt/main_frame.h"
 #include "shell/qt/shell_services.h"
 #include "shell/session.h"
@@ -54,6 +55,8 @@ int main(int argc, char** argv) {
 
   vorlam::qt::QtDialogs dialogs;
   ShellServices services{session, dialogs, {}, {}};
+  // The selection's search opens the company list.
+  services.companyPicker = vorlam::registry::qt::companyListPicker(services);
   int rc = 0;
   {
     MainFrame frame(services);

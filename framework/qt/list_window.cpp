@@ -176,6 +176,7 @@ void ListWindow::buildNavigation() {
     a->setToolTip(tip);
     if (step == RecordStep::kInsert) {
       a->setEnabled(button(kListInsert) != nullptr);
+      navigationInsert_ = a;
       connect(a, &QAction::triggered, this, [this] { trigger(kListInsert); });
       continue;
     }
@@ -221,6 +222,7 @@ void ListWindow::refreshButtons() {
     if (which == kListSelect) on = on && controller_.canSelect();
     b->setEnabled(on);
     if (toolboxActions_[size_t(i)] != nullptr) toolboxActions_[size_t(i)]->setEnabled(on);
+    if (which == kListInsert && navigationInsert_ != nullptr) navigationInsert_->setEnabled(on);
   }
 }
 

@@ -193,6 +193,7 @@ class ListWindow : public QWidget {
   QLabel* locatorPrompt_ = nullptr;
   QLineEdit* locator_ = nullptr;
   QToolBar* navigation_ = nullptr;
+  QAction* navigationInsert_ = nullptr;  // the toolbar's insert follows the button
   std::vector<QPushButton*> buttons_;  // per ListButton bit; null when absent
   std::vector<QAction*> toolboxActions_ = std::vector<QAction*>(kListButtonCount, nullptr);
   QWidget* toolbox_ = nullptr;

@@ -1,0 +1,138 @@
+#include "registry/qt/company_list_window.h"
+
+#include <QBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "registry/company_list.h"
+#include "shell/company_files.h"
+
+namespace vorlam::registry::qt {
+
+namespace {
+
+namespace fq = vorlam::qt;
+
+constexpr uint16_t kMsgOpenFailed = 26;
+
+QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+fq::ListWindowDefinition viewDefinition() {
+  fq::ListWindowDefinition d;
+  d.format = kCompanyListFormat;
+  for (const char* field : companyListColumns()) d.columnFields.push_back(field);
+  for (const char* prompt : companyListLocatorPrompts()) d.locatorPrompts.push_back(prompt);
+  d.buttons = fq::kListInsert | fq::kListChange | fq::kListDelete | fq::kListSelect;
+  return d;
+}
+
+// The row of the list's own buttons, so that the screen's buttons stand
+// beside them.
+QBoxLayout* rowOf(QWidget* window, QWidget* button) {
+  for (QBoxLayout* row : window->findChildren<QBoxLayout*>())
+    if (row->indexOf(button) >= 0) return row;
+  return nullptr;
+}
+
+}  // namespace
+
+CompanyListWindow::CompanyListWindow(ScreenContext& context, Table& empresa, const shell::qt::ShellServices& services,
+                                     QWidget* parent)
+    : QDialog(parent), dialogs_(services.dialogs) {
+  setWindowTitle(QString::fromUtf8(kCompanyListTitle));
+  auto* layout = new QVBoxLayout(this);
+  controller_ = std::make_unique<ListController>(context, companyListDefinition(), empresa, true);
+  list_ = new fq::ListWindow(*controller_, viewDefinition(), this);
+  list_->setServices(services.listServices());
+  list_->setLook(services.look());
+  layout->addWidget(list_);
+  list_->setOnSelect([this](const Record& row) {
+    chosen_ = row;
+    accept();
+  });
+  resize(900, 480);
+}
+
+CompanyListWindow::~CompanyListWindow() {
+  // The list view goes before the controller it shows.
+  delete list_;
+  list_ = nullptr;
+}
+
+QPushButton* CompanyListWindow::addButton(const char* caption, const char* tip) {
+  auto* b = new QPushButton(QString::fromUtf8(caption), list_);
+  b->setToolTip(QString::fromUtf8(tip));
+  b->setAutoDefault(false);
+  if (QBoxLayout* row = rowOf(list_, list_->button(fq::kListSelect))) row->addWidget(b);
+  else layout()->addWidget(b);
+  return b;
+}
+
+Status CompanyListWindow::build() {
+  Status s = list_->open();
+  if (s) s = list_->showTab(kCompanyListFirstTab);
+  if (!s) return s;
+  const struct {
+    fq::ListButton which;
+    CompanyListButton button;
+  } kOwn[] = {{fq::kListInsert, CompanyListButton::kInsert},
+              {fq::kListChange, CompanyListButton::kChange},
+              {fq::kListDelete, CompanyListButton::kDelete},
+              {fq::kListSelect, CompanyListButton::kSelect}};
+  for (const auto& own : kOwn) {
+    const CompanyListButtonText text = companyListButton(own.button, true);
+    list_->button(own.which)->setText(fromUtf8(text.caption));
+    list_->button(own.which)->setToolTip(fromUtf8(text.tip));
+  }
+  // Insert, change and delete belong to the company form.
+  for (fq::ListButton b : {fq::kListInsert, fq::kListChange, fq::kListDelete}) list_->setButtonEnabled(b, false);
+
+  auto text = [](CompanyListButton b) { return companyListButton(b, true); };
+  QPushButton* help = addButton(text(CompanyListButton::kHelp).caption.c_str(), "");
+  QPushButton* close = addButton(text(CompanyListButton::kClose).caption.c_str(), "");
+  filter_ = addButton(text(CompanyListButton::kFilter).caption.c_str(), "");
+  clearFilter_ = addButton(text(CompanyListButton::kClearFilter).caption.c_str(), "");
+  connect(help, &QPushButton::clicked, this, [this] {
+    dialogs_.messageBox({"Ajuda", messageBoxText(companyListHelp(true)), MessageIcon::kInformation, kButtonOk,
+                         kButtonOk});
+  });
+  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  connect(filter_, &QPushButton::clicked, this, [this] { list_->openQueryWindow(); });
+  connect(clearFilter_, &QPushButton::clicked, this, [this] { list_->clearQuery(); });
+
+  // The part-name entry says what it is for.
+  auto tipFor = [this](int tab) {
+    list_->locator()->setToolTip(tab == 2 ? QString::fromUtf8(kPartNameTip) : QString());
+  };
+  connect(list_->tabs(), &QTabBar::currentChanged, this, tipFor);
+  tipFor(list_->tabs()->currentIndex());
+  list_->view()->setFocus();
+  return s;
+}
+
+shell::qt::CompanyPicker companyListPicker(const shell::qt::ShellServices& services) {
+  return [&services](QWidget* parent) -> std::optional<uint16_t> {
+    std::unique_ptr<ErrorManager> errors = services.newErrorManager();
+    const TableDef* def = services.session.dictionary().find("Empresa");
+    Table table(def);
+    const std::string path = services.session.state().pathFor(shell::kEmpresaFile);
+    Status s = table.open(path, OpenMode::kShared);
+    if (s) {
+      ScreenContext context{services.session.dictionary(), services.session.state().resolver(), *errors};
+      CompanyListWindow window(context, table, services, parent);
+      s = window.build();
+      if (s) {
+        if (window.exec() != QDialog::Accepted || !window.chosen()) return std::nullopt;
+        return static_cast<uint16_t>(window.chosen()->getInt("EMP:Codigo"));
+      }
+    }
+    ProcedureScope procedure(*errors, kCompanyListProcedure);
+    errors->throwFile(kMsgOpenFailed, path, s);
+    return std::nullopt;
+  };
+}
+
+}  // namespace vorlam::registry::qt
