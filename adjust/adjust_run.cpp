@@ -46,17 +46,6 @@ void removeFileAndSidecars(const std::string& path) {
   std::remove((path + "-lck").c_str());
 }
 
-chart::AccountStructure structureFrom(const Record& r) {
-  chart::AccountStructure s;
-  s.code = static_cast<uint16_t>(r.getInt("Codigo"));
-  s.name = latin1ToUtf8(r.getText("Nome"));
-  s.levelCount = static_cast<uint8_t>(r.getInt("Graus"));
-  for (int n = 1; n <= chart::kStoredLevels; ++n)
-    s.setLevelDigits(n, static_cast<uint8_t>(r.getInt("G" + std::to_string(n))));
-  s.mask = latin1ToUtf8(r.getText("Formato"));
-  return s;
-}
-
 // Sums of debits and credits per account code.
 using Balances = std::map<std::string, std::pair<Decimal, Decimal>>;
 
@@ -109,24 +98,6 @@ struct AdjustRun::Company {
     return it == names.end() ? std::string() : it->second;
   }
 };
-
-Result<chart::AccountStructure> readStructure(const Dictionary& dict, const shell::AppState& state,
-                                              uint16_t code) {
-  const TableDef* def = dict.find("ConfPlanoContas");
-  Table t(def);
-  if (Status s = t.open(state.pathFor(def->binding), OpenMode::kReadOnly); !s) {
-    if (s.is(StatusCode::kFileNotFound))
-      return Status(StatusCode::kNotFound, "A estrutura " + std::to_string(code) + " não existe", "ConfPlanoContas");
-    return s;
-  }
-  t.buffer().setInt("Codigo", code);
-  if (Status s = t.get(t.def().keyIndex("CONP:KEY:CODIGO")); !s) {
-    if (s.is(StatusCode::kNotFound))
-      return Status(StatusCode::kNotFound, "A estrutura " + std::to_string(code) + " não existe", "ConfPlanoContas");
-    return s;
-  }
-  return structureFrom(t.buffer());
-}
 
 AdjustRun::AdjustRun(const Dictionary& dict, shell::AppState& state, Observer* observer)
     : dict_(dict), state_(state), observer_(observer) {}

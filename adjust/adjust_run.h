@@ -35,6 +35,7 @@
 #include "adjust/observer.h"
 #include "adjust/reference_count.h"
 #include "chart/account_structure.h"
+#include "chart/current_structure.h"
 #include "dictionary/dictionary.h"
 #include "shell/app_state.h"
 #include "storage/status.h"
@@ -88,10 +89,8 @@ struct AdjustReport {
   std::string finalMessage;  // "Ajuste concluído com sucesso!!!" or the count of failures
 };
 
-// The structure record `code` of the bound `ConfPlanoContas`; kNotFound when
-// there is none.
-Result<chart::AccountStructure> readStructure(const Dictionary& dict, const shell::AppState& state,
-                                              uint16_t code);
+// The structure record `code` of the bound `ConfPlanoContas`.
+using chart::readStructure;
 
 // A company whose commit was cut off (the process ended between the first
 // file written and the company record).  Its journal lives in the data
