@@ -186,7 +186,10 @@ int ErrorManager::throwFile(uint16_t number, std::string_view fileName, const St
     s.values.file = fileName;
     s.values.errorCode = fileStatus.errorNumber();
     s.values.errorText = fileStatus.message();
-    s.values.fileErrorCode = std::to_string(fileStatus.errorNumber());
+    // The driver's own code when it reported one, as %ErrorText shows for
+    // driver errors (90 and 100).
+    s.values.fileErrorCode =
+        std::to_string(fileStatus.driverCode() != 0 ? fileStatus.driverCode() : fileStatus.errorNumber());
     s.values.fileError = driverText;
   });
   const CatalogueEntry* entry = findMessage(number);

@@ -183,6 +183,13 @@ TEST_F(ErrorManagerTest, DriverErrorNinetyShowsTheDriversTextAndCode) {
   manager.throwFile(28, "Diario.dat", io);
   EXPECT_EQ(dialogs.boxes.back().text, "Um erro (gravar: disk I/O error (90)) ao fazer alterações no arquivo Diario.dat .");
   EXPECT_EQ(manager.values().fileErrorCode, "90");
+  // With the code the database library reported, that code is shown.
+  io.setDriverCode(778);
+  manager.throwFile(28, "Diario.dat", io);
+  EXPECT_EQ(dialogs.boxes.back().text, "Um erro (gravar: disk I/O error (778)) ao fazer alterações no arquivo Diario.dat .");
+  // Other errors keep the error text and number.
+  manager.throwFile(28, "Diario.dat", makeStatus(StatusCode::kBusy).setDriverCode(5));
+  EXPECT_EQ(dialogs.boxes.back().text.find("(52)") != std::string::npos, true) << dialogs.boxes.back().text;
 }
 
 TEST_F(ErrorManagerTest, UnknownNumberRaisesNothing) {

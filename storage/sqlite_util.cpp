@@ -4,13 +4,9 @@
 
 namespace vorlam::sqlite {
 
-Status toStatus(int rc, sqlite3* db, std::string_view what) {
-  if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW) return Status::ok();
-  std::string detail(what);
-  if (db) {
-    detail += ": ";
-    detail += sqlite3_errmsg(db);
-  }
+namespace {
+
+Status statusOf(int rc, const std::string& detail) {
   switch (rc & 0xFF) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED: return makeStatus(StatusCode::kBusy, detail);
@@ -26,6 +22,21 @@ Status toStatus(int rc, sqlite3* db, std::string_view what) {
     case SQLITE_NOMEM: return makeStatus(StatusCode::kIoError, detail);
     default: return makeStatus(StatusCode::kIoError, detail);
   }
+}
+
+}  // namespace
+
+Status toStatus(int rc, sqlite3* db, std::string_view what) {
+  if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW) return Status::ok();
+  std::string detail(what);
+  if (db) {
+    detail += ": ";
+    detail += sqlite3_errmsg(db);
+  }
+  // The library's own code goes with the status, for the messages that
+  // show what the driver reported.
+  const int code = db ? sqlite3_extended_errcode(db) : rc;
+  return statusOf(rc, detail).setDriverCode(code != SQLITE_OK ? code : rc);
 }
 
 Status exec(sqlite3* db, const std::string& sql) {

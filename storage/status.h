@@ -44,6 +44,13 @@ class Status {
   const std::string& message() const { return message_; }
   // Extra data some codes carry: the key name of a duplicate, a file name.
   const std::string& detail() const { return detail_; }
+  // The code the database library itself reported (its extended result
+  // code), 0 when the status did not come from it.
+  int driverCode() const { return driverCode_; }
+  Status& setDriverCode(int code) {
+    driverCode_ = code;
+    return *this;
+  }
 
   // The driver-style error number of this status (0 when ok), as shown in the
   // file-error messages: 2 file not found, 5 access denied, 33 record not
@@ -58,6 +65,7 @@ class Status {
   StatusCode code_ = StatusCode::kOk;
   std::string message_;
   std::string detail_;
+  int driverCode_ = 0;
 };
 
 // The standard text of a code, used when a status is built without one.
