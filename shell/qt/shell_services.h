@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "framework/dialogs.h"
 #include "framework/error_manager.h"
@@ -58,5 +59,13 @@ struct ShellServices {
 // `services`: the focus highlight and the keyboard navigation, both owned
 // by `screen`.
 vorlam::qt::ScreenBehaviour installScreenBehaviour(QWidget* screen, const ShellServices& services);
+
+// The same for a screen that names its procedure: one of the screens that
+// keep their window state ("Main", "WLegenda", "BFuncionarios", ...) also
+// gets its saved state applied now, before it is shown, and written when it
+// closes, under the section of its procedure.  Other screens open as
+// defined every time.
+vorlam::qt::ScreenBehaviour installScreenBehaviour(QWidget* screen, const ShellServices& services,
+                                                   std::string_view procedure);
 
 }  // namespace vorlam::shell::qt
