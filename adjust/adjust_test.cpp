@@ -79,6 +79,32 @@ TEST_F(AdjustTest, ConvertsEveryReferenceOfTheCompany) {
   EXPECT_TRUE(log_.lines.empty());
 }
 
+TEST_F(AdjustTest, EmptyJournalAndBlankRecordsAreCountedNotChanged) {
+  {
+    // An empty journal for the year, and a CFOP row without accounts.
+    auto diario = open("Diario", path(123, "Diario"));
+    ASSERT_TRUE(diario->seekStart(kFileOrder));
+    std::vector<int64_t> ids;
+    while (diario->next()) ids.push_back(diario->buffer().recordId());
+    for (int64_t id : ids) ASSERT_TRUE(diario->getById(id) && diario->erase());
+    auto cfo = open("CFO", path(123, "CFO"));
+    cfo->buffer().clear();
+    cfo->buffer().setInt("Codigo", 5102);
+    ASSERT_TRUE(cfo->append());
+  }
+  Result<AdjustReport> r = adjust({123});
+  ASSERT_TRUE(r);
+  EXPECT_TRUE(r->success);
+  auto has = [&](const std::string& l) { return std::find(log_.lines.begin(), log_.lines.end(), l) != log_.lines.end(); };
+  EXPECT_TRUE(has("   Lançamentos da contabilidade ajustado. Registros do aquivo 0 Registros ajustados 0"));
+  for (const TableOutcome& t : r->companies[0].tables)
+    if (t.label == "CFO") {
+      EXPECT_EQ(t.total, 2);
+      EXPECT_EQ(t.changedRecords, 1);
+    }
+  EXPECT_EQ(column("CFO", path(123, "CFO"), "CONTA_DEBITO"), (std::vector<std::string>{"1.1.1.01.000001", ""}));
+}
+
 TEST_F(AdjustTest, RefusesBeforeWritingAnything) {
   EXPECT_FALSE(adjust({123}, 9));        // no such structure
   EXPECT_FALSE(adjust({123}, 3));        // a level gets fewer digits
