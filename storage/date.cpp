@@ -55,7 +55,8 @@ CivilDate fromDayNumber(int32_t n) { return civilFromDays(kEpoch + n); }
 std::string formatDate(int32_t n) {
   if (n == 0) return {};
   CivilDate c = fromDayNumber(n);
-  char buf[16];
+  // Wide enough for any int fields, which the compiler cannot rule out.
+  char buf[40];
   snprintf(buf, sizeof buf, "%02d/%02d/%04d", c.day, c.month, c.year);
   return buf;
 }
