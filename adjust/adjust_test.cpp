@@ -105,6 +105,23 @@ TEST_F(AdjustTest, EmptyJournalAndBlankRecordsAreCountedNotChanged) {
   EXPECT_EQ(column("CFO", path(123, "CFO"), "CONTA_DEBITO"), (std::vector<std::string>{"1.1.1.01.000001", ""}));
 }
 
+TEST_F(AdjustTest, SecondAdjustmentOfTheYearKeepsWhatEarlierYearsUse) {
+  addStructure(4, {1, 1, 1, 2, 8});
+  ASSERT_EQ(adjust({123})->companies[0].outcome, CompanyOutcome::kConverted);
+  Result<AdjustReport> r = adjust({123}, 4);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kConverted) << r->companies[0].reason;
+  // The row of 1 January still names the structure of the years before.
+  EXPECT_EQ(column("AltContratuais", shared("AltContratuais"), "OBS"),
+            std::vector<std::string>{"001 . Conteúdo anterior"});
+  Table alt(dict_->find("AltContratuais"));
+  ASSERT_TRUE(alt.open(shared("AltContratuais")));
+  EXPECT_EQ(shell::planoVigente(alt, 123, 2023, {2, 4}).codPlanoContas, 1);
+  EXPECT_EQ(shell::planoVigente(alt, 123, 2024, {2, 4}).codPlanoContas, 4);
+  for (const auto& v : column("Diario", path(123, "Diario", 4), "ContaDebito"))
+    EXPECT_TRUE(v == "1.1.1.01.00000001" || v == "1.1.1.01.00000002") << v;
+}
+
 TEST_F(AdjustTest, RefusesBeforeWritingAnything) {
   EXPECT_FALSE(adjust({123}, 9));        // no such structure
   EXPECT_FALSE(adjust({123}, 3));        // a level gets fewer digits
