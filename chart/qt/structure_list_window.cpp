@@ -95,10 +95,8 @@ void StructureListWindow::decorate() {
   for (QPushButton* b : {help_, close_}) b->setAutoDefault(false);
   connect(help_, &QPushButton::clicked, this, &StructureListWindow::showHelp);
   connect(close_, &QPushButton::clicked, this, &QWidget::close);
-  if (auto* row = qobject_cast<QBoxLayout*>(box->itemAt(box->count() - 1)->layout())) {
-    row->addWidget(help_);
-    row->addWidget(close_);
-  }
+  buttonRow()->addWidget(help_);
+  buttonRow()->addWidget(close_);
 }
 
 Status StructureListWindow::open() {

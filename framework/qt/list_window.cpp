@@ -151,6 +151,7 @@ void ListWindow::setCellColours(RecordListModel::CellColours colours) {
 
 void ListWindow::buildButtons() {
   auto* row = new QHBoxLayout;
+  buttonRow_ = row;
   row->addStretch(1);
   for (int i = 0; i < kListButtonCount; ++i) {
     const auto which = ListButton(1u << i);

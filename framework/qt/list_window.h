@@ -44,6 +44,8 @@ class QTabBar;
 class QTableView;
 class QToolBar;
 
+class QBoxLayout;
+
 namespace vorlam::qt {
 
 // The buttons a list screen may have, as bits of ListWindowDefinition::buttons.
@@ -109,6 +111,8 @@ class ListWindow : public QWidget {
 
   // A button of the definition, or nullptr.
   QPushButton* button(ListButton which) const;
+  // The row the buttons stand in, for a screen's buttons of its own.
+  QBoxLayout* buttonRow() const { return buttonRow_; }
   // The screen's own switch of a button.  A button is enabled while the
   // screen has it on and, for change, delete, view and select, while a row
   // is highlighted.
@@ -193,7 +197,8 @@ class ListWindow : public QWidget {
   QLabel* locatorPrompt_ = nullptr;
   QLineEdit* locator_ = nullptr;
   QToolBar* navigation_ = nullptr;
-  QAction* navigationInsert_ = nullptr;  // the toolbar's insert follows the button
+  QAction* navigationInsert_ = nullptr;
+  QBoxLayout* buttonRow_ = nullptr;  // the toolbar's insert follows the button
   std::vector<QPushButton*> buttons_;  // per ListButton bit; null when absent
   std::vector<QAction*> toolboxActions_ = std::vector<QAction*>(kListButtonCount, nullptr);
   QWidget* toolbox_ = nullptr;

@@ -29,14 +29,6 @@ fq::ListWindowDefinition viewDefinition() {
   return d;
 }
 
-// The row of the list's own buttons, so that the screen's buttons stand
-// beside them.
-QBoxLayout* rowOf(QWidget* window, QWidget* button) {
-  for (QBoxLayout* row : window->findChildren<QBoxLayout*>())
-    if (row->indexOf(button) >= 0) return row;
-  return nullptr;
-}
-
 }  // namespace
 
 CompanyListWindow::CompanyListWindow(ScreenContext& context, Table& empresa, const shell::qt::ShellServices& services,
@@ -66,8 +58,7 @@ QPushButton* CompanyListWindow::addButton(const char* caption, const char* tip) 
   auto* b = new QPushButton(QString::fromUtf8(caption), list_);
   b->setToolTip(QString::fromUtf8(tip));
   b->setAutoDefault(false);
-  if (QBoxLayout* row = rowOf(list_, list_->button(fq::kListSelect))) row->addWidget(b);
-  else layout()->addWidget(b);
+  list_->buttonRow()->addWidget(b);
   return b;
 }
 

@@ -18,14 +18,6 @@ constexpr char kHelpText[] =
     "Escolha a empresa na lista e confirme com Seleciona (ou Enter).|"
     "Cancela volta sem escolher nenhuma empresa.";
 
-// The row of the list's own buttons, so that the search's buttons stand
-// beside "&Seleciona".
-QBoxLayout* rowOf(QWidget* window, QWidget* button) {
-  for (QBoxLayout* row : window->findChildren<QBoxLayout*>())
-    if (row->indexOf(button) >= 0) return row;
-  return nullptr;
-}
-
 }  // namespace
 
 ListDefinition companySearchList() {
@@ -88,13 +80,8 @@ Status CompanySearchWindow::build() {
     dialogs_.messageBox({"Ajuda", messageBoxText(kHelpText), MessageIcon::kInformation, kButtonOk,
                          kButtonOk});
   });
-  if (QBoxLayout* row = rowOf(list_, select)) {
-    row->addWidget(cancel);
-    row->addWidget(help);
-  } else {
-    layout()->addWidget(cancel);
-    layout()->addWidget(help);
-  }
+  list_->buttonRow()->addWidget(cancel);
+  list_->buttonRow()->addWidget(help);
   list_->view()->setFocus();
   return s;
 }
