@@ -384,10 +384,10 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
     return skipCompany("não foi possível abrir o plano de contas atual: " + s.toString());
 
   // A file already written in the new structure (shared by a company
-  // converted before) is not converted again.
-  // A file that records a third structure (a shared file another company
-  // moved on) is not in the structure this company converts from:
-  // converting it would turn its codes into other accounts.
+  // converted before) is not converted again.  One that records a third
+  // structure (a shared file another company moved on) is not in the
+  // structure this company converts from: converting it would turn its codes
+  // into other accounts, so the company is left as it is.
   const std::string newCode = std::to_string(request.newStructure);
   const std::string oldCode = std::to_string(c.oldStructure);
   auto writtenIn = [&](Table& table, const std::string& property, bool* done) -> std::optional<CompanyReport> {
@@ -411,10 +411,9 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
   }
   // The chart of the new structure: rebuilt into a new file put in place
   // at the end; an existing chart file of that structure with accounts is
-  // never destroyed.
-  // A shared chart another company's run already rebuilt from the same old
-  // chart is completed in place: accounts added to the old chart since then
-  // are added to it, the others are already there.
+  // never destroyed.  A shared chart another company's run already rebuilt
+  // from the same old chart is completed in place: the accounts added to the
+  // old chart since then are added to it.
   bool rebuild = true;
   bool merge = false;
   if (fileExists(c.newChartPath)) {
@@ -581,10 +580,10 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
 
   // History row: the structure in force before 1 January of the year.  An
   // existing row of that date keeps its observation: it already records
-  // what was in force before that date.
-  // Until both it and the company record are written the journal stays,
-  // so that the next start offers to complete them (the files, already in
-  // the new structure, are not converted again).
+  // what was in force before that date.  Until both it and the company
+  // record are written the journal stays, so that the next start offers to
+  // complete them (the files, already in the new structure, are not
+  // converted again).
   auto unfinished = [&](const std::string& what, const Status& s) {
     ++rep.failures;
     rep.outcome = CompanyOutcome::kFailed;
