@@ -54,6 +54,7 @@ TEST_F(AdjustTest, ConvertsEveryReferenceOfTheCompany) {
   EXPECT_EQ(emp->buffer().getInt("CodigoPlanoContas"), 2);
   EXPECT_EQ(emp->buffer().getText("CreditoICMS"), "1.1.1.01.000002");
   EXPECT_EQ(emp->buffer().getText("GrupoFornecedor"), "2.1.1.01");
+  EXPECT_EQ(emp->buffer().getText("GrupoProdutor"), "2.1.1.03.000001");
   EXPECT_EQ(column("AltContratuais", shared("AltContratuais"), "OBS"),
             std::vector<std::string>{"001 . Conteúdo anterior"});
 

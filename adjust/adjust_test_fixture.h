@@ -90,6 +90,7 @@ class AdjustTest : public ::testing::Test {
     t.buffer().setInt("TipoCFO", plContas);
     t.buffer().setInt("TipoContaISS", plContas);
     t.buffer().setText("GrupoFornecedor", "2.1.1.01");
+    t.buffer().setText("GrupoProdutor", "2.1.1.03.0001");
     t.buffer().setText("CreditoICMS", "1.1.1.01.0002");
     ASSERT_TRUE(t.append());
   }

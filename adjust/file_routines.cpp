@@ -107,7 +107,9 @@ const std::vector<RoutineDef>& routines() {
 
 const std::vector<AccountField>& companyAccountFields() {
   static const std::vector<AccountField> kFields = [] {
-    std::vector<AccountField> f = {{"EMP:GrupoFornecedor", 20}, {"EMP:GrupoCliente", 20}};
+    std::vector<AccountField> f = {{"EMP:GrupoFornecedor", 20}, {"EMP:GrupoCliente", 20},
+                                   // The producers' group, like the producer accounts.
+                                   {"EMP:GrupoProdutor", 20}};
     static const char* kTaxes[] = {"ICMS", "IPI", "PIS", "COFINS", "SIMPLES", "CSOCIAL", "IRPJ", "SIMPLESEST",
                                    "SUBTRIBUTARIA"};
     static std::vector<std::string> names;
