@@ -189,7 +189,7 @@ TEST_F(ErrorManagerTest, DriverErrorNinetyShowsTheDriversTextAndCode) {
   EXPECT_EQ(dialogs.boxes.back().text, "Um erro (gravar: disk I/O error (778)) ao fazer alterações no arquivo Diario.dat .");
   // Other errors keep the error text and number.
   manager.throwFile(28, "Diario.dat", makeStatus(StatusCode::kBusy).setDriverCode(5));
-  EXPECT_EQ(dialogs.boxes.back().text.find("(52)") != std::string::npos, true) << dialogs.boxes.back().text;
+  EXPECT_NE(dialogs.boxes.back().text.find("(52)"), std::string::npos) << dialogs.boxes.back().text;
 }
 
 TEST_F(ErrorManagerTest, UnknownNumberRaisesNothing) {

@@ -456,7 +456,7 @@ bool ListWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_ && event->type() == QEvent::ContextMenu) {
     // The menu key and Shift+F10 reach the view, not its viewport: the menu
     // opens there, at the highlighted row, as it does for the mouse.
-    QRect row = view_->visualRect(view_->currentIndex());
+    const QRect row = view_->visualRect(view_->currentIndex());
     const QPoint at = row.isValid() ? row.center() : QPoint(0, 0);
     QContextMenuEvent forwarded(QContextMenuEvent::Keyboard, at, view_->viewport()->mapToGlobal(at));
     QCoreApplication::sendEvent(view_->viewport(), &forwarded);

@@ -35,6 +35,7 @@
 #include "framework/settings_file.h"
 
 class QAction;
+class QBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -43,8 +44,6 @@ class QPushButton;
 class QTabBar;
 class QTableView;
 class QToolBar;
-
-class QBoxLayout;
 
 namespace vorlam::qt {
 
@@ -197,8 +196,8 @@ class ListWindow : public QWidget {
   QLabel* locatorPrompt_ = nullptr;
   QLineEdit* locator_ = nullptr;
   QToolBar* navigation_ = nullptr;
-  QAction* navigationInsert_ = nullptr;
-  QBoxLayout* buttonRow_ = nullptr;  // the toolbar's insert follows the button
+  QAction* navigationInsert_ = nullptr;  // the toolbar's insert follows the button
+  QBoxLayout* buttonRow_ = nullptr;
   std::vector<QPushButton*> buttons_;  // per ListButton bit; null when absent
   std::vector<QAction*> toolboxActions_ = std::vector<QAction*>(kListButtonCount, nullptr);
   QWidget* toolbox_ = nullptr;
