@@ -152,27 +152,22 @@ std::string secondLogLine(const RoutineDef& def, int64_t total, int64_t count) {
 
 namespace {
 
-// Converts the routine's fields of the current record; false when a code
-// did not fit.  That field keeps its value (a cut code would name another
+// Converts the routine's fields of the current record.  A code that does
+// not fit leaves its field with its value (a cut code would name another
 // account) and counts as a failure; the record's other fields are still
 // converted, since once the company is in the new structure an old code
 // left in them would be wrong too.
-bool convertRecord(Table& t, const std::vector<std::pair<int, int>>& fields, const RoutineContext& ctx,
+void convertRecord(Table& t, const std::vector<std::pair<int, int>>& fields, const RoutineContext& ctx,
                    TableOutcome& out, int* changedFields, bool* anyNotBlank) {
   *changedFields = 0;
   *anyNotBlank = false;
-  bool ok = true;
   for (auto [field, width] : fields) {
     if (!t.buffer().getText(field).empty()) *anyNotBlank = true;
     bool changed = false;
     std::string problem;
-    if (!convertField(t.buffer(), field, width, *ctx.plan, &changed, &problem)) {
-      fail(out, t, problem);
-      ok = false;
-    }
+    if (!convertField(t.buffer(), field, width, *ctx.plan, &changed, &problem)) fail(out, t, problem);
     if (changed) ++*changedFields;
   }
-  return ok;
 }
 
 bool shouldWrite(WriteBack wb, int changedFields, bool anyNotBlank) {

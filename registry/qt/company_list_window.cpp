@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTableView>
-#include <QVBoxLayout>
 
 #include "registry/company_list.h"
 #include "shell/company_files.h"
@@ -33,38 +32,23 @@ fq::ListWindowDefinition viewDefinition() {
 
 CompanyListWindow::CompanyListWindow(ScreenContext& context, Table& empresa, const shell::qt::ShellServices& services,
                                      QWidget* parent)
-    : QDialog(parent), dialogs_(services.dialogs) {
-  setWindowTitle(QString::fromUtf8(kCompanyListTitle));
-  auto* layout = new QVBoxLayout(this);
-  controller_ = std::make_unique<ListController>(context, companyListDefinition(), empresa, true);
-  list_ = new fq::ListWindow(*controller_, viewDefinition(), this);
-  list_->setServices(services.listServices());
-  list_->setLook(services.look());
-  layout->addWidget(list_);
-  list_->setOnSelect([this](const Record& row) {
-    chosen_ = row;
-    accept();
-  });
+    : PickListDialog(context, companyListDefinition(), empresa, viewDefinition(), parent), dialogs_(services.dialogs) {
+  list()->setServices(services.listServices());
+  list()->setLook(services.look());
   resize(900, 480);
 }
 
-CompanyListWindow::~CompanyListWindow() {
-  // The list view goes before the controller it shows.
-  delete list_;
-  list_ = nullptr;
-}
-
 QPushButton* CompanyListWindow::addButton(const char* caption, const char* tip) {
-  auto* b = new QPushButton(QString::fromUtf8(caption), list_);
+  auto* b = new QPushButton(QString::fromUtf8(caption), list());
   b->setToolTip(QString::fromUtf8(tip));
   b->setAutoDefault(false);
-  list_->buttonRow()->addWidget(b);
+  list()->buttonRow()->addWidget(b);
   return b;
 }
 
 Status CompanyListWindow::build() {
-  Status s = list_->open();
-  if (s) s = list_->showTab(kCompanyListFirstTab);
+  Status s = list()->open();
+  if (s) s = list()->showTab(kCompanyListFirstTab);
   if (!s) return s;
   const struct {
     fq::ListButton which;
@@ -75,11 +59,11 @@ Status CompanyListWindow::build() {
               {fq::kListSelect, CompanyListButton::kSelect}};
   for (const auto& own : kOwn) {
     const CompanyListButtonText text = companyListButton(own.button, true);
-    list_->button(own.which)->setText(fromUtf8(text.caption));
-    list_->button(own.which)->setToolTip(fromUtf8(text.tip));
+    list()->button(own.which)->setText(fromUtf8(text.caption));
+    list()->button(own.which)->setToolTip(fromUtf8(text.tip));
   }
   // Insert, change and delete belong to the company form.
-  for (fq::ListButton b : {fq::kListInsert, fq::kListChange, fq::kListDelete}) list_->setButtonEnabled(b, false);
+  for (fq::ListButton b : {fq::kListInsert, fq::kListChange, fq::kListDelete}) list()->setButtonEnabled(b, false);
 
   auto text = [](CompanyListButton b) { return companyListButton(b, true); };
   QPushButton* help = addButton(text(CompanyListButton::kHelp).caption.c_str(), "");
@@ -91,16 +75,16 @@ Status CompanyListWindow::build() {
                          kButtonOk});
   });
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
-  connect(filter_, &QPushButton::clicked, this, [this] { list_->openQueryWindow(); });
-  connect(clearFilter_, &QPushButton::clicked, this, [this] { list_->clearQuery(); });
+  connect(filter_, &QPushButton::clicked, this, [this] { list()->openQueryWindow(); });
+  connect(clearFilter_, &QPushButton::clicked, this, [this] { list()->clearQuery(); });
 
   // The part-name entry says what it is for.
   auto tipFor = [this](int tab) {
-    list_->locator()->setToolTip(tab == 2 ? QString::fromUtf8(kPartNameTip) : QString());
+    list()->locator()->setToolTip(tab == 2 ? QString::fromUtf8(kPartNameTip) : QString());
   };
-  connect(list_->tabs(), &QTabBar::currentChanged, this, tipFor);
-  tipFor(list_->tabs()->currentIndex());
-  list_->view()->setFocus();
+  connect(list()->tabs(), &QTabBar::currentChanged, this, tipFor);
+  tipFor(list()->tabs()->currentIndex());
+  list()->view()->setFocus();
   return s;
 }
 

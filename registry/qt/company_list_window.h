@@ -18,6 +18,7 @@
 #include "framework/error_manager.h"
 #include "framework/list_controller.h"
 #include "framework/qt/list_window.h"
+#include "framework/qt/pick_list_dialog.h"
 #include "framework/screen_context.h"
 #include "shell/qt/shell_services.h"
 #include "storage/record.h"
@@ -27,32 +28,25 @@ class QPushButton;
 
 namespace vorlam::registry::qt {
 
-class CompanyListWindow : public QDialog {
+class CompanyListWindow : public vorlam::qt::PickListDialog {
   Q_OBJECT
  public:
   // `empresa` is open on the company file; it, `context` and `services`
   // must outlive the window.
   CompanyListWindow(ScreenContext& context, Table& empresa, const shell::qt::ShellServices& services,
                     QWidget* parent = nullptr);
-  ~CompanyListWindow() override;
 
   // Builds the list and shows the first page of "&Razão Social".
   Status build();
-  vorlam::qt::ListWindow* list() const { return list_; }
   QPushButton* filterButton() const { return filter_; }
   QPushButton* clearFilterButton() const { return clearFilter_; }
-  // The company picked by "&Seleciona"; nullopt until then.
-  const std::optional<Record>& chosen() const { return chosen_; }
 
  private:
   QPushButton* addButton(const char* caption, const char* tip);
 
   Dialogs& dialogs_;
-  std::unique_ptr<ListController> controller_;
-  vorlam::qt::ListWindow* list_ = nullptr;
   QPushButton* filter_ = nullptr;
   QPushButton* clearFilter_ = nullptr;
-  std::optional<Record> chosen_;
 };
 
 // The company list over `parent` to pick a company, on a table and an

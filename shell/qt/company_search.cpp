@@ -3,7 +3,6 @@
 #include <QBoxLayout>
 #include <QPushButton>
 #include <QTableView>
-#include <QVBoxLayout>
 
 #include "framework/screen_context.h"
 #include "shell/company_files.h"
@@ -20,14 +19,17 @@ constexpr char kHelpText[] =
 
 }  // namespace
 
-ListDefinition companySearchList() {
-  ListDefinition d;
-  d.procedure = kSearchProcedure;
-  d.title = kSearchTitle;
-  // The companies in the order they are stored: by code, the order the
-  // company file keeps them in.
-  d.tabs = {{"Código", "EMP0:KEY:CODIGO", "", "", 0, ""}};
-  return d;
+const ListDefinition& companySearchList() {
+  static const ListDefinition kDefinition = [] {
+    ListDefinition d;
+    d.procedure = kSearchProcedure;
+    d.title = kSearchTitle;
+    // The companies in the order they are stored: by code, the order the
+    // company file keeps them in.
+    d.tabs = {{"Código", "EMP0:KEY:CODIGO", "", "", 0, ""}};
+    return d;
+  }();
+  return kDefinition;
 }
 
 vorlam::qt::ListWindowDefinition companySearchView() {
@@ -43,46 +45,31 @@ vorlam::qt::ListWindowDefinition companySearchView() {
 
 CompanySearchWindow::CompanySearchWindow(ScreenContext& context, Table& empresa0, Dialogs& dialogs,
                                          const vorlam::qt::ScreenLook& look, QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs), definition_(companySearchList()) {
-  setWindowTitle(QString::fromUtf8(kSearchTitle));
-  auto* layout = new QVBoxLayout(this);
-  controller_ = std::make_unique<ListController>(context, definition_, empresa0, true);
-  list_ = new vorlam::qt::ListWindow(*controller_, companySearchView(), this);
-  list_->setServices({&dialogs_, nullptr, nullptr});  // no saved queries: the list has no "&Query"
-  list_->setLook(look);
-  layout->addWidget(list_);
-  list_->setOnSelect([this](const Record& row) {
-    chosen_ = row;
-    accept();
-  });
+    : PickListDialog(context, companySearchList(), empresa0, companySearchView(), parent), dialogs_(dialogs) {
+  list()->setServices({&dialogs_, nullptr, nullptr});  // no saved queries: the list has no "&Query"
+  list()->setLook(look);
   resize(760, 460);
 }
 
-CompanySearchWindow::~CompanySearchWindow() {
-  // The list view goes before the controller it shows.
-  delete list_;
-  list_ = nullptr;
-}
-
 Status CompanySearchWindow::build() {
-  Status s = list_->open();
+  Status s = list()->open();
   if (!s) return s;
-  QPushButton* select = list_->button(vorlam::qt::kListSelect);
+  QPushButton* select = list()->button(vorlam::qt::kListSelect);
   select->setToolTip(QString::fromUtf8("Seleciona empresa."));
-  auto* cancel = new QPushButton(QString::fromUtf8("&Cancela"), list_);
+  auto* cancel = new QPushButton(QString::fromUtf8("&Cancela"), list());
   cancel->setToolTip(QString::fromUtf8("Cancela e retorna."));
   cancel->setAutoDefault(false);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  auto* help = new QPushButton(QString::fromUtf8("&Ajuda"), list_);
+  auto* help = new QPushButton(QString::fromUtf8("&Ajuda"), list());
   help->setToolTip(QString::fromUtf8("Ajuda."));
   help->setAutoDefault(false);
   connect(help, &QPushButton::clicked, this, [this] {
     dialogs_.messageBox({"Ajuda", messageBoxText(kHelpText), MessageIcon::kInformation, kButtonOk,
                          kButtonOk});
   });
-  list_->buttonRow()->addWidget(cancel);
-  list_->buttonRow()->addWidget(help);
-  list_->view()->setFocus();
+  list()->buttonRow()->addWidget(cancel);
+  list()->buttonRow()->addWidget(help);
+  list()->view()->setFocus();
   return s;
 }
 

@@ -14,6 +14,7 @@
 #include "framework/error_manager.h"
 #include "framework/list_controller.h"
 #include "framework/qt/list_window.h"
+#include "framework/qt/pick_list_dialog.h"
 #include "framework/screen_context.h"
 #include "shell/qt/shell_services.h"
 #include "storage/record.h"
@@ -25,31 +26,23 @@ inline constexpr char kSearchTitle[] = "Pesquisa empresa";
 
 // The list's definition (procedure, title, order) and its view's (format,
 // fields, buttons).
-ListDefinition companySearchList();
+const ListDefinition& companySearchList();
 vorlam::qt::ListWindowDefinition companySearchView();
 
 // The window, for callers that show it themselves (and for tests).  The
 // table must be open on the company file; it and `context` must outlive the
 // window.
-class CompanySearchWindow : public QDialog {
+class CompanySearchWindow : public vorlam::qt::PickListDialog {
   Q_OBJECT
  public:
   CompanySearchWindow(ScreenContext& context, Table& empresa0, Dialogs& dialogs,
                       const vorlam::qt::ScreenLook& look, QWidget* parent = nullptr);
-  ~CompanySearchWindow() override;
 
   // Builds the list and shows its first page.
   Status build();
-  vorlam::qt::ListWindow* list() const { return list_; }
-  // The record picked by "&Seleciona"; nullopt until then.
-  const std::optional<Record>& chosen() const { return chosen_; }
 
  private:
   Dialogs& dialogs_;
-  ListDefinition definition_;
-  std::unique_ptr<ListController> controller_;
-  vorlam::qt::ListWindow* list_ = nullptr;
-  std::optional<Record> chosen_;
 };
 
 // Runs the search over `parent` and waits for it to close.  Returns the
