@@ -1,0 +1,90 @@
+// Internal state of a Table, shared by the units that implement it
+// (table_open.cpp, table_walk.cpp, table_write.cpp, table_maintain.cpp).
+// Not part of the storage interface.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "storage/file_lock.h"
+#include "storage/sqlite_util.h"
+#include "storage/table.h"
+
+namespace vorlam {
+
+using sqlite::Statement;
+
+constexpr int kFirstChunk = 16;
+constexpr int kMaxChunk = 2048;
+
+enum class Dir { kNone, kForward, kBackward };
+
+// Statements of one walk order (a key, or the file order).
+struct OrderStatements {
+  Statement from[2];  // rows after/before the position: [0] forward, [1] backward
+  Statement all[2];   // every row from the start/end
+  Statement exact;    // first row equal to the key values
+  Statement maxInGroup;
+};
+
+struct Table::Impl {
+  sqlite3* db = nullptr;
+  FileLock lock;
+  OpenMode mode = OpenMode::kShared;
+  int busyMs = 10000;
+  std::vector<std::string> cols;  // quoted column names
+  std::string selectList;
+  std::vector<OrderStatements> orders;  // [0] file order, [k+1] key k
+  Statement insert, erase, getById, stampOf, count;
+  std::vector<std::pair<std::string, Statement>> updates;  // by changed-column mask
+
+  // Walk state: the position is the tuple (key values, record number) of the
+  // last entry read, or a sentinel; reads continue strictly after / before it.
+  int walkKey = kFileOrder;
+  enum class Anchor { kStart, kEnd, kTuple } anchor = Anchor::kStart;
+  std::vector<Cell> tuple;  // key component values
+  int64_t tupleId = 0;
+  Dir dir = Dir::kNone;
+  sqlite3_stmt* active = nullptr;  // walk statement being stepped
+  int chunk = kFirstChunk;
+  int stepped = 0;
+
+  ~Impl() { closeDb(); }
+  void finalizeStatements() {
+    resetWalk();
+    size_t n = orders.size();
+    orders.clear();
+    orders.resize(n);
+    insert = Statement();
+    updates.clear();
+    erase = Statement();
+    getById = Statement();
+    stampOf = Statement();
+    count = Statement();
+  }
+  void closeDb() {
+    finalizeStatements();
+    orders.clear();
+    if (db) sqlite3_close_v2(db);
+    db = nullptr;
+    lock.release();
+  }
+  void resetWalk() {
+    if (active) sqlite3_reset(active);
+    active = nullptr;
+    dir = Dir::kNone;
+  }
+};
+
+namespace table_detail {
+
+// `copy`: the statement keeps running after the cell changes (walks), so
+// SQLite must take its own copy of the text.
+void bindCell(sqlite3_stmt* st, int index, const FieldDef& f, const Cell& c, bool copy = false);
+// Creates `path` as a new, empty record file of `def`.
+Status createFile(const TableDef& def, const std::string& path, sqlite3** out);
+void removeSidecars(const std::string& path);
+
+}  // namespace table_detail
+
+}  // namespace vorlam

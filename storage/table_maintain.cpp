@@ -1,0 +1,158 @@
+#include <unistd.h>
+
+#include <ctime>
+
+#include "storage/schema.h"
+#include "storage/table.h"
+#include "storage/table_impl.h"
+
+namespace vorlam {
+
+using table_detail::createFile;
+using table_detail::removeSidecars;
+
+namespace {
+
+std::string holderName() {
+  char host[256] = {0};
+  gethostname(host, sizeof host - 1);
+  return std::string(host) + ":" + std::to_string(getpid());
+}
+
+}  // namespace
+
+// --- maintenance ----------------------------------------------------------
+
+Status Table::rebuildKeys(const Progress& progress) {
+  if (Status s = ensureWritable(); !s) return s;
+  Result<int64_t> n = count();
+  int64_t total = n ? n.value() : 0;
+  for (size_t k = 0; k < def_->keys.size(); ++k) {
+    const KeyDef& key = def_->keys[k];
+    if (key.dynamic || key.components.empty()) continue;
+    if (progress) progress(static_cast<int>(k), 0, total);
+    std::string name = sqlite::quoteIdent("k" + std::to_string(k) + "_" + [&] {
+      std::string u = key.name;
+      for (char& c : u)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+      return u;
+    }());
+    if (Status s = sqlite::exec(impl_->db, "REINDEX " + name); !s) return s;
+    if (progress) progress(static_cast<int>(k), total, total);
+  }
+  return Status::ok();
+}
+
+Status Table::pack() {
+  if (Status s = ensureWritable(); !s) return s;
+  if (bulk_) return Status(StatusCode::kInvalidArgument, "Arquivo em modo de gravação em lote");
+  impl_->resetWalk();
+  return sqlite::exec(impl_->db, "VACUUM");
+}
+
+Status Table::integrityCheck(std::string* report) {
+  if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  Statement st;
+  st.prepare(impl_->db, "PRAGMA integrity_check");
+  std::string text;
+  int rc;
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    const unsigned char* t = sqlite3_column_text(st.get(), 0);
+    if (!text.empty()) text += "\n";
+    text += t ? reinterpret_cast<const char*>(t) : "";
+  }
+  if (report) *report = text;
+  if (rc != SQLITE_DONE) return sqlite::toStatus(rc, impl_->db, "verificação");
+  return text == "ok" ? Status::ok() : Status(StatusCode::kCorrupt, "Arquivo danificado", text);
+}
+
+Status Table::hold() {
+  if (Status s = ensureWritable(); !s) return s;
+  if (buffer_.recordId() == 0) return Status(StatusCode::kInvalidArgument, "Nenhum registro lido");
+  Statement st;
+  st.prepare(impl_->db, "INSERT OR REPLACE INTO _holds(id, holder, since) VALUES (?1, ?2, ?3)");
+  std::string who = holderName();
+  sqlite3_bind_int64(st.get(), 1, buffer_.recordId());
+  sqlite3_bind_text(st.get(), 2, who.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_bind_int64(st.get(), 3, static_cast<int64_t>(std::time(nullptr)));
+  int rc = sqlite3_step(st.get());
+  return rc == SQLITE_DONE ? Status::ok() : sqlite::toStatus(rc, impl_->db, "reserva");
+}
+
+Status Table::unhold() {
+  if (Status s = ensureWritable(); !s) return s;
+  Statement st;
+  st.prepare(impl_->db, "DELETE FROM _holds WHERE id = ?1");
+  sqlite3_bind_int64(st.get(), 1, buffer_.recordId());
+  int rc = sqlite3_step(st.get());
+  return rc == SQLITE_DONE ? Status::ok() : sqlite::toStatus(rc, impl_->db, "reserva");
+}
+
+Result<std::vector<int64_t>> Table::heldRecords() {
+  if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  Statement st;
+  st.prepare(impl_->db, "SELECT id FROM _holds ORDER BY id");
+  std::vector<int64_t> ids;
+  int rc;
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(st.get(), 0));
+  if (rc != SQLITE_DONE) return sqlite::toStatus(rc, impl_->db, "reservas");
+  return ids;
+}
+
+Status Table::releaseHolds() {
+  if (Status s = ensureWritable(); !s) return s;
+  return sqlite::exec(impl_->db, "DELETE FROM _holds");
+}
+
+Status Table::copyTo(const std::string& target) {
+  if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  if (fileExists(target)) return Status(StatusCode::kInvalidArgument, "O arquivo de destino já existe", target);
+  if (bulk_) return Status(StatusCode::kInvalidArgument, "Arquivo em modo de gravação em lote");
+  impl_->resetWalk();
+  sqlite::exec(impl_->db, "PRAGMA wal_checkpoint(PASSIVE)");
+  sqlite3* fresh = nullptr;
+  Status s = createFile(*def_, target, &fresh);
+  if (s) s = schema::copyRecords(fresh, *def_, path_, schema::layoutSignature(*def_));
+  if (fresh) sqlite3_close_v2(fresh);
+  if (!s) {
+    std::remove(target.c_str());
+    removeSidecars(target);
+  }
+  return s;
+}
+
+Status Table::rebuildFile() {
+  if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  if (impl_->mode != OpenMode::kExclusive)
+    return Status(StatusCode::kAccessDenied, "A cópia do arquivo exige acesso exclusivo", path_);
+  impl_->resetWalk();
+  return upgradeInPlace(schema::layoutSignature(*def_));
+}
+
+Status Table::setProperty(const std::string& name, const std::string& value) {
+  if (Status s = ensureWritable(); !s) return s;
+  Statement st;
+  st.prepare(impl_->db, "INSERT OR REPLACE INTO _layout(name, value) VALUES (?1, ?2)");
+  std::string key = "prop:" + name;
+  sqlite3_bind_text(st.get(), 1, key.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_bind_text(st.get(), 2, value.c_str(), -1, SQLITE_TRANSIENT);
+  int rc = sqlite3_step(st.get());
+  return rc == SQLITE_DONE ? Status::ok() : sqlite::toStatus(rc, impl_->db, "propriedade");
+}
+
+Result<std::string> Table::property(const std::string& name) {
+  if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  Statement st;
+  st.prepare(impl_->db, "SELECT value FROM _layout WHERE name = ?1");
+  std::string key = "prop:" + name;
+  sqlite3_bind_text(st.get(), 1, key.c_str(), -1, SQLITE_TRANSIENT);
+  int rc = sqlite3_step(st.get());
+  if (rc == SQLITE_ROW) {
+    const unsigned char* v = sqlite3_column_text(st.get(), 0);
+    return std::string(v ? reinterpret_cast<const char*>(v) : "");
+  }
+  if (rc != SQLITE_DONE) return sqlite::toStatus(rc, impl_->db, "propriedade");
+  return std::string();
+}
+
+}  // namespace vorlam
