@@ -118,7 +118,18 @@ int childCommitLoop(const std::vector<std::string>& args) {
   }
 }
 
+// Waits for the file args[1] to appear, then creates the table's file (or
+// opens it, when another child got there first) and adds one record.
+int childCreateTogether(const std::vector<std::string>& args) {
+  if (!testing::waitForFile(args[1])) return 2;
+  TableDef def = counterDef();
+  Table t(&def);
+  if (Status s = t.open(args[0]); !s) return 3;
+  return addCounter(t, 1, "Criador") ? 0 : 4;
+}
+
 const bool kChild = testing::runChildRole({
+    {"create-together", childCreateTogether},
     {"number", childNumber},
     {"increment", childIncrement},
     {"hold-open", childHoldOpen},
@@ -257,6 +268,17 @@ TEST_P(TableProcessTest, WriterKilledMidCommitLosesNothingCommitted) {
     EXPECT_TRUE(t.integrityCheck(&report)) << report;
     (void)platform::removeFile(progress);
   }
+}
+
+TEST_P(TableProcessTest, ProcessesCreatingOneFileTogetherAllWaitTheirTurn) {
+  const std::string go = dir_.file("ja");
+  std::vector<platform::Process> creators;
+  for (int i = 0; i < 6; ++i) creators.push_back(start("create-together", {go}));
+  testing::touch(go);
+  for (auto& p : creators) EXPECT_EQ(p.wait().value(), 0);
+  Table t(&def_);
+  ASSERT_TRUE(t.open(file_));
+  EXPECT_EQ(*t.count(), 6);
 }
 
 INSTANTIATE_TEST_SUITE_P(JournalModes, TableProcessTest,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
 #include <set>
 
 #include "storage/date.h"
@@ -345,6 +347,47 @@ TEST_P(TableTest, LongWalksCrossChunkBoundaries) {
   }
   ASSERT_TRUE(t.flush());
   EXPECT_EQ(rewritten, 5000);
+}
+
+// Everything in the directory, with sizes and times.
+std::map<std::string, std::pair<uintmax_t, int64_t>> listing(const std::string& dir) {
+  std::map<std::string, std::pair<uintmax_t, int64_t>> out;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    out[e.path().filename().string()] = {e.file_size(), *platform::modifiedTime(e.path().string())};
+  return out;
+}
+
+TEST_P(TableTest, ReadOnlyOpensWriteNothingIntoTheDirectory) {
+  TempDir dir;
+  TableDef def = setorDef();
+  {
+    Table w(&def);
+    ASSERT_TRUE(w.open(dir.file("Setor.dat")));
+    for (int i = 0; i < 30; ++i) ASSERT_TRUE(addSetor(w, 1, "Lido"));
+  }
+  // The lock file of the writer is the only side file; take it away to see
+  // that readers never make one.
+  ASSERT_TRUE(platform::removeFile(dir.file("Setor.dat-lck")));
+  ASSERT_TRUE(platform::setModifiedTime(dir.file("Setor.dat"), 1000000000));
+  const auto before = listing(dir.path());
+  {
+    Table a(&def), b(&def);
+    ASSERT_TRUE(a.open(dir.file("Setor.dat"), OpenMode::kReadOnly));
+    ASSERT_TRUE(b.open(dir.file("Setor.dat"), OpenMode::kReadOnly));
+    EXPECT_EQ(*a.count(), 30);
+    ASSERT_TRUE(b.seekStart(0));
+    int n = 0;
+    while (b.next()) ++n;
+    EXPECT_EQ(n, 30);
+    EXPECT_TRUE(a.integrityCheck());
+    EXPECT_EQ(a.buffer().recordId(), 0);
+    EXPECT_EQ(addSetor(a, 1, "Nao").code(), StatusCode::kAccessDenied);
+  }
+  EXPECT_EQ(listing(dir.path()), before);
+  // A missing file stays missing.
+  Table c(&def);
+  EXPECT_EQ(c.open(dir.file("Outro.dat"), OpenMode::kReadOnly).code(), StatusCode::kFileNotFound);
+  EXPECT_EQ(listing(dir.path()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(JournalModes, TableTest, ::testing::Values(JournalMode::kRollback, JournalMode::kWal),
