@@ -130,8 +130,11 @@ class Process {
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
 
-  // Starts `program` with `args` (not including the program itself).
-  static Result<Process> start(const std::string& program, const std::vector<std::string>& args);
+  // Starts `program` with `args` (not including the program itself).  Its
+  // standard output and error go to the files named (created or emptied),
+  // or stay this process's own when a name is empty.
+  static Result<Process> start(const std::string& program, const std::vector<std::string>& args,
+                               const std::string& outFile = {}, const std::string& errFile = {});
   bool running() const;
   // Waits for the end; the exit code, or -1 when the process was killed.
   Result<int> wait();

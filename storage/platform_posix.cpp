@@ -309,15 +309,22 @@ Process& Process::operator=(Process&& o) noexcept {
   return *this;
 }
 
-Result<Process> Process::start(const std::string& program, const std::vector<std::string>& args) {
+Result<Process> Process::start(const std::string& program, const std::vector<std::string>& args,
+                               const std::string& outFile, const std::string& errFile) {
   std::vector<char*> argv;
   std::string prog = program;
   argv.push_back(prog.data());
   std::vector<std::string> copy = args;
   for (auto& a : copy) argv.push_back(a.data());
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  const int mode = O_WRONLY | O_CREAT | O_TRUNC;
+  if (!outFile.empty()) posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(), mode, 0666);
+  if (!errFile.empty()) posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(), mode, 0666);
   pid_t pid = -1;
-  int rc = ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+  int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return errnoStatus(rc, program);
   Process p;
   p.pid_ = pid;

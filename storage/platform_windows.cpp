@@ -325,14 +325,28 @@ Process& Process::operator=(Process&& o) noexcept {
   return *this;
 }
 
-Result<Process> Process::start(const std::string& program, const std::vector<std::string>& args) {
+Result<Process> Process::start(const std::string& program, const std::vector<std::string>& args,
+                               const std::string& outFile, const std::string& errFile) {
   std::string cmd = quoteArgument(program);
   for (const auto& a : args) cmd += " " + quoteArgument(a);
+  SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  auto redirect = [&](const std::string& name, DWORD which) {
+    if (name.empty()) return GetStdHandle(which);
+    return CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
   STARTUPINFOA si = {};
   si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  si.hStdOutput = redirect(outFile, STD_OUTPUT_HANDLE);
+  si.hStdError = redirect(errFile, STD_ERROR_HANDLE);
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(program.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return lastErrorStatus(program);
+  BOOL started = CreateProcessA(program.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  Status failure = started ? Status::ok() : lastErrorStatus(program);
+  if (!outFile.empty() && si.hStdOutput != INVALID_HANDLE_VALUE) CloseHandle(si.hStdOutput);
+  if (!errFile.empty() && si.hStdError != INVALID_HANDLE_VALUE) CloseHandle(si.hStdError);
+  if (!started) return failure;
   CloseHandle(pi.hThread);
   Process p;
   p.handle_ = pi.hProcess;
