@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,10 @@ std::string executablePath();
 // The arguments this process was started with (program name first).
 std::vector<std::string> commandLine();
 void sleepMilliseconds(int ms);
+// `seconds` since 1970-01-01 UTC as the local calendar time.
+std::tm localTime(int64_t seconds);
+// Ends this process at once, as a crash or kill -9 would (no clean-up).
+[[noreturn]] void killCurrentProcess();
 
 // --- Byte-range locks ------------------------------------------------------
 

@@ -218,6 +218,18 @@ void sleepMilliseconds(int ms) {
   }
 }
 
+std::tm localTime(int64_t seconds) {
+  std::tm local{};
+  time_t t = static_cast<time_t>(seconds);
+  ::localtime_r(&t, &local);
+  return local;
+}
+
+void killCurrentProcess() {
+  ::kill(::getpid(), SIGKILL);
+  std::_Exit(137);
+}
+
 // --- LockFile ----------------------------------------------------------------
 
 #if defined(F_OFD_SETLK)

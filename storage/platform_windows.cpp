@@ -207,6 +207,18 @@ std::vector<std::string> commandLine() {
 
 void sleepMilliseconds(int ms) { Sleep(static_cast<DWORD>(ms)); }
 
+std::tm localTime(int64_t seconds) {
+  std::tm local{};
+  __time64_t t = static_cast<__time64_t>(seconds);
+  _localtime64_s(&local, &t);
+  return local;
+}
+
+void killCurrentProcess() {
+  TerminateProcess(GetCurrentProcess(), kKilledExitCode);
+  std::_Exit(static_cast<int>(kKilledExitCode));
+}
+
 // --- LockFile ----------------------------------------------------------------
 
 Status LockFile::open(const std::string& path, bool create) {
