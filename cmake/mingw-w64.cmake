@@ -16,3 +16,5 @@ find_program(VORLAM_WINE NAMES wine64 wine PATHS /usr/lib/wine /usr/bin NO_DEFAU
 if(VORLAM_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${VORLAM_WINE})
 endif()
+# GCC 12's libstdc++ string copies trip a known false -Wrestrict at -O2/-O3.
+set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")

@@ -28,6 +28,7 @@ cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 # One wine server for every test, started once (its start is the slow part).
+mkdir -p "$WINEPREFIX"
 "$wineserver" -p 120
 trap '"$wineserver" -k || true' EXIT
 ctest --test-dir "$build" --output-on-failure -j2 -R "${WINDOWS_TESTS:-^(storage|dictionary|framework|shell|app)_tests$}"

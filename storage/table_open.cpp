@@ -185,7 +185,8 @@ Status Table::open(const std::string& path, OpenMode mode) {
   if (path.empty()) return makeStatus(StatusCode::kNoName, def_->label);
   const bool readOnly = mode == OpenMode::kReadOnly;
   const std::string dir = platform::parentDirectory(path);
-  if (!fileExists(path) && (readOnly || !platform::isDirectory(dir))) return makeStatus(StatusCode::kFileNotFound, path);
+  if (!fileExists(path) && (readOnly || !platform::isDirectory(dir)))
+    return makeStatus(StatusCode::kFileNotFound, path);
   Impl& im = *impl_;
   im.mode = mode;
   const JournalMode want = journalModeFor(dir, im.policy.value_or(journalPolicyFromEnvironment()));

@@ -14,6 +14,16 @@
 
 namespace vorlam::testing {
 
+// `path` with the system's own separator ('\\' on Windows), for tests that
+// compare names the system built.
+inline std::string nativePath(std::string path) {
+#ifdef _WIN32
+  for (char& c : path)
+    if (c == '/') c = '\\';
+#endif
+  return path;
+}
+
 // A fresh directory under the system's temporary directory, removed with
 // its contents on destruction.
 class TempDir {
@@ -25,7 +35,7 @@ class TempDir {
   }
   ~TempDir() { (void)platform::removeTree(path_); }
   const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::string file(const std::string& name) const { return nativePath(path_ + "/" + name); }
 
  private:
   std::string path_;
