@@ -259,21 +259,9 @@ void FaultVfs::reset() {
   im.hook = nullptr;
 }
 
-int64_t FaultVfs::writes() const {
+FaultVfs::Counts FaultVfs::counts() const {
   std::lock_guard<std::mutex> lock(impl_->mu);
-  return impl_->writes;
-}
-int64_t FaultVfs::bytesWritten() const {
-  std::lock_guard<std::mutex> lock(impl_->mu);
-  return impl_->bytes;
-}
-int64_t FaultVfs::syncs() const {
-  std::lock_guard<std::mutex> lock(impl_->mu);
-  return impl_->syncs;
-}
-int64_t FaultVfs::injectedFailures() const {
-  std::lock_guard<std::mutex> lock(impl_->mu);
-  return impl_->failures;
+  return Counts{impl_->writes, impl_->bytes, impl_->syncs, impl_->failures};
 }
 
 }  // namespace vorlam

@@ -48,11 +48,13 @@ class FaultVfs {
   void reset();
 
   // Counts since construction or reset().
-  int64_t writes() const;
-  int64_t bytesWritten() const;
-  int64_t syncs() const;
-  // Operations this layer made fail.
-  int64_t injectedFailures() const;
+  struct Counts {
+    int64_t writes = 0;
+    int64_t bytesWritten = 0;
+    int64_t syncs = 0;
+    int64_t injectedFailures = 0;  // operations this layer made fail
+  };
+  Counts counts() const;
 
   struct Impl;
 

@@ -100,11 +100,33 @@ class FileSetFixture : public ::testing::Test {
     if (Status s = (*out)->commit(); !s) return s;
     return (*out)->finish();
   }
-  // The same in a child process, for kill tests: exit 0 when finished.
-  int runSetInChild(FileOpHook* hook) {
+  // The same in a child process, for kill tests: exit 0 when finished (or,
+  // with `abandonAfterCommit`, when committed and then abandoned).
+  int runSetInChild(FileOpHook* hook, bool abandonAfterCommit = false) {
     std::unique_ptr<FileSetCommit> set;
-    Status s = runSet(&set, hook);
+    Status s = stageAll(&set, hook);
+    if (s) s = set->commit();
+    if (s) s = abandonAfterCommit ? set->abandon() : set->finish();
     return s ? 0 : 10 + static_cast<int>(s.code());
+  }
+  // Copies the data tree and work directory aside / back, to replay one
+  // crash many times.
+  void saveSnapshot() {
+    std::filesystem::remove_all(dir_.file("snapshot"));
+    std::filesystem::create_directories(dir_.file("snapshot"));
+    for (const char* d : {"dados", "Temp"}) {
+      if (std::filesystem::exists(dir_.file(d)))
+        std::filesystem::copy(dir_.file(d), dir_.file(std::string("snapshot/") + d),
+                              std::filesystem::copy_options::recursive);
+    }
+  }
+  void loadSnapshot() {
+    for (const char* d : {"dados", "Temp"}) {
+      std::filesystem::remove_all(dir_.file(d));
+      if (std::filesystem::exists(dir_.file(std::string("snapshot/") + d)))
+        std::filesystem::copy(dir_.file(std::string("snapshot/") + d), dir_.file(d),
+                              std::filesystem::copy_options::recursive);
+    }
   }
 
   bool isNew(size_t i) {
