@@ -88,7 +88,10 @@ class FileSetCommit {
   // Should putting back fail too, the set stays "committing" for recover().
   Status commit();
   // After commit(): the caller has verified the new files; marks the set
-  // complete.  The originals stay in workDir for restore().
+  // complete.  The originals stay in workDir for restore().  On failure the
+  // set is still committed: abandon() puts the originals back (a crash
+  // instead may find it either committed, and recover() puts them back, or
+  // finished, when only the last directory sync failed).
   Status finish();
   // Before finish(): drops the side files (and after commit(), puts the
   // originals back).  The files end exactly as before begin(); state

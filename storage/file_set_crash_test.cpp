@@ -37,6 +37,15 @@ class FileSetCrashTest : public testing::FileSetFixture {
     auto after = FileSetCommit::stateOf(work());
     EXPECT_TRUE(*after == State::kRestored || *after == State::kNone) << FileSetCommit::stateName(*after);
   }
+  // Fresh originals, then a set killed at its file operation `k`.
+  ChildEnd crashSetAt(int k) {
+    writeOriginals();
+    return testing::runInChild([&] {
+      KillSwitch kill(k);
+      KillingFileOpHook hook(kill);
+      return runSetInChild(&hook);
+    });
+  }
   std::map<int, int> seen_;  // states found after the kills
 };
 
@@ -85,12 +94,7 @@ TEST_F(FileSetCrashTest, KilledAtEveryStepOfAbandonTheOriginalsComeBack) {
 TEST_F(FileSetCrashTest, RecoveryKilledAtEveryStepThenRunAgainPutsEveryOriginalBack) {
   int replayed = 0;
   for (int k = 1; k < 200; ++k) {
-    writeOriginals();
-    ChildEnd first = testing::runInChild([&] {
-      KillSwitch kill(k);
-      KillingFileOpHook hook(kill);
-      return runSetInChild(&hook);
-    });
+    ChildEnd first = crashSetAt(k);
     if (!first.killed) break;
     auto state = FileSetCommit::stateOf(work());
     ASSERT_TRUE(state);
@@ -115,12 +119,7 @@ TEST_F(FileSetCrashTest, RecoveryKilledAtEveryStepThenRunAgainPutsEveryOriginalB
 
 TEST_F(FileSetCrashTest, RecoveryInterruptedAgainAndAgainStillEnds) {
   for (int k = 1; k < 200; ++k) {
-    writeOriginals();
-    ChildEnd first = testing::runInChild([&] {
-      KillSwitch kill(k);
-      KillingFileOpHook hook(kill);
-      return runSetInChild(&hook);
-    });
+    ChildEnd first = crashSetAt(k);
     if (!first.killed) break;
     if (*FileSetCommit::stateOf(work()) != State::kCommitting) continue;
     // Each attempt is killed at its fifth file operation; each gets further.
