@@ -113,12 +113,7 @@ TEST_F(FileSetCommitTest, RefusesAWorkDirectoryOnAnotherFileSystem) {
 }
 
 TEST_F(FileSetCommitTest, AJournalThatCannotBeReadIsNeverActedOn) {
-  // A process that dies once its set is committed.
-  testing::ChildEnd end = testing::runInChild([&] {
-    std::unique_ptr<FileSetCommit> set;
-    if (!stageAll(&set) || !set->commit()) return 1;
-    testing::killSelf();
-  });
+  testing::ChildEnd end = crashAfterCommit();
   ASSERT_TRUE(end.killed) << end.describe();
   std::string journal = work() + "/file-set.journal";
   std::string text = *readWholeFile(journal);

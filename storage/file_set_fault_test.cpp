@@ -15,6 +15,16 @@ using testing::FailingFileOpHook;
 
 class FileSetFaultTest : public testing::FileSetFixture {
  protected:
+  // What the database library does in a whole set that meets no fault.
+  FaultVfs::Counts countsOfACleanRun() {
+    FaultVfs vfs;
+    std::unique_ptr<FileSetCommit> set;
+    EXPECT_TRUE(runSet(&set));
+    FaultVfs::Counts c = vfs.counts();
+    set.reset();
+    writeOriginals();
+    return c;
+  }
   // After a failed run whose object still lives: a failure in commit() has
   // already put everything back; then the set is dropped and recovered.
   void dropRecoverAndCheck(std::unique_ptr<FileSetCommit> set, bool finished) {
@@ -103,12 +113,7 @@ TEST_F(FileSetFaultTest, OperationsFailingForGoodAreRecoveredOnceTheDiskWorksAga
 }
 
 TEST_F(FileSetFaultTest, RecoveryOnAFailingDiskReportsTheFailureAndCanBeRunAgain) {
-  // A process that dies with its set committed, not finished.
-  testing::ChildEnd end = testing::runInChild([&] {
-    std::unique_ptr<FileSetCommit> set;
-    if (!stageAll(&set) || !set->commit()) return 1;
-    testing::killSelf();
-  });
+  testing::ChildEnd end = crashAfterCommit();
   ASSERT_TRUE(end.killed) << end.describe();
   saveSnapshot();
   FailingFileOpHook counter;
@@ -192,13 +197,7 @@ TEST(FaultVfsTest, FailsTheChosenOperationsAndGivesTheDefaultLayerBack) {
 }
 
 TEST_F(FileSetFaultTest, DiskFullAtManyLevelsEndsAllOriginalOrAllNew) {
-  int64_t total = 0;
-  {
-    FaultVfs vfs;
-    std::unique_ptr<FileSetCommit> set;
-    ASSERT_TRUE(runSet(&set));
-    total = vfs.counts().bytesWritten;
-  }
+  int64_t total = countsOfACleanRun().bytesWritten;
   ASSERT_GT(total, 10000);
   int succeeded = 0, failed = 0;
   for (int64_t level = 0; level <= total + total / 10; level += total / 30) {
@@ -225,13 +224,7 @@ TEST_F(FileSetFaultTest, DiskFullAtManyLevelsEndsAllOriginalOrAllNew) {
 }
 
 TEST_F(FileSetFaultTest, DatabaseSyncFailuresEndAllOriginalOrAllNew) {
-  int64_t syncs = 0;
-  {
-    FaultVfs vfs;
-    std::unique_ptr<FileSetCommit> set;
-    ASSERT_TRUE(runSet(&set));
-    syncs = vfs.counts().syncs;
-  }
+  int64_t syncs = countsOfACleanRun().syncs;
   ASSERT_GT(syncs, 3);
   for (int64_t n = 1; n <= syncs; ++n) {
     SCOPED_TRACE("sync " + std::to_string(n));

@@ -109,6 +109,14 @@ class FileSetFixture : public ::testing::Test {
     if (s) s = abandonAfterCommit ? set->abandon() : set->finish();
     return s ? 0 : 10 + static_cast<int>(s.code());
   }
+  // A process that dies once its set is committed (not finished).
+  ChildEnd crashAfterCommit() {
+    return runInChild([&] {
+      std::unique_ptr<FileSetCommit> set;
+      if (!stageAll(&set) || !set->commit()) return 1;
+      killSelf();
+    });
+  }
   // Copies the data tree and work directory aside / back, to replay one
   // crash many times.
   void saveSnapshot() {
