@@ -334,6 +334,12 @@ Status restoreOne(const FileSetIo& io, const std::string& workDir, size_t i, con
   return Status::ok();
 }
 
+// One process at a time per work directory.
+Status lockWorkDir(FileLock& lock, const std::string& workDir) {
+  if (lock.acquire(workDir + "/file-set", true)) return Status::ok();
+  return Status(StatusCode::kBusy, "Ajuste em andamento em outro programa ou estação", workDir);
+}
+
 }  // namespace
 
 const char* FileSetCommit::stateName(State state) {
@@ -342,8 +348,7 @@ const char* FileSetCommit::stateName(State state) {
   return "?";
 }
 
-FileSetCommit::FileSetCommit(std::string workDir, Journal journal, FileOpHook* hook)
-    : workDir_(std::move(workDir)), journal_(std::move(journal)), io_(hook) {}
+FileSetCommit::FileSetCommit(std::string workDir, FileOpHook* hook) : workDir_(std::move(workDir)), io_(hook) {}
 
 FileSetCommit::~FileSetCommit() {
   if (state_ == State::kStaged || state_ == State::kCommitting || state_ == State::kCommitted) abandon();
@@ -353,15 +358,15 @@ Result<std::unique_ptr<FileSetCommit>> FileSetCommit::begin(const std::string& w
                                                             FileOpHook* hook) {
   if (workDir.empty()) return Status(StatusCode::kInvalidArgument, "Pasta de trabalho não informada");
   std::string dir = absolutePath(workDir);
-  FileSetIo io(hook);
-  if (Status s = io.makeDirs(dir); !s) return s;
+  std::unique_ptr<FileSetCommit> set(new FileSetCommit(dir, hook));
+  if (Status s = set->io_.makeDirs(dir); !s) return s;
+  if (Status s = lockWorkDir(set->lock_, dir); !s) return s;
   if (pathExists(journalPath(dir)) || pathExists(journalPath(dir) + ".tmp"))
     return Status(StatusCode::kInvalidArgument, "Pasta de trabalho já usada por outro ajuste", dir);
-  Journal j;
-  j.state = State::kStaged;
-  j.label = label;
-  if (Status s = saveJournal(io, dir, j); !s) return s;
-  return std::unique_ptr<FileSetCommit>(new FileSetCommit(dir, std::move(j), hook));
+  set->journal_.label = label;
+  if (Status s = set->writeJournal(State::kStaged); !s) return s;
+  set->state_ = State::kStaged;
+  return set;
 }
 
 Result<std::string> FileSetCommit::stage(const std::string& target) {
@@ -457,6 +462,7 @@ Status FileSetCommit::finish() {
   }
   if (Status s = writeJournal(State::kFinished); !s) return s;
   state_ = State::kFinished;
+  lock_.release();
   return Status::ok();
 }
 
@@ -466,6 +472,7 @@ Status FileSetCommit::abandon() {
   journal_.state = state_;
   if (Status s = putOriginalsBack(io_, workDir_, journal_); !s) return s;
   state_ = State::kRestored;
+  lock_.release();
   return Status::ok();
 }
 
@@ -480,7 +487,6 @@ Status FileSetCommit::recover(const std::string& workDir, FileOpHook* hook) {
   Result<Journal> loaded = loadJournal(dir);
   if (!loaded) return loaded.status();
   Journal j = *loaded;
-  FileSetIo io(hook);
   switch (j.state) {
     case State::kNone:
     case State::kFinished:
@@ -489,19 +495,35 @@ Status FileSetCommit::recover(const std::string& workDir, FileOpHook* hook) {
     case State::kRestoring:
       return restore(dir, hook);
     default:
-      return putOriginalsBack(io, dir, j);
+      break;
   }
+  FileLock lock;
+  if (Status s = lockWorkDir(lock, dir); !s) return s;
+  // Read again under the lock: the set's own process may have moved on.
+  loaded = loadJournal(dir);
+  if (!loaded) return loaded.status();
+  j = *loaded;
+  if (j.state == State::kNone || j.state == State::kFinished || j.state == State::kRestored) return Status::ok();
+  if (j.state == State::kRestoring) return restoreLocked(dir, j, FileSetIo(hook));
+  return putOriginalsBack(FileSetIo(hook), dir, j);
 }
 
 Status FileSetCommit::restore(const std::string& workDir, FileOpHook* hook) {
   std::string dir = absolutePath(workDir);
+  FileLock lock;
+  if (pathExists(dir)) {
+    if (Status s = lockWorkDir(lock, dir); !s) return s;
+  }
   Result<Journal> loaded = loadJournal(dir);
   if (!loaded) return loaded.status();
   Journal j = *loaded;
   if (j.state == State::kNone) return Status(StatusCode::kFileNotFound, "Nenhum ajuste nesta pasta", dir);
   if (j.state == State::kRestored) return Status::ok();
-  if (j.state != State::kFinished && j.state != State::kRestoring) return recover(dir, hook);
-  FileSetIo io(hook);
+  if (j.state != State::kFinished && j.state != State::kRestoring) return putOriginalsBack(FileSetIo(hook), dir, j);
+  return restoreLocked(dir, j, FileSetIo(hook));
+}
+
+Status FileSetCommit::restoreLocked(const std::string& dir, Journal j, const FileSetIo& io) {
   if (j.state == State::kFinished) {
     j.state = State::kRestoring;
     if (Status s = saveJournal(io, dir, j); !s) return s;
