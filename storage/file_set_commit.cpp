@@ -289,8 +289,20 @@ Status unswap(const FileSetIo& io, const std::string& workDir, size_t i, const E
   return Status::ok();
 }
 
-// Removes the side files of the set (and what the engine and the open lock
-// left beside them; they hold no data once settled).
+// Removes what the engine and the open lock left beside a side file that
+// is settled or gone: empty logs, journals the engine would not play back,
+// shared-memory indexes and lock files.  Anything that may hold data stays.
+Status removeLeftoversBeside(const FileSetIo& io, const std::string& side) {
+  bool holdsData = hasEngineLeftover(side);
+  for (const char* suffix : {"-journal", "-wal", "-shm", "-lck"}) {
+    if (holdsData && std::strcmp(suffix, "-lck") != 0) continue;
+    if (!pathExists(side + suffix)) continue;
+    if (Status s = io.remove(side + suffix); !s) return s;
+  }
+  return Status::ok();
+}
+
+// Removes the side files of the set and what was left beside them.
 Status removeSideFiles(const FileSetIo& io, const std::string& workDir, const Journal& j) {
   for (size_t i = 0; i < j.entries.size(); ++i) {
     std::string side = sidePath(workDir, i, j.entries[i].target);
@@ -298,10 +310,7 @@ Status removeSideFiles(const FileSetIo& io, const std::string& workDir, const Jo
       if (Status s = settleEngineFiles(io, side); !s) return s;
       if (Status s = io.remove(side); !s) return s;
     }
-    for (const char* suffix : {"-journal", "-wal", "-shm", "-lck"}) {
-      if (!pathExists(side + suffix)) continue;
-      if (Status s = io.remove(side + suffix); !s) return s;
-    }
+    if (Status s = removeLeftoversBeside(io, side); !s) return s;
   }
   return io.syncDir(workDir);
 }
@@ -454,11 +463,10 @@ Status FileSetCommit::commit() {
 Status FileSetCommit::finish() {
   if (state_ != State::kCommitted)
     return Status(StatusCode::kInvalidArgument, "Conjunto de arquivos não gravado", workDir_);
-  // The side files' open locks stayed behind when the files moved.
+  // The side files' open locks (and the engine's empty files) stayed behind
+  // when the files moved.
   for (size_t i = 0; i < journal_.entries.size(); ++i) {
-    std::string lck = sidePath(workDir_, i, journal_.entries[i].target) + "-lck";
-    if (!pathExists(lck)) continue;
-    if (Status s = io_.remove(lck); !s) return s;
+    if (Status s = removeLeftoversBeside(io_, sidePath(workDir_, i, journal_.entries[i].target)); !s) return s;
   }
   if (Status s = writeJournal(State::kFinished); !s) return s;
   state_ = State::kFinished;
