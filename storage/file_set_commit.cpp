@@ -152,9 +152,9 @@ Status saveJournal(const FileSetIo& io, const std::string& workDir, const Journa
 bool hotJournal(const std::string& path) {
   static const unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
   if (fileSizeOf(path) < 8) return false;
-  Result<std::string> text = readWholeFile(path);
-  if (!text) return true;  // unreadable: assume the worst
-  return std::memcmp(text->data(), kMagic, sizeof kMagic) == 0;
+  Result<std::string> head = readPrefix(path, sizeof kMagic);
+  if (!head) return true;  // unreadable: assume the worst
+  return head->size() == sizeof kMagic && std::memcmp(head->data(), kMagic, sizeof kMagic) == 0;
 }
 
 bool hasEngineLeftover(const std::string& path) {

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -119,25 +121,27 @@ int64_t fileSizeOf(const std::string& path) {
   return static_cast<int64_t>(st.st_size);
 }
 
-Result<std::string> readWholeFile(const std::string& path) {
+Result<std::string> readPrefix(const std::string& path, size_t n) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return ioError("open", path, errno);
   std::string out;
   char buf[4096];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
+  while (out.size() < n) {
+    ssize_t got = ::read(fd, buf, std::min(sizeof buf, n - out.size()));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
       int err = errno;
       ::close(fd);
       return ioError("read", path, err);
     }
-    if (n == 0) break;
-    out.append(buf, static_cast<size_t>(n));
+    if (got == 0) break;
+    out.append(buf, static_cast<size_t>(got));
   }
   ::close(fd);
   return out;
 }
+
+Result<std::string> readWholeFile(const std::string& path) { return readPrefix(path, SIZE_MAX); }
 
 std::string parentDir(const std::string& path) {
   size_t slash = path.find_last_of('/');
