@@ -37,11 +37,15 @@ std::string absolutePath(const std::string& path) {
   return s;
 }
 
+bool isInside(const std::string& path, const std::string& dir) {
+  std::filesystem::path rel = std::filesystem::path(path).lexically_relative(dir);
+  return !rel.empty() && *rel.begin() != "..";
+}
+
 // Names inside the work directory: "<n>-<file name>.<role>", n counting the
 // targets from 1 so two targets with one name never meet.
 std::string placeIn(const std::string& workDir, size_t index, const std::string& target, const char* role) {
-  size_t slash = target.find_last_of('/');
-  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string base = std::filesystem::path(target).filename().string();
   return workDir + "/" + std::to_string(index + 1) + "-" + base + "." + role;
 }
 std::string sidePath(const std::string& w, size_t i, const std::string& t) { return placeIn(w, i, t, "novo"); }
@@ -385,7 +389,7 @@ Result<std::string> FileSetCommit::stage(const std::string& target) {
   std::string path = absolutePath(target);
   for (const Entry& e : journal_.entries)
     if (e.target == path) return Status(StatusCode::kInvalidArgument, "Arquivo já incluído no conjunto", path);
-  if (path.rfind(workDir_ + "/", 0) == 0)
+  if (isInside(path, workDir_))
     return Status(StatusCode::kInvalidArgument, "Arquivo dentro da pasta de trabalho", path);
   uint64_t targetDev = 0, workDev = 0;
   if (!deviceOf(parentDir(path), &targetDev)) return makeStatus(StatusCode::kFileNotFound, parentDir(path));
