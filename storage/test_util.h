@@ -24,14 +24,23 @@ inline std::string nativePath(std::string path) {
   return path;
 }
 
-// A fresh directory under the system's temporary directory, removed with
-// its contents on destruction.
+// A fresh directory under `base` (the system's temporary directory unless
+// told), removed with its contents on destruction.
 class TempDir {
  public:
-  TempDir() {
-    Result<std::string> dir = platform::makeTempDirectory("vorlam-test-");
-    if (!dir) std::abort();
-    path_ = dir.value();
+  explicit TempDir(const std::string& base = "") {
+    if (!base.empty()) {
+      for (int n = 0; n < 1000 && path_.empty(); ++n) {
+        std::string dir =
+            base + "/vorlam-test-" + std::to_string(platform::processId()) + "-" + std::to_string(n);
+        if (!platform::exists(dir) && platform::makeDirectory(dir)) path_ = dir;
+      }
+    }
+    if (path_.empty()) {
+      Result<std::string> dir = platform::makeTempDirectory("vorlam-test-");
+      if (!dir) std::abort();
+      path_ = dir.value();
+    }
   }
   ~TempDir() { (void)platform::removeTree(path_); }
   const std::string& path() const { return path_; }
