@@ -26,9 +26,14 @@ targets=(storage_tests dictionary_tests framework_tests shell_tests vorlam-tool 
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
-# One wine server for every test, started once (its start is the slow part).
+# One wine server for every test, and the prefix set up before any test
+# runs: the services wine starts with its first program inherit that
+# program's output, and ctest would wait for them to close it.
 mkdir -p "$WINEPREFIX"
 "$wineserver" -p 120
 trap '"$wineserver" -k || true' EXIT
-ctest --test-dir "$build" --output-on-failure -j2 -R "${WINDOWS_TESTS:-^(storage|dictionary|framework|shell|app)_tests$}"
+"$wine" wineboot --init </dev/null >/dev/null 2>&1
+ctest --test-dir "$build" --output-on-failure -j2 --timeout 600 \
+  -R "${WINDOWS_TESTS:-^(storage|dictionary|framework|shell|app)_tests$}"
