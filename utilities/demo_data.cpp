@@ -44,7 +44,8 @@ CompanyPlan planCompany(int index, int lastYear, DemoRandom& rng) {
   auto bw = businessWords();
   std::string family = sn[rng.between(0, sn.size() - 1)];
   std::string partner = sn[rng.between(0, sn.size() - 1)];
-  i.razaoSocial = family + " & " + partner + " " + bw[rng.between(0, bw.size() - 1)] + " Ltda";
+  int business = static_cast<int>(rng.between(0, bw.size() - 1));
+  i.razaoSocial = family + " & " + partner + " " + bw[business] + " Ltda";
   switch (profile) {
     case 0:
       i.charts = {{0, 1, 1}};
@@ -93,7 +94,10 @@ CompanyPlan planCompany(int index, int lastYear, DemoRandom& rng) {
   auto st = streetNames();
   c.endereco = st[rng.between(0, st.size() - 1)];
   c.bairro = "Centro";
-  c.cnae = rng.pick(std::vector<CnaeRow>(cnaeRows().begin(), cnaeRows().end())).code;
+  // An activity that fits the name: the business word's, or a liberal
+  // profession for a person.
+  auto cnae = cnaeCandidates(i.cpf ? -1 : business);
+  c.cnae = cnae[static_cast<size_t>(rng.between(0, static_cast<int64_t>(cnae.size()) - 1))];
   return c;
 }
 
