@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <string>
 
+#include "dictionary/dictionary.h"
+#include "storage/table.h"
+#include "storage/test_util.h"
+
 namespace vorlam::registry {
 namespace {
 
@@ -122,6 +126,29 @@ TEST(TaxpayerNumbers, Masks) {
   // What a mask shows, typed back, gives the stored number.
   for (const char* n : {"11222333000181", "12ABC34501DE35", "00000000000191"})
     EXPECT_EQ(parseCnpj(formatCnpj(n)).value(), n);
+}
+
+// The company's 14-character CNPJ field holds an alphanumeric number as it
+// holds a numeric one, and finds it by its key.
+TEST(TaxpayerNumbers, AlphanumericCnpjIsStoredAndFoundAsTyped) {
+  vorlam::testing::TempDir dir;
+  auto dict = buildDictionary();
+  Table t(dict->find("Empresa"));
+  ASSERT_TRUE(t.open(dir.file("Empresas.dat")).isOk());
+  for (auto [code, typed] : {std::pair{1, "11.222.333/0001-81"}, {2, "12.abc.345/01de-35"}}) {
+    Result<std::string> stored = parseCnpj(typed);
+    ASSERT_TRUE(stored.isOk()) << typed;
+    ASSERT_TRUE(ValidaCNPJ(stored.value())) << typed;
+    t.buffer().clear();
+    t.buffer().setInt("EMP:Codigo", code);
+    ASSERT_TRUE(t.buffer().setText("EMP:CGC", stored.value()).isOk());
+    ASSERT_TRUE(t.append().isOk());
+  }
+  t.buffer().clear();
+  t.buffer().setText("EMP:CGC", "12ABC34501DE35");
+  ASSERT_TRUE(t.get(t.def().keyIndex("EMP:Key:CNPJ")).isOk());
+  EXPECT_EQ(t.buffer().getInt("EMP:Codigo"), 2);
+  EXPECT_EQ(formatCnpj(t.buffer().getText("EMP:CGC")), "12.ABC.345/01DE-35");
 }
 
 // --- Cross-check against a second implementation ----------------------------
