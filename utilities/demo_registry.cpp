@@ -187,45 +187,11 @@ void writeCompanyRecord(RecordWriter& w, const CompanyPlan& c, const ChartModel&
   w.setInt("EMP:HistoricoICMS", 25);
 }
 
-}  // namespace
-
-Status writeReferenceTables(const Dictionary& dict, const shell::BindingMap& shared,
-                            int64_t* records) {
-  if (Status s = writeStates(dict, shared, records); !s) return s;
-  if (Status s = writeMunicipalities(dict, shared, records); !s) return s;
-  if (Status s = writeCnae(dict, shared, records); !s) return s;
-  if (Status s = writeChangeCodes(dict, shared, records); !s) return s;
-  return writeStructures(dict, shared, records);
-}
-
-Status writeCompanyRegistry(const Dictionary& dict, const shell::BindingMap& shared,
-                            const std::vector<CompanyPlan>& companies,
-                            const std::vector<const ChartModel*>& currentCharts, int lastYear,
-                            int64_t* records) {
-  RecordWriter emp(dict.find("Empresa"));
-  if (Status s = openWriter(emp, sharedPath(dict, shared, "Empresa")); !s) return s;
-  for (size_t i = 0; i < companies.size(); ++i) {
-    writeCompanyRecord(emp, companies[i], *currentCharts[i]);
-    emp.write();
-  }
-  if (Status s = done(emp, records); !s) return s;
-
-  RecordWriter fil(dict.find("Filiais"));
-  if (Status s = openWriter(fil, sharedPath(dict, shared, "Filiais")); !s) return s;
-  for (const CompanyPlan& c : companies) {
-    if (c.info.headOffice == 0) continue;
-    fil.begin();
-    fil.setInt("Filiais:Matriz", c.info.headOffice);
-    fil.setInt("Filiais:Filial", c.info.codigo);
-    // Unified accounting when the head office's chart separates its branches.
-    const CompanyPlan& head = companies[c.info.headOffice - 1];
-    fil.setInt("Filiais:Contabilidade", head.chartFilials.empty() ? 0 : 1);
-    fil.write();
-  }
-  if (Status s = done(fil, records); !s) return s;
-
-  // History: the capital at registration, and the chart changes of the last
-  // year, each keeping the value in force before it.
+// The history: the capital at registration, the changes of tax option,
+// regime and message code the year before the last, and the chart changes
+// of the last year, each keeping the value in force before it.
+Status writeContractChanges(const Dictionary& dict, const shell::BindingMap& shared,
+                            const std::vector<CompanyPlan>& companies, int lastYear, int64_t* records) {
   RecordWriter alt(dict.find("AltContratuais"));
   if (Status s = openWriter(alt, sharedPath(dict, shared, "AltContratuais")); !s) return s;
   for (const CompanyPlan& c : companies) {
@@ -273,7 +239,47 @@ Status writeCompanyRegistry(const Dictionary& dict, const shell::BindingMap& sha
       }
     }
   }
-  if (Status s = done(alt, records); !s) return s;
+  return done(alt, records);
+}
+
+}  // namespace
+
+Status writeReferenceTables(const Dictionary& dict, const shell::BindingMap& shared,
+                            int64_t* records) {
+  if (Status s = writeStates(dict, shared, records); !s) return s;
+  if (Status s = writeMunicipalities(dict, shared, records); !s) return s;
+  if (Status s = writeCnae(dict, shared, records); !s) return s;
+  if (Status s = writeChangeCodes(dict, shared, records); !s) return s;
+  return writeStructures(dict, shared, records);
+}
+
+Status writeCompanyRegistry(const Dictionary& dict, const shell::BindingMap& shared,
+                            const std::vector<CompanyPlan>& companies,
+                            const std::vector<const ChartModel*>& currentCharts, int lastYear,
+                            int64_t* records) {
+  RecordWriter emp(dict.find("Empresa"));
+  if (Status s = openWriter(emp, sharedPath(dict, shared, "Empresa")); !s) return s;
+  for (size_t i = 0; i < companies.size(); ++i) {
+    writeCompanyRecord(emp, companies[i], *currentCharts[i]);
+    emp.write();
+  }
+  if (Status s = done(emp, records); !s) return s;
+
+  RecordWriter fil(dict.find("Filiais"));
+  if (Status s = openWriter(fil, sharedPath(dict, shared, "Filiais")); !s) return s;
+  for (const CompanyPlan& c : companies) {
+    if (c.info.headOffice == 0) continue;
+    fil.begin();
+    fil.setInt("Filiais:Matriz", c.info.headOffice);
+    fil.setInt("Filiais:Filial", c.info.codigo);
+    // Unified accounting when the head office's chart separates its branches.
+    const CompanyPlan& head = companies[c.info.headOffice - 1];
+    fil.setInt("Filiais:Contabilidade", head.chartFilials.empty() ? 0 : 1);
+    fil.write();
+  }
+  if (Status s = done(fil, records); !s) return s;
+
+  if (Status s = writeContractChanges(dict, shared, companies, lastYear, records); !s) return s;
 
   RecordWriter cic(dict.find("Contas_Integracao_Contabil"));
   if (Status s = openWriter(cic, sharedPath(dict, shared, "Contas_Integracao_Contabil")); !s)
