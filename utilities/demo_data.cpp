@@ -7,6 +7,7 @@
 #include <set>
 
 #include "chart/account_structure.h"
+#include "registry/taxpayer_numbers.h"
 #include "shell/company_files.h"
 #include "shell/paths.h"
 #include "shell/startup.h"
@@ -101,6 +102,26 @@ CompanyPlan planCompany(int index, int lastYear, DemoRandom& rng) {
   return c;
 }
 
+// A supplier whose CNPJ holds letters, as the federal revenue issues them
+// from July 2026.  The books do not use it (it is in no customer or supplier
+// list of the file) and it keeps the chart's general supplier account.
+DemoParty alphanumericSupplier(DemoRandom& rng) {
+  static const char kAlnum[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  DemoParty p;
+  p.codigo = kPartiesPerFile + 1;
+  auto sn = surnames();
+  p.nome = std::string(sn[rng.between(0, sn.size() - 1)]) + " Importadora Ltda";
+  std::string base;
+  for (int k = 0; k < 8; ++k) base += kAlnum[rng.between(k < 2 ? 10 : 0, 35)];  // two letters first
+  base += "0001";
+  p.cgc = base + registry::cnpjCheckDigits(base);
+  p.fornecedor = true;
+  const MunicipalityRow& m = rng.pick(municipalities());
+  p.uf = m.uf;
+  p.cidade = m.nome;
+  return p;
+}
+
 PartyFile planParties(const std::string& path, uint64_t salt, DemoRandom base) {
   DemoRandom rng = base.fork(salt);
   PartyFile f;
@@ -129,6 +150,7 @@ PartyFile planParties(const std::string& path, uint64_t salt, DemoRandom base) {
     if (p.fornecedor) f.suppliers.push_back(f.parties.size());
     f.parties.push_back(std::move(p));
   }
+  f.parties.push_back(alphanumericSupplier(rng));
   return f;
 }
 

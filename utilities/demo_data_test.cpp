@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "dictionary/field_rules.h"
+#include "registry/taxpayer_numbers.h"
 #include "storage/table.h"
 #include "storage/test_util.h"
 #include "storage/text.h"
@@ -197,11 +198,20 @@ TEST_F(DemoRootTest, TaxpayerNumbersCarryValidCheckDigits) {
   for (const DemoCompany& c : first_->summary.companies) {
     for (int y : first_->summary.years) {
       shell::BindingMap n = names(c.codigo, y);
+      int alphanumeric = 0;
       eachRecord("ForCli", n, [&](const Record& r) {
         bool person = r.getInt("FOR:TipoInscricao") == 2;
         std::string number = text(r, person ? "FOR:CPF" : "FOR:CGC");
+        if (!person && registry::isAlphanumericCnpj(number)) {
+          ++alphanumeric;
+          EXPECT_TRUE(registry::ValidaCNPJ(number)) << number;
+          EXPECT_EQ(number.size(), 14u);
+          EXPECT_FALSE(text(r, "FOR:ContaFornecedor").empty());
+          return;
+        }
         EXPECT_TRUE(person ? validCpf(number) : validCnpj(number)) << number;
       });
+      EXPECT_EQ(alphanumeric, 1) << c.codigo << "/" << y;  // one supplier of each file
       for (auto [label, field] : {std::pair{"RegEntrada", "REG:Inscricao"}, {"RegSaida", "REGS:Inscricao"},
                                   {"ISS51", "ISS:Inscricao"}, {"ISS53", "ISS53:Inscricao"}}) {
         eachRecord(label, n, [&](const Record& r) { EXPECT_TRUE(validNumber(text(r, field))) << label; });
@@ -238,7 +248,9 @@ TEST_F(DemoRootTest, RegistryHoldsTheOfficialCnaeBranchesAndHistory) {
   std::set<int64_t> changes;
   eachRecord("AltContratuais", shared, [&](const Record& r) {
     changes.insert(r.getInt("ALTCONT:CODALT"));
-    if (r.getInt("ALTCONT:CODALT") == 9) EXPECT_EQ(text(r, "ALTCONT:OBS"), utf8ToLatin1("1-SIMPLES Normal. Conteúdo anterior"));
+    if (r.getInt("ALTCONT:CODALT") == 9) {
+      EXPECT_EQ(text(r, "ALTCONT:OBS"), utf8ToLatin1("1-SIMPLES Normal. Conteúdo anterior"));
+    }
   });
   EXPECT_EQ(changes, (std::set<int64_t>{3, 9, 38, 39, 40, 41}));
 }
