@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "storage/sqlite_util.h"
+
 namespace vorlam {
 
 namespace {
@@ -186,8 +188,11 @@ class Connection {
     if (rc == SQLITE_OK) {
       sqlite3_extended_result_codes(db_, 1);
       sqlite3_busy_timeout(db_, 2000);
-      return Status::ok();
+      // Text keys are ordered by the engine's collation: without it the
+      // integrity check cannot read their indexes.
+      rc = sqlite::registerCollation(db_);
     }
+    if (rc == SQLITE_OK) return Status::ok();
     return sqliteFailure(rc, db_, path);
   }
   // Runs `sql` and returns its rows' first columns joined by newlines.
@@ -239,7 +244,10 @@ Status settleEngineFiles(const FileSetIo& io, const std::string& path) {
     if (!s) return s;
   }
   if (hasEngineLeftover(path))
-    return Status(StatusCode::kBusy, "Arquivo ainda aberto por outro programa ou estação", path);
+    return Status(StatusCode::kBusy,
+                  "Arquivo ainda aberto por outro programa ou estação, ou seu registro de alterações não pôde ser "
+                  "incorporado",
+                  path);
   return Status::ok();
 }
 

@@ -22,6 +22,7 @@ inline TableDef fileSetItemDef() {
       .field("ITE:Codigo", kULONG)
       .field("ITE:Descricao", STRING(40))
       .key("ITE:KEY:CODIGO", {"ITE:Codigo"}, kUnique | kPrimary)
+      .key("ITE:KEY:DESCRICAO", {"ITE:Descricao"}, kDuplicates)  // text keys need the engine's collation
       .build();
 }
 
