@@ -545,6 +545,12 @@ Status FileSetCommit::restore(const std::string& workDir, FileOpHook* hook) {
 
 Status FileSetCommit::restoreLocked(const std::string& dir, Journal j, const FileSetIo& io) {
   if (j.state == State::kFinished) {
+    // Every converted file must be free before the first one moves, so a
+    // refused restore leaves the set finished, not half restored.
+    for (const Entry& e : j.entries) {
+      if (!pathExists(e.target)) continue;
+      if (Status s = settleEngineFiles(io, e.target); !s) return s;
+    }
     j.state = State::kRestoring;
     if (Status s = saveJournal(io, dir, j); !s) return s;
   }
