@@ -102,7 +102,8 @@ class FileSetCommit {
   Status finish();
   // Before finish(): drops the side files (and after commit(), puts the
   // originals back).  The files end exactly as before begin(); state
-  // kRestored.
+  // kRestored.  A new file still open somewhere makes it (and recover())
+  // refuse with kBusy before anything moves.
   Status abandon();
 
   State state() const { return state_; }

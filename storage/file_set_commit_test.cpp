@@ -250,6 +250,24 @@ TEST_F(FileSetCommitTest, ATargetStillOpenElsewhereIsRefusedAndNothingMoves) {
   EXPECT_EQ(whatIsOnDisk(), "new");
 }
 
+TEST_F(FileSetCommitTest, ANewFileStillOpenStopsAbandonAndRecoveryBeforeAnythingMoves) {
+  std::unique_ptr<FileSetCommit> set;
+  ASSERT_TRUE(stageAll(&set));
+  ASSERT_TRUE(set->commit());
+  {
+    Table holder(&def_);
+    ASSERT_TRUE(holder.open(targets_[0]));  // the first file: the last one put back
+    ASSERT_TRUE(testing::writeItems(def_, targets_[0], "aberto", 1, 500));
+    EXPECT_EQ(set->abandon().code(), StatusCode::kBusy);
+    EXPECT_TRUE(isNew(1));
+    EXPECT_TRUE(isNew(2));
+    EXPECT_TRUE(workFiles(".novo").empty());
+    EXPECT_EQ(*FileSetCommit::stateOf(work()), State::kCommitted);
+  }
+  ASSERT_TRUE(set->abandon());
+  EXPECT_EQ(whatIsOnDisk(), "original");
+}
+
 TEST_F(FileSetCommitTest, ALogLeftBesideANewFileIsFoldedIntoItBeforeTheOriginalComesBack) {
   for (bool viaRecover : {false, true}) {
     SCOPED_TRACE(viaRecover ? "recover" : "abandon");
