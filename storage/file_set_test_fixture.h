@@ -3,6 +3,8 @@
 // its records.
 #pragma once
 
+#ifndef _WIN32  // the harness forks: POSIX only for now
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -174,3 +176,5 @@ class FileSetFixture : public ::testing::Test {
 };
 
 }  // namespace vorlam::testing
+
+#endif  // _WIN32
