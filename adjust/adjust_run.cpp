@@ -235,9 +235,9 @@ std::vector<PendingAdjustment> pendingAdjustments(const shell::AppState& state) 
   return out;
 }
 
-Result<AdjustReport> AdjustRun::resume(const PendingAdjustment& pending) {
-  // First everything back as it was: the rows (their saved values, written
-  // again whatever the crash left), then the files.
+Status AdjustRun::putBack(const PendingAdjustment& pending) {
+  // The rows first (their saved values, written again whatever the crash
+  // left), then the files.
   if (Result<SavedRows> rows = loadRows(pending.workDir); rows) {
     if (Status s = undoRows(dict_, state_, rows.value()); !s)
       return Status(s.code(), "Atenção!!! Não foi possível restaurar o cadastro das empresas " +
@@ -246,6 +246,11 @@ Result<AdjustReport> AdjustRun::resume(const PendingAdjustment& pending) {
   if (Status s = FileSetCommit::recover(pending.workDir, hook_); !s)
     return Status(s.code(), "Atenção!!! Não foi possível restaurar os arquivos das empresas " +
                                 joinCodes(pending.companies) + ": " + s.toString());
+  return Status::ok();
+}
+
+Result<AdjustReport> AdjustRun::resume(const PendingAdjustment& pending) {
+  if (Status s = putBack(pending); !s) return s;
   log("-Ajuste interrompido das empresas " + joinCodes(pending.companies) +
       ": arquivos originais restaurados; o ajuste é refeito desde o início.");
   workingYear_ = pending.year;

@@ -135,9 +135,11 @@ class AdjustRun {
   // success the current company of `state` is the last converted company.
   Result<AdjustReport> run(const AdjustRequest& request);
 
-  // Recovers a unit whose run was cut off: its rows and files are put back
-  // as they were before it started, then the unit is adjusted again from
-  // the start (working year: the unit's).
+  // Puts a cut-off unit back as it was before it started: its rows (their
+  // saved values), then its files.  Safe to interrupt and run again.
+  Status putBack(const PendingAdjustment& pending);
+  // putBack(), then the unit is adjusted again from the start (working
+  // year: the unit's).
   Result<AdjustReport> resume(const PendingAdjustment& pending);
 
   // Puts back the files and rows of company `code` as they were before its

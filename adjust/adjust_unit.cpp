@@ -47,6 +47,13 @@ const RoutineDef& defOf(int routine) {
   return routine == 0 ? integrationRowsDef() : routines()[static_cast<size_t>(routine - 1)];
 }
 
+// The account fields a file's check reads: the chart's own code under the
+// old chart's alias, the routine's fields elsewhere.
+std::vector<AccountField> checkedFields(int routine) {
+  if (routine == 2) return {{"Codigo", 40}};
+  return defOf(routine).fields;
+}
+
 std::string baseName(const std::string& path) {
   size_t p = path.find_last_of(shell::kPathSeparator);
   return p == std::string::npos ? path : path.substr(p + 1);
@@ -71,6 +78,7 @@ struct AdjustRun::Unit {
   std::vector<Blocker> blockers;
   std::vector<std::string> problems;
   std::unique_ptr<FileSetCommit> set;
+  bool leaveForRecovery = false;  // rows could not be put back: recovery at the next start does it
   bool needsConversion(size_t i) const {
     const FileTask& f = plan->files[i];
     return originals[i] != nullptr && f.writtenIn != newCode;
@@ -105,7 +113,8 @@ Status AdjustRun::prepareUnit(const AdjustRequest& request, Unit& u) {
     }
     auto t = std::make_unique<Table>(dict_.find(f.routine == 2 ? "PlanoContas2" : f.label.c_str()));
     if (Status s = t->open(path, mode); !s)
-      return failure("não foi possível abrir " + f.label + " (" + path + "): " + s.toString());
+      return failure("não foi possível abrir " + (f.routine == 2 ? std::string("o plano de contas atual") : f.label) +
+                     " (" + path + "): " + s.toString());
     Result<int64_t> n = t->count();
     u.outcomes.back().total = n ? n.value() : 0;
     u.outcomes.back().walked = u.outcomes.back().total;
@@ -128,7 +137,7 @@ Status AdjustRun::checkUnit(Unit& u) {
   for (size_t i = 0; i < p.files.size(); ++i) {
     if (!u.needsConversion(i)) continue;
     const FileTask& f = p.files[i];
-    checker.checkTable(*u.originals[i], defOf(f.routine).fields, u.plans.at(f.writtenIn), scopesOf(f.companies));
+    checker.checkTable(*u.originals[i], checkedFields(f.routine), u.plans.at(f.writtenIn), scopesOf(f.companies));
   }
   const TableDef* empDef = dict_.find("Empresa");
   const TableDef* cicDef = dict_.find("Contas_Integracao_Contabil");
@@ -280,9 +289,14 @@ Status AdjustRun::commitUnit(Unit& u) {
     s = u.set->finish();
   }
   if (!s) {
+    // The files go back only with the rows: should the rows stay as they
+    // are, the unit is left committed for the recovery of the next start,
+    // which puts both back.
     Status undone = undoRows(dict_, state_, rows.value());
+    u.leaveForRecovery = !undone;
     return failure("falha ao gravar o cadastro das empresas: " + s.toString() +
-                   (undone ? std::string() : "; cadastro não restaurado: " + undone.toString()));
+                   (undone ? std::string()
+                           : "; cadastro e arquivos serão restaurados ao reiniciar (" + undone.toString() + ")"));
   }
   return Status::ok();
 }
@@ -375,7 +389,7 @@ std::vector<CompanyReport> AdjustRun::adjustUnit(const AdjustRequest& request, c
   }
   if (request.dryRun) return reports;
   if (Status s = commitUnit(u); !s) {
-    Status back = u.set->abandon();
+    Status back = u.leaveForRecovery ? Status(StatusCode::kIoError, "") : u.set->abandon();
     for (CompanyReport& r : reports) r.tables.clear();
     return stop(CompanyOutcome::kFailed,
                 s.message() + (back ? std::string() : "; os arquivos originais serão restaurados ao reiniciar"),
