@@ -378,11 +378,11 @@ std::vector<CompanyReport> AdjustRun::adjustUnit(const AdjustRequest& request, c
     }
   }
   logCompanyBlocks(u);
+  // Each file's counts go to the first company of the unit that uses it, so
+  // that a shared file is counted once.
   for (CompanyReport& r : reports) {
     for (size_t i = 0; i < plan.files.size(); ++i)
-      if (std::find(plan.files[i].companies.begin(), plan.files[i].companies.end(), r.code) !=
-          plan.files[i].companies.end())
-        r.tables.push_back(u.outcomes[i]);
+      if (plan.files[i].companies.front() == r.code) r.tables.push_back(u.outcomes[i]);
     if (u.balances.count(r.code)) r.balance = u.balances[r.code];
     r.untouched = u.untouched[r.code];
     r.outcome = request.dryRun ? CompanyOutcome::kDryRun : CompanyOutcome::kConverted;
