@@ -5,7 +5,8 @@
 //
 // While a FaultVfs object lives it is the process's default layer, so every
 // connection opened afterwards (by Table or by anyone) goes through it;
-// connections opened before keep the layer they had.  One object at a time.
+// connections opened before keep the layer they had.  One object at a time;
+// every connection opened through it must be closed before it is destroyed.
 // Its settings may be changed from any thread.  Test support only: nothing
 // in the system itself creates one.
 #pragma once

@@ -37,11 +37,15 @@ std::string absolutePath(const std::string& path) {
   return s;
 }
 
+bool isInside(const std::string& path, const std::string& dir) {
+  std::filesystem::path rel = std::filesystem::path(path).lexically_relative(dir);
+  return !rel.empty() && *rel.begin() != "..";
+}
+
 // Names inside the work directory: "<n>-<file name>.<role>", n counting the
 // targets from 1 so two targets with one name never meet.
 std::string placeIn(const std::string& workDir, size_t index, const std::string& target, const char* role) {
-  size_t slash = target.find_last_of('/');
-  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string base = std::filesystem::path(target).filename().string();
   return workDir + "/" + std::to_string(index + 1) + "-" + base + "." + role;
 }
 std::string sidePath(const std::string& w, size_t i, const std::string& t) { return placeIn(w, i, t, "novo"); }
@@ -152,9 +156,9 @@ Status saveJournal(const FileSetIo& io, const std::string& workDir, const Journa
 bool hotJournal(const std::string& path) {
   static const unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
   if (fileSizeOf(path) < 8) return false;
-  Result<std::string> text = readWholeFile(path);
-  if (!text) return true;  // unreadable: assume the worst
-  return std::memcmp(text->data(), kMagic, sizeof kMagic) == 0;
+  Result<std::string> head = readPrefix(path, sizeof kMagic);
+  if (!head) return true;  // unreadable: assume the worst
+  return head->size() == sizeof kMagic && std::memcmp(head->data(), kMagic, sizeof kMagic) == 0;
 }
 
 bool hasEngineLeftover(const std::string& path) {
@@ -289,8 +293,20 @@ Status unswap(const FileSetIo& io, const std::string& workDir, size_t i, const E
   return Status::ok();
 }
 
-// Removes the side files of the set (and what the engine and the open lock
-// left beside them; they hold no data once settled).
+// Removes what the engine and the open lock left beside a side file that
+// is settled or gone: empty logs, journals the engine would not play back,
+// shared-memory indexes and lock files.  Anything that may hold data stays.
+Status removeLeftoversBeside(const FileSetIo& io, const std::string& side) {
+  bool holdsData = hasEngineLeftover(side);
+  for (const char* suffix : {"-journal", "-wal", "-shm", "-lck"}) {
+    if (holdsData && std::strcmp(suffix, "-lck") != 0) continue;
+    if (!pathExists(side + suffix)) continue;
+    if (Status s = io.remove(side + suffix); !s) return s;
+  }
+  return Status::ok();
+}
+
+// Removes the side files of the set and what was left beside them.
 Status removeSideFiles(const FileSetIo& io, const std::string& workDir, const Journal& j) {
   for (size_t i = 0; i < j.entries.size(); ++i) {
     std::string side = sidePath(workDir, i, j.entries[i].target);
@@ -298,10 +314,7 @@ Status removeSideFiles(const FileSetIo& io, const std::string& workDir, const Jo
       if (Status s = settleEngineFiles(io, side); !s) return s;
       if (Status s = io.remove(side); !s) return s;
     }
-    for (const char* suffix : {"-journal", "-wal", "-shm", "-lck"}) {
-      if (!pathExists(side + suffix)) continue;
-      if (Status s = io.remove(side + suffix); !s) return s;
-    }
+    if (Status s = removeLeftoversBeside(io, side); !s) return s;
   }
   return io.syncDir(workDir);
 }
@@ -334,6 +347,12 @@ Status restoreOne(const FileSetIo& io, const std::string& workDir, size_t i, con
   return Status::ok();
 }
 
+// One process at a time per work directory.
+Status lockWorkDir(FileLock& lock, const std::string& workDir) {
+  if (lock.acquire(workDir + "/file-set", true)) return Status::ok();
+  return Status(StatusCode::kBusy, "Ajuste em andamento em outro programa ou estação", workDir);
+}
+
 }  // namespace
 
 const char* FileSetCommit::stateName(State state) {
@@ -342,8 +361,7 @@ const char* FileSetCommit::stateName(State state) {
   return "?";
 }
 
-FileSetCommit::FileSetCommit(std::string workDir, Journal journal, FileOpHook* hook)
-    : workDir_(std::move(workDir)), journal_(std::move(journal)), io_(hook) {}
+FileSetCommit::FileSetCommit(std::string workDir, FileOpHook* hook) : workDir_(std::move(workDir)), io_(hook) {}
 
 FileSetCommit::~FileSetCommit() {
   if (state_ == State::kStaged || state_ == State::kCommitting || state_ == State::kCommitted) abandon();
@@ -353,15 +371,15 @@ Result<std::unique_ptr<FileSetCommit>> FileSetCommit::begin(const std::string& w
                                                             FileOpHook* hook) {
   if (workDir.empty()) return Status(StatusCode::kInvalidArgument, "Pasta de trabalho não informada");
   std::string dir = absolutePath(workDir);
-  FileSetIo io(hook);
-  if (Status s = io.makeDirs(dir); !s) return s;
+  std::unique_ptr<FileSetCommit> set(new FileSetCommit(dir, hook));
+  if (Status s = set->io_.makeDirs(dir); !s) return s;
+  if (Status s = lockWorkDir(set->lock_, dir); !s) return s;
   if (pathExists(journalPath(dir)) || pathExists(journalPath(dir) + ".tmp"))
     return Status(StatusCode::kInvalidArgument, "Pasta de trabalho já usada por outro ajuste", dir);
-  Journal j;
-  j.state = State::kStaged;
-  j.label = label;
-  if (Status s = saveJournal(io, dir, j); !s) return s;
-  return std::unique_ptr<FileSetCommit>(new FileSetCommit(dir, std::move(j), hook));
+  set->journal_.label = label;
+  if (Status s = set->writeJournal(State::kStaged); !s) return s;
+  set->state_ = State::kStaged;
+  return set;
 }
 
 Result<std::string> FileSetCommit::stage(const std::string& target) {
@@ -371,7 +389,7 @@ Result<std::string> FileSetCommit::stage(const std::string& target) {
   std::string path = absolutePath(target);
   for (const Entry& e : journal_.entries)
     if (e.target == path) return Status(StatusCode::kInvalidArgument, "Arquivo já incluído no conjunto", path);
-  if (path.rfind(workDir_ + "/", 0) == 0)
+  if (isInside(path, workDir_))
     return Status(StatusCode::kInvalidArgument, "Arquivo dentro da pasta de trabalho", path);
   uint64_t targetDev = 0, workDev = 0;
   if (!deviceOf(parentDir(path), &targetDev)) return makeStatus(StatusCode::kFileNotFound, parentDir(path));
@@ -449,14 +467,14 @@ Status FileSetCommit::commit() {
 Status FileSetCommit::finish() {
   if (state_ != State::kCommitted)
     return Status(StatusCode::kInvalidArgument, "Conjunto de arquivos não gravado", workDir_);
-  // The side files' open locks stayed behind when the files moved.
+  // The side files' open locks (and the engine's empty files) stayed behind
+  // when the files moved.
   for (size_t i = 0; i < journal_.entries.size(); ++i) {
-    std::string lck = sidePath(workDir_, i, journal_.entries[i].target) + "-lck";
-    if (!pathExists(lck)) continue;
-    if (Status s = io_.remove(lck); !s) return s;
+    if (Status s = removeLeftoversBeside(io_, sidePath(workDir_, i, journal_.entries[i].target)); !s) return s;
   }
   if (Status s = writeJournal(State::kFinished); !s) return s;
   state_ = State::kFinished;
+  lock_.release();
   return Status::ok();
 }
 
@@ -466,6 +484,7 @@ Status FileSetCommit::abandon() {
   journal_.state = state_;
   if (Status s = putOriginalsBack(io_, workDir_, journal_); !s) return s;
   state_ = State::kRestored;
+  lock_.release();
   return Status::ok();
 }
 
@@ -480,7 +499,6 @@ Status FileSetCommit::recover(const std::string& workDir, FileOpHook* hook) {
   Result<Journal> loaded = loadJournal(dir);
   if (!loaded) return loaded.status();
   Journal j = *loaded;
-  FileSetIo io(hook);
   switch (j.state) {
     case State::kNone:
     case State::kFinished:
@@ -489,19 +507,35 @@ Status FileSetCommit::recover(const std::string& workDir, FileOpHook* hook) {
     case State::kRestoring:
       return restore(dir, hook);
     default:
-      return putOriginalsBack(io, dir, j);
+      break;
   }
+  FileLock lock;
+  if (Status s = lockWorkDir(lock, dir); !s) return s;
+  // Read again under the lock: the set's own process may have moved on.
+  loaded = loadJournal(dir);
+  if (!loaded) return loaded.status();
+  j = *loaded;
+  if (j.state == State::kNone || j.state == State::kFinished || j.state == State::kRestored) return Status::ok();
+  if (j.state == State::kRestoring) return restoreLocked(dir, j, FileSetIo(hook));
+  return putOriginalsBack(FileSetIo(hook), dir, j);
 }
 
 Status FileSetCommit::restore(const std::string& workDir, FileOpHook* hook) {
   std::string dir = absolutePath(workDir);
+  FileLock lock;
+  if (pathExists(dir)) {
+    if (Status s = lockWorkDir(lock, dir); !s) return s;
+  }
   Result<Journal> loaded = loadJournal(dir);
   if (!loaded) return loaded.status();
   Journal j = *loaded;
   if (j.state == State::kNone) return Status(StatusCode::kFileNotFound, "Nenhum ajuste nesta pasta", dir);
   if (j.state == State::kRestored) return Status::ok();
-  if (j.state != State::kFinished && j.state != State::kRestoring) return recover(dir, hook);
-  FileSetIo io(hook);
+  if (j.state != State::kFinished && j.state != State::kRestoring) return putOriginalsBack(FileSetIo(hook), dir, j);
+  return restoreLocked(dir, j, FileSetIo(hook));
+}
+
+Status FileSetCommit::restoreLocked(const std::string& dir, Journal j, const FileSetIo& io) {
   if (j.state == State::kFinished) {
     j.state = State::kRestoring;
     if (Status s = saveJournal(io, dir, j); !s) return s;

@@ -30,6 +30,12 @@
 //    file that still has one is opened and closed through SQLite so the
 //    engine checkpoints or rolls it back; if it still has one afterwards,
 //    the operation refuses (kBusy) and nothing is moved.
+//  - One process at a time works on a set: a live FileSetCommit holds an
+//    exclusive lock on its work directory ("file-set-lck" inside it) from
+//    begin() until finish(), abandon() or its destruction, and recover(),
+//    restore() take it for their
+//    run; while another holds it they answer kBusy (so a workstation
+//    starting up never undoes a set another one is committing).
 //  - Target paths are kept absolute and normalised; targets() returns them
 //    in that form, in the order they were staged.
 //
@@ -48,6 +54,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/file_lock.h"
 #include "storage/file_set_io.h"
 #include "storage/status.h"
 
@@ -134,16 +141,19 @@ class FileSetCommit {
   };
 
  private:
-  FileSetCommit(std::string workDir, Journal journal, FileOpHook* hook);
+  FileSetCommit(std::string workDir, FileOpHook* hook);
   Status writeJournal(State state);
   Status checkSideFiles();
   Status swapIn(size_t* swapped);
   Status rollBack(Status cause);
+  // restore() of a finished or restoring set, the work directory locked.
+  static Status restoreLocked(const std::string& dir, Journal j, const FileSetIo& io);
 
   std::string workDir_;
   Journal journal_;
-  State state_ = State::kStaged;
+  State state_ = State::kNone;
   FileSetIo io_;
+  FileLock lock_;
 };
 
 }  // namespace vorlam

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "storage/file_lock.h"
 #include "storage/file_set_test_fixture.h"
 
 namespace vorlam {
@@ -18,6 +19,7 @@ TEST_F(FileSetCommitTest, CommitsFinishesAndRestoresTheWholeSet) {
   std::unique_ptr<FileSetCommit> set;
   ASSERT_TRUE(stageAll(&set));
   EXPECT_EQ(whatIsOnDisk(), "original");  // side files touch nothing
+  for (const std::string& t : targets_) EXPECT_TRUE(fileRecords(def_, set->sideFile(t)));  // as a verifier would
   ASSERT_TRUE(set->commit());
   EXPECT_EQ(*FileSetCommit::stateOf(work()), State::kCommitted);
   EXPECT_EQ(whatIsOnDisk(), "new");
@@ -30,7 +32,8 @@ TEST_F(FileSetCommitTest, CommitsFinishesAndRestoresTheWholeSet) {
   EXPECT_EQ(whatIsOnDisk(), "new");
   EXPECT_EQ(workFiles(".original").size(), 2u);
   EXPECT_TRUE(workFiles(".novo").empty());
-  EXPECT_TRUE(workFiles("-lck").empty());
+  for (const char* left : {".novo-lck", ".novo-wal", ".novo-shm", ".novo-journal"})
+    EXPECT_TRUE(workFiles(left).empty()) << left;
 
   ASSERT_TRUE(FileSetCommit::restore(work()));
   EXPECT_EQ(*FileSetCommit::stateOf(work()), State::kRestored);
@@ -145,6 +148,42 @@ TEST_F(FileSetCommitTest, LabelsAndPathsWithAnyCharactersRoundTrip) {
   EXPECT_EQ(*FileSetCommit::targets(work()), std::vector<std::string>{odd});
   EXPECT_EQ(FileSetCommit::stateOf(dir_.file("nada")).value(), State::kNone);
   EXPECT_EQ(FileSetCommit::targets(dir_.file("nada")).status().code(), StatusCode::kFileNotFound);
+}
+
+TEST_F(FileSetCommitTest, ASetInProgressIsNeverRecoveredFromUnderIt) {
+  std::unique_ptr<FileSetCommit> set;
+  ASSERT_TRUE(stageAll(&set));
+  ASSERT_TRUE(set->commit());
+  // Another workstation starting up finds the set committing and tries to
+  // recover it, or to restore it.
+  EXPECT_EQ(FileSetCommit::recover(work()).code(), StatusCode::kBusy);
+  EXPECT_EQ(FileSetCommit::restore(work()).code(), StatusCode::kBusy);
+  EXPECT_EQ(FileSetCommit::begin(work(), "outro").status().code(), StatusCode::kBusy);
+  EXPECT_EQ(whatIsOnDisk(), "new");
+  EXPECT_EQ(*FileSetCommit::stateOf(work()), State::kCommitted);
+  ASSERT_TRUE(set->finish());
+  ASSERT_TRUE(FileSetCommit::restore(work()));  // the set's lock went with finish()
+  EXPECT_EQ(whatIsOnDisk(), "original");
+}
+
+TEST_F(FileSetCommitTest, TheCallersOpenLocksOnTheTargetsSurviveTheSwap) {
+  FileLock held[2];
+  ASSERT_TRUE(held[0].acquire(targets_[0], true));
+  ASSERT_TRUE(held[1].acquire(targets_[1], true));
+  std::unique_ptr<FileSetCommit> set;
+  ASSERT_TRUE(stageAll(&set));
+  ASSERT_TRUE(set->commit());
+  ASSERT_TRUE(set->finish());
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(fileExists(targets_[i] + "-lck"));
+    FileLock other;
+    EXPECT_FALSE(other.acquire(targets_[i], false)) << "the swap dropped the lock on " << targets_[i];
+  }
+  ASSERT_TRUE(FileSetCommit::restore(work()));
+  FileLock other;
+  EXPECT_FALSE(other.acquire(targets_[0], false));
+  held[0].release();
+  EXPECT_TRUE(other.acquire(targets_[0], false));
 }
 
 // --- engine side files --------------------------------------------------

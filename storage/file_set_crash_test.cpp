@@ -2,6 +2,9 @@
 // abandon(), of recover() (then recovered again), and of restore().
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <random>
+
 #include "storage/fault_vfs.h"
 #include "storage/file_set_test_fixture.h"
 
@@ -168,6 +171,27 @@ TEST_F(FileSetCrashTest, RestoreKilledAtEveryStepThenRunAgainPutsEveryOriginalBa
                                   EXPECT_TRUE(workFiles(".original").empty());
                                 });
   EXPECT_GT(rounds, 15);
+}
+
+TEST_F(FileSetCrashTest, KilledAtRandomMomentsTheSetEndsAllOriginalOrAllNew) {
+  // How long a whole set takes in a child, then kills at random moments
+  // within that time.
+  writeOriginals();
+  auto start = std::chrono::steady_clock::now();
+  ChildEnd whole = testing::runInChild([&] { return runSetInChild(nullptr); });
+  ASSERT_TRUE(whole.completed()) << whole.describe();
+  auto span = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+  std::mt19937 random(1234);
+  std::uniform_int_distribution<int64_t> delay(0, span.count());
+  int killed = 0;
+  for (int round = 1; round <= 30; ++round) {
+    writeOriginals();
+    ChildEnd end =
+        testing::runInChildKilledAfter(std::chrono::microseconds(delay(random)), [&] { return runSetInChild(nullptr); });
+    killed += end.killed;
+    recoverAndCheck(round, end);
+  }
+  EXPECT_GT(killed, 5);
 }
 
 }  // namespace

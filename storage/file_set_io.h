@@ -70,6 +70,8 @@ bool pathExists(const std::string& path);
 int64_t fileSizeOf(const std::string& path);
 // Whole content of a small file.
 Result<std::string> readWholeFile(const std::string& path);
+// At most the first `n` bytes of a file.
+Result<std::string> readPrefix(const std::string& path, size_t n);
 // The directory part of `path` ("." when it has none).
 std::string parentDir(const std::string& path);
 // Device of the file or directory `path`; false when it cannot be read.
