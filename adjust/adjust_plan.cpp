@@ -170,7 +170,7 @@ std::vector<FileTask> Planner::filesOf(const CompanyPlan& c) const {
   return out;
 }
 
-std::map<uint16_t, std::set<std::string>> Planner::rewrittenPaths(const std::vector<uint16_t>& codes) const {
+Planner::PathsByCompany Planner::rewrittenPaths(const std::vector<uint16_t>& codes) const {
   std::map<uint16_t, std::set<std::string>> out;
   for (uint16_t code : codes) {
     CompanyPlan c;
@@ -220,6 +220,60 @@ void Planner::addFiles(UnitPlan& unit) const {
                      "sua); ajuste antes as empresas que o usam para uma mesma estrutura";
 }
 
+std::vector<uint16_t> Planner::companiesOutside(const std::set<uint16_t>& listed) const {
+  std::vector<uint16_t> others;
+  const TableDef* empDef = dict_.find("Empresa");
+  Table emp(empDef);
+  if (emp.open(state_.pathFor(empDef->binding), OpenMode::kReadOnly) && emp.seekStart(kFileOrder))
+    while (emp.next()) {
+      auto code = static_cast<uint16_t>(emp.buffer().getInt("Codigo"));
+      if (!listed.count(code)) others.push_back(code);
+    }
+  return others;
+}
+
+// Grows a unit from one company: every listed company that shares a file
+// with it, and the companies outside the list that do (added with
+// `withSharers`, else noted as sharers), until nothing more joins.
+void Planner::growUnit(UnitPlan& unit, std::vector<CompanyPlan>& work, std::vector<bool>& placed,
+                       PathsByCompany& paths, PathsByCompany& otherPaths, bool withSharers) const {
+  std::set<std::string> unitPaths;
+  auto touches = [&](const std::set<std::string>& files) {
+    return std::any_of(files.begin(), files.end(), [&](const std::string& p) { return unitPaths.count(p) > 0; });
+  };
+  std::vector<CompanyPlan> pending;
+  auto take = [&](CompanyPlan c, const std::set<std::string>& files) {
+    unitPaths.insert(files.begin(), files.end());
+    pending.push_back(std::move(c));
+  };
+  for (size_t i = 0; i < work.size(); ++i)
+    if (!placed[i]) {
+      placed[i] = true;
+      take(work[i], paths[work[i].code]);
+      break;
+    }
+  while (!pending.empty()) {
+    unit.companies.push_back(std::move(pending.back()));
+    pending.pop_back();
+    for (size_t j = 0; j < work.size(); ++j)
+      if (!placed[j] && touches(paths[work[j].code])) {
+        placed[j] = true;
+        take(work[j], paths[work[j].code]);
+      }
+    for (auto it = otherPaths.begin(); it != otherPaths.end();) {
+      if (!touches(it->second)) {
+        ++it;
+        continue;
+      }
+      unit.sharers.push_back(it->first);
+      CompanyPlan s;
+      if (withSharers && loadCompany(it->first, &s)) take(std::move(s), it->second);
+      it = otherPaths.erase(it);
+    }
+  }
+  std::sort(unit.sharers.begin(), unit.sharers.end());
+}
+
 RunPlan Planner::plan(const std::vector<uint16_t>& listed, bool withSharers) const {
   RunPlan out;
   std::vector<uint16_t> order;
@@ -239,72 +293,18 @@ RunPlan Planner::plan(const std::vector<uint16_t>& listed, bool withSharers) con
       work.push_back(std::move(c));
     }
   }
-  // Every other company whose structure in force is not the new one.
-  std::vector<uint16_t> others;
-  {
-    const TableDef* empDef = dict_.find("Empresa");
-    Table emp(empDef);
-    if (emp.open(state_.pathFor(empDef->binding), OpenMode::kReadOnly) && emp.seekStart(kFileOrder))
-      while (emp.next()) {
-        auto code = static_cast<uint16_t>(emp.buffer().getInt("Codigo"));
-        if (!seen.count(code)) others.push_back(code);
-      }
-  }
-  std::map<uint16_t, std::set<std::string>> otherPaths = rewrittenPaths(others);
+  PathsByCompany otherPaths = rewrittenPaths(companiesOutside(seen));
   std::vector<uint16_t> workCodes;
   for (const auto& c : work) workCodes.push_back(c.code);
-  std::map<uint16_t, std::set<std::string>> paths = rewrittenPaths(workCodes);
-
-  // Units: companies joined by a shared file, sharers added when asked.
+  PathsByCompany paths = rewrittenPaths(workCodes);
+  auto position = [&](uint16_t code) { return std::find(order.begin(), order.end(), code) - order.begin(); };
   std::vector<bool> placed(work.size(), false);
-  for (size_t i = 0; i < work.size(); ++i) {
-    if (placed[i]) continue;
+  while (std::find(placed.begin(), placed.end(), false) != placed.end()) {
     UnitPlan unit;
-    std::set<std::string> unitPaths;
-    std::vector<CompanyPlan> pending = {work[i]};
-    placed[i] = true;
-    while (!pending.empty()) {
-      CompanyPlan c = std::move(pending.back());
-      pending.pop_back();
-      unitPaths.insert(paths[c.code].begin(), paths[c.code].end());
-      unit.companies.push_back(std::move(c));
-      bool grew = true;
-      while (grew) {
-        grew = false;
-        for (size_t j = 0; j < work.size(); ++j)
-          if (!placed[j] && std::any_of(paths[work[j].code].begin(), paths[work[j].code].end(),
-                                        [&](const std::string& p) { return unitPaths.count(p) > 0; })) {
-            placed[j] = true;
-            pending.push_back(work[j]);
-            unitPaths.insert(paths[work[j].code].begin(), paths[work[j].code].end());
-            grew = true;
-          }
-        for (auto it = otherPaths.begin(); it != otherPaths.end();) {
-          bool shares = std::any_of(it->second.begin(), it->second.end(),
-                                    [&](const std::string& p) { return unitPaths.count(p) > 0; });
-          if (!shares) {
-            ++it;
-            continue;
-          }
-          unit.sharers.push_back(it->first);
-          if (withSharers) {
-            CompanyPlan s;
-            if (loadCompany(it->first, &s)) {
-              unitPaths.insert(it->second.begin(), it->second.end());
-              pending.push_back(std::move(s));
-              grew = true;
-            }
-          }
-          it = otherPaths.erase(it);
-        }
-      }
-    }
-    std::sort(unit.sharers.begin(), unit.sharers.end());
+    growUnit(unit, work, placed, paths, otherPaths, withSharers);
     // List order first, then the sharers the caller let in.
-    std::stable_sort(unit.companies.begin(), unit.companies.end(), [&](const CompanyPlan& a, const CompanyPlan& b) {
-      auto pos = [&](uint16_t code) { return std::find(order.begin(), order.end(), code) - order.begin(); };
-      return pos(a.code) < pos(b.code);
-    });
+    std::stable_sort(unit.companies.begin(), unit.companies.end(),
+                     [&](const CompanyPlan& a, const CompanyPlan& b) { return position(a.code) < position(b.code); });
     if (!withSharers && !unit.sharers.empty())
       unit.refusal = "arquivos compartilhados desta empresa também são usados pelas empresas " +
                      joinCodes(unit.sharers) +

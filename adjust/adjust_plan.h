@@ -87,7 +87,13 @@ class Planner {
   std::string laterChange(const CompanyPlan& c) const;
   std::vector<FileTask> filesOf(const CompanyPlan& c) const;
   void addFiles(UnitPlan& unit) const;
-  std::map<uint16_t, std::set<std::string>> rewrittenPaths(const std::vector<uint16_t>& codes) const;
+  using PathsByCompany = std::map<uint16_t, std::set<std::string>>;
+  // The shared files each company would have rewritten (those not yet in
+  // the new structure).
+  PathsByCompany rewrittenPaths(const std::vector<uint16_t>& codes) const;
+  std::vector<uint16_t> companiesOutside(const std::set<uint16_t>& listed) const;
+  void growUnit(UnitPlan& unit, std::vector<CompanyPlan>& work, std::vector<bool>& placed, PathsByCompany& paths,
+                PathsByCompany& otherPaths, bool withSharers) const;
 
   const Dictionary& dict_;
   const shell::AppState& state_;
