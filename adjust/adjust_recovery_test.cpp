@@ -283,7 +283,7 @@ TEST_F(AdjustRecoveryTest, EveryFailingCommitOperationPutsTheUnitBack) {
   // Every operation of the last unit's commit, and a sample of the others.
   std::vector<int64_t> points;
   for (int64_t k = 1; k <= ops; ++k)
-    if (k > ops - 24 || k % 7 == 0) points.push_back(k);
+    if (k > ops - 16 || k % 10 == 0) points.push_back(k);
   for (int64_t k : points) {
     SCOPED_TRACE("failing operation " + std::to_string(k) + " of " + std::to_string(ops));
     reset();

@@ -186,6 +186,64 @@ TEST_F(AdjustSampleTest, ConversionIsCheckedIndependentlyAndAllOrNothing) {
   EXPECT_EQ(compared, 120);
 }
 
+// Every record of a file as text, in file order.
+std::vector<std::string> recordsOf(const Dictionary& dict, const char* label, const std::string& path) {
+  std::vector<std::string> out;
+  Table t(dict.find(label));
+  if (!t.open(path, OpenMode::kReadOnly)) return out;
+  t.seekStart(kFileOrder);
+  while (t.next()) {
+    std::string row = std::to_string(t.buffer().recordId());
+    for (size_t f = 0; f < t.def().fields.size(); ++f) row += "|" + t.buffer().getAsText(static_cast<int>(f));
+    out.push_back(std::move(row));
+  }
+  return out;
+}
+
+TEST_F(AdjustSampleTest, CommitCutBetweenServiceCodesAndTheirRowsIsRedoneInFull) {
+  // What an uninterrupted run gives, on a copy.
+  std::string copy = root_.substr(0, root_.size() - 1) + "-copia/";
+  fs::copy(root_, copy, fs::copy_options::recursive);
+  {
+    shell::AppState other(shell::locationsUnder(copy));
+    other.bind(shell::sharedFileNames(copy));
+    shell::CurrentCompany period;
+    period.ano = 2026;
+    period.mes = shell::kWholeYear;
+    other.setCompany(period);
+    AdjustRun run(*dict_, other, nullptr);
+    ASSERT_TRUE(run.run(AdjustRequest{6, 2026, {2}, false, false})->success);
+  }
+  const std::string services = "00000002/Escrita/CtaISS.dat", rows = "00000002/Escrita/IntCtISS.dat";
+  ASSERT_FALSE(recordsOf(*dict_, "Configuracao_Contas_ISS_Integracao", copy + rows).empty());
+  // Cut off once the service codes are in place and before their rows are.
+  testing::ChildEnd end = testing::runInChild([&] {
+    struct Killer : FileOpHook {
+      bool servicesIn = false;
+      Status before(FileOp op, const std::string& path) override {
+        if (op != FileOp::kRename) return Status::ok();
+        if (path.find("CtaISS.dat") != std::string::npos) servicesIn = true;
+        if (servicesIn && path.find("IntCtISS.dat") != std::string::npos) testing::killSelf();
+        return Status::ok();
+      }
+    } killer;
+    AdjustRun run(*dict_, *state_, nullptr);
+    run.setFileOpHook(&killer);
+    return run.run(AdjustRequest{6, 2026, {2}, false, false})->success ? 0 : 3;
+  });
+  ASSERT_TRUE(end.killed) << end.describe();
+  std::vector<PendingAdjustment> pending = pendingAdjustments(*state_);
+  ASSERT_EQ(pending.size(), 1u);
+  AdjustRun run(*dict_, *state_, &log_);
+  Result<AdjustReport> r = run.resume(pending[0]);
+  ASSERT_TRUE(r && r->success) << (r ? r->finalMessage : r.status().message());
+  EXPECT_EQ(recordsOf(*dict_, "CtaISS", root_ + services), recordsOf(*dict_, "CtaISS", copy + services));
+  EXPECT_EQ(recordsOf(*dict_, "Configuracao_Contas_ISS_Integracao", root_ + rows),
+            recordsOf(*dict_, "Configuracao_Contas_ISS_Integracao", copy + rows));
+  EXPECT_EQ(structureOf(2), 6);
+  fs::remove_all(copy);
+}
+
 TEST_F(AdjustSampleTest, FullDiskDuringTheRunLeavesTheCompanyAsItWas) {
   auto before = files();
   int64_t written = 0;

@@ -61,6 +61,15 @@ std::string baseName(const std::string& path) {
 
 Status failure(const std::string& why) { return Status(StatusCode::kInvalidArgument, why); }
 
+// Size and modification time of a file ("" when it does not exist).
+std::string fileStamp(const std::string& path) {
+  std::error_code ec;
+  auto size = std::filesystem::file_size(path, ec);
+  if (ec) return {};
+  auto time = std::filesystem::last_write_time(path, ec);
+  return std::to_string(size) + "/" + std::to_string(time.time_since_epoch().count());
+}
+
 }  // namespace
 
 struct AdjustRun::Unit {
@@ -269,16 +278,21 @@ Status AdjustRun::commitUnit(Unit& u) {
     return failure("não foi possível guardar o cadastro anterior: " + s.toString());
   // The originals are closed for the swap; their open locks are taken again
   // at once and held until the unit is done.
-  std::vector<std::string> held;
+  // A file another workstation wrote in the instant between the two shows
+  // in its size or time: the unit then stops before the swap.
+  std::vector<std::pair<std::string, std::string>> held;  // path, stamp while held
   for (size_t i = 0; i < p.files.size(); ++i) {
-    if (u.originals[i]) u.originals[i]->close();
-    if (u.converted[i]) held.push_back(p.files[i].path);
-    if (p.files[i].routine == 2 && p.files[i].exists) held.push_back(p.files[i].source);
+    const std::string& path = p.files[i].routine == 2 ? p.files[i].source : p.files[i].path;
+    if (u.originals[i]) {
+      held.emplace_back(path, fileStamp(path));
+      u.originals[i]->close();
+    }
+    if (u.converted[i] && p.files[i].routine == 2) held.emplace_back(p.files[i].path, fileStamp(p.files[i].path));
   }
   std::vector<std::unique_ptr<FileLock>> locks;
-  for (const std::string& path : held) {
+  for (const auto& [path, stamp] : held) {
     locks.push_back(std::make_unique<FileLock>());
-    if (Status s = locks.back()->acquire(path, true); !s)
+    if (Status s = locks.back()->acquire(path, true); !s || fileStamp(path) != stamp)
       return failure("o arquivo " + path + " foi aberto por outra estação durante o ajuste; nada foi alterado");
   }
   if (Status s = u.set->commit(); !s) return failure("falha ao colocar os arquivos convertidos no lugar: " + s.toString());
