@@ -10,7 +10,6 @@
 #include "shell/paths.h"
 #include "shell/startup.h"
 #include "storage/file_set_commit.h"
-#include "storage/sqlite_util.h"
 #include "storage/text.h"
 
 namespace vorlam::adjust {
@@ -78,11 +77,7 @@ bool cutOff(FileSetCommit::State s) {
 }  // namespace
 
 AdjustRun::AdjustRun(const Dictionary& dict, shell::AppState& state, Observer* observer)
-    : dict_(dict), state_(state), observer_(observer) {
-  // The commit checks side files with connections of its own; their keys
-  // use the record text collation.
-  sqlite::registerCollationForNewConnections();
-}
+    : dict_(dict), state_(state), observer_(observer) {}
 
 void AdjustRun::log(const std::string& line) {
   if (observer_) observer_->logLine(line);

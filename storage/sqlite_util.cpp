@@ -66,15 +66,4 @@ int registerCollation(sqlite3* db) {
   return sqlite3_create_collation_v2(db, "VNOCASE", SQLITE_UTF8, nullptr, collate, nullptr);
 }
 
-namespace {
-int registerOnOpen(sqlite3* db, const char**, const struct sqlite3_api_routines*) {
-  return registerCollation(db);
-}
-}  // namespace
-
-void registerCollationForNewConnections() {
-  // The library ignores a second registration of the same entry point.
-  sqlite3_auto_extension(reinterpret_cast<void (*)()>(registerOnOpen));
-}
-
 }  // namespace vorlam::sqlite

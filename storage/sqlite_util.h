@@ -56,9 +56,5 @@ std::string quoteIdent(std::string_view name);
 // Registers the VNOCASE collation (trailing blanks ignored, case- and
 // accent-folded order of the record text) on a connection.
 int registerCollation(sqlite3* db);
-// Registers the collation on every connection opened from now on in this
-// process, also by code that opens files with the library directly (checks
-// of side files, maintenance).  Idempotent.
-void registerCollationForNewConnections();
 
 }  // namespace vorlam::sqlite
