@@ -184,7 +184,9 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
   }
   request.newStructure = static_cast<uint16_t>(std::max(structure, 0L));
   request.year = static_cast<uint16_t>(std::max(year, 0L));
-  std::string absolute = root.front() == '/' ? root : shell::currentWorkingDirectory() + "/" + root;
+  std::string absolute = std::filesystem::path(root).is_absolute()
+                             ? root
+                             : shell::currentWorkingDirectory() + shell::kPathSeparator + root;
   // The data root is the given directory itself, not the launcher's setting.
   shell::DataLocations loc;
   loc.root = shell::withTrailingSeparator(absolute);

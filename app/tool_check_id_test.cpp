@@ -1,14 +1,13 @@
 // vorlam-tool check-id, run as a separate process: each line is what the
 // check-digit routine says of its number, and the exit status sums them up.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/tool_test_util.h"
 #include "registry/taxpayer_numbers.h"
 #include "utilities/demo_random.h"
 
@@ -25,29 +24,21 @@ struct CheckRun {
 class ToolCheckId : public ::testing::Test {
  protected:
   void SetUp() override {
-    tool_ = fs::read_symlink("/proc/self/exe").parent_path() / "vorlam-tool";
-    if (access(tool_.c_str(), X_OK) != 0) GTEST_SKIP() << "vorlam-tool not built";
+    if (!toolBuilt()) GTEST_SKIP() << "vorlam-tool not built";
   }
 
   // Runs "vorlam-tool check-id ARGS" (standard error discarded).
   CheckRun run(const std::vector<std::string>& args) const {
-    std::string cmd = "'" + tool_.string() + "' check-id";
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " 2>/dev/null";
+    std::vector<std::string> all = {"check-id"};
+    all.insert(all.end(), args.begin(), args.end());
+    ToolOutput o = runTool(all);
     CheckRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (p == nullptr) return r;
-    std::string text;
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
-    int rc = pclose(p);
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.status = o.status;
+    const std::string& text = o.out;
     for (size_t from = 0, at; (at = text.find('\n', from)) != std::string::npos; from = at + 1)
       r.lines.push_back(text.substr(from, at - from));
     return r;
   }
-
-  fs::path tool_;
 };
 
 TEST_F(ToolCheckId, OneLinePerNumberAndTheStatus) {
