@@ -25,6 +25,7 @@
 #include "framework/list_controller.h"
 #include "framework/list_format.h"
 #include "framework/picture.h"
+#include "framework/screen_binding.h"
 #include "storage/record.h"
 
 namespace vorlam::qt {
@@ -70,8 +71,7 @@ class RecordListModel : public QAbstractTableModel {
  private:
   const ListController& controller_;
   std::vector<ListColumn> columns_;
-  std::vector<int> fields_;
-  std::vector<Picture> pictures_;
+  ListCells cells_;  // the text of a cell, as the screen model shows it
   CellText cellText_;
   CellColours colours_;
   bool changing_ = false;
