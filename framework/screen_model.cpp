@@ -63,8 +63,10 @@ const ScreenButton* ScreenModel::button(std::string_view caption) const {
   // A hidden button of the same caption may stand beside a shown one.
   const ScreenButton* hidden = nullptr;
   for (const ScreenButton& b : buttons_) {
+    // An icon-only button goes by its name, or by its tip.
     const bool match = (!b.caption.empty() && sameCaption(b.caption, caption)) ||
-                       (!b.name.empty() && sameName(b.name, caption));
+                       (!b.name.empty() && sameName(b.name, caption)) ||
+                       (b.caption.empty() && !b.tip.empty() && b.tip == caption);
     if (!match) continue;
     if (visible(b) && onCurrentTab(b.tab)) return &b;
     if (hidden == nullptr) hidden = &b;
@@ -151,9 +153,12 @@ Status ScreenModel::type(std::string_view name, std::string_view typed) {
     }
   }
   // The control may be gone once it completes (a form closing itself).
+  const uint64_t moves = focusMoves_;
   const Status done = controls_[index].complete(stored);
   sync();
-  if (done.isOk() && !closed_ && focus_ == focusName) setFocus(nextFocus(index));
+  // Accepted without the screen asking for another focus: on to the next
+  // control, as Tab or Enter would.
+  if (done.isOk() && !closed_ && focusMoves_ == moves) setFocus(nextFocus(index));
   return Status::ok();
 }
 
@@ -282,6 +287,7 @@ void ScreenModel::close() {
 }
 
 void ScreenModel::setFocus(const std::string& name) {
+  ++focusMoves_;
   if (name == focus_) return;
   focus_ = name;
   if (observer_ != nullptr && !closed_) observer_->focusChanged(*this, focus_);

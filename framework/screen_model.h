@@ -54,6 +54,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -116,18 +117,18 @@ struct ScreenButton {
 };
 
 struct ScreenKey {
-  std::string name;   // "Insert", "Delete", "Enter", "Esc", "F2", ...
-  std::string scope;  // only while this control or list has the focus; empty: always
-  std::function<void()> action;
+  std::string name = {};   // "Insert", "Delete", "Enter", "Esc", "F2", ...
+  std::string scope = {};  // only while this control or list has the focus; empty: always
+  std::function<void()> action = {};
 };
 
 struct ScreenTab {
-  std::string caption;
+  std::string caption = {};
   // Empty for the screen's own tabs; a list's name for that list's sort
   // tabs (which currentTab() does not count).
   std::string list = {};
-  std::function<bool()> current;
-  std::function<void()> select;
+  std::function<bool()> current = {};
+  std::function<void()> select = {};
 };
 
 struct ScreenList {
@@ -146,10 +147,10 @@ struct ScreenList {
 };
 
 struct MenuItem {
-  std::vector<std::string> path;  // {"&Arquivo", "&CFOP"}
-  std::string status;             // status text ("Em construção" when not built)
-  std::function<bool()> enabled;  // empty: always
-  std::function<void()> choose;
+  std::vector<std::string> path = {};  // {"&Arquivo", "&CFOP"}
+  std::string status = {};             // status text ("Em construção" when not built)
+  std::function<bool()> enabled = {};  // empty: always
+  std::function<void()> choose = {};
 };
 
 // Shows a child screen and returns once it has closed.
@@ -275,7 +276,16 @@ class ScreenModel {
   ScreenObserver* observer_ = nullptr;
   Dialogs* dialogs_ = nullptr;
   std::string focus_;
+  uint64_t focusMoves_ = 0;  // every setFocus(), the same control's included
   bool closed_ = false;
+};
+
+// What every screen controller is to the views and the script runner:
+// whatever owns the controller and its model.
+class Screen {
+ public:
+  virtual ~Screen() = default;
+  virtual ScreenModel& model() = 0;
 };
 
 }  // namespace vorlam

@@ -44,8 +44,13 @@ Status splitLine(std::string_view line, std::vector<std::string>* words) {
       continue;
     }
     if (c == '#') break;
+    // A word is plain characters and quoted parts ("a b", FIELD="a b").
     std::string word;
-    if (c == '"') {
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+      if (line[i] != '"') {
+        word += line[i++];
+        continue;
+      }
       ++i;
       bool closed = false;
       while (i < line.size()) {
@@ -61,8 +66,6 @@ Status splitLine(std::string_view line, std::vector<std::string>* words) {
         }
       }
       if (!closed) return Status(StatusCode::kInvalidArgument, "aspas sem fechamento");
-    } else {
-      while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') word += line[i++];
     }
     words->push_back(std::move(word));
   }

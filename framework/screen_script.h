@@ -58,14 +58,6 @@ struct ScriptCommand {
 // unknown command, a wrong number of words or an unclosed quote.
 Result<std::vector<ScriptCommand>> parseScript(std::string_view text);
 
-// A screen as the runner holds it: whatever owns the controller and its
-// model.
-class Screen {
- public:
-  virtual ~Screen() = default;
-  virtual ScreenModel& model() = 0;
-};
-
 // What a script needs of the application.
 class ScriptEnvironment {
  public:

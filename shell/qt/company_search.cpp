@@ -13,32 +13,14 @@ namespace {
 
 constexpr uint16_t kMsgOpenFailed = 26;
 
-constexpr char kHelpText[] =
-    "Escolha a empresa na lista e confirme com Seleciona (ou Enter).|"
-    "Cancela volta sem escolher nenhuma empresa.";
-
 }  // namespace
 
-const ListDefinition& companySearchList() {
-  static const ListDefinition kDefinition = [] {
-    ListDefinition d;
-    d.procedure = kSearchProcedure;
-    d.title = kSearchTitle;
-    // The companies in the order they are stored: by code, the order the
-    // company file keeps them in.
-    d.tabs = {{"Código", "EMP0:KEY:CODIGO", "", "", 0, ""}};
-    return d;
-  }();
-  return kDefinition;
-}
-
 vorlam::qt::ListWindowDefinition companySearchView() {
+  const ListBinding columns = companySearchColumns();
   vorlam::qt::ListWindowDefinition d;
-  d.format =
-      "28C|_M~Código~L(2)@n6@160L(2)|_M~Razão Social~@s40@80C(2)|_M~CNPJ~@p##.###.###/####-##p@"
-      "80C(2)|_M~CPF~@p###.###.###-##p@80C(2)|_M~CEI~@p##.###.#####-##p@";
-  d.columnFields = {"EMP0:Codigo", "EMP0:RazaoSocial", "EMP0:CGC", "EMP0:CPF", "EMP0:CEI"};
-  d.locatorPrompts = {""};
+  d.format = columns.format;
+  d.columnFields = columns.columnFields;
+  d.locatorPrompts = columns.locatorPrompts;
   d.buttons = vorlam::qt::kListSelect;
   return d;
 }
@@ -64,7 +46,7 @@ Status CompanySearchWindow::build() {
   help->setToolTip(QString::fromUtf8("Ajuda."));
   help->setAutoDefault(false);
   connect(help, &QPushButton::clicked, this, [this] {
-    dialogs_.messageBox({"Ajuda", messageBoxText(kHelpText), MessageIcon::kInformation, kButtonOk,
+    dialogs_.messageBox({"Ajuda", messageBoxText(kSearchHelp), MessageIcon::kInformation, kButtonOk,
                          kButtonOk});
   });
   list()->buttonRow()->addWidget(cancel);
