@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "adjust/adjust_screen_model.h"
 #include "chart/structure_list.h"
 #include "framework/error_manager.h"
 #include "registry/company_list_screen.h"
@@ -113,6 +114,29 @@ class CompanySelectionHosted : public Hosted {
   shell::CompanySelectionScreen screen_;
 };
 
+class AdjustHosted : public Hosted {
+ public:
+  explicit AdjustHosted(ScreenCatalogue& c)
+      : Hosted(c),
+        screen_(c.dictionary(), c.session().state(), errors_, &c.session().application()),
+        model_(screen_, context_) {}
+  Status open() {
+    ScreenCatalogue& c = catalogue_;
+    // No company yet: the selection comes first, over the screen.
+    model_.open([&c](ScreenModel& parent) {
+      CompanySelectionHosted selection(c);
+      if (selection.open()) parent.runChild(selection.model());
+      return c.session().state().company().codigo != 0;
+    });
+    return Status::ok();
+  }
+  ScreenModel& model() override { return model_.model(); }
+
+ private:
+  adjust::AdjustScreen screen_;
+  adjust::AdjustScreenModel model_;
+};
+
 class MainHosted : public Screen {
  public:
   explicit MainHosted(ScreenCatalogue& c)
@@ -145,7 +169,8 @@ std::optional<Request> requestOf(const std::string& word) {
 // Opens `screen` and hands it over; a screen that could not open has shown
 // why and is handed over closed.
 template <typename T>
-Result<std::unique_ptr<Screen>> opened(std::unique_ptr<T> screen) {
+Result<std::unique_ptr<Screen>> opened(ScriptRunner& runner, std::unique_ptr<T> screen) {
+  runner.attach(screen->model());
   screen->open();
   return std::unique_ptr<Screen>(std::move(screen));
 }
@@ -171,6 +196,7 @@ std::string ScreenCatalogue::pathFor(const TableDef& table) const {
 
 std::string ScreenCatalogue::procedureOf(std::string_view item) {
   if (item == shell::menu::kNiveisPlanoContas) return chart::kStructureListProcedure;
+  if (item == shell::menu::kAjustePlanoContas) return adjust::kScreenProcedure;
   return {};
 }
 
@@ -220,7 +246,7 @@ Result<std::unique_ptr<Screen>> ScreenCatalogue::open(const std::string& procedu
   if (sameName(procedure, shell::kFrameProcedure)) return std::unique_ptr<Screen>(new MainHosted(*this));
   if (sameName(procedure, chart::kStructureListProcedure)) {
     if (!request.empty() && !selecting) return refuse("a lista abre só para selecionar");
-    return opened(std::make_unique<StructureListScreen>(*this, selecting));
+    return opened(*runner_, std::make_unique<StructureListScreen>(*this, selecting));
   }
   if (sameName(procedure, chart::kStructureFormProcedure)) {
     std::optional<Request> r = requestOf(request.empty() ? "insert" : request);
@@ -229,10 +255,11 @@ Result<std::unique_ptr<Screen>> ScreenCatalogue::open(const std::string& procedu
     if (Status s = form->open(keys); !s) return s;
     return std::unique_ptr<Screen>(std::move(form));
   }
-  if (sameName(procedure, "BEmpresa")) return opened(std::make_unique<CompanyListHosted>(*this, selecting));
-  if (sameName(procedure, shell::kSearchProcedure)) return opened(std::make_unique<CompanySearchHosted>(*this));
+  if (sameName(procedure, "BEmpresa")) return opened(*runner_, std::make_unique<CompanyListHosted>(*this, selecting));
+  if (sameName(procedure, shell::kSearchProcedure)) return opened(*runner_, std::make_unique<CompanySearchHosted>(*this));
   if (sameName(procedure, shell::kSelectionProcedure))
-    return opened(std::make_unique<CompanySelectionHosted>(*this));
+    return opened(*runner_, std::make_unique<CompanySelectionHosted>(*this));
+  if (sameName(procedure, adjust::kScreenProcedure)) return opened(*runner_, std::make_unique<AdjustHosted>(*this));
   return refuse("tela desconhecida");
 }
 

@@ -158,17 +158,34 @@ Status ScreenModel::type(std::string_view name, std::string_view typed) {
   sync();
   // Accepted without the screen asking for another focus: on to the next
   // control, as Tab or Enter would.
-  if (done.isOk() && !closed_ && focusMoves_ == moves) setFocus(nextFocus(index));
+  if (done.isOk() && !closed_ && focusMoves_ == moves) setFocus(nextFocus(focusName));
   return Status::ok();
 }
 
-std::string ScreenModel::nextFocus(size_t index) const {
-  for (size_t i = index + 1; i < controls_.size(); ++i) {
-    const ScreenControl& c = controls_[i];
-    const ControlState s = state(c);
-    if (c.kind != ControlKind::kDisplay && c.complete && s.visible && s.enabled) return c.name.empty() ? c.prompt : c.name;
-  }
-  return focus_;
+void ScreenModel::addControl(ScreenControl control) {
+  focusOrder_.push_back(control.name.empty() ? control.prompt : control.name);
+  controls_.push_back(std::move(control));
+}
+
+void ScreenModel::addList(ScreenList list) {
+  focusOrder_.push_back(list.name);
+  lists_.push_back(std::move(list));
+}
+
+bool ScreenModel::focusable(const std::string& name) const {
+  if (const ScreenList* l = list(name)) return onCurrentTab(l->tab);
+  const ScreenControl* c = control(name);
+  if (c == nullptr || c->kind == ControlKind::kDisplay || !c->complete) return false;
+  const ControlState s = state(*c);
+  return s.visible && s.enabled;
+}
+
+std::string ScreenModel::nextFocus(const std::string& name) const {
+  auto at = std::find_if(focusOrder_.begin(), focusOrder_.end(), [&](const std::string& n) { return sameName(n, name); });
+  if (at == focusOrder_.end()) return name;
+  for (auto it = at + 1; it != focusOrder_.end(); ++it)
+    if (focusable(*it)) return *it;
+  return name;
 }
 
 Status ScreenModel::press(std::string_view caption) {
@@ -205,11 +222,7 @@ Status ScreenModel::key(std::string_view name) {
   } else if (name == "Esc") {
     requestClose();
   } else if (name == "Tab") {
-    for (size_t i = 0; i < controls_.size(); ++i)
-      if (sameName(controls_[i].name, focus_)) {
-        setFocus(nextFocus(i));
-        break;
-      }
+    setFocus(nextFocus(focus_));
   } else if (const ScreenList* l = activeList(); l != nullptr && (name == "Up" || name == "Down")) {
     const size_t count = l->rows().size();
     std::optional<size_t> at = l->highlighted();

@@ -182,10 +182,10 @@ class ScreenModel {
   // --- Declaring ---------------------------------------------------------
   void setTitle(std::function<std::string()> title) { dynamicTitle_ = std::move(title); }
   void addTab(ScreenTab tab) { tabs_.push_back(std::move(tab)); }
-  void addControl(ScreenControl control) { controls_.push_back(std::move(control)); }
+  void addControl(ScreenControl control);
   void addButton(ScreenButton button) { buttons_.push_back(std::move(button)); }
   void addKey(ScreenKey key) { keys_.push_back(std::move(key)); }
-  void addList(ScreenList list) { lists_.push_back(std::move(list)); }
+  void addList(ScreenList list);
   void addMenuItem(MenuItem item) { menu_.push_back(std::move(item)); }
   // Asked before the screen closes at the user's request ("&Fechar", Esc,
   // the window's close button); false keeps it open.  Empty: it closes.
@@ -256,8 +256,10 @@ class ScreenModel {
   void runChild(ScreenModel& child);
 
  private:
-  // The control after `index` in declaration order that can take the focus.
-  std::string nextFocus(size_t index) const;
+  // The control or list after `name` in declaration order that can take
+  // the focus (Tab's order); `name` itself when there is none.
+  std::string nextFocus(const std::string& name) const;
+  bool focusable(const std::string& name) const;
   bool onCurrentTab(int tab) const;
   Status refuse(const std::string& text);
 
@@ -270,6 +272,7 @@ class ScreenModel {
   std::vector<ScreenKey> keys_;
   std::vector<ScreenList> lists_;
   std::vector<MenuItem> menu_;
+  std::vector<std::string> focusOrder_;  // controls and lists, as declared
   std::function<bool()> mayClose_;
   std::vector<std::function<void()>> afterAction_;
   ScreenHost* host_ = nullptr;

@@ -85,6 +85,9 @@ class ScriptRunner : public ScreenHost, public ScreenObserver, public Dialogs, p
   // the actions until it closes.  A screen whose model is closed already is
   // only kept.
   void show(std::unique_ptr<Screen> screen);
+  // Sends the model's messages, children and events here (show() does it;
+  // a screen that opens children while it opens needs it before).
+  void attach(ScreenModel& model);
   // Runs the commands; returns the exit status.
   int run(const std::vector<ScriptCommand>& script);
 
@@ -104,7 +107,6 @@ class ScriptRunner : public ScreenHost, public ScreenObserver, public Dialogs, p
     std::string title;
     std::string text;
   };
-  void attach(ScreenModel& model);
   void loop(ScreenModel* until);
   void execute(const ScriptCommand& c);
   void act(const ScriptCommand& c);
