@@ -191,7 +191,9 @@ void ScriptRunner::run(ScreenModel& child, ScreenModel* /*parent*/) {
   if (target_ == &child) target_ = nullptr;
 }
 
-void ScriptRunner::focusChanged(ScreenModel& /*screen*/, const std::string& focus) {
+void ScriptRunner::focusChanged(ScreenModel& screen, const std::string& focus) {
+  // A screen still opening has no focus to speak of yet.
+  if (std::find(stack_.begin(), stack_.end(), &screen) == stack_.end()) return;
   if (!focus.empty()) out_ << "focus " << focus << "\n";
 }
 
