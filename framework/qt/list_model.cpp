@@ -24,6 +24,17 @@ Qt::Alignment qtAlignment(ColumnAlign align) {
   return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
+int columnPixels(const ListColumn& c, const QFontMetrics& fm) {
+  constexpr int kMargin = 12;
+  int px = (c.width + c.indent) * fm.averageCharWidth() / 4 + kMargin;
+  const QString header = QString::fromUtf8(c.header.data(), qsizetype(c.header.size()));
+  px = qMax(px, fm.horizontalAdvance(header) + kMargin + 6);
+  Result<Picture> picture = Picture::compile(c.picture);
+  if (picture.isOk() && picture->width() > 0)
+    px = qMax(px, fm.horizontalAdvance(QString(picture->width(), '0')) + kMargin);
+  return px;
+}
+
 RecordListModel::RecordListModel(const ListController& controller, std::vector<ListColumn> columns,
                                  std::vector<int> fields, QObject* parent)
     : QAbstractTableModel(parent), controller_(controller), columns_(columns), cells_(std::move(columns), std::move(fields)) {}

@@ -17,6 +17,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFontMetrics>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -79,5 +80,11 @@ class RecordListModel : public QAbstractTableModel {
 
 // Qt alignment of a list column.
 Qt::Alignment qtAlignment(ColumnAlign align);
+
+// The width in pixels a list column takes: its FORMAT width (list units are
+// a quarter of the average character width), but never less than its
+// header or what its picture shows, counted in digits (which run wider
+// than the average character).
+int columnPixels(const ListColumn& column, const QFontMetrics& metrics);
 
 }  // namespace vorlam::qt

@@ -142,6 +142,16 @@ void DialogScript::then(std::function<void(QDialog*)> act) { actions_.push_back(
 
 void DialogScript::poll() {
   auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+  // Dialogs modal to their screen only (screen_modal.h) are not the
+  // application's modal widget.
+  if (dialog == nullptr) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      auto* d = qobject_cast<QDialog*>(top);
+      if (d != nullptr && d->isVisible() && d->property("vorlamScreenModal").toBool() &&
+          !d->property("vorlamWorked").toBool() && qobject_cast<MessageWindow*>(d) == nullptr)
+        dialog = d;
+    }
+  }
   if (dialog == nullptr || qobject_cast<MessageWindow*>(dialog) != nullptr || !dialog->isVisible() ||
       dialog->property("vorlamWorked").toBool())
     return;

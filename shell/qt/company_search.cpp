@@ -6,6 +6,7 @@
 
 #include "framework/screen_context.h"
 #include "shell/company_files.h"
+#include "framework/qt/screen_modal.h"
 
 namespace vorlam::shell::qt {
 
@@ -66,7 +67,7 @@ std::optional<Record> pesquisaEmpresas(ShellServices& services, ErrorManager& er
     CompanySearchWindow window(context, table, services.dialogs, services.look(), parent);
     s = window.build();
     if (s) {
-      if (window.exec() != QDialog::Accepted) return std::nullopt;
+      if (vorlam::qt::execForScreen(window) != QDialog::Accepted) return std::nullopt;
       return window.chosen();
     }
   }

@@ -18,6 +18,7 @@
 #include "framework/picture.h"
 #include "shell/paths.h"
 #include "shell/qt/company_search.h"
+#include "framework/qt/screen_modal.h"
 
 namespace vorlam::shell::qt {
 
@@ -348,7 +349,7 @@ class SelectionDialog : public QDialog {
 
 bool runCompanySelection(ShellServices& services, QWidget* parent, ErrorManager* errors) {
   SelectionDialog dialog(services, errors, parent);
-  dialog.exec();
+  vorlam::qt::execForScreen(dialog);
   return services.session.state().company().codigo != 0;
 }
 

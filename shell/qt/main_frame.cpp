@@ -75,7 +75,9 @@ MainFrame::MainFrame(ShellServices& services, QWidget* parent)
   procedurePushed_ = true;
 
   setWindowTitle(fromUtf8(kFrameTitle));
-  setFont(QFont("Arial", 9));
+  // Every window of the process, the separate ones and the message boxes
+  // included, in the frame's font.
+  QApplication::setFont(QFont("Arial", 9));
   area_ = new QMdiArea(this);
   paintWallpaper();
   area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -222,6 +224,9 @@ QWidget* MainFrame::openScreen(std::string_view item) {
 QMdiSubWindow* MainFrame::showInArea(QWidget* screen) {
   QMdiSubWindow* sub = area_->addSubWindow(screen);
   sub->setAttribute(Qt::WA_DeleteOnClose);
+  // A screen that closes itself ("&Fechar") takes its work-area window
+  // along, so that no empty frame (and, maximised, no stale title) is left.
+  connect(screen, &QObject::destroyed, sub, &QWidget::close, Qt::QueuedConnection);
   sub->setWindowIcon(screen->windowIcon().isNull() ? windowIcon() : screen->windowIcon());
   sub->show();
   area_->setActiveSubWindow(sub);
