@@ -38,7 +38,10 @@ class ScreenBlock : public QObject {
  public:
   ScreenBlock(QWidget* screen, QWidget* dialog) : screen_(screen), dialog_(dialog) {
     qApp->installEventFilter(this);
-    if (screen_ != nullptr) frame_ = qobject_cast<QMainWindow*>(screen_->window());
+    // The frame is the main window the screen stands in, or the one a
+    // separate screen window was opened from.
+    for (QWidget* p = screen_; p != nullptr && frame_ == nullptr; p = p->parentWidget())
+      frame_ = qobject_cast<QMainWindow*>(p);
   }
   ~ScreenBlock() override { qApp->removeEventFilter(this); }
 

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -33,11 +36,15 @@ TEST(ScreenModal, ADialogBlocksItsOwnScreenOnly) {
   auto* inDialog = new QLineEdit(&dialog);
   bool closedUnder = true;
   bool placedInside = false;
+  QString statusShown;
   QTimer::singleShot(20, &dialog, [&] {
     QTest::keyClicks(second, "b");
     QTest::keyClicks(first, "a");
     QTest::keyClicks(inDialog, "d");
     closedUnder = firstWindow->close();
+    QStatusTipEvent tip(QStringLiteral("Dica do formulário"));
+    QApplication::sendEvent(inDialog, &tip);
+    statusShown = frame.statusBar()->currentMessage();
     placedInside = frame.frameGeometry().contains(dialog.frameGeometry().center());
     dialog.accept();
   });
@@ -47,6 +54,7 @@ TEST(ScreenModal, ADialogBlocksItsOwnScreenOnly) {
   EXPECT_EQ(inDialog->text(), "d");
   EXPECT_FALSE(closedUnder);       // nor can it be closed under its dialog
   EXPECT_TRUE(placedInside);
+  EXPECT_EQ(statusShown, QStringLiteral("Dica do formulário"));  // on the frame's status bar
   EXPECT_EQ(screenOf(first), firstWindow);
   // Once the dialog is gone the screen answers again.
   QTest::keyClicks(first, "a");

@@ -62,7 +62,11 @@ bool clickButton(QWidget* window, const QString& caption) {
 
 void typeText(QWidget* field, const QString& text) {
   field->setFocus(Qt::OtherFocusReason);
-  QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : field;
+  // The focus moves only once the field's window is active; a window that
+  // is still becoming active (a dialog modal to its screen alone) gets the
+  // keys on the field itself.
+  QWidget* target = QApplication::focusWidget();
+  if (target == nullptr || target->window() != field->window()) target = field;
   // As when the user tabs into the field: what is typed replaces its text.
   if (auto* edit = qobject_cast<QLineEdit*>(target)) edit->selectAll();
   for (QChar ch : text) {
