@@ -6,12 +6,18 @@
 
 namespace vorlam::testing {
 
-// A fresh directory under /tmp, removed with its contents on destruction.
+// A fresh directory under `base` (/tmp unless told), removed with its
+// contents on destruction.
 class TempDir {
  public:
-  TempDir() {
-    char tmpl[] = "/tmp/vorlam-test-XXXXXX";
-    path_ = mkdtemp(tmpl);
+  explicit TempDir(const std::string& base = "/tmp") {
+    std::string tmpl = base + "/vorlam-test-XXXXXX";
+    const char* made = mkdtemp(tmpl.data());
+    if (!made) {
+      char fallback[] = "/tmp/vorlam-test-XXXXXX";
+      made = mkdtemp(fallback);
+    }
+    path_ = made ? made : "";
   }
   ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
   const std::string& path() const { return path_; }
