@@ -11,6 +11,8 @@
 // objects run in them (a TempDir would otherwise delete the test's files).
 #pragma once
 
+#ifndef _WIN32  // the harness forks: POSIX only for now
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -180,3 +182,5 @@ inline int forEachKillPoint(const std::function<void(int k)>& prepare, const std
 }
 
 }  // namespace vorlam::testing
+
+#endif  // _WIN32

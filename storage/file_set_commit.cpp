@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "storage/sqlite_util.h"
+
 namespace vorlam {
 
 namespace {
@@ -186,8 +188,11 @@ class Connection {
     if (rc == SQLITE_OK) {
       sqlite3_extended_result_codes(db_, 1);
       sqlite3_busy_timeout(db_, 2000);
-      return Status::ok();
+      // Text keys are ordered by the engine's collation: without it the
+      // integrity check cannot read their indexes.
+      rc = sqlite::registerCollation(db_);
     }
+    if (rc == SQLITE_OK) return Status::ok();
     return sqliteFailure(rc, db_, path);
   }
   // Runs `sql` and returns its rows' first columns joined by newlines.
@@ -239,7 +244,10 @@ Status settleEngineFiles(const FileSetIo& io, const std::string& path) {
     if (!s) return s;
   }
   if (hasEngineLeftover(path))
-    return Status(StatusCode::kBusy, "Arquivo ainda aberto por outro programa ou estação", path);
+    return Status(StatusCode::kBusy,
+                  "Arquivo ainda aberto por outro programa ou estação, ou seu registro de alterações não pôde ser "
+                  "incorporado",
+                  path);
   return Status::ok();
 }
 
@@ -281,10 +289,13 @@ Status unexpectedFile(const std::string& path) {
 // file goes back to its side name, the original back to its place.  Decided
 // only by which files exist, so running it again after an interruption
 // continues where it stopped.
+bool newInPlace(const std::string& workDir, size_t i, const Entry& e) {
+  return pathExists(e.target) && (!e.existed || pathExists(originalPath(workDir, i, e.target)));
+}
+
 Status unswap(const FileSetIo& io, const std::string& workDir, size_t i, const Entry& e) {
   std::string side = sidePath(workDir, i, e.target), orig = originalPath(workDir, i, e.target);
-  bool newInPlace = pathExists(e.target) && (!e.existed || pathExists(orig));
-  if (newInPlace) {
+  if (newInPlace(workDir, i, e)) {
     if (pathExists(side)) return unexpectedFile(side);
     if (Status s = settleEngineFiles(io, e.target); !s) return s;
     if (Status s = moveDurably(io, e.target, side); !s) return s;
@@ -319,12 +330,24 @@ Status removeSideFiles(const FileSetIo& io, const std::string& workDir, const Jo
   return io.syncDir(workDir);
 }
 
+// Undoes the swap of every target, newest first.  Every new file in place
+// must be free before the first one moves, so a file still open elsewhere
+// stops it with nothing moved.
+Status unswapAll(const FileSetIo& io, const std::string& workDir, const Journal& j) {
+  for (size_t i = 0; i < j.entries.size(); ++i) {
+    if (!newInPlace(workDir, i, j.entries[i])) continue;
+    if (Status s = settleEngineFiles(io, j.entries[i].target); !s) return s;
+  }
+  for (size_t i = j.entries.size(); i-- > 0;) {
+    if (Status s = unswap(io, workDir, i, j.entries[i]); !s) return s;
+  }
+  return Status::ok();
+}
+
 // Puts every original back and drops the side files; journal "restored".
 Status putOriginalsBack(const FileSetIo& io, const std::string& workDir, Journal& j) {
   if (j.state == State::kCommitting || j.state == State::kCommitted) {
-    for (size_t i = j.entries.size(); i-- > 0;) {
-      if (Status s = unswap(io, workDir, i, j.entries[i]); !s) return s;
-    }
+    if (Status s = unswapAll(io, workDir, j); !s) return s;
   }
   if (Status s = removeSideFiles(io, workDir, j); !s) return s;
   j.state = State::kRestored;
@@ -444,9 +467,7 @@ Status FileSetCommit::swapIn(size_t* swapped) {
 Status FileSetCommit::rollBack(Status cause) {
   state_ = State::kCommitting;
   journal_.state = State::kCommitting;
-  for (size_t i = journal_.entries.size(); i-- > 0;) {
-    if (!unswap(io_, workDir_, i, journal_.entries[i])) return cause;
-  }
+  if (!unswapAll(io_, workDir_, journal_)) return cause;
   if (writeJournal(State::kStaged)) state_ = State::kStaged;
   return cause;
 }
@@ -537,6 +558,12 @@ Status FileSetCommit::restore(const std::string& workDir, FileOpHook* hook) {
 
 Status FileSetCommit::restoreLocked(const std::string& dir, Journal j, const FileSetIo& io) {
   if (j.state == State::kFinished) {
+    // Every converted file must be free before the first one moves, so a
+    // refused restore leaves the set finished, not half restored.
+    for (const Entry& e : j.entries) {
+      if (!pathExists(e.target)) continue;
+      if (Status s = settleEngineFiles(io, e.target); !s) return s;
+    }
     j.state = State::kRestoring;
     if (Status s = saveJournal(io, dir, j); !s) return s;
   }

@@ -32,10 +32,10 @@
 //    the operation refuses (kBusy) and nothing is moved.
 //  - One process at a time works on a set: a live FileSetCommit holds an
 //    exclusive lock on its work directory ("file-set-lck" inside it) from
-//    begin() until finish(), abandon() or its destruction, and recover(),
-//    restore() take it for their
-//    run; while another holds it they answer kBusy (so a workstation
-//    starting up never undoes a set another one is committing).
+//    begin() until finish(), abandon() or its destruction, and recover()
+//    and restore() take it while they run; while another holds it they
+//    answer kBusy (so a workstation starting up never undoes a set another
+//    one is committing).
 //  - Target paths are kept absolute and normalised; targets() returns them
 //    in that form, in the order they were staged.
 //
@@ -102,7 +102,8 @@ class FileSetCommit {
   Status finish();
   // Before finish(): drops the side files (and after commit(), puts the
   // originals back).  The files end exactly as before begin(); state
-  // kRestored.
+  // kRestored.  A new file still open somewhere makes it (and recover())
+  // refuse with kBusy before anything moves.
   Status abandon();
 
   State state() const { return state_; }
@@ -120,7 +121,8 @@ class FileSetCommit {
   // User-requested restore of a finished set: puts the kept originals back
   // in place of the converted files (which are moved into workDir as
   // "*.convertido" so nothing is lost), state kRestored.  Safe to interrupt
-  // and run again.  A target created by the set (missing before) is moved
+  // and run again.  A converted file still open somewhere makes it refuse
+  // (kBusy) before anything moves; the set then stays finished.  A target created by the set (missing before) is moved
   // into workDir the same way.
   static Status restore(const std::string& workDir, FileOpHook* hook = nullptr);
   // The label and target paths recorded in workDir.

@@ -1,5 +1,8 @@
 // The file-set commit killed at every step: of the whole life of a set, of
 // abandon(), of recover() (then recovered again), and of restore().
+// POSIX only for now: the kill harness forks (crash_test_util.h).  Windows
+// runs need it rebuilt over child processes started afresh.
+#ifndef _WIN32
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -174,13 +177,17 @@ TEST_F(FileSetCrashTest, RestoreKilledAtEveryStepThenRunAgainPutsEveryOriginalBa
 }
 
 TEST_F(FileSetCrashTest, KilledAtRandomMomentsTheSetEndsAllOriginalOrAllNew) {
-  // How long a whole set takes in a child, then kills at random moments
-  // within that time.
-  writeOriginals();
-  auto start = std::chrono::steady_clock::now();
-  ChildEnd whole = testing::runInChild([&] { return runSetInChild(nullptr); });
-  ASSERT_TRUE(whole.completed()) << whole.describe();
-  auto span = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+  // How long a whole set takes in a child (the quickest of three, so that
+  // most kills land inside a run), then kills at random moments within it.
+  auto span = std::chrono::microseconds::max();
+  for (int i = 0; i < 3; ++i) {
+    writeOriginals();
+    auto start = std::chrono::steady_clock::now();
+    ChildEnd whole = testing::runInChild([&] { return runSetInChild(nullptr); });
+    ASSERT_TRUE(whole.completed()) << whole.describe();
+    span = std::min(span,
+                    std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start));
+  }
   std::mt19937 random(1234);
   std::uniform_int_distribution<int64_t> delay(0, span.count());
   int killed = 0;
@@ -198,3 +205,5 @@ TEST_F(FileSetCrashTest, KilledAtRandomMomentsTheSetEndsAllOriginalOrAllNew) {
 
 }  // namespace
 }  // namespace vorlam
+
+#endif  // _WIN32

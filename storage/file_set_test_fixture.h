@@ -3,6 +3,8 @@
 // its records.
 #pragma once
 
+#ifndef _WIN32  // the harness forks: POSIX only for now
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -22,6 +24,7 @@ inline TableDef fileSetItemDef() {
       .field("ITE:Codigo", kULONG)
       .field("ITE:Descricao", STRING(40))
       .key("ITE:KEY:CODIGO", {"ITE:Codigo"}, kUnique | kPrimary)
+      .key("ITE:KEY:DESCRICAO", {"ITE:Descricao"}, kDuplicates)  // text keys need the engine's collation
       .build();
 }
 
@@ -173,3 +176,5 @@ class FileSetFixture : public ::testing::Test {
 };
 
 }  // namespace vorlam::testing
+
+#endif  // _WIN32
