@@ -202,9 +202,16 @@ std::string ScreenCatalogue::procedureOf(std::string_view item) {
 
 Status ScreenCatalogue::setCompany(uint16_t code) {
   ErrorManager errors(session_->errorServices(), *runner_, session_->application());
+  const shell::CurrentCompany before = session_->state().company();
   shell::CompanySelection selection(session_->state(), dictionary(), errors, session_->settings(),
                                     [] { return std::optional<uint16_t>(); });
   if (Status s = selection.open(); !s) return s;
+  // A period given before any company stays, as if typed on the screen
+  // (opening without a company starts from today's).
+  if (before.codigo == 0 && before.ano != 0) {
+    selection.setYear(before.ano);
+    selection.setMonth(before.mes);
+  }
   selection.setCode(code);
   selection.acceptCode();
   if (!selection.record().found || selection.record().codigo != code)
