@@ -54,6 +54,12 @@ class ScreenBlock : public QObject {
       frame_->statusBar()->showMessage(static_cast<QStatusTipEvent*>(event)->tip());
       return false;
     }
+    // The frame does not close under a screen's dialog either: the dialog's
+    // caller still has work to finish when it returns.
+    if (event->type() == QEvent::Close && w == frame_ && !inDialog) {
+      event->ignore();
+      return true;
+    }
     if (screen_.isNull() || inDialog || !isInput(event->type())) return false;
     if (w != screen_ && !screen_->isAncestorOf(w)) return false;
     // A click on the blocked screen brings its dialog forward instead.

@@ -1,7 +1,7 @@
 // Modal to one screen: a form, lookup or message opened by a screen blocks
 // that screen only.  The main frame, its menu and every other screen keep
-// answering meanwhile, and the screen's own window cannot be closed under
-// its dialog.
+// answering meanwhile; the screen's own window, and the frame, cannot be
+// closed under its dialog.
 //
 // The dialog is shown over the frame (centred on the blocked screen, kept
 // inside the frame's window), and its widgets' status texts show on the

@@ -41,7 +41,7 @@ TEST(ScreenModal, ADialogBlocksItsOwnScreenOnly) {
     QTest::keyClicks(second, "b");
     QTest::keyClicks(first, "a");
     QTest::keyClicks(inDialog, "d");
-    closedUnder = firstWindow->close();
+    closedUnder = firstWindow->close() || frame.close();
     QStatusTipEvent tip(QStringLiteral("Dica do formulário"));
     QApplication::sendEvent(inDialog, &tip);
     statusShown = frame.statusBar()->currentMessage();
