@@ -88,7 +88,8 @@ void CompanySelectionScreen::declare() {
   model_.addControl({.name = kYear,
                      .prompt = "0&4 - Ano..........",
                      .picture = "@p####p",
-                     .value = [c] { return std::to_string(c->values().ano); },
+                     // No year yet shows blank, not as zeros.
+                     .value = [c] { return c->values().ano == 0 ? std::string() : std::to_string(c->values().ano); },
                      .complete = [c](const std::string& v) { return refusedUnless(c->setYear(std::stoi(v))); }});
   model_.addControl({.name = kMonth,
                      .prompt = "0&5 - Mês...",
