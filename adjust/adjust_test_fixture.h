@@ -14,6 +14,7 @@
 #include "adjust/adjust_run.h"
 #include "shell/company_files.h"
 #include "shell/startup.h"
+#include "storage/crash_test_util.h"
 #include "storage/date.h"
 #include "storage/text.h"
 
@@ -35,8 +36,9 @@ class LogObserver : public Observer {
 class AdjustTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/vorlam-adjust-XXXXXX";
-    root_ = std::string(mkdtemp(tmpl)) + "/";
+    // A memory file system when there is one: the commit syncs often.
+    std::string tmpl = testing::scratchBase() + "/vorlam-adjust-XXXXXX";
+    root_ = std::string(mkdtemp(tmpl.data())) + "/";
     dict_ = buildDictionary();
     shell::DataLocations loc;
     loc.root = root_;
