@@ -184,6 +184,11 @@ void AdjustScreenModel::declareButtons() {
                     .tip = "Excluir empresa do ajuste do plano de contas.",
                     .tab = 0,
                     .press = [this] { apply(screen_.exclude()); }});
+  model_.addButton(
+      {.caption = "&Restaurar",
+       .tip = "Restaura a empresa selecionada como estava antes do seu último ajuste do plano de contas.",
+       .tab = 0,
+       .press = [this] { apply(screen_.restore()); }});
   model_.addButton({.caption = "Ajustar", .tip = "Confirma ajuste do plano de contas.", .press = [this] { runAdjust(); }});
   model_.addButton({.caption = kClose, .tip = "Fechar e retornar.", .press = [this] { model_.requestClose(); }});
 }

@@ -3,7 +3,7 @@
 // the tabs "Selecionar empresas" and "Dados processados", field 01 with its
 // lookup and mask, field 02, the company list (its two orders), the
 // selected companies, the processing log and the two bars, and the buttons
-// "&Incluir", "&Excluir", "Ajustar" and "&Fechar".  Insert in the company
+// "&Incluir", "&Excluir", "&Restaurar", "Ajustar" and "&Fechar".  Insert in the company
 // list includes, Delete in the selected list excludes.
 //
 // The model carries out the controller's Reactions itself (focus, list
