@@ -114,6 +114,16 @@ class Table {
   // Reclaims the space of deleted records; record numbers are kept.
   Status pack();
   Status integrityCheck(std::string* report = nullptr);
+  // The full check of the file: the database's own integrity check, then
+  // every record read back and verified against its field types and check
+  // value.  kCorrupt naming the file (and the damage) when anything is
+  // wrong; `records` receives the number of records read.  `progress` is
+  // called with key -1 every few thousand records.
+  Status verifyFile(int64_t* records = nullptr, const Progress& progress = {});
+  // Whether the file's records carry check values: every file does once
+  // opened for writing; a file written before checks existed and opened
+  // read-only is read with its values checked against their fields only.
+  bool hasRecordChecks() const;
   // Records held by workstations (see hold()).  release() drops every hold.
   Status hold();
   Status unhold();
@@ -148,7 +158,8 @@ class Table {
   Status upgradeInPlace(const std::string& storedSignature);
   Status walk(bool forward);
   Status prepareWalk(bool forward, bool fromTuple, sqlite3_stmt** out);
-  void readRow(sqlite3_stmt* stmt);
+  Status readRow(sqlite3_stmt* stmt);
+  Status prepareChecks();
   void bindKeyValues(sqlite3_stmt* stmt, int key, const std::vector<Cell>& values, int first) const;
   void rememberPosition();
   void captureTuple(int key, std::vector<Cell>* out) const;

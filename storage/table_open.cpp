@@ -110,6 +110,7 @@ Status Table::open(const std::string& path, OpenMode mode) {
   Impl& im = *impl_;
   im.mode = mode;
   if (Status s = im.lock.acquire(path, mode == OpenMode::kExclusive); !s) return s;
+  if (!readOnly) table_detail::removeLeftoverRebuild(path);
   if (Status s = openConnection(path, readOnly, im.busyMs, &im.db); !s) {
     im.closeDb();
     return s;
@@ -140,12 +141,13 @@ Status Table::open(const std::string& path, OpenMode mode) {
     else
       s = upgradeInPlace(stored.signature);
   }
+  if (s) s = prepareChecks();
   if (!s) {
     im.closeDb();
     return s;
   }
   im.cols = schema::columnNames(*def_);
-  im.selectList = "_id, _stamp";
+  im.selectList = im.verify ? "_id, _stamp, _check" : "_id, _stamp, NULL";
   for (const auto& c : im.cols) im.selectList += ", " + c;
   im.orders.clear();
   im.orders.resize(def_->keys.size() + 1);

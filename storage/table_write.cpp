@@ -1,5 +1,8 @@
+#include "storage/row_check.h"
+#include "storage/schema.h"
 #include "storage/table.h"
 #include "storage/table_impl.h"
+#include "storage/text.h"
 
 namespace vorlam {
 
@@ -38,7 +41,7 @@ Status Table::writeFailure(int rc, const char* what) {
 Status Table::insertRow() {
   Impl& im = *impl_;
   if (!im.insert.valid()) {
-    std::string cols = "_stamp", vals = "1";
+    std::string cols = "_stamp, _check", vals = "1, ?" + std::to_string(im.cols.size() + 1);
     for (size_t i = 0; i < im.cols.size(); ++i) {
       cols += ", " + im.cols[i];
       vals += ", ?" + std::to_string(i + 1);
@@ -48,8 +51,20 @@ Status Table::insertRow() {
   }
   sqlite3_stmt* st = im.insert.get();
   int idx = 1;
+  RowCheck check;
+  check.addInt(1);  // the stamp of a new record
   for (const auto& f : def_->fields)
-    for (int e = 0; e < f.dim; ++e) bindCell(st, idx++, f, buffer_.cells()[f.column + e]);
+    for (int e = 0; e < f.dim; ++e) {
+      const Cell& c = buffer_.cells()[f.column + e];
+      bindCell(st, idx++, f, c);
+      if (f.isText()) {
+        std::string_view t = clipText(c.s);
+        check.addText(t.data(), t.size());
+      } else {
+        check.addInt(c.i);
+      }
+    }
+  sqlite3_bind_int64(st, idx, check.value());
   int rc = sqlite3_step(st);
   im.insert.reset();
   if (rc != SQLITE_DONE) {
@@ -168,8 +183,15 @@ Status Table::update() {
     if (im.updates.size() >= 16) im.updates.clear();
     std::string set = "_stamp = _stamp + 1";
     int n = 0;
+    // The check value is computed by SQLite from the row as it will be: the
+    // new values of the written columns, the stored ones of the others.
+    std::vector<std::string> values = im.cols;
     for (size_t i = 0; i < im.cols.size(); ++i)
-      if (dirty[i]) set += ", " + im.cols[i] + " = ?" + std::to_string(++n);
+      if (dirty[i]) {
+        values[i] = "?" + std::to_string(++n);
+        set += ", " + im.cols[i] + " = " + values[i];
+      }
+    set += ", _check = " + schema::checkExpr(*def_, values, "_stamp + 1");
     im.updates.emplace_back(mask, Statement());
     upd = &im.updates.back().second;
     int rc = upd->prepare(im.db, "UPDATE records SET " + set + " WHERE _id = ?" + std::to_string(n + 1) +
