@@ -6,6 +6,7 @@ SQLITE_EXTENSION_INIT3
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "storage/row_check.h"
 #include "storage/text.h"
@@ -36,22 +37,45 @@ bool nextToken(std::string_view types, size_t* pos, CheckType* type, std::string
   return parseCheckType(tok.data(), eq, type);
 }
 
+// The types argument parsed once per statement (kept as SQLite's auxiliary
+// data of the argument, which lives as long as the argument is constant).
+struct ParsedTypes {
+  std::vector<CheckType> types;
+  std::vector<std::string> names;
+};
+
+// The parsed types of this call: SQLite's cached copy, or `local` filled in
+// (and offered to SQLite for the next calls).  nullptr when malformed.
+const ParsedTypes* parsedTypes(sqlite3_context* ctx, sqlite3_value* arg, int count, ParsedTypes* local) {
+  if (auto* cached = static_cast<ParsedTypes*>(sqlite3_get_auxdata(ctx, 1))) return cached;
+  const char* t = reinterpret_cast<const char*>(sqlite3_value_text(arg));
+  std::string_view text(t ? t : "", static_cast<size_t>(sqlite3_value_bytes(arg)));
+  size_t pos = 0;
+  for (int i = 0; i < count; ++i) {
+    CheckType type;
+    std::string_view name;
+    if (!nextToken(text, &pos, &type, &name)) return nullptr;
+    local->types.push_back(type);
+    local->names.emplace_back(name);
+  }
+  sqlite3_set_auxdata(ctx, 1, new ParsedTypes(*local), [](void* p) { delete static_cast<ParsedTypes*>(p); });
+  return local;
+}
+
 void checkFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (argc < 2 || sqlite3_value_type(argv[0]) != SQLITE_INTEGER || sqlite3_value_type(argv[1]) != SQLITE_TEXT) {
     fail(ctx, "vorlam_check: argumentos inválidos");
     return;
   }
+  ParsedTypes local;
+  const ParsedTypes* parsed = parsedTypes(ctx, argv[1], argc - 2, &local);
+  if (parsed == nullptr) {
+    fail(ctx, "vorlam_check: tipo inválido");
+    return;
+  }
   RowCheck check(sqlite3_value_int64(argv[0]));
-  const char* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
-  std::string_view types(t, static_cast<size_t>(sqlite3_value_bytes(argv[1])));
-  size_t pos = 0;
   for (int i = 2; i < argc; ++i) {
-    CheckType type;
-    std::string_view name;
-    if (!nextToken(types, &pos, &type, &name)) {
-      fail(ctx, "vorlam_check: tipo inválido");
-      return;
-    }
+    const CheckType& type = parsed->types[i - 2];
     sqlite3_value* v = argv[i];
     bool ok;
     if (type.isText()) {
@@ -67,7 +91,7 @@ void checkFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
       if (ok) check.addInt(sqlite3_value_int64(v));
     }
     if (!ok) {
-      fail(ctx, "Valor fora do limite do campo " + std::string(name));
+      fail(ctx, "Valor fora do limite do campo " + parsed->names[i - 2]);
       return;
     }
   }
