@@ -15,6 +15,7 @@ int runPaths(const Args& args, std::ostream& out, std::ostream& err);
 int runDemo(const Args& args, std::ostream& out, std::ostream& err);
 int runInfo(const Args& args, std::ostream& out, std::ostream& err);
 int runExport(const Args& args, std::ostream& out, std::ostream& err);
+int runMaintain(const Args& args, std::ostream& out, std::ostream& err);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
@@ -30,6 +31,7 @@ const std::vector<Command>& commands() {
       {"demo", "cria um diretório de dados de exemplo", runDemo},
       {"info", "mostra o número de registros e o arquivo de cada tabela da manutenção", runInfo},
       {"export", "escreve os registros de uma tabela em CSV", runExport},
+      {"maintain", "manutenção de arquivos: check verifica os arquivos por inteiro", runMaintain},
   };
   return kCommands;
 }
