@@ -37,7 +37,7 @@ struct StoredLayout {
   std::string label;
   int version = 0;
   std::string signature;
-  bool checks = false;  // the records carry check values
+  bool checks = false;  // marked as carrying check values (informative)
 };
 // Reads and validates the stored layout: a malformed row, an unknown type,
 // an absurd size or count is kCorrupt naming the file, never a crash or an
@@ -57,9 +57,12 @@ std::string checkExpr(const TableDef& def, const std::vector<std::string>& value
 // Creates the check triggers and marks the file as checked (in `db`'s
 // current transaction).
 Status createChecks(sqlite3* db, const TableDef& def);
-// Gives a file written before records carried check values its check
-// column, triggers and values.  Runs inside the caller's write transaction.
+// Gives a file written before records carried check values (no "_check"
+// column) its check column, triggers and values.  Runs inside the caller's
+// write transaction.
 Status addChecks(sqlite3* db, const TableDef& def);
+// Whether both check triggers are there.
+Status hasCheckTriggers(sqlite3* db, bool* present);
 // Confirms that table "records" has every column of `def` (kCorrupt
 // otherwise); `hasCheck` tells whether it has "_check".
 Status checkColumns(sqlite3* db, const TableDef& def, bool* hasCheck);

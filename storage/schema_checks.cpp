@@ -103,11 +103,19 @@ Status checkColumns(sqlite3* db, const TableDef& def, bool* hasCheck) {
   return Status::ok();
 }
 
+Status hasCheckTriggers(sqlite3* db, bool* present) {
+  sqlite::Statement st;
+  int rc = st.prepare(db,
+                      "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND "
+                      "name IN ('_check_insert', '_check_update')");
+  if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+  if (rc != SQLITE_ROW) return sqlite::toStatus(rc, db, "esquema");
+  *present = sqlite3_column_int(st.get(), 0) == 2;
+  return Status::ok();
+}
+
 Status addChecks(sqlite3* db, const TableDef& def) {
-  bool hasCheck = false;
-  if (Status s = checkColumns(db, def, &hasCheck); !s) return s;
-  if (!hasCheck)
-    if (Status s = sqlite::exec(db, "ALTER TABLE records ADD COLUMN _check INTEGER"); !s) return s;
+  if (Status s = sqlite::exec(db, "ALTER TABLE records ADD COLUMN _check INTEGER"); !s) return s;
   if (Status s = createChecks(db, def); !s) return s;
   // The update trigger stays quiet: every "_check" changes from NULL.
   return sqlite::exec(db, "UPDATE records SET _check = " + checkExpr(def, "", "_stamp"));

@@ -28,20 +28,27 @@ bool Table::hasRecordChecks() const { return impl_->verify; }
 
 Status Table::prepareChecks() {
   Impl& im = *impl_;
-  bool hasCheck = false;
+  bool hasCheck = false, triggers = false;
   if (Status s = schema::checkColumns(im.db, *def_, &hasCheck); !s) return s;
-  schema::StoredLayout stored;
-  if (Status s = schema::readLayout(im.db, &stored); !s) return s;
-  im.verify = stored.checks && hasCheck;
-  if (im.verify || im.mode == OpenMode::kReadOnly) return Status::ok();
-  // Written before records carried check values: compute them now, inside
-  // the write lock, unless another workstation got there first.
+  // A file whose records have check values is always verified: the column
+  // is added with every value in one transaction, so nothing stored beside
+  // it (which damage could change too) decides whether to trust a record.
+  im.verify = hasCheck;
+  if (im.mode == OpenMode::kReadOnly) return Status::ok();
+  if (hasCheck) {
+    if (Status s = schema::hasCheckTriggers(im.db, &triggers); !s || triggers) return s;
+  }
+  // Written before records carried check values (or its triggers are gone):
+  // complete it now, inside the write lock, unless another workstation got
+  // there first.  Existing check values are never recomputed: that would
+  // make damaged records look sound.
   Status s = sqlite::exec(im.db, "BEGIN IMMEDIATE");
-  if (s) s = schema::readLayout(im.db, &stored);
-  if (s && !stored.checks) s = schema::addChecks(im.db, *def_);
+  if (s) s = schema::checkColumns(im.db, *def_, &hasCheck);
+  if (s && !hasCheck) s = schema::addChecks(im.db, *def_);
+  else if (s) s = schema::createChecks(im.db, *def_);
   if (s) s = sqlite::exec(im.db, "COMMIT");
   else sqlite::exec(im.db, "ROLLBACK");
-  im.verify = s.isOk();
+  if (s) im.verify = true;
   return s;
 }
 
