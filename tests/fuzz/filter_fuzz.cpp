@@ -12,17 +12,6 @@ using namespace vorlam;
 
 namespace {
 
-const TableDef& table() {
-  static const TableDef def = TableBuilder("Empresa", "EMP", "")
-                                  .field("EMP:Codigo", kUSHORT)
-                                  .field("EMP:RazaoSocial", STRING(40))
-                                  .field("EMP:Capital", DECIMAL(11, 2))
-                                  .field("EMP:Telefone", STRING(10), 2)
-                                  .field("EMP:Data", kLONG)
-                                  .build();
-  return def;
-}
-
 class AnyVariable : public FilterVariables {
  public:
   explicit AnyVariable(bool text) : text_(text) {}
@@ -53,10 +42,10 @@ sqlite3* database() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Result<Filter> f = Filter::compile(fuzz::bytes(data, size), table(),
+  Result<Filter> f = Filter::compile(fuzz::bytes(data, size), fuzz::firmTable(),
                                      [](const FilterValue& v, std::string_view) { return v.toText(); });
   if (!f) return 0;
-  Record r(&table());
+  Record r(&fuzz::firmTable());
   for (bool text : {true, false}) {
     Result<BoundFilter> b = f->bind(AnyVariable(text));
     if (!b) continue;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/table_def.h"
+
 namespace vorlam::fuzz {
 
 inline std::string_view bytes(const uint8_t* data, size_t size) {
@@ -30,6 +32,19 @@ inline std::vector<std::string_view> parts(std::string_view in, size_t n) {
 // A failed property: abort so that the fuzzer keeps the input.
 inline void check(bool ok) {
   if (!ok) std::abort();
+}
+
+// The table the expression targets run against: a number, a text, a
+// decimal, an array of texts and a date.
+inline const TableDef& firmTable() {
+  static const TableDef def = TableBuilder("Empresa", "EMP", "")
+                                  .field("EMP:Codigo", kUSHORT)
+                                  .field("EMP:RazaoSocial", STRING(40))
+                                  .field("EMP:Capital", DECIMAL(11, 2))
+                                  .field("EMP:Telefone", STRING(10), 2)
+                                  .field("EMP:Data", kLONG)
+                                  .build();
+  return def;
 }
 
 }  // namespace vorlam::fuzz

@@ -1,4 +1,4 @@
-// Query by example: the typed values of three columns (one per line) become
+// Query by example: the typed values of four columns (one per line) become
 // one filter expression, which must compile whenever it is not empty.
 #include "framework/filter.h"
 #include "framework/query_builder.h"
@@ -6,27 +6,13 @@
 
 using namespace vorlam;
 
-namespace {
-
-const TableDef& table() {
-  static const TableDef def = TableBuilder("Empresa", "EMP", "")
-                                  .field("EMP:Codigo", kUSHORT)
-                                  .field("EMP:RazaoSocial", STRING(40))
-                                  .field("EMP:Capital", DECIMAL(11, 2))
-                                  .field("EMP:Abertura", kLONG)
-                                  .build();
-  return def;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto in = fuzz::parts(fuzz::bytes(data, size), 4);
-  const char* fields[] = {"EMP:Codigo", "EMP:RazaoSocial", "EMP:Capital", "EMP:Abertura"};
+  const char* fields[] = {"EMP:Codigo", "EMP:RazaoSocial", "EMP:Capital", "EMP:Data"};
   const char* pictures[] = {"@n6", "@s40", "@n-15.2", "@d6"};
   std::vector<QueryColumn> columns;
   for (size_t i = 0; i < in.size(); ++i) columns.push_back({fields[i], pictures[i], std::string(in[i])});
-  QueryFilter q = buildQueryFilter(columns, table());
-  if (!q.expression.empty()) fuzz::check(Filter::compile(q.expression, table()).isOk());
+  QueryFilter q = buildQueryFilter(columns, fuzz::firmTable());
+  if (!q.expression.empty()) fuzz::check(Filter::compile(q.expression, fuzz::firmTable()).isOk());
   return 0;
 }
