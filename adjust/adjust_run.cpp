@@ -13,6 +13,7 @@
 #include "shell/paths.h"
 #include "shell/startup.h"
 #include "storage/date.h"
+#include "storage/platform.h"
 #include "storage/text.h"
 
 namespace vorlam::adjust {
@@ -39,11 +40,16 @@ bool isUnder(const std::string& path, const std::string& dir) {
   return !dir.empty() && path.compare(0, dir.size(), dir) == 0;
 }
 
+// The journal files that belong to one record file's contents.  The lock
+// file "-lck" is not among them: it stays, so that a lock another
+// workstation holds on it keeps excluding whoever opens the file next.
+void removeJournals(const std::string& path) {
+  for (const char* suffix : {"-wal", "-shm", "-journal"}) (void)platform::removeFile(path + suffix);
+}
+
 void removeFileAndSidecars(const std::string& path) {
-  std::remove(path.c_str());
-  std::remove((path + "-wal").c_str());
-  std::remove((path + "-shm").c_str());
-  std::remove((path + "-lck").c_str());
+  (void)platform::removeFile(path);
+  removeJournals(path);
 }
 
 // Sums of debits and credits per account code.
@@ -569,8 +575,8 @@ CompanyReport AdjustRun::adjustCompany(const AdjustRequest& request, uint16_t co
   }
   if (t.byRoutine[2] && rebuild) {
     t.byRoutine[2]->close();
-    removeFileAndSidecars(c.newChartPath);
-    if (std::rename(tempChart.c_str(), c.newChartPath.c_str()) != 0) {
+    removeJournals(c.newChartPath);
+    if (!platform::replaceFile(tempChart, c.newChartPath)) {
       rep.outcome = CompanyOutcome::kFailed;
       rep.reason = "não foi possível colocar o novo plano de contas em " + c.newChartPath;
       return rep;

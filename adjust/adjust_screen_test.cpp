@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "storage/platform.h"
 #include "framework/page_cache.h"
 #include "shell/company_files.h"
 #include "shell/company_selection.h"
@@ -44,8 +45,7 @@ class CountingListener : public AdjustScreen::Listener {
 class AdjustScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/vorlam-adjscreen-XXXXXX";
-    root_ = std::string(mkdtemp(tmpl)) + "/";
+    root_ = platform::makeTempDirectory("vorlam-adjscreen-").value() + "/";
     dict_ = buildDictionary();
     shell::DataLocations loc = shell::locationsUnder(root_);
     state_ = std::make_unique<shell::AppState>(loc);

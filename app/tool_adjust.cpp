@@ -167,6 +167,10 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
   loc.accounting = loc.root + "BCTB";
   loc.temp = loc.root + "Temp";
   loc.upgrade = loc.shared;
+  if (Status s = shell::checkDataRoot(loc.root); !s) {
+    err << kPrefix << s.message() << "\n";
+    return 1;
+  }
   auto state = std::make_unique<shell::AppState>(loc);
   shell::createDataDirectories(loc);
   state->bind(shell::sharedFileNames(loc.root));

@@ -1,13 +1,13 @@
 // Runs the vorlam-tool executable built next to this test binary.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "app/tool_test_util.h"
 
 namespace vorlam::tool {
 namespace {
@@ -18,32 +18,13 @@ struct Output {
   std::string err;
 };
 
-std::string toolPath() {
-  char buf[4096];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return {};
-  std::string self(buf, static_cast<size_t>(n));
-  return self.substr(0, self.rfind('/') + 1) + "vorlam-tool";
-}
-
-// Runs "vorlam-tool <command> <args>" (arguments are plain words here).
+// Runs "vorlam-tool <command> <args>".
 Output run(const std::string& command, const std::vector<std::string>& args = {}) {
-  std::string errFile = "/tmp/vorlam-tool-dict-" + std::to_string(getpid()) + ".err";
-  std::string cmd = "'" + toolPath() + "' " + command;
-  for (const auto& a : args) cmd += " '" + a + "'";
-  cmd += " 2>'" + errFile + "'";
-  Output r{-1, {}, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (p == nullptr) return r;
-  std::string out;
-  char chunk[4096];
-  for (size_t n; (n = fread(chunk, 1, sizeof chunk, p)) > 0;) out.append(chunk, n);
-  int status = pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream e(errFile);
-  r.err.assign(std::istreambuf_iterator<char>(e), {});
-  std::remove(errFile.c_str());
-  std::istringstream in(out);
+  std::vector<std::string> all = {command};
+  all.insert(all.end(), args.begin(), args.end());
+  ToolOutput t = runTool(all);
+  Output r{t.status, {}, t.err};
+  std::istringstream in(t.out);
   for (std::string line; std::getline(in, line);) r.lines.push_back(line);
   return r;
 }
@@ -51,7 +32,7 @@ Output run(const std::string& command, const std::vector<std::string>& args = {}
 class ToolDictionary : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (access(toolPath().c_str(), X_OK) != 0) GTEST_SKIP() << "vorlam-tool not built";
+    if (!toolBuilt()) GTEST_SKIP() << "vorlam-tool not built";
   }
 };
 

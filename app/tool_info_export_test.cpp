@@ -1,8 +1,6 @@
 // vorlam-tool info and export, run as separate processes on a sample data
 // root written by vorlam-tool demo.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tool_test_util.h"
 #include "dictionary/dictionary.h"
 #include "storage/test_util.h"
 #include "utilities/csv_export.h"
@@ -22,15 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string slurp(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using ToolRun = ToolOutput;
 
 std::vector<std::string> split(const std::string& text, const std::string& end) {
   std::vector<std::string> lines;
@@ -44,8 +35,7 @@ std::vector<std::string> split(const std::string& text, const std::string& end) 
 class ToolInfoExport : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    tool_ = new fs::path(fs::read_symlink("/proc/self/exe").parent_path() / "vorlam-tool");
-    if (access(tool_->c_str(), X_OK) != 0) return;
+    if (!toolBuilt()) return;
     tmp_ = new testing::TempDir;
     root_ = new std::string(tmp_->path() + "/dados");
     ToolRun demo = run({"demo", "--root", *root_, "--companies", "2", "--entries", "50", "--years", "2023,2024",
@@ -55,24 +45,12 @@ class ToolInfoExport : public ::testing::Test {
   static void TearDownTestSuite() {
     delete tmp_;
     delete root_;
-    delete tool_;
   }
   void SetUp() override {
     if (tmp_ == nullptr) GTEST_SKIP() << "vorlam-tool not built";
   }
 
-  // Runs "vorlam-tool ARGS" with stdout and stderr captured in files.
-  static ToolRun run(const std::vector<std::string>& args) {
-    std::string cmd = "'" + tool_->string() + "'";
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " >'" + tmp_->file("out") + "' 2>'" + tmp_->file("err") + "'";
-    ToolRun r;
-    int rc = std::system(cmd.c_str());
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.out = slurp(tmp_->file("out"));
-    r.err = slurp(tmp_->file("err"));
-    return r;
-  }
+  static ToolRun run(const std::vector<std::string>& args) { return runTool(args); }
 
   // info's lines as label -> {count, name}, checking the list order.
   static std::map<std::string, std::pair<std::string, std::string>> info(const std::vector<std::string>& extra) {
@@ -97,12 +75,10 @@ class ToolInfoExport : public ::testing::Test {
 
   static testing::TempDir* tmp_;
   static std::string* root_;
-  static fs::path* tool_;
 };
 
 testing::TempDir* ToolInfoExport::tmp_ = nullptr;
 std::string* ToolInfoExport::root_ = nullptr;
-fs::path* ToolInfoExport::tool_ = nullptr;
 
 TEST_F(ToolInfoExport, InfoShowsCountsAndNamesOfACompanyYear) {
   auto lines = info({"--company", "2", "--year", "2023"});

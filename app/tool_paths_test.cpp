@@ -1,7 +1,5 @@
 // vorlam-tool paths, run as a separate process on a data root prepared here.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tool_test_util.h"
 #include "dictionary/dictionary.h"
 #include "storage/date.h"
 #include "storage/table.h"
@@ -28,30 +27,23 @@ struct PathsRun {
   std::string err;
 };
 
-std::string slurp(const std::string& file) {
-  std::ifstream in(file);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class ToolPaths : public ::testing::Test {
  protected:
   void SetUp() override {
-    tool_ = fs::read_symlink("/proc/self/exe").parent_path() / "vorlam-tool";
-    if (access(tool_.c_str(), X_OK) != 0) GTEST_SKIP() << "vorlam-tool not built";
+    if (!toolBuilt()) GTEST_SKIP() << "vorlam-tool not built";
     root_ = tmp_.path() + "/dados";
     fs::create_directories(root_ + "/BComuns");
   }
 
   // Runs "vorlam-tool paths ARGS" with stdout and stderr captured in files.
   PathsRun paths(const std::vector<std::string>& args) {
-    std::string cmd = "'" + tool_.string() + "' paths";
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " >'" + tmp_.file("out") + "' 2>'" + tmp_.file("err") + "'";
+    std::vector<std::string> all = {"paths"};
+    all.insert(all.end(), args.begin(), args.end());
+    ToolOutput o = runTool(all);
     PathsRun r;
-    int rc = std::system(cmd.c_str());
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.err = slurp(tmp_.file("err"));
-    std::istringstream out(slurp(tmp_.file("out")));
+    r.status = o.status;
+    r.err = o.err;
+    std::istringstream out(o.out);
     for (std::string line; std::getline(out, line);) {
       r.lines.push_back(line);
       size_t tab = line.find('\t');
@@ -90,7 +82,6 @@ class ToolPaths : public ::testing::Test {
   }
 
   testing::TempDir tmp_;
-  fs::path tool_;
   std::string root_;
   std::shared_ptr<const Dictionary> dict_ = buildDictionary();
 };

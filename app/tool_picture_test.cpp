@@ -1,12 +1,12 @@
 // vorlam-tool format and parse, run as a separate process: what a support
 // technician sees for a stored value and for typed text.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+
+#include "app/tool_test_util.h"
 
 namespace vorlam::tool {
 namespace {
@@ -19,17 +19,13 @@ struct ToolRun {
 class ToolPicture : public ::testing::Test {
  protected:
   void SetUp() override {
-    tool_ = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vorlam-tool";
-    if (access(tool_.c_str(), X_OK) != 0) GTEST_SKIP() << "vorlam-tool not built";
+    if (!toolBuilt()) GTEST_SKIP() << "vorlam-tool not built";
   }
   ToolRun run(const std::string& command, const std::string& picture, const std::string& value) {
-    std::string cmd = "'" + tool_.string() + "' " + command + " '" + picture + "' '" + value + "' 2>/dev/null";
+    ToolOutput o = runTool({command, picture, value});
     ToolRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    char buf[256];
-    while (size_t n = fread(buf, 1, sizeof buf, p)) r.out.append(buf, n);
-    int rc = pclose(p);
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.status = o.status;
+    r.out = o.out;
     if (!r.out.empty() && r.out.back() == '\n') r.out.pop_back();
     return r;
   }
@@ -43,7 +39,6 @@ class ToolPicture : public ::testing::Test {
     EXPECT_EQ(r.status, 0) << picture << " " << text;
     return r.out;
   }
-  std::filesystem::path tool_;
 };
 
 TEST_F(ToolPicture, NumbersWithSignPlacesGroupingAndBlankZero) {

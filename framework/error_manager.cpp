@@ -1,25 +1,24 @@
 #include "framework/error_manager.h"
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <sys/time.h>
 
 #include "framework/picture.h"
 #include "storage/date.h"
+#include "storage/platform.h"
 #include "storage/text.h"
 
 namespace vorlam {
 
 LogClockReading systemClock() {
-  timeval now{};
-  gettimeofday(&now, nullptr);
-  std::tm local{};
-  time_t seconds = now.tv_sec;
-  localtime_r(&seconds, &local);
+  const auto since = std::chrono::system_clock::now().time_since_epoch();
+  const int64_t micros = std::chrono::duration_cast<std::chrono::microseconds>(since).count();
+  const std::tm local = platform::localTime(micros / 1000000);
   LogClockReading r;
   r.day = toDayNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday).value_or(0);
   r.time = ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 100 +
-           static_cast<int32_t>(now.tv_usec / 10000) + 1;
+           static_cast<int32_t>(micros % 1000000 / 10000) + 1;
   return r;
 }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "storage/platform.h"
 #include "storage/date.h"
 #include "storage/text.h"
 
@@ -248,7 +248,7 @@ TEST_F(ErrorManagerTest, HistoryHoldsNothingByDefaultAndDropsTheOldest) {
 }
 
 TEST_F(ErrorManagerTest, LogLineAndLogFailures) {
-  auto dir = std::filesystem::temp_directory_path() / ("vorlam_errlog_" + std::to_string(::getpid()));
+  auto dir = std::filesystem::temp_directory_path() / ("vorlam_errlog_" + std::to_string(platform::processId()));
   std::filesystem::create_directories(dir);
   auto path = dir / "erros.log";
   services.enableLog(path);

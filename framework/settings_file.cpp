@@ -1,12 +1,11 @@
 #include "framework/settings_file.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
+#include "storage/platform.h"
 #include "storage/text.h"
 
 namespace vorlam {
@@ -223,17 +222,13 @@ Status SettingsFiles::savePath(const std::filesystem::path& path, const IniDocum
   std::error_code ec;
   if (path.parent_path() == directory_) std::filesystem::create_directories(directory_, ec);
   std::filesystem::path tmp = path;
-  tmp += ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+  tmp += ".tmp" + std::to_string(platform::processId()) + "_" + std::to_string(counter++);
   std::string bytes = doc.toBytes();
-  std::FILE* f = std::fopen(tmp.c_str(), "wb");
+  std::FILE* f = std::fopen(tmp.string().c_str(), "wb");
   if (!f) return makeStatus(StatusCode::kAccessDenied, tmp.string());
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0 &&
-            ::fsync(fileno(f)) == 0;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
   ok = std::fclose(f) == 0 && ok;
-  if (ok) {
-    std::filesystem::rename(tmp, path, ec);
-    ok = !ec;
-  }
+  ok = ok && platform::syncFile(tmp.string()).isOk() && platform::replaceFile(tmp.string(), path.string()).isOk();
   if (!ok) {
     std::filesystem::remove(tmp, ec);
     return makeStatus(StatusCode::kIoError, path.string());

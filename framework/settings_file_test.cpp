@@ -1,7 +1,6 @@
 #include "framework/settings_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <sstream>

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "storage/platform.h"
+
 namespace vorlam::shell {
 
 std::string monthDescription(int mes, const std::string& previous) {
@@ -86,9 +88,7 @@ bool validYear(int ano) { return ano >= kFirstYear && ano <= kLastYear; }
 bool validMonth(int mes) { return mes >= 1 && mes <= kWholeYear; }
 
 CivilDate localToday() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = platform::localTime(static_cast<int64_t>(std::time(nullptr)));
   return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 

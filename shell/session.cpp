@@ -93,6 +93,10 @@ Result<std::unique_ptr<Session>> Session::start(const Options& options) {
                                       const std::string& entry, const std::string& fallback) {
     return settings.read(section, entry, fallback, file);
   };
+  // A data root that cannot be reached stops the start: going on would
+  // show empty lists, or create a new data tree where the share was.
+  if (Status s = checkDataRoot(resolveDataLocations(options.workingDirectory, lookup).root); !s) return s;
+  applyJournalSetting(lookup);
   session->state_ = startUp(options.workingDirectory, lookup);
   if (Status s = checkTableRegistrations(*session->dictionary_); !s) return s;
   session->identity_ = ErrorIdentity{};

@@ -60,9 +60,10 @@ class Session {
     std::filesystem::path settingsDirectory;  // where bare-named settings live
   };
 
-  // The start-up steps above.  Fails only when the table registrations are
-  // faulty; missing settings give their defaults and directories that
-  // cannot be created are passed over.
+  // The start-up steps above.  Fails when the data root cannot be reached
+  // (the status names it) or the table registrations are faulty; missing
+  // settings give their defaults and module directories that cannot be
+  // created are passed over.
   static Result<std::unique_ptr<Session>> start(const Options& options);
 
   Session(const Session&) = delete;

@@ -6,6 +6,8 @@
 
 #include "shell/company_files.h"
 #include "shell/startup.h"
+#include "storage/journal_mode.h"
+#include "storage/platform.h"
 #include "storage/test_util.h"
 
 namespace vorlam::shell {
@@ -31,6 +33,7 @@ class SessionTest : public ::testing::Test {
 
 TEST_F(SessionTest, DataRootFromTheLauncherAndDirectoriesCreated) {
   const std::string server = tmp_.path() + "/servidor/";
+  fs::create_directories(server);
   ASSERT_TRUE(settings_.write("Servidor_Contabilidade", "NetPath", server, "Brimlet.ini"));
   ASSERT_TRUE(settings_.write("UPG File", "Path", "   ", "Ctb.ini"));
   auto session = start(tmp_.path() + "/estacao");
@@ -45,6 +48,33 @@ TEST_F(SessionTest, DataRootFromTheLauncherAndDirectoriesCreated) {
   EXPECT_EQ(session->state().company().codigo, 0);
   EXPECT_EQ(session->identity().program, "Vorlam.EXE");
   EXPECT_EQ(session->identity().user, "");
+}
+
+TEST_F(SessionTest, UnreachableDataRootIsNamedAndNothingIsCreated) {
+  // The share's mount point is there, the share itself is not.
+  const std::string mount = tmp_.path() + "/montagem";
+  fs::create_directories(mount);
+  const std::string server = mount + "/dados/";
+  ASSERT_TRUE(settings_.write("Servidor_Contabilidade", "NetPath", server, "Brimlet.ini"));
+  fs::create_directories(tmp_.path() + "/estacao");
+  auto r = Session::start({tmp_.path() + "/estacao", ini_});
+  ASSERT_FALSE(r.isOk());
+  EXPECT_EQ(r.status().code(), StatusCode::kFileNotFound);
+  EXPECT_NE(r.status().message().find("Não foi possível acessar a pasta de dados " + server), std::string::npos)
+      << r.status().message();
+  EXPECT_TRUE(fs::is_empty(mount));
+}
+
+TEST_F(SessionTest, JournalModeComesFromTheLauncherUnlessTheEnvironmentSetsIt) {
+  const std::string saved = platform::environmentVariable(kJournalModeVariable);
+  platform::setEnvironmentVariable(kJournalModeVariable, "");
+  ASSERT_TRUE(settings_.write("Servidor_Contabilidade", "JournalMode", "Rollback", "Brimlet.ini"));
+  EXPECT_NE(start(tmp_.path() + "/a"), nullptr);
+  EXPECT_EQ(journalPolicyFromEnvironment(), JournalPolicy::kRollback);
+  platform::setEnvironmentVariable(kJournalModeVariable, "wal");
+  EXPECT_NE(start(tmp_.path() + "/b"), nullptr);
+  EXPECT_EQ(journalPolicyFromEnvironment(), JournalPolicy::kWal);
+  platform::setEnvironmentVariable(kJournalModeVariable, saved);
 }
 
 TEST_F(SessionTest, WorkingCopyIsItsOwnRoot) {

@@ -4,6 +4,8 @@
 #include <system_error>
 
 #include "shell/company_files.h"
+#include "storage/journal_mode.h"
+#include "storage/platform.h"
 #include "storage/table.h"
 
 namespace vorlam::shell {
@@ -102,6 +104,22 @@ std::unique_ptr<AppState> startUp(const std::string& workingDirectory,
   auto state = std::make_unique<AppState>(locations);
   state->bind(sharedFileNames(locations.root));
   return state;
+}
+
+Status checkDataRoot(const std::string& root) {
+  std::string dir = trimTrailingBlanks(root);
+  while (dir.size() > 1 && platform::isSeparator(dir.back()) && dir[dir.size() - 2] != ':') dir.pop_back();
+  if (!dir.empty() && platform::isDirectory(dir)) return Status::ok();
+  return Status(StatusCode::kFileNotFound,
+                "Não foi possível acessar a pasta de dados " + trimTrailingBlanks(root) +
+                    ". Verifique se o servidor está ligado e se a pasta compartilhada está disponível.",
+                root);
+}
+
+void applyJournalSetting(const SettingsLookup& settings) {
+  if (!settings || !platform::environmentVariable(kJournalModeVariable).empty()) return;
+  std::string value = settings(kLauncherSettingsFile, kLauncherServerSection, kLauncherJournalModeEntry, "");
+  if (parseJournalPolicy(value)) platform::setEnvironmentVariable(kJournalModeVariable, trimTrailingBlanks(value));
 }
 
 std::string currentWorkingDirectory() {

@@ -27,6 +27,10 @@ using SettingsLookup =
 inline constexpr char kLauncherSettingsFile[] = "Brimlet.ini";
 inline constexpr char kLauncherServerSection[] = "Servidor_Contabilidade";
 inline constexpr char kLauncherNetPathEntry[] = "NetPath";
+// How the record files under the data root journal their writes: "auto"
+// (WAL on a local disk, rollback journal on a share), "rollback" or "wal".
+// Every workstation that opens the root must agree; see the README.
+inline constexpr char kLauncherJournalModeEntry[] = "JournalMode";
 inline constexpr char kUpgradeSettingsFile[] = "Ctb.ini";
 inline constexpr char kUpgradeSection[] = "UPG File";
 inline constexpr char kUpgradePathEntry[] = "Path";
@@ -73,6 +77,18 @@ BindingMap sharedFileNames(const std::string& root);
 // current company starts blank (code 0).
 std::unique_ptr<AppState> startUp(const std::string& workingDirectory,
                                   const SettingsLookup& settings);
+
+// Ok when `root` is a directory that can be reached; otherwise a status
+// whose Portuguese message names it (server off, share gone, mapped drive
+// disconnected).  Start-up never creates a missing data root: on a share
+// that is gone it would be a new, empty data tree on the local disk.
+Status checkDataRoot(const std::string& root);
+
+// Takes the journal mode of "Brimlet.ini" for the record files of this
+// process, unless the environment already sets it (VORLAM_JOURNAL_MODE,
+// which wins).  An unreadable value is passed over (the mode stays "auto").
+// Start-up only, before any other thread runs.
+void applyJournalSetting(const SettingsLookup& settings);
 
 // The process's working directory, absolute; empty when it cannot be read.
 std::string currentWorkingDirectory();

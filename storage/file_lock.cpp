@@ -1,45 +1,92 @@
 #include "storage/file_lock.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <chrono>
 
 namespace vorlam {
 
-Status FileLock::acquire(const std::string& dataPath, bool exclusive) {
-  release();
-  path_ = dataPath + "-lck";
-  fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd_ < 0) {
-    if (!exclusive) return Status::ok();
-    return makeStatus(StatusCode::kAccessDenied, path_);
+namespace {
+
+// Byte 0 carries the open lock; record holds sit far above it, one byte per
+// record number, so that the two never overlap.
+constexpr uint64_t kOpenByte = 0;
+constexpr uint64_t kHoldBase = uint64_t{1} << 32;
+
+// Tries `attempt` until it stops answering kBusy or `waitMs` have passed.
+template <typename F>
+Status retryWhileBusy(int waitMs, F attempt) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  int pause = 5;
+  for (;;) {
+    Status s = attempt();
+    if (!s.is(StatusCode::kBusy) || std::chrono::steady_clock::now() >= deadline) return s;
+    platform::sleepMilliseconds(pause);
+    if (pause < 100) pause *= 2;
   }
-  if (::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-    ::close(fd_);
-    fd_ = -1;
-    return Status(StatusCode::kAccessDenied,
-                  exclusive ? "Arquivo aberto por outra estação; acesso exclusivo negado"
-                            : "Arquivo em uso exclusivo por outra estação",
-                  dataPath);
-  }
-  return Status::ok();
 }
 
-Status FileLock::upgrade() {
-  if (fd_ < 0) return makeStatus(StatusCode::kAccessDenied, path_);
-  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
-    return Status(StatusCode::kAccessDenied, "Arquivo aberto por outra estação; acesso exclusivo negado", path_);
-  return Status::ok();
+Status refused(bool exclusive, const std::string& dataPath) {
+  return Status(StatusCode::kAccessDenied,
+                exclusive ? "Arquivo aberto por outra estação; acesso exclusivo negado"
+                          : "Arquivo em uso exclusivo por outra estação",
+                dataPath);
+}
+
+}  // namespace
+
+Status FileLock::acquire(const std::string& dataPath, bool exclusive, bool readOnly, int waitMs) {
+  release();
+  dataPath_ = dataPath;
+  const std::string path = dataPath + "-lck";
+  Status o = file_.open(path, !readOnly);
+  if (!o) {
+    if (!exclusive) return Status::ok();
+    return makeStatus(StatusCode::kAccessDenied, path);
+  }
+  Status s = retryWhileBusy(waitMs, [&] { return file_.tryLock(kOpenByte, 1, exclusive); });
+  if (s) return s;
+  file_.close();
+  // A lock file opened read-only cannot take an exclusive lock: that open
+  // asked for writing where the user may only read.
+  if (s.is(StatusCode::kBusy)) return refused(exclusive, dataPath);
+  return s.is(StatusCode::kAccessDenied) ? makeStatus(StatusCode::kAccessDenied, path) : s;
+}
+
+Status FileLock::upgrade(int waitMs) {
+  if (!file_.isOpen()) return makeStatus(StatusCode::kAccessDenied, dataPath_ + "-lck");
+  Status s = retryWhileBusy(waitMs, [&] { return file_.tryLock(kOpenByte, 1, true); });
+  if (s.is(StatusCode::kBusy)) return refused(true, dataPath_);
+  return s;
+}
+
+Status FileLock::downgrade() {
+  if (!file_.isOpen()) return Status::ok();
+  return file_.tryLock(kOpenByte, 1, false);
 }
 
 void FileLock::release() {
-  if (fd_ >= 0) {
-    ::flock(fd_, LOCK_UN);
-    ::close(fd_);
-    fd_ = -1;
-  }
+  file_.close();
+  holds_.clear();
+}
+
+Status FileLock::holdRecord(int64_t id) {
+  if (!file_.isOpen()) return Status::ok();
+  if (holds_.count(id)) return Status::ok();
+  Status s = file_.tryLock(kHoldBase + static_cast<uint64_t>(id), 1, true);
+  if (s) holds_.insert(id);
+  if (s.is(StatusCode::kBusy)) return Status(StatusCode::kBusy, "Registro em uso por outra estação", dataPath_);
+  return s;
+}
+
+void FileLock::releaseRecord(int64_t id) {
+  if (holds_.erase(id) && file_.isOpen()) file_.unlock(kHoldBase + static_cast<uint64_t>(id), 1);
+}
+
+void FileLock::releaseRecords() {
+  while (!holds_.empty()) releaseRecord(*holds_.begin());
+}
+
+bool FileLock::recordHeld(int64_t id) {
+  return file_.isOpen() && file_.isLocked(kHoldBase + static_cast<uint64_t>(id), 1);
 }
 
 }  // namespace vorlam

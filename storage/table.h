@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/journal_mode.h"
 #include "storage/record.h"
 #include "storage/status.h"
 #include "storage/table_def.h"
@@ -57,7 +58,13 @@ class Table {
   const std::string& path() const { return path_; }
 
   // Wait limit for files locked by others, in milliseconds (default 10000).
+  // Opening waits within it too: for another workstation's exclusive use
+  // to end, for a file another is creating or converting.
   void setBusyTimeout(int ms);
+  // Journal mode for the next open, instead of the environment's policy
+  // (see journal_mode.h); and the mode the open file is in.
+  void setJournalPolicy(JournalPolicy policy);
+  JournalMode journalMode() const;
 
   // --- Reading ---------------------------------------------------------
   // Reads the record whose key `key` equals the key values in the buffer.
@@ -124,7 +131,11 @@ class Table {
   // opened for writing; a file written before checks existed and opened
   // read-only is read with its values checked against their fields only.
   bool hasRecordChecks() const;
-  // Records held by workstations (see hold()).  release() drops every hold.
+  // Record holds.  hold() holds the record last read for this table until
+  // unhold(), close() or the holder's end (a byte-range lock, so a holder
+  // that dies lets go); kBusy when another table or workstation holds it.
+  // heldRecords() lists the records held now, by anyone; releaseHolds()
+  // drops this table's holds and the list's leftovers.
   Status hold();
   Status unhold();
   Result<std::vector<int64_t>> heldRecords();
@@ -155,6 +166,7 @@ class Table {
 
  private:
   struct Impl;
+  Status checkLayout();
   Status upgradeInPlace(const std::string& storedSignature);
   Status walk(bool forward);
   Status prepareWalk(bool forward, bool fromTuple, sqlite3_stmt** out);

@@ -2,8 +2,7 @@
 // before records carried check values get them), the full check of a file,
 // and the clean-up of an interrupted rebuild.
 
-#include <cstdio>
-
+#include "storage/platform.h"
 #include "storage/schema.h"
 #include "storage/table.h"
 #include "storage/table_impl.h"
@@ -18,7 +17,7 @@ void removeLeftoverRebuild(const std::string& path) {
   // the copy is dropped.
   const std::string tmp = path + ".new";
   if (!fileExists(tmp)) return;
-  std::remove(tmp.c_str());
+  (void)platform::removeFile(tmp);
   removeSidecars(tmp);
 }
 

@@ -3,10 +3,12 @@
 // Not part of the storage interface.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "storage/file_lock.h"
+#include "storage/journal_mode.h"
 #include "storage/sqlite_util.h"
 #include "storage/table.h"
 
@@ -31,6 +33,8 @@ struct Table::Impl {
   sqlite3* db = nullptr;
   FileLock lock;
   OpenMode mode = OpenMode::kShared;
+  std::optional<JournalPolicy> policy;  // the environment's when unset
+  JournalMode journal = JournalMode::kRollback;
   int busyMs = 10000;
   std::vector<std::string> cols;  // quoted column names
   std::string selectList;
@@ -63,11 +67,15 @@ struct Table::Impl {
     stampOf = Statement();
     count = Statement();
   }
-  void closeDb() {
+  // Closes the connection, keeping the open lock.
+  void closeConnection() {
     finalizeStatements();
-    orders.clear();
     if (db) sqlite3_close_v2(db);
     db = nullptr;
+  }
+  void closeDb() {
+    closeConnection();
+    orders.clear();
     lock.release();
   }
   void resetWalk() {
@@ -83,7 +91,7 @@ namespace table_detail {
 // SQLite must take its own copy of the text.
 void bindCell(sqlite3_stmt* st, int index, const FieldDef& f, const Cell& c, bool copy = false);
 // Creates `path` as a new, empty record file of `def`.
-Status createFile(const TableDef& def, const std::string& path, sqlite3** out);
+Status createFile(const TableDef& def, const std::string& path, JournalMode journal, sqlite3** out);
 void removeSidecars(const std::string& path);
 // Removes what an interrupted rebuild of `path` left: its ".new" copy and
 // that copy's journal files.  Called with the file's lock held.

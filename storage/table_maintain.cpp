@@ -1,7 +1,6 @@
-#include <unistd.h>
-
 #include <ctime>
 
+#include "storage/platform.h"
 #include "storage/schema.h"
 #include "storage/table.h"
 #include "storage/table_impl.h"
@@ -13,11 +12,7 @@ using table_detail::removeSidecars;
 
 namespace {
 
-std::string holderName() {
-  char host[256] = {0};
-  gethostname(host, sizeof host - 1);
-  return std::string(host) + ":" + std::to_string(getpid());
-}
+std::string holderName() { return platform::hostName() + ":" + std::to_string(platform::processId()); }
 
 }  // namespace
 
@@ -69,6 +64,9 @@ Status Table::integrityCheck(std::string* report) {
 Status Table::hold() {
   if (Status s = ensureWritable(); !s) return s;
   if (buffer_.recordId() == 0) return Status(StatusCode::kInvalidArgument, "Nenhum registro lido");
+  // The lock is the hold; the row only says who holds it, for the list of
+  // held records.
+  if (Status s = impl_->lock.holdRecord(buffer_.recordId()); !s) return Status(s.code(), s.message(), def_->label);
   Statement st;
   st.prepare(impl_->db, "INSERT OR REPLACE INTO _holds(id, holder, since) VALUES (?1, ?2, ?3)");
   std::string who = holderName();
@@ -76,11 +74,14 @@ Status Table::hold() {
   sqlite3_bind_text(st.get(), 2, who.c_str(), -1, SQLITE_TRANSIENT);
   sqlite3_bind_int64(st.get(), 3, static_cast<int64_t>(std::time(nullptr)));
   int rc = sqlite3_step(st.get());
-  return rc == SQLITE_DONE ? Status::ok() : sqlite::toStatus(rc, impl_->db, "reserva");
+  if (rc == SQLITE_DONE) return Status::ok();
+  impl_->lock.releaseRecord(buffer_.recordId());
+  return sqlite::toStatus(rc, impl_->db, "reserva");
 }
 
 Status Table::unhold() {
   if (Status s = ensureWritable(); !s) return s;
+  impl_->lock.releaseRecord(buffer_.recordId());
   Statement st;
   st.prepare(impl_->db, "DELETE FROM _holds WHERE id = ?1");
   sqlite3_bind_int64(st.get(), 1, buffer_.recordId());
@@ -94,13 +95,19 @@ Result<std::vector<int64_t>> Table::heldRecords() {
   st.prepare(impl_->db, "SELECT id FROM _holds ORDER BY id");
   std::vector<int64_t> ids;
   int rc;
-  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(st.get(), 0));
+  // A row whose lock is gone was left by a holder that died.
+  const bool locked = impl_->lock.held();
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    int64_t id = sqlite3_column_int64(st.get(), 0);
+    if (!locked || impl_->lock.recordHeld(id)) ids.push_back(id);
+  }
   if (rc != SQLITE_DONE) return sqlite::toStatus(rc, impl_->db, "reservas");
   return ids;
 }
 
 Status Table::releaseHolds() {
   if (Status s = ensureWritable(); !s) return s;
+  impl_->lock.releaseRecords();
   return sqlite::exec(impl_->db, "DELETE FROM _holds");
 }
 
@@ -111,11 +118,11 @@ Status Table::copyTo(const std::string& target) {
   impl_->resetWalk();
   sqlite::exec(impl_->db, "PRAGMA wal_checkpoint(PASSIVE)");
   sqlite3* fresh = nullptr;
-  Status s = createFile(*def_, target, &fresh);
+  Status s = createFile(*def_, target, impl_->journal, &fresh);
   if (s) s = schema::copyRecords(fresh, *def_, path_, schema::layoutSignature(*def_));
   if (fresh) sqlite3_close_v2(fresh);
   if (!s) {
-    std::remove(target.c_str());
+    (void)platform::removeFile(target);
     removeSidecars(target);
   }
   return s;

@@ -1,9 +1,7 @@
-#include <sys/stat.h>
-#include <unistd.h>
+#include <chrono>
+#include <fstream>
 
-#include <cerrno>
-#include <cstdio>
-
+#include "storage/platform.h"
 #include "storage/schema.h"
 #include "storage/table.h"
 #include "storage/table_impl.h"
@@ -18,6 +16,8 @@ Table::~Table() { close(); }
 
 bool Table::isOpen() const { return impl_->db != nullptr; }
 sqlite3* Table::connection() const { return impl_->db; }
+JournalMode Table::journalMode() const { return impl_->journal; }
+void Table::setJournalPolicy(JournalPolicy policy) { impl_->policy = policy; }
 void Table::setBusyTimeout(int ms) {
   impl_->busyMs = ms;
   if (impl_->db) sqlite3_busy_timeout(impl_->db, ms);
@@ -29,62 +29,139 @@ void Table::close() {
   bulk_ = false;
 }
 
-bool fileExists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
+bool fileExists(const std::string& path) { return platform::exists(path); }
 
 Status makeDirectories(const std::string& path) {
   if (path.empty()) return Status::ok();
-  std::string cur;
-  for (size_t i = 0; i <= path.size(); ++i) {
-    if (i == path.size() || path[i] == '/') {
-      if (!cur.empty() && !fileExists(cur) && ::mkdir(cur.c_str(), 0777) != 0 && errno != EEXIST)
-        return makeStatus(errno == EACCES ? StatusCode::kAccessDenied : StatusCode::kIoError, cur);
-    }
-    if (i < path.size()) cur += path[i];
+  // The root of a share ("\\server\share") cannot be created: start below it.
+  size_t first = 0;
+  if (path.size() > 2 && platform::isSeparator(path[0]) && platform::isSeparator(path[1])) {
+    int seen = 0;
+    for (first = 2; first < path.size() && seen < 2; ++first)
+      if (platform::isSeparator(path[first])) ++seen;
+  }
+  for (size_t i = first; i <= path.size(); ++i) {
+    if (i != path.size() && !platform::isSeparator(path[i])) continue;
+    std::string cur = path.substr(0, i);
+    if (cur.empty() || (cur.size() == 2 && cur[1] == ':') || platform::isDirectory(cur)) continue;
+    if (Status s = platform::makeDirectory(cur); !s) return s;
   }
   return Status::ok();
 }
 
 namespace {
 
-std::string directoryOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
+// Whether the file's header says it is in WAL mode (bytes 18 and 19 are 2).
+bool fileInWalMode(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char header[20];
+  return in.read(header, sizeof header) && header[18] == 2 && header[19] == 2;
 }
 
-Status openConnection(const std::string& path, bool readOnly, int busyMs, sqlite3** out) {
-  int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOMUTEX;
+// `path` as an SQLite URI, for the query parameters only URIs take.
+std::string uriFor(const std::string& path) {
+  std::string uri = "file:";
+  if (path.size() > 1 && path[1] == ':') uri += '/';
+  static const char kHex[] = "0123456789ABCDEF";
+  for (unsigned char c : path) {
+    if (c == '\\') c = '/';
+    if (c == '%' || c == '?' || c == '#' || c <= ' ' || c >= 0x80) {
+      uri += '%';
+      uri += kHex[c >> 4];
+      uri += kHex[c & 15];
+    } else {
+      uri += static_cast<char>(c);
+    }
+  }
+  return uri;
+}
+
+Status openRaw(const std::string& name, int flags, int busyMs, sqlite3** out) {
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+  int rc = sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
-    Status s = sqlite::toStatus(rc, db, path);
+    Status s = sqlite::toStatus(rc, db, name);
     sqlite3_close_v2(db);
     return s;
   }
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, busyMs);
   sqlite::registerCollation(db);
-  if (!readOnly) {
-    Status s = sqlite::exec(db, "PRAGMA journal_mode=WAL");
-    if (s) s = sqlite::exec(db, "PRAGMA synchronous=NORMAL");
-    if (!s) {
-      sqlite3_close_v2(db);
-      return s;
-    }
-  }
   *out = db;
   return Status::ok();
+}
+
+// Runs a statement that must succeed on a new connection; closes it if not.
+Status setUp(sqlite3*& db, const std::string& sql) {
+  Status s = sqlite::exec(db, sql);
+  if (!s) {
+    sqlite3_close_v2(db);
+    db = nullptr;
+  }
+  return s;
+}
+
+// A connection that reads without writing anything into the directory.  A
+// file in rollback mode is opened read-only.  One in WAL mode needs the
+// log's index file: where the directory is writable it is opened as a
+// writer that never writes, so that closing the last connection removes the
+// log files again; on a read-only directory it is read as it stands.
+Status openReader(const std::string& path, int busyMs, sqlite3** out) {
+  if (!fileInWalMode(path)) return openRaw(path, SQLITE_OPEN_READONLY, busyMs, out);
+  if (platform::canWriteIn(platform::parentDirectory(path))) {
+    Status s = openRaw(path, SQLITE_OPEN_READWRITE, busyMs, out);
+    return s ? setUp(*out, "PRAGMA query_only=1") : s;
+  }
+  Status s = openRaw(path, SQLITE_OPEN_READONLY, busyMs, out);
+  if (s) s = setUp(*out, "SELECT count(*) FROM sqlite_schema");
+  if (s || platform::exists(path + "-wal")) return s;
+  // Nobody can be writing a file whose directory takes no log: read it as
+  // an unchanging file.
+  return openRaw(uriFor(path) + "?immutable=1", SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, busyMs, out);
+}
+
+// Puts the connection in `want`.  Leaving WAL needs every other connection
+// closed, and no file on a shared folder may stay in WAL: that is a wait,
+// then kBusy.  Entering WAL is only taken when nobody else objects; the
+// file then stays in the safe mode.
+Status setJournal(sqlite3*& db, JournalMode want, JournalMode* got) {
+  Statement st;
+  int rc = st.prepare(db, want == JournalMode::kWal ? "PRAGMA journal_mode=WAL" : "PRAGMA journal_mode=DELETE");
+  if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+  std::string mode;
+  if (rc == SQLITE_ROW) {
+    const unsigned char* t = sqlite3_column_text(st.get(), 0);
+    mode = t ? reinterpret_cast<const char*>(t) : "";
+  }
+  st = Statement();
+  Status s;
+  if (rc != SQLITE_ROW) {
+    s = want == JournalMode::kWal && (rc & 0xFF) == SQLITE_BUSY ? Status::ok() : sqlite::toStatus(rc, db, "modo do diário");
+  } else if (want == JournalMode::kRollback && mode == "wal") {
+    s = Status(StatusCode::kBusy, "Arquivo em uso em modo WAL por outra estação", "");
+  }
+  if (!s) {
+    sqlite3_close_v2(db);
+    db = nullptr;
+    return s;
+  }
+  *got = mode == "wal" ? JournalMode::kWal : JournalMode::kRollback;
+  return setUp(db, *got == JournalMode::kWal ? "PRAGMA synchronous=NORMAL" : "PRAGMA synchronous=FULL");
+}
+
+Status openConnection(const std::string& path, bool readOnly, int busyMs, JournalMode* journal, sqlite3** out) {
+  if (readOnly) return openReader(path, busyMs, out);
+  Status s = openRaw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, busyMs, out);
+  return s ? setJournal(*out, *journal, journal) : s;
 }
 
 }  // namespace
 
 namespace table_detail {
 
-Status createFile(const TableDef& def, const std::string& path, sqlite3** out) {
+Status createFile(const TableDef& def, const std::string& path, JournalMode journal, sqlite3** out) {
   sqlite3* db = nullptr;
-  if (Status s = openConnection(path, false, 10000, &db); !s) return s;
+  if (Status s = openConnection(path, false, 10000, &journal, &db); !s) return s;
   Status s = sqlite::exec(db, "BEGIN");
   if (s) s = schema::create(db, def);
   if (s) s = sqlite::exec(db, "COMMIT");
@@ -94,8 +171,7 @@ Status createFile(const TableDef& def, const std::string& path, sqlite3** out) {
 }
 
 void removeSidecars(const std::string& path) {
-  std::remove((path + "-wal").c_str());
-  std::remove((path + "-shm").c_str());
+  for (const char* suffix : {"-wal", "-shm", "-journal"}) (void)platform::removeFile(path + suffix);
 }
 
 }  // namespace table_detail
@@ -104,17 +180,43 @@ Status Table::open(const std::string& path, OpenMode mode) {
   close();
   path_ = path;
   if (path.empty()) return makeStatus(StatusCode::kNoName, def_->label);
-  bool readOnly = mode == OpenMode::kReadOnly;
-  bool exists = fileExists(path);
-  if (!exists && (readOnly || !fileExists(directoryOf(path)))) return makeStatus(StatusCode::kFileNotFound, path);
+  const bool readOnly = mode == OpenMode::kReadOnly;
+  const std::string dir = platform::parentDirectory(path);
+  if (!fileExists(path) && (readOnly || !platform::isDirectory(dir))) return makeStatus(StatusCode::kFileNotFound, path);
   Impl& im = *impl_;
   im.mode = mode;
-  if (Status s = im.lock.acquire(path, mode == OpenMode::kExclusive); !s) return s;
+  const JournalMode want = journalModeFor(dir, im.policy.value_or(journalPolicyFromEnvironment()));
+  if (Status s = im.lock.acquire(path, mode == OpenMode::kExclusive, readOnly, im.busyMs); !s) return s;
   if (!readOnly) table_detail::removeLeftoverRebuild(path);
-  if (Status s = openConnection(path, readOnly, im.busyMs, &im.db); !s) {
+  // SQLite answers "busy" at once in a few places instead of waiting (a
+  // change of journal mode, a log being recovered, two creators of one
+  // file): the whole open is tried again within the wait limit.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(im.busyMs);
+  Status s;
+  for (int pause = 5;; pause = pause < 100 ? pause * 2 : pause) {
+    im.journal = readOnly ? (fileInWalMode(path) ? JournalMode::kWal : JournalMode::kRollback) : want;
+    s = openConnection(path, readOnly, im.busyMs, &im.journal, &im.db);
+    if (s) s = checkLayout();
+    if (s || !s.is(StatusCode::kBusy) || std::chrono::steady_clock::now() >= deadline) break;
+    im.closeConnection();
+    platform::sleepMilliseconds(pause);
+  }
+  if (!s) {
     im.closeDb();
     return s;
   }
+  im.cols = schema::columnNames(*def_);
+  im.selectList = im.verify ? "_id, _stamp, _check" : "_id, _stamp, NULL";
+  for (const auto& c : im.cols) im.selectList += ", " + c;
+  im.orders.clear();
+  im.orders.resize(def_->keys.size() + 1);
+  return Status::ok();
+}
+
+// Reads the stored layout: writes a new file's, converts an older one.
+Status Table::checkLayout() {
+  Impl& im = *impl_;
+  const bool readOnly = im.mode == OpenMode::kReadOnly;
   schema::StoredLayout stored;
   Status s = schema::readLayout(im.db, &stored);
   if (s && !stored.present && !readOnly) {
@@ -131,58 +233,49 @@ Status Table::open(const std::string& path, OpenMode mode) {
       stored.version = def_->version;
     }
   } else if (s && !stored.present) {
-    s = makeStatus(StatusCode::kCorrupt, path);
+    s = makeStatus(StatusCode::kCorrupt, path_);
   }
   if (s && stored.signature != schema::layoutSignature(*def_)) {
     if (stored.version > def_->version)
-      s = Status(StatusCode::kCorrupt, "Arquivo gravado por uma versão mais nova do sistema", path);
+      s = Status(StatusCode::kCorrupt, "Arquivo gravado por uma versão mais nova do sistema", path_);
     else if (readOnly)
-      s = Status(StatusCode::kAccessDenied, "Arquivo de versão antiga; abra para gravação para convertê-lo", path);
+      s = Status(StatusCode::kAccessDenied, "Arquivo de versão antiga; abra para gravação para convertê-lo", path_);
     else
       s = upgradeInPlace(stored.signature);
   }
   if (s) s = prepareChecks();
-  if (!s) {
-    im.closeDb();
-    return s;
-  }
-  im.cols = schema::columnNames(*def_);
-  im.selectList = im.verify ? "_id, _stamp, _check" : "_id, _stamp, NULL";
-  for (const auto& c : im.cols) im.selectList += ", " + c;
-  im.orders.clear();
-  im.orders.resize(def_->keys.size() + 1);
-  return Status::ok();
+  return s;
 }
 
 Status Table::upgradeInPlace(const std::string& storedSignature) {
   Impl& im = *impl_;
   // Nobody else may have the file open while it is replaced.
   if (im.mode != OpenMode::kExclusive) {
-    if (Status s = im.lock.upgrade(); !s)
+    if (Status s = im.lock.upgrade(im.busyMs); !s)
       return Status(StatusCode::kBusy, "Arquivo de versão antiga em uso por outra estação; não pode ser convertido",
                     path_);
   }
-  im.finalizeStatements();
-  sqlite3_close_v2(im.db);
-  im.db = nullptr;
+  im.closeConnection();
   std::string tmp = path_ + ".new";
-  std::remove(tmp.c_str());
+  (void)platform::removeFile(tmp);
   removeSidecars(tmp);
   sqlite3* fresh = nullptr;
-  Status s = createFile(*def_, tmp, &fresh);
+  Status s = createFile(*def_, tmp, im.journal, &fresh);
   if (s) s = schema::copyRecords(fresh, *def_, path_, storedSignature);
   if (fresh) sqlite3_close_v2(fresh);
-  if (s && std::rename(tmp.c_str(), path_.c_str()) != 0) s = makeStatus(StatusCode::kIoError, path_);
+  if (s) s = platform::syncFile(tmp);
+  // The old file's journal goes first: left beside the new file, it would be
+  // played back into it.
+  if (s) removeSidecars(path_);
+  if (s) s = platform::replaceFile(tmp, path_);
+  if (s) (void)platform::syncDirectory(platform::parentDirectory(path_));
   if (!s) {
-    std::remove(tmp.c_str());
+    (void)platform::removeFile(tmp);
     removeSidecars(tmp);
-  } else {
-    removeSidecars(path_);
   }
-  Status o = openConnection(path_, false, im.busyMs, &im.db);
+  Status o = openConnection(path_, false, im.busyMs, &im.journal, &im.db);
   if (im.mode != OpenMode::kExclusive) {
-    im.lock.release();
-    Status l = im.lock.acquire(path_, false);
+    Status l = im.lock.downgrade();
     if (o) o = l;
   }
   return s ? o : s;

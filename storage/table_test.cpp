@@ -1,9 +1,9 @@
 #include "storage/table.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <filesystem>
+#include <map>
 #include <set>
 
 #include "storage/date.h"
@@ -14,6 +14,12 @@ namespace vorlam {
 namespace {
 
 using testing::TempDir;
+
+// Every case runs in both journal modes.
+class TableTest : public ::testing::TestWithParam<JournalMode> {
+ protected:
+  testing::JournalModeScope journal_{GetParam()};
+};
 
 TableDef setorDef() {
   return TableBuilder("Setor", "SET", "Setor.dat")
@@ -53,7 +59,7 @@ Status addSetor(Table& t, int dept, const char* name) {
   return t.insert();
 }
 
-TEST(TableTest, CreatesOnOpenAndRefusesMissingPlaces) {
+TEST_P(TableTest, CreatesOnOpenAndRefusesMissingPlaces) {
   TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
@@ -65,7 +71,7 @@ TEST(TableTest, CreatesOnOpenAndRefusesMissingPlaces) {
   EXPECT_TRUE(fileExists(dir.file("Setor.dat")));
 }
 
-TEST(TableTest, AutoNumbersWithinTheGroup) {
+TEST_P(TableTest, AutoNumbersWithinTheGroup) {
   TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
@@ -87,7 +93,7 @@ TEST(TableTest, AutoNumbersWithinTheGroup) {
   EXPECT_EQ(*t.count(), 5);
 }
 
-TEST(TableTest, ReadsByKeyInBothDirections) {
+TEST_P(TableTest, ReadsByKeyInBothDirections) {
   TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
@@ -125,7 +131,7 @@ TEST(TableTest, ReadsByKeyInBothDirections) {
   EXPECT_EQ(t.get(0).code(), StatusCode::kNotFound);
 }
 
-TEST(TableTest, DescendingComponentListsNewestFirst) {
+TEST_P(TableTest, DescendingComponentListsNewestFirst) {
   TempDir dir;
   TableDef def = changesDef();
   Table t(&def);
@@ -154,7 +160,7 @@ TEST(TableTest, DescendingComponentListsNewestFirst) {
   EXPECT_EQ(formatDate(t.buffer().getInt("Data")), "01/01/2020");
 }
 
-TEST(TableTest, ExcludesEmptyKeyHasNoEntryForUnpaidInstalments) {
+TEST_P(TableTest, ExcludesEmptyKeyHasNoEntryForUnpaidInstalments) {
   TempDir dir;
   TableDef def = instalmentDef();
   Table t(&def);
@@ -179,7 +185,7 @@ TEST(TableTest, ExcludesEmptyKeyHasNoEntryForUnpaidInstalments) {
   EXPECT_EQ(*t.count(), 3);
 }
 
-TEST(TableTest, ReportsWhichUniqueKeyIsDuplicated) {
+TEST_P(TableTest, ReportsWhichUniqueKeyIsDuplicated) {
   TempDir dir;
   TableDef def = instalmentDef();
   Table t(&def);
@@ -194,7 +200,7 @@ TEST(TableTest, ReportsWhichUniqueKeyIsDuplicated) {
   EXPECT_EQ(s.errorNumber(), 40);
 }
 
-TEST(TableTest, OptimisticCheckRefusesStaleWrites) {
+TEST_P(TableTest, OptimisticCheckRefusesStaleWrites) {
   TempDir dir;
   TableDef def = instalmentDef();
   Table a(&def), b(&def);
@@ -219,11 +225,14 @@ TEST(TableTest, OptimisticCheckRefusesStaleWrites) {
   ASSERT_TRUE(b.getById(a.buffer().recordId()).is(StatusCode::kNotFound));
 }
 
-TEST(TableTest, ExclusiveOpenIsRefusedWhileOthersHaveTheFile) {
+TEST_P(TableTest, ExclusiveOpenIsRefusedWhileOthersHaveTheFile) {
   TempDir dir;
   TableDef def = setorDef();
   Table a(&def), b(&def);
+  a.setBusyTimeout(100);
+  b.setBusyTimeout(100);
   ASSERT_TRUE(a.open(dir.file("Setor.dat")));
+  EXPECT_EQ(a.journalMode(), GetParam());
   Status s = b.open(dir.file("Setor.dat"), OpenMode::kExclusive);
   EXPECT_EQ(s.code(), StatusCode::kAccessDenied);
   a.close();
@@ -231,117 +240,7 @@ TEST(TableTest, ExclusiveOpenIsRefusedWhileOthersHaveTheFile) {
   EXPECT_EQ(a.open(dir.file("Setor.dat")).code(), StatusCode::kAccessDenied);
 }
 
-TEST(TableTest, BulkModeIsAllOrNothing) {
-  TempDir dir;
-  TableDef def = setorDef();
-  {
-    Table t(&def);
-    ASSERT_TRUE(t.open(dir.file("Setor.dat")));
-    ASSERT_TRUE(addSetor(t, 1, "Antes"));
-    ASSERT_TRUE(t.beginBulk());
-    for (int i = 0; i < 50; ++i) ASSERT_TRUE(addSetor(t, 2, "Lote"));
-    EXPECT_EQ(*t.count(), 51);  // pending writes are visible to their writer
-    ASSERT_TRUE(t.rollbackBulk());
-    EXPECT_EQ(*t.count(), 1);
-  }
-  // A writer killed in the middle of a bulk run leaves the file as before.
-  pid_t pid = fork();
-  if (pid == 0) {
-    Table t(&def);
-    if (!t.open(dir.file("Setor.dat"))) _exit(3);
-    t.beginBulk();
-    for (int i = 0; i < 2000; ++i) addSetor(t, 3, "Interrompido");
-    _exit(0);  // dies without flushing, as a killed process would
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  Table t(&def);
-  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
-  EXPECT_EQ(*t.count(), 1);
-  std::string report;
-  EXPECT_TRUE(t.integrityCheck(&report)) << report;
-}
-
-TEST(TableTest, KilledBulkRunLeavesFileIntact) {
-  TempDir dir;
-  TableDef def = setorDef();
-  {
-    Table t(&def);
-    ASSERT_TRUE(t.open(dir.file("Setor.dat")));
-    for (int i = 0; i < 100; ++i) ASSERT_TRUE(addSetor(t, 1, "Original"));
-  }
-  int pipefd[2];
-  ASSERT_EQ(pipe(pipefd), 0);
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(pipefd[0]);
-    Table t(&def);
-    t.open(dir.file("Setor.dat"));
-    t.beginBulk();
-    t.seekStart(kFileOrder);
-    int n = 0;
-    while (t.next()) {
-      t.buffer().setText("Descricao", "Reescrito");
-      t.update();
-      if (++n == 60) {
-        char c = 'x';
-        (void)!write(pipefd[1], &c, 1);
-        pause();  // killed here, in the middle of the rewrite
-      }
-    }
-    _exit(0);
-  }
-  close(pipefd[1]);
-  char c;
-  ASSERT_EQ(read(pipefd[0], &c, 1), 1);
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  close(pipefd[0]);
-  Table t(&def);
-  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
-  EXPECT_EQ(*t.count(), 100);
-  ASSERT_TRUE(t.seekStart(kFileOrder));
-  while (t.next()) EXPECT_EQ(t.buffer().getText("Descricao"), "Original");
-  EXPECT_TRUE(t.integrityCheck());
-}
-
-TEST(TableTest, ConcurrentAutoNumberingFromTwoProcesses) {
-  TempDir dir;
-  TableDef def = setorDef();
-  {
-    Table t(&def);
-    ASSERT_TRUE(t.open(dir.file("Setor.dat")));
-  }
-  constexpr int kEach = 150;
-  pid_t kids[2];
-  for (pid_t& kid : kids) {
-    kid = fork();
-    if (kid == 0) {
-      Table t(&def);
-      if (!t.open(dir.file("Setor.dat"))) _exit(3);
-      for (int i = 0; i < kEach; ++i)
-        if (!addSetor(t, 4, "Concorrente")) _exit(4);
-      _exit(0);
-    }
-  }
-  for (pid_t kid : kids) {
-    int status = 0;
-    waitpid(kid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-  }
-  Table t(&def);
-  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
-  std::set<int64_t> numbers;
-  ASSERT_TRUE(t.seekStart(0));
-  while (t.next()) numbers.insert(t.buffer().getInt("Codigo"));
-  ASSERT_EQ(numbers.size(), 2u * kEach);  // no duplicate
-  EXPECT_EQ(*numbers.begin(), 1);
-  EXPECT_EQ(*numbers.rbegin(), 2 * kEach);  // and no gap
-}
-
-TEST(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
+TEST_P(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
   TempDir dir;
   TableDef v1 = TableBuilder("Conta", "CTA", "Conta.dat")
                     .field("CTA:Codigo", STRING(20))
@@ -369,6 +268,7 @@ TEST(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
   {
     // Another workstation has the old file open: conversion must wait.
     Table other(&v1), t(&v2);
+    t.setBusyTimeout(100);
     ASSERT_TRUE(other.open(dir.file("Conta.dat")));
     EXPECT_EQ(t.open(dir.file("Conta.dat")).code(), StatusCode::kBusy);
   }
@@ -385,7 +285,7 @@ TEST(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
   EXPECT_EQ(*t.count(), 1);
 }
 
-TEST(TableTest, MaintenanceKeepsRecordNumbers) {
+TEST_P(TableTest, MaintenanceKeepsRecordNumbers) {
   TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
@@ -417,7 +317,7 @@ TEST(TableTest, MaintenanceKeepsRecordNumbers) {
   EXPECT_EQ(*c.count(), 19);
 }
 
-TEST(TableTest, LongWalksCrossChunkBoundaries) {
+TEST_P(TableTest, LongWalksCrossChunkBoundaries) {
   TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
@@ -448,6 +348,50 @@ TEST(TableTest, LongWalksCrossChunkBoundaries) {
   ASSERT_TRUE(t.flush());
   EXPECT_EQ(rewritten, 5000);
 }
+
+// Everything in the directory, with sizes and times.
+std::map<std::string, std::pair<uintmax_t, int64_t>> listing(const std::string& dir) {
+  std::map<std::string, std::pair<uintmax_t, int64_t>> out;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    out[e.path().filename().string()] = {e.file_size(), *platform::modifiedTime(e.path().string())};
+  return out;
+}
+
+TEST_P(TableTest, ReadOnlyOpensWriteNothingIntoTheDirectory) {
+  TempDir dir;
+  TableDef def = setorDef();
+  {
+    Table w(&def);
+    ASSERT_TRUE(w.open(dir.file("Setor.dat")));
+    for (int i = 0; i < 30; ++i) ASSERT_TRUE(addSetor(w, 1, "Lido"));
+  }
+  // The lock file of the writer is the only side file; take it away to see
+  // that readers never make one.
+  ASSERT_TRUE(platform::removeFile(dir.file("Setor.dat-lck")));
+  ASSERT_TRUE(platform::setModifiedTime(dir.file("Setor.dat"), 1000000000));
+  const auto before = listing(dir.path());
+  {
+    Table a(&def), b(&def);
+    ASSERT_TRUE(a.open(dir.file("Setor.dat"), OpenMode::kReadOnly));
+    ASSERT_TRUE(b.open(dir.file("Setor.dat"), OpenMode::kReadOnly));
+    EXPECT_EQ(*a.count(), 30);
+    ASSERT_TRUE(b.seekStart(0));
+    int n = 0;
+    while (b.next()) ++n;
+    EXPECT_EQ(n, 30);
+    EXPECT_TRUE(a.integrityCheck());
+    EXPECT_EQ(a.buffer().recordId(), 0);
+    EXPECT_EQ(addSetor(a, 1, "Nao").code(), StatusCode::kAccessDenied);
+  }
+  EXPECT_EQ(listing(dir.path()), before);
+  // A missing file stays missing.
+  Table c(&def);
+  EXPECT_EQ(c.open(dir.file("Outro.dat"), OpenMode::kReadOnly).code(), StatusCode::kFileNotFound);
+  EXPECT_EQ(listing(dir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(JournalModes, TableTest, ::testing::Values(JournalMode::kRollback, JournalMode::kWal),
+                         [](const auto& info) { return testing::journalModeTestName(info.param); });
 
 }  // namespace
 }  // namespace vorlam

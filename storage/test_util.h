@@ -1,24 +1,89 @@
-// Helpers shared by the storage tests.
+// Helpers shared by the storage tests (and the tests of the libraries above
+// it): temporary directories, child processes, the journal mode under test.
 #pragma once
 
 #include <cstdlib>
+#include <fstream>
+#include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "storage/journal_mode.h"
+#include "storage/platform.h"
 
 namespace vorlam::testing {
 
-// A fresh directory under /tmp, removed with its contents on destruction.
+// A fresh directory under the system's temporary directory, removed with
+// its contents on destruction.
 class TempDir {
  public:
   TempDir() {
-    char tmpl[] = "/tmp/vorlam-test-XXXXXX";
-    path_ = mkdtemp(tmpl);
+    Result<std::string> dir = platform::makeTempDirectory("vorlam-test-");
+    if (!dir) std::abort();
+    path_ = dir.value();
   }
-  ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+  ~TempDir() { (void)platform::removeTree(path_); }
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
 
  private:
   std::string path_;
 };
+
+// --- Child processes ---------------------------------------------------------
+//
+// A test starts its own executable again as a child with
+// "--vorlam-child ROLE ARGS..."; the test file registers its roles with
+// runChildRole() in a namespace-scope initializer, which runs the role and
+// ends the process before the test runner starts.
+
+using ChildMain = int (*)(const std::vector<std::string>& args);
+
+inline bool runChildRole(std::initializer_list<std::pair<const char*, ChildMain>> roles) {
+  std::vector<std::string> cmd = platform::commandLine();
+  if (cmd.size() < 3 || cmd[1] != "--vorlam-child") return false;
+  for (const auto& [name, main] : roles) {
+    if (cmd[2] != name) continue;
+    std::vector<std::string> args(cmd.begin() + 3, cmd.end());
+    std::_Exit(main(args));  // no test runner, no destructors: a plain end
+  }
+  return false;
+}
+
+inline Result<platform::Process> startChild(const std::string& role, const std::vector<std::string>& args) {
+  std::vector<std::string> all = {"--vorlam-child", role};
+  all.insert(all.end(), args.begin(), args.end());
+  return platform::Process::start(platform::executablePath(), all);
+}
+
+// Waits up to `ms` for `path` to exist (a child's signal that it got there).
+inline bool waitForFile(const std::string& path, int ms = 20000) {
+  for (int waited = 0; waited < ms; waited += 10) {
+    if (platform::exists(path)) return true;
+    platform::sleepMilliseconds(10);
+  }
+  return false;
+}
+
+// Creates `path` (empty): a child's signal to the test.
+inline void touch(const std::string& path) { std::ofstream(path).put('\n'); }
+
+// --- Journal modes -------------------------------------------------------------
+
+// Runs the tables of a test (and of its children, through the environment)
+// in one journal mode; the former setting comes back at the end.
+class JournalModeScope {
+ public:
+  explicit JournalModeScope(JournalMode mode) : saved_(platform::environmentVariable(kJournalModeVariable)) {
+    platform::setEnvironmentVariable(kJournalModeVariable, journalModeName(mode));
+  }
+  ~JournalModeScope() { platform::setEnvironmentVariable(kJournalModeVariable, saved_); }
+
+ private:
+  std::string saved_;
+};
+
+inline std::string journalModeTestName(JournalMode mode) { return mode == JournalMode::kWal ? "Wal" : "Rollback"; }
 
 }  // namespace vorlam::testing
