@@ -98,6 +98,67 @@ TEST(RecordCheckTest, ChangedStoredBytesAreDamageNamingTheFileNeverValues) {
   EXPECT_EQ(t.verifyFile(&read).code(), StatusCode::kCorrupt);
 }
 
+TEST(RecordCheckTest, CopiesAndConversionsNeverMakeADamagedRecordLookSound) {
+  TempDir dir;
+  TableDef def = accountDef();
+  const std::string path = dir.file("Conta.dat");
+  fill(def, path, 10);
+  {
+    Table t(&def);
+    ASSERT_TRUE(t.open(path));
+  }
+  std::string bytes = slurp(path);
+  size_t at = bytes.find("CONTA MARCADA 100004");
+  ASSERT_NE(at, std::string::npos);
+  bytes[at] = 'K';
+  spill(path, bytes);
+
+  Table t(&def);
+  ASSERT_TRUE(t.open(path, OpenMode::kExclusive));
+  EXPECT_EQ(t.copyTo(dir.file("Copia.dat")).code(), StatusCode::kCorrupt);
+  EXPECT_FALSE(fileExists(dir.file("Copia.dat")));
+  EXPECT_EQ(t.rebuildFile().code(), StatusCode::kCorrupt);
+  t.close();
+  EXPECT_EQ(slurp(path), bytes) << "the damaged file stays as it was";
+
+  // A newer layout converts the file on open: not with a damaged record.
+  TableDef newer = TableBuilder("Conta", "CTA", "Conta.dat")
+                       .version(2)
+                       .field("CTA:Codigo", kULONG)
+                       .field("CTA:Grau", kBYTE)
+                       .field("CTA:Nome", STRING(40))
+                       .field("CTA:Saldo", DECIMAL(11, 2))
+                       .field("CTA:Novo", kSHORT)
+                       .key("CTA:KEY:CODIGO", {"CTA:Codigo"}, kUnique | kPrimary)
+                       .build();
+  Table upgraded(&newer);
+  EXPECT_EQ(upgraded.open(path).code(), StatusCode::kCorrupt);
+  EXPECT_FALSE(fileExists(path + ".new"));
+  EXPECT_EQ(slurp(path), bytes);
+}
+
+TEST(RecordCheckTest, ConversionKeepsSoundRecordsSound) {
+  TempDir dir;
+  TableDef def = accountDef();
+  const std::string path = dir.file("Conta.dat");
+  fill(def, path, 10);
+  TableDef newer = TableBuilder("Conta", "CTA", "Conta.dat")
+                       .version(2)
+                       .field("CTA:Codigo", kULONG)
+                       .field("CTA:Nome", STRING(20))
+                       .field("CTA:Saldo", DECIMAL(13, 3))
+                       .key("CTA:KEY:CODIGO", {"CTA:Codigo"}, kUnique | kPrimary)
+                       .build();
+  Table t(&newer);
+  ASSERT_TRUE(t.open(path));
+  int64_t n = 0;
+  EXPECT_TRUE(t.verifyFile(&n));
+  EXPECT_EQ(n, 10);
+  t.buffer().setInt("Codigo", 3);
+  ASSERT_TRUE(t.get(0));
+  EXPECT_EQ(t.buffer().getDecimal("Saldo"), Decimal::fromUnits(188754050, 3));
+}
+
 TEST(RecordCheckTest, VerifyFileCountsASoundFile) {
   TempDir dir;
   TableDef def = accountDef();

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "storage/decimal.h"
+#include "storage/row_check.h"
 #include "storage/sqlite_util.h"
 
 namespace vorlam::schema {
@@ -281,6 +282,35 @@ Status readLayout(sqlite3* db, StoredLayout* out) {
   return Status::ok();
 }
 
+namespace {
+
+// Verifies every record of the attached source "src" against its check value
+// (when its records carry them: *checked).
+Status verifySource(sqlite3* db, const std::vector<ColumnInfo>& cols, const std::string& sourcePath,
+                    bool* checked) {
+  sqlite::Statement st;
+  int rc = st.prepare(db, "SELECT count(*) FROM pragma_table_info('records', 'src') WHERE name = '_check'");
+  if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+  if (rc != SQLITE_ROW) return sqlite::toStatus(rc, db, "esquema");
+  *checked = sqlite3_column_int(st.get(), 0) == 1;
+  if (!*checked) return Status::ok();
+  std::vector<std::pair<std::string, std::string>> items = {{"I=_stamp", "src._stamp"}};
+  for (const ColumnInfo& c : cols) {
+    FieldDef f;
+    f.typeSpec = TypeSpec{c.type, c.size, c.places};
+    items.push_back({checkTypeToken(f) + "=" + c.name, "src." + quoteIdent(c.name)});
+  }
+  rc = st.prepare(db, "SELECT src._id FROM src.records AS src WHERE src._check IS NOT " + checkCall(items) +
+                          " LIMIT 1");
+  if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+  if (rc == SQLITE_DONE) return Status::ok();
+  std::string what = rc == SQLITE_ROW ? "registro " + std::to_string(sqlite3_column_int64(st.get(), 0))
+                                      : std::string(sqlite3_errmsg(db));
+  return Status(StatusCode::kCorrupt, defaultMessage(StatusCode::kCorrupt), sourcePath + ": " + what);
+}
+
+}  // namespace
+
 Status copyRecords(sqlite3* db, const TableDef& def, const std::string& sourcePath,
                    const std::string& storedSignature) {
   sqlite::Statement att;
@@ -293,6 +323,16 @@ Status copyRecords(sqlite3* db, const TableDef& def, const std::string& sourcePa
   if (!parseSignature(storedSignature, &old))
     return Status(StatusCode::kCorrupt, "Arquivo danificado: layout gravado inválido", sourcePath);
   std::string cols = "_id, _stamp", exprs = "src._id, src._stamp";
+  bool sourceChecked = false;
+  if (Status s = verifySource(db, old, sourcePath, &sourceChecked); !s) {
+    sqlite::exec(db, "DETACH DATABASE src");
+    return s;
+  }
+  if (sourceChecked && storedSignature == layoutSignature(def)) {
+    // Same layout: the verified check values stay as they are.
+    cols += ", _check";
+    exprs += ", src._check";
+  }
   for (const auto& c : columnsOf(def)) {
     for (const auto& o : old) {
       if (o.name != c.name) continue;

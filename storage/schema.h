@@ -52,6 +52,9 @@ Status validateSignature(const std::string& signature, int* columns);
 // every column) of a row whose values are named `row` + column ("NEW." or
 // "") with write stamp `stamp`.
 std::string checkExpr(const TableDef& def, const std::string& row, const std::string& stamp);
+// The check call over (type token "B=NAME", SQL expression) pairs, the
+// stamp's ("I=_stamp", ...) first.
+std::string checkCall(const std::vector<std::pair<std::string, std::string>>& items);
 // The same over one SQL expression per storage column.
 std::string checkExpr(const TableDef& def, const std::vector<std::string>& values, const std::string& stamp);
 // Creates the check triggers and marks the file as checked (in `db`'s
@@ -70,7 +73,9 @@ Status checkColumns(sqlite3* db, const TableDef& def, bool* hasCheck);
 // Copies every record of database `sourcePath` (written with `stored`) into
 // `db` (created with `def`), field by field by name.  Values of fields that
 // no longer exist are dropped; new fields start blank/zero; decimals are
-// rescaled and texts cut to their new widths.
+// rescaled and texts cut to their new widths.  A source whose records carry
+// check values is verified first: a damaged record stops the copy with
+// kCorrupt (a copy never makes a damaged record look sound).
 Status copyRecords(sqlite3* db, const TableDef& def, const std::string& sourcePath, const std::string& storedSignature);
 
 }  // namespace vorlam::schema

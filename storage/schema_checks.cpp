@@ -25,18 +25,9 @@ std::string quoteText(const std::string& s) {
 
 }  // namespace
 
-std::string checkExpr(const TableDef& def, const std::vector<std::string>& values, const std::string& stamp) {
-  // Values in the order the engine hashes them: the stamp, then every
-  // column; at most kCheckChunk values per call, each call continuing the
-  // value of the one before.
-  std::vector<std::pair<std::string, std::string>> items = {{"I=_stamp", stamp}};
-  std::vector<std::string> names = columnNames(def);
-  size_t col = 0;
-  for (const FieldDef& f : def.fields)
-    for (int e = 0; e < f.dim; ++e, ++col) {
-      std::string bare = names[col].substr(1, names[col].size() - 2);
-      items.push_back({checkTypeToken(f) + "=" + bare, values[col]});
-    }
+std::string checkCall(const std::vector<std::pair<std::string, std::string>>& items) {
+  // At most kCheckChunk values per call, each call continuing the value of
+  // the one before.
   std::string expr = "0";
   for (size_t i = 0; i < items.size(); i += sqlfn::kCheckChunk) {
     std::string types, args;
@@ -47,6 +38,19 @@ std::string checkExpr(const TableDef& def, const std::vector<std::string>& value
     expr = "vorlam_check(" + expr + ", " + quoteText(types) + args + ")";
   }
   return expr;
+}
+
+std::string checkExpr(const TableDef& def, const std::vector<std::string>& values, const std::string& stamp) {
+  // Values in the order the engine hashes them: the stamp, then every column.
+  std::vector<std::pair<std::string, std::string>> items = {{"I=_stamp", stamp}};
+  std::vector<std::string> names = columnNames(def);
+  size_t col = 0;
+  for (const FieldDef& f : def.fields)
+    for (int e = 0; e < f.dim; ++e, ++col) {
+      std::string bare = names[col].substr(1, names[col].size() - 2);
+      items.push_back({checkTypeToken(f) + "=" + bare, values[col]});
+    }
+  return checkCall(items);
 }
 
 std::string checkExpr(const TableDef& def, const std::string& row, const std::string& stamp) {
