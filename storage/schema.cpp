@@ -328,19 +328,23 @@ Status copyRecords(sqlite3* db, const TableDef& def, const std::string& sourcePa
     sqlite::exec(db, "DETACH DATABASE src");
     return s;
   }
-  if (sourceChecked && storedSignature == layoutSignature(def)) {
-    // Same layout: the verified check values stay as they are.
-    cols += ", _check";
-    exprs += ", src._check";
-  }
+  // The engine's connections fire no triggers: the check value of every
+  // copied record is written here, the verified one as it stands when the
+  // layout is the same, else computed over the converted values.
+  std::vector<std::string> values;
   for (const auto& c : columnsOf(def)) {
+    values.push_back(c.type == FieldType::kString ? "''" : "0");
     for (const auto& o : old) {
       if (o.name != c.name) continue;
       cols += ", " + quoteIdent(c.name);
       exprs += ", " + convertExpr(o, c);
+      values.back() = convertExpr(o, c);
       break;
     }
   }
+  cols += ", _check";
+  exprs += sourceChecked && storedSignature == layoutSignature(def) ? ", src._check"
+                                                                     : ", " + checkExpr(def, values, "src._stamp");
   Status s = sqlite::exec(db, "BEGIN");
   if (s) s = sqlite::exec(db, "INSERT INTO records(" + cols + ") SELECT " + exprs + " FROM src.records AS src");
   if (s) s = sqlite::exec(db, "INSERT INTO _holds SELECT * FROM src._holds");

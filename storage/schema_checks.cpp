@@ -67,13 +67,16 @@ Status createChecks(sqlite3* db, const TableDef& def) {
   std::string sql =
       "DROP TRIGGER IF EXISTS _check_insert;\n"
       "DROP TRIGGER IF EXISTS _check_update;\n"
+      // The bodies read the row itself rather than NEW.*: a trigger that names
+      // only "_id" and "_check" costs the engine's own writes (for which it
+      // does nothing) next to nothing.
       "CREATE TRIGGER _check_insert AFTER INSERT ON records WHEN NEW._check IS NULL BEGIN "
       "UPDATE records SET _check = " +
-      checkExpr(def, "NEW.", "NEW._stamp") +
+      checkExpr(def, "", "_stamp") +
       " WHERE _id = NEW._id; END;\n"
       "CREATE TRIGGER _check_update AFTER UPDATE ON records WHEN NEW._check IS OLD._check BEGIN "
-      "UPDATE records SET _stamp = OLD._stamp + 1, _check = " +
-      checkExpr(def, "NEW.", "OLD._stamp + 1") +
+      "UPDATE records SET _stamp = _stamp + 1, _check = " +
+      checkExpr(def, "", "_stamp + 1") +
       " WHERE _id = NEW._id; END;\n"
       "INSERT OR REPLACE INTO _layout(name, value) VALUES ('checks', '1');\n";
   return sqlite::exec(db, sql);

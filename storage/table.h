@@ -98,6 +98,9 @@ class Table {
   // values the update changes may meet the record again further on; bulk
   // rewrites walk in file order.  kChangedByOther or
   // kDeletedByOther when another writer got there first (nothing written).
+  // Only the changed columns are written; the record's new check value is
+  // computed from the whole buffer, so its unchanged columns must hold the
+  // record as read (as Record's dirty tracking requires anyway).
   Status update();
   // Deletes the record last read (same check as update()).
   Status erase();
@@ -172,6 +175,7 @@ class Table {
   Status prepareWalk(bool forward, bool fromTuple, sqlite3_stmt** out);
   Status readRow(sqlite3_stmt* stmt);
   Status prepareChecks();
+  int64_t rowCheck(int64_t stamp) const;
   void bindKeyValues(sqlite3_stmt* stmt, int key, const std::vector<Cell>& values, int first) const;
   void rememberPosition();
   void captureTuple(int key, std::vector<Cell>* out) const;
