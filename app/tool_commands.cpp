@@ -16,6 +16,7 @@ int runDemo(const Args& args, std::ostream& out, std::ostream& err);
 int runInfo(const Args& args, std::ostream& out, std::ostream& err);
 int runExport(const Args& args, std::ostream& out, std::ostream& err);
 int runMaintain(const Args& args, std::ostream& out, std::ostream& err);
+int runCheckId(const Args& args, std::ostream& out, std::ostream& err);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
@@ -32,6 +33,7 @@ const std::vector<Command>& commands() {
       {"info", "mostra o número de registros e o arquivo de cada tabela da manutenção", runInfo},
       {"export", "escreve os registros de uma tabela em CSV", runExport},
       {"maintain", "manutenção de arquivos: check verifica os arquivos por inteiro", runMaintain},
+      {"check-id", "confere os dígitos verificadores de números de CNPJ, CPF e PIS", runCheckId},
   };
   return kCommands;
 }

@@ -14,12 +14,19 @@
 
 namespace vorlam::testing {
 
-// A fresh directory under the system's temporary directory, removed with
-// its contents on destruction.
+// A fresh directory under `base` (the system's temporary directory unless
+// told), removed with its contents on destruction.
 class TempDir {
  public:
-  TempDir() {
+  explicit TempDir(const std::string& base = {}) {
     Result<std::string> dir = platform::makeTempDirectory("vorlam-test-");
+    if (!base.empty()) {
+      std::string tmpl = base + "/vorlam-test-XXXXXX";
+      if (const char* made = mkdtemp(tmpl.data())) {
+        if (dir) (void)platform::removeTree(dir.value());
+        dir = std::string(made);
+      }
+    }
     if (!dir) std::abort();
     path_ = dir.value();
   }

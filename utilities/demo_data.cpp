@@ -7,6 +7,7 @@
 #include <set>
 
 #include "chart/account_structure.h"
+#include "registry/taxpayer_numbers.h"
 #include "shell/company_files.h"
 #include "shell/paths.h"
 #include "shell/startup.h"
@@ -44,7 +45,8 @@ CompanyPlan planCompany(int index, int lastYear, DemoRandom& rng) {
   auto bw = businessWords();
   std::string family = sn[rng.between(0, sn.size() - 1)];
   std::string partner = sn[rng.between(0, sn.size() - 1)];
-  i.razaoSocial = family + " & " + partner + " " + bw[rng.between(0, bw.size() - 1)] + " Ltda";
+  int business = static_cast<int>(rng.between(0, bw.size() - 1));
+  i.razaoSocial = family + " & " + partner + " " + bw[business] + " Ltda";
   switch (profile) {
     case 0:
       i.charts = {{0, 1, 1}};
@@ -93,8 +95,31 @@ CompanyPlan planCompany(int index, int lastYear, DemoRandom& rng) {
   auto st = streetNames();
   c.endereco = st[rng.between(0, st.size() - 1)];
   c.bairro = "Centro";
-  c.cnae = rng.pick(std::vector<CnaeRow>(cnaeRows().begin(), cnaeRows().end())).code;
+  // An activity that fits the name: the business word's, or a liberal
+  // profession for a person.
+  auto cnae = cnaeCandidates(i.cpf ? -1 : business);
+  c.cnae = cnae[static_cast<size_t>(rng.between(0, static_cast<int64_t>(cnae.size()) - 1))];
   return c;
+}
+
+// A supplier whose CNPJ holds letters, as the federal revenue issues them
+// from July 2026.  The books do not use it (it is in no customer or supplier
+// list of the file) and it keeps the chart's general supplier account.
+DemoParty alphanumericSupplier(DemoRandom& rng) {
+  static const char kAlnum[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  DemoParty p;
+  p.codigo = kPartiesPerFile + 1;
+  auto sn = surnames();
+  p.nome = std::string(sn[rng.between(0, sn.size() - 1)]) + " Importadora Ltda";
+  std::string base;
+  for (int k = 0; k < 8; ++k) base += kAlnum[rng.between(k < 2 ? 10 : 0, 35)];  // two letters first
+  base += "0001";
+  p.cgc = base + registry::cnpjCheckDigits(base);
+  p.fornecedor = true;
+  const MunicipalityRow& m = rng.pick(municipalities());
+  p.uf = m.uf;
+  p.cidade = m.nome;
+  return p;
 }
 
 PartyFile planParties(const std::string& path, uint64_t salt, DemoRandom base) {
@@ -125,6 +150,7 @@ PartyFile planParties(const std::string& path, uint64_t salt, DemoRandom base) {
     if (p.fornecedor) f.suppliers.push_back(f.parties.size());
     f.parties.push_back(std::move(p));
   }
+  f.parties.push_back(alphanumericSupplier(rng));
   return f;
 }
 

@@ -11,10 +11,13 @@
 #include <sstream>
 
 #include "dictionary/field_rules.h"
+#include "registry/taxpayer_numbers.h"
 #include "storage/table.h"
 #include "storage/test_util.h"
+#include "storage/text.h"
 #include "utilities/csv_export.h"
 #include "utilities/data_root.h"
+#include "utilities/reference_data.h"
 #include "utilities/taxpayer_ids.h"
 
 namespace vorlam::utilities {
@@ -195,16 +198,102 @@ TEST_F(DemoRootTest, TaxpayerNumbersCarryValidCheckDigits) {
   for (const DemoCompany& c : first_->summary.companies) {
     for (int y : first_->summary.years) {
       shell::BindingMap n = names(c.codigo, y);
+      int alphanumeric = 0;
       eachRecord("ForCli", n, [&](const Record& r) {
         bool person = r.getInt("FOR:TipoInscricao") == 2;
         std::string number = text(r, person ? "FOR:CPF" : "FOR:CGC");
+        if (!person && registry::isAlphanumericCnpj(number)) {
+          ++alphanumeric;
+          EXPECT_TRUE(registry::ValidaCNPJ(number)) << number;
+          EXPECT_EQ(number.size(), 14u);
+          EXPECT_FALSE(text(r, "FOR:ContaFornecedor").empty());
+          return;
+        }
         EXPECT_TRUE(person ? validCpf(number) : validCnpj(number)) << number;
       });
+      EXPECT_EQ(alphanumeric, 1) << c.codigo << "/" << y;  // one supplier of each file
       for (auto [label, field] : {std::pair{"RegEntrada", "REG:Inscricao"}, {"RegSaida", "REGS:Inscricao"},
                                   {"ISS51", "ISS:Inscricao"}, {"ISS53", "ISS53:Inscricao"}}) {
         eachRecord(label, n, [&](const Record& r) { EXPECT_TRUE(validNumber(text(r, field))) << label; });
       }
     }
+  }
+}
+
+TEST_F(DemoRootTest, RegistryHoldsTheOfficialCnaeBranchesAndHistory) {
+  shell::BindingMap shared = names(0, 0);
+  std::map<int64_t, std::string> cnae;
+  eachRecord("CNAE", shared, [&](const Record& r) { cnae[r.getInt("CNAE:CODIGO")] = text(r, "CNAE:Descricao"); });
+  EXPECT_EQ(cnae.size(), 1332u);
+  EXPECT_EQ(cnae[6201501], utf8ToLatin1("Desenvolvimento de programas de computador sob encomenda"));
+  EXPECT_EQ(cnae[4711301], utf8ToLatin1("Comércio varejista de mercadorias em geral, com predominância de produtos "
+                                        "alimentícios - hipermercados"));
+  eachRecord("Empresa", shared, [&](const Record& r) {
+    EXPECT_EQ(cnae.count(r.getInt("EMP:CNAE")), 1u) << r.getInt("EMP:Codigo") << " " << r.getInt("EMP:CNAE");
+  });
+
+  std::set<int64_t> unified;
+  eachRecord("Filiais", shared, [&](const Record& r) { unified.insert(r.getInt("Filiais:Contabilidade") != 0); });
+  EXPECT_EQ(unified, (std::set<int64_t>{0, 1}));  // branches with and without unified accounting
+
+  std::map<int64_t, std::set<int64_t>> references;
+  eachRecord("Contas_Integracao_Contabil", shared, [&](const Record& r) {
+    references[r.getInt("CIC:CODIGO_EMPRESA")].insert(r.getInt("CIC:CODIGO_REFERENCIA"));
+    EXPECT_FALSE(text(r, "CIC:CONTA_DEBITO").empty());
+    EXPECT_NE(r.getInt("CIC:HISTORICO"), 0);
+  });
+  EXPECT_EQ(references.size(), first_->summary.companies.size());
+  for (const auto& [company, refs] : references) EXPECT_EQ(refs.size(), 30u) << company;
+
+  std::set<int64_t> changes;
+  eachRecord("AltContratuais", shared, [&](const Record& r) {
+    changes.insert(r.getInt("ALTCONT:CODALT"));
+    if (r.getInt("ALTCONT:CODALT") == 9) {
+      EXPECT_EQ(text(r, "ALTCONT:OBS"), utf8ToLatin1("1-SIMPLES Normal. Conteúdo anterior"));
+    }
+  });
+  EXPECT_EQ(changes, (std::set<int64_t>{3, 9, 38, 39, 40, 41}));
+}
+
+// Descriptions cut to their field end at a word of the official text.
+void expectCutAtWord(const std::string& stored, const std::string& official, size_t width) {
+  std::string full = utf8ToLatin1(official);
+  EXPECT_LE(stored.size(), width) << stored;
+  ASSERT_EQ(full.compare(0, stored.size(), stored), 0) << stored << " | " << full;
+  if (stored.size() < full.size()) {
+    EXPECT_GT(full.size(), width) << "cut although it fits: " << full;
+    EXPECT_NE(std::string(" ,;:-").find(full[stored.size()]), std::string::npos) << stored;
+  }
+}
+
+TEST_F(DemoRootTest, CfopAndServiceCodesComeFromTheOfficialLists) {
+  for (const DemoCompany& c : first_->summary.companies) {
+    shell::BindingMap n = names(c.codigo, 2024);
+    std::string uf;
+    eachRecord("Empresa", names(0, 0), [&](const Record& r) {
+      if (r.getInt("EMP:Codigo") == c.codigo) uf = text(r, "EMP:UF");
+    });
+    std::map<int64_t, std::string> ofState;
+    int configured = 0;
+    eachRecord("CFO", n, [&](const Record& r) {
+      if (text(r, "CFO:ESTADO") != uf) return;
+      ofState[r.getInt("CFO:Codigo")] = text(r, "CFO:Descricao");
+      EXPECT_NE(r.getInt("CFO:INFAPUR"), 0) << r.getInt("CFO:Codigo");
+      if (!text(r, "CFO:CONTADEBITOPRAZO").empty()) ++configured;
+    });
+    ASSERT_EQ(ofState.size(), cfopCatalogue().size()) << c.codigo << " " << uf;
+    for (const CfopEntry& e : cfopCatalogue()) expectCutAtWord(ofState[e.code], e.description, 100);
+    EXPECT_EQ(ofState[5102], utf8ToLatin1("Venda de mercadoria adquirida ou recebida de terceiros"));
+    EXPECT_GT(configured, 10);
+
+    using Key = std::pair<int64_t, int64_t>;
+    std::map<Key, std::string> services;
+    eachRecord("CtaISS", n, [&](const Record& r) {
+      services[{r.getInt("CTA:CODIGO"), r.getInt("CTA:SUBCODSERVICO")}] = text(r, "CTA:DESCRICAO");
+    });
+    EXPECT_EQ(services.size(), serviceCatalogue().size() + 1);  // and the sub-code 7.02/1 the books use
+    for (const ServiceEntry& e : serviceCatalogue()) expectCutAtWord(services[Key(e.code, 0)], e.description, 40);
+    EXPECT_EQ(services[Key(107, 0)], utf8ToLatin1("Suporte técnico em informática"));
   }
 }
 

@@ -2,6 +2,7 @@
 // tables, the company registry, charts of accounts with their companions and
 // the fiscal reference tables.
 
+#include <algorithm>
 #include <set>
 
 #include "chart/account_structure.h"
@@ -71,7 +72,7 @@ Status writeCnae(const Dictionary& dict, const shell::BindingMap& shared, int64_
   for (const CnaeRow& r : cnaeRows()) {
     w.begin();
     w.setInt("CNAE:CODIGO", r.code);
-    w.setText("CNAE:Descricao", r.description);
+    w.setText("CNAE:Descricao", cutAtWord(r.description, 255));
     w.write();
   }
   return done(w, records);
@@ -186,6 +187,61 @@ void writeCompanyRecord(RecordWriter& w, const CompanyPlan& c, const ChartModel&
   w.setInt("EMP:HistoricoICMS", 25);
 }
 
+// The history: the capital at registration, the changes of tax option,
+// regime and message code the year before the last, and the chart changes
+// of the last year, each keeping the value in force before it.
+Status writeContractChanges(const Dictionary& dict, const shell::BindingMap& shared,
+                            const std::vector<CompanyPlan>& companies, int lastYear, int64_t* records) {
+  RecordWriter alt(dict.find("AltContratuais"));
+  if (Status s = openWriter(alt, sharedPath(dict, shared, "AltContratuais")); !s) return s;
+  for (const CompanyPlan& c : companies) {
+    const DemoCompany& i = c.info;
+    alt.begin();
+    alt.setInt("ALTCONT:CODIGO", i.codigo);
+    alt.setInt("ALTCONT:CODALT", 3);
+    alt.setInt("ALTCONT:DATA", dayOf(2000 + i.codigo % 20, 1 + i.codigo % 12, 10));
+    alt.setText("ALTCONT:OBS", "Capital inicial");
+    alt.setUnits("ALTCONT:VALOR", (50000 + i.codigo * 10000) * 100LL);
+    alt.write();
+    // The year before the last, the company left the Simples (code 9) and
+    // its regime with it (38), and changed its accounting message (39),
+    // each dated the first of the month and keeping the previous content
+    // as the company form writes it.
+    const int32_t left = dayOf(lastYear - 1, 1 + i.codigo % 12, 1);
+    for (auto [code, obs] : {std::pair{9, "1-SIMPLES Normal. Conteúdo anterior"},
+                             {38, "0-Simples. Conteúdo anterior"}, {39, "1 . Conteúdo anterior"}}) {
+      alt.begin();
+      alt.setInt("ALTCONT:CODIGO", i.codigo);
+      alt.setInt("ALTCONT:CODALT", code);
+      alt.setInt("ALTCONT:DATA", left);
+      alt.setText("ALTCONT:OBS", obs);
+      alt.write();
+    }
+    for (size_t p = 1; p < i.charts.size(); ++p) {
+      const DemoChartPeriod& before = i.charts[p - 1];
+      const DemoChartPeriod& after = i.charts[p];
+      int32_t date = dayOf(after.fromYear, 1, 1);
+      if (before.plContas != after.plContas) {
+        alt.begin();
+        alt.setInt("ALTCONT:CODIGO", i.codigo);
+        alt.setInt("ALTCONT:CODALT", 40);
+        alt.setInt("ALTCONT:DATA", date);
+        alt.setText("ALTCONT:OBS", std::to_string(before.plContas) + " . Conteúdo anterior");
+        alt.write();
+      }
+      if (before.structure != after.structure) {
+        alt.begin();
+        alt.setInt("ALTCONT:CODIGO", i.codigo);
+        alt.setInt("ALTCONT:CODALT", 41);
+        alt.setInt("ALTCONT:DATA", date);
+        alt.setText("ALTCONT:OBS", levelPiece(before.structure, 3) + " . Conteúdo anterior");
+        alt.write();
+      }
+    }
+  }
+  return done(alt, records);
+}
+
 }  // namespace
 
 Status writeReferenceTables(const Dictionary& dict, const shell::BindingMap& shared,
@@ -223,43 +279,7 @@ Status writeCompanyRegistry(const Dictionary& dict, const shell::BindingMap& sha
   }
   if (Status s = done(fil, records); !s) return s;
 
-  // History: the capital at registration, and the chart changes of the last
-  // year, each keeping the value in force before it.
-  RecordWriter alt(dict.find("AltContratuais"));
-  if (Status s = openWriter(alt, sharedPath(dict, shared, "AltContratuais")); !s) return s;
-  for (const CompanyPlan& c : companies) {
-    const DemoCompany& i = c.info;
-    alt.begin();
-    alt.setInt("ALTCONT:CODIGO", i.codigo);
-    alt.setInt("ALTCONT:CODALT", 3);
-    alt.setInt("ALTCONT:DATA", dayOf(2000 + i.codigo % 20, 1 + i.codigo % 12, 10));
-    alt.setText("ALTCONT:OBS", "Capital inicial");
-    alt.setUnits("ALTCONT:VALOR", (50000 + i.codigo * 10000) * 100LL);
-    alt.write();
-    for (size_t p = 1; p < i.charts.size(); ++p) {
-      const DemoChartPeriod& before = i.charts[p - 1];
-      const DemoChartPeriod& after = i.charts[p];
-      int32_t date = dayOf(after.fromYear, 1, 1);
-      if (before.plContas != after.plContas) {
-        alt.begin();
-        alt.setInt("ALTCONT:CODIGO", i.codigo);
-        alt.setInt("ALTCONT:CODALT", 40);
-        alt.setInt("ALTCONT:DATA", date);
-        alt.setText("ALTCONT:OBS", std::to_string(before.plContas) + " . Conteúdo anterior");
-        alt.write();
-      }
-      if (before.structure != after.structure) {
-        alt.begin();
-        alt.setInt("ALTCONT:CODIGO", i.codigo);
-        alt.setInt("ALTCONT:CODALT", 41);
-        alt.setInt("ALTCONT:DATA", date);
-        alt.setText("ALTCONT:OBS", levelPiece(before.structure, 3) + " . Conteúdo anterior");
-        alt.write();
-      }
-    }
-  }
-  if (Status s = done(alt, records); !s) return s;
-  (void)lastYear;
+  if (Status s = writeContractChanges(dict, shared, companies, lastYear, records); !s) return s;
 
   RecordWriter cic(dict.find("Contas_Integracao_Contabil"));
   if (Status s = openWriter(cic, sharedPath(dict, shared, "Contas_Integracao_Contabil")); !s)
@@ -408,63 +428,100 @@ Status writeParties(const Dictionary& dict, const PartyFile& file, int64_t* reco
   return done(w, records);
 }
 
+namespace {
+
+// Width of `CFO:Descricao`; longer official descriptions are cut at a word.
+constexpr size_t kCfoDescription = 100;
+
+// How the taxes of an operation are calculated ("Cálculo dos Impostos"):
+// returns 2, sales, purchases and services 1, the rest (transfers,
+// shipments, returns of goods sent) 3.  The form saves no code without it.
+int taxCalculationOf(const std::string& description) {
+  auto starts = [&](const char* word) { return description.rfind(word, 0) == 0; };
+  if (starts("Devolução") || starts("Anulação")) return 2;
+  if (starts("Venda") || starts("Compra") || starts("Prestação") || starts("Aquisição")) return 1;
+  return 3;
+}
+
+// The posting accounts of the codes the sample books use.
+void setCfoPostings(RecordWriter& w, const CfopRow& r, const ChartModel& chart) {
+  w.setInt("CFO:TRIBUTACAO_ICMS", r.kind == CfopKind::kOther ? 3 : 1);
+  w.setUnits("CFO:ALIQUOTA_ICMS", r.kind == CfopKind::kOther ? 0 : 180000);
+  w.setInt("CFO:INFAPUR", r.kind == CfopKind::kReturn ? 2 : 1);
+  bool entry = r.code < 5000;
+  std::string dv, cv, dp, cp, di, ci;
+  int hist = entry ? 4 : 3;
+  switch (r.kind) {
+    case CfopKind::kPurchase:
+      dv = chart.code("compras"), cv = chart.code("caixa");
+      dp = chart.code("compras");
+      // One code keeps the special word in lower case, as typed by hand.
+      cp = r.code == 2556 ? "fornecedor" : "FORNECEDOR";
+      di = chart.code("icms_recuperar"), ci = chart.code("compras");
+      break;
+    case CfopKind::kSale:
+      dv = chart.code("caixa"), cv = chart.code("vendas");
+      dp = "CLIENTE", cp = chart.code("vendas");
+      di = chart.code("icms_vendas"), ci = chart.code("icms_recolher");
+      break;
+    case CfopKind::kReturn:
+      if (entry) dv = dp = chart.code("devolucoes"), cv = cp = "CLIENTE";
+      else dv = dp = "FORNECEDOR", cv = cp = chart.code("compras");
+      break;
+    case CfopKind::kOther:
+      if (r.code == 1933) dp = chart.code("servicos_terceiros"), cp = "FORNECEDOR";
+      break;
+  }
+  w.setText("CFO:CONTA_DEBITO", dv);
+  w.setText("CFO:CONTA_CREDITO", cv);
+  w.setInt("CFO:CODIGO_HISTORIO", dv.empty() ? 0 : hist);
+  w.setText("CFO:CONTADEBITOPRAZO", dp);
+  w.setText("CFO:CONTACREDITOPRAZO", cp);
+  w.setInt("CFO:HISTORICOPRAZO", dp.empty() ? 0 : hist);
+  w.setText("CFO:ICMS_DEBITO", di);
+  w.setText("CFO:ICMS_CREDITO", ci);
+  w.setInt("CFO:HISTORICO", di.empty() ? 0 : 25);
+  if (r.kind == CfopKind::kPurchase && r.code == 1101) {
+    w.setText("CFO:IPI_DEBITO", chart.code("ipi_recuperar"));
+    w.setText("CFO:IPI_CREDITO", chart.code("compras"));
+  }
+}
+
+}  // namespace
+
 Status writeCfo(const Dictionary& dict, const std::string& path, const ChartModel& chart,
                 const std::vector<std::string>& states, int64_t* records) {
   RecordWriter w(dict.find("CFO"));
   if (Status s = openWriter(w, path); !s) return s;
   for (const std::string& uf : states) {
-    for (const CfopRow& r : cfopRows()) {
+    for (const CfopEntry& e : cfopCatalogue()) {
       w.begin();
       w.setText("CFO:ESTADO", uf);
-      w.setInt("CFO:Codigo", r.code);
-      w.setText("CFO:Descricao", r.description);
-      w.setText("CFO:APELIDO", std::to_string(r.code));
-      w.setInt("CFO:TRIBUTACAO_ICMS", r.kind == CfopKind::kOther ? 3 : 1);
-      w.setUnits("CFO:ALIQUOTA_ICMS", r.kind == CfopKind::kOther ? 0 : 180000);
-      w.setInt("CFO:CONTRIBUINTE", r.code == 6108 ? 2 : 1);
-      w.setInt("CFO:INFAPUR", r.kind == CfopKind::kReturn ? 2 : 1);
-      bool entry = r.code < 5000;
-      std::string dv, cv, dp, cp, di, ci;
-      int hist = entry ? 4 : 3;
-      switch (r.kind) {
-        case CfopKind::kPurchase:
-          dv = chart.code("compras"), cv = chart.code("caixa");
-          dp = chart.code("compras");
-          // One code keeps the special word in lower case, as typed by hand.
-          cp = r.code == 2556 ? "fornecedor" : "FORNECEDOR";
-          di = chart.code("icms_recuperar"), ci = chart.code("compras");
-          break;
-        case CfopKind::kSale:
-          dv = chart.code("caixa"), cv = chart.code("vendas");
-          dp = "CLIENTE", cp = chart.code("vendas");
-          di = chart.code("icms_vendas"), ci = chart.code("icms_recolher");
-          break;
-        case CfopKind::kReturn:
-          if (entry) dv = dp = chart.code("devolucoes"), cv = cp = "CLIENTE";
-          else dv = dp = "FORNECEDOR", cv = cp = chart.code("compras");
-          break;
-        case CfopKind::kOther:
-          if (r.code == 1933) dp = chart.code("servicos_terceiros"), cp = "FORNECEDOR";
-          break;
-      }
-      w.setText("CFO:CONTA_DEBITO", dv);
-      w.setText("CFO:CONTA_CREDITO", cv);
-      w.setInt("CFO:CODIGO_HISTORIO", dv.empty() ? 0 : hist);
-      w.setText("CFO:CONTADEBITOPRAZO", dp);
-      w.setText("CFO:CONTACREDITOPRAZO", cp);
-      w.setInt("CFO:HISTORICOPRAZO", dp.empty() ? 0 : hist);
-      w.setText("CFO:ICMS_DEBITO", di);
-      w.setText("CFO:ICMS_CREDITO", ci);
-      w.setInt("CFO:HISTORICO", di.empty() ? 0 : 25);
-      if (r.kind == CfopKind::kPurchase && r.code == 1101) {
-        w.setText("CFO:IPI_DEBITO", chart.code("ipi_recuperar"));
-        w.setText("CFO:IPI_CREDITO", chart.code("compras"));
+      w.setInt("CFO:Codigo", e.code);
+      w.setText("CFO:Descricao", cutAtWord(e.description, kCfoDescription));
+      w.setText("CFO:APELIDO", std::to_string(e.code));
+      // As the form sets it while still 0.
+      w.setInt("CFO:CONTRIBUINTE", e.code == 6108 ? 2 : 1);
+      if (const CfopRow* r = findCfopRow(e.code)) {
+        setCfoPostings(w, *r, chart);
+      } else {
+        w.setInt("CFO:INFAPUR", taxCalculationOf(e.description));
       }
       w.write();
     }
   }
   return done(w, records);
 }
+
+namespace {
+
+// Widths of `CTA:DESCRICAO` and `CTA:DESCRICAOBL`, and the service-tax rate
+// of the codes the books do not use (basis points).
+constexpr size_t kServiceDescription = 40;
+constexpr size_t kServiceLongDescription = 255;
+constexpr int kDefaultIssRate = 500;
+
+}  // namespace
 
 Status writeServiceCodes(const Dictionary& dict, const std::string& ctaPath,
                          const std::string& integrationPath, const ChartModel& chart,
@@ -482,14 +539,34 @@ Status writeServiceCodes(const Dictionary& dict, const std::string& ctaPath,
                         {"CLIENTE", "servicos", 17},
                         {"iss_servicos", "iss_recolher", 18},
                         {"irrf_recuperar", "CLIENTE", 17}};
+  // Every subitem of the service list, and the sub-codes the books use;
+  // the codes the books use also get their integration rows.
+  struct Code {
+    uint32_t code;
+    uint8_t subCode;
+    std::string description;
+    const ServiceRow* used;
+  };
+  std::vector<Code> codes;
+  for (const ServiceEntry& e : serviceCatalogue()) codes.push_back({e.code, 0, e.description, nullptr});
   for (const ServiceRow& r : serviceRows()) {
+    auto it = std::find_if(codes.begin(), codes.end(),
+                           [&](const Code& c) { return c.code == r.code && c.subCode == r.subCode; });
+    if (it == codes.end()) {
+      codes.push_back({r.code, r.subCode, r.description, nullptr});
+      it = codes.end() - 1;
+    }
+    it->used = &r;
+  }
+  for (const Code& r : codes) {
     cta.begin();
     cta.setInt("CTA:CODIGO", r.code);
     cta.setInt("CTA:SUBCODSERVICO", r.subCode);
     cta.setText("CTA:APELIDO", "SERV" + std::to_string(r.code));
-    cta.setText("CTA:DESCRICAO", r.description);
+    cta.setText("CTA:DESCRICAO", cutAtWord(r.description, kServiceDescription));
+    cta.setText("CTA:DESCRICAOBL", cutAtWord(r.description, kServiceLongDescription));
     cta.setUnits("CTA:BASEIRPJ", 320000);
-    cta.setUnits("CTA:ALIQUOTAISS", r.issRateBasisPoints * 100LL);
+    cta.setUnits("CTA:ALIQUOTAISS", (r.used ? r.used->issRateBasisPoints : kDefaultIssRate) * 100LL);
     cta.setText("CTA:CTADEBITO", chart.code("caixa"));
     cta.setText("CTA:CTACREDITO", chart.code("servicos"));
     cta.setInt("CTA:CODHISTORICO", 17);
@@ -501,6 +578,7 @@ Status writeServiceCodes(const Dictionary& dict, const std::string& ctaPath,
     cta.setText("CTA:INSSRFDEBITO", chart.code("inss_recuperar"));
     cta.setText("CTA:INSSRFCREDITO", "CLIENTE");
     cta.write();
+    if (r.used == nullptr) continue;
     int id = 0;
     for (const Pair& p : kRows) {
       ccis.begin();

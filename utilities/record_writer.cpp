@@ -38,7 +38,11 @@ Status RecordWriter::open(const std::string& path, bool allowExisting) {
 void RecordWriter::begin() { table_.buffer().clear(); }
 
 int RecordWriter::field(std::string_view name) {
+  // Generators set the same few names on every record: remember them, the
+  // declaration's own look-up ignores case and prefixes and is far slower.
+  if (auto it = fieldCache_.find(name); it != fieldCache_.end()) return it->second;
   int f = table_.def().fieldIndex(name);
+  fieldCache_.emplace(std::string(name), f);
   if (f < 0)
     keep(Status(StatusCode::kInvalidArgument, "campo desconhecido", std::string(name)));
   return f;

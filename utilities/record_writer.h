@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -57,6 +58,7 @@ class RecordWriter {
  private:
   void keep(Status s);
   Table table_;
+  std::map<std::string, int, std::less<>> fieldCache_;  // name as given -> index
   Status status_;
   int64_t written_ = 0;
 };

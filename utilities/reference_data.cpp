@@ -6,48 +6,29 @@ namespace vorlam::utilities {
 
 namespace {
 
-constexpr CnaeRow kCnae[] = {
-    {111301, "Cultivo de arroz"},
-    {151201, "Criação de bovinos para corte"},
-    {1011201, "Frigorífico - abate de bovinos"},
-    {1091101, "Fabricação de produtos de panificação industrial"},
-    {1412601, "Confecção de peças de vestuário, exceto roupas íntimas"},
-    {1622699, "Fabricação de outros artigos de carpintaria para construção"},
-    {2512800, "Fabricação de esquadrias de metal"},
-    {3101200, "Fabricação de móveis com predominância de madeira"},
-    {4120400, "Construção de edifícios"},
-    {4321500, "Instalação e manutenção elétrica"},
-    {4511101, "Comércio a varejo de automóveis, camionetas e utilitários novos"},
-    {4520001, "Serviços de manutenção e reparação mecânica de veículos automotores"},
-    {4530703, "Comércio a varejo de peças e acessórios novos para veículos automotores"},
-    {4632001, "Comércio atacadista de cereais e leguminosas beneficiados"},
-    {4711302, "Comércio varejista de mercadorias em geral - supermercados"},
-    {4712100, "Comércio varejista de mercadorias em geral - minimercados, mercearias e armazéns"},
-    {4721102, "Padaria e confeitaria com predominância de revenda"},
-    {4731800, "Comércio varejista de combustíveis para veículos automotores"},
-    {4744001, "Comércio varejista de ferragens e ferramentas"},
-    {4751201, "Comércio varejista especializado de equipamentos e suprimentos de informática"},
-    {4771701, "Comércio varejista de produtos farmacêuticos, sem manipulação de fórmulas"},
-    {4781400, "Comércio varejista de artigos do vestuário e acessórios"},
-    {4930202, "Transporte rodoviário de carga, exceto produtos perigosos e mudanças, intermunicipal"},
-    {5611201, "Restaurantes e similares"},
-    {5620104, "Fornecimento de alimentos preparados preponderantemente para consumo domiciliar"},
-    {6201501, "Desenvolvimento de programas de computador sob encomenda"},
-    {6202300, "Desenvolvimento e licenciamento de programas de computador customizáveis"},
-    {6311900, "Tratamento de dados, provedores de serviços de aplicação e de hospedagem na internet"},
-    {6810202, "Aluguel de imóveis próprios"},
-    {6911701, "Serviços advocatícios"},
-    {6920601, "Atividades de contabilidade"},
-    {7020400, "Atividades de consultoria em gestão empresarial, exceto consultoria técnica específica"},
-    {7112000, "Serviços de engenharia"},
-    {7319002, "Promoção de vendas"},
-    {8219999, "Preparação de documentos e serviços especializados de apoio administrativo"},
-    {8511200, "Educação infantil - creche"},
-    {8513900, "Ensino fundamental"},
-    {8599604, "Treinamento em desenvolvimento profissional e gerencial"},
-    {8630503, "Atividade médica ambulatorial restrita a consultas"},
-    {9602501, "Cabeleireiros, manicure e pedicure"},
+// CNAE subclasses by business word (the order of kBusinessWords), and for
+// persons registered by CPF.
+constexpr uint32_t kBusinessCnae[][2] = {
+    {4639701, 4712100},  // Comércio de Alimentos
+    {4744099, 4744005},  // Materiais de Construção
+    {4751201, 6201501},  // Informática
+    {4930202, 4930201},  // Transportes
+    {4639701, 4691500},  // Distribuidora
+    {2512800, 2539001},  // Indústria Metalúrgica
+    {4530703, 4530701},  // Autopeças
+    {1412601, 4781400},  // Confecções
+    {4771701, 4771702},  // Farmácia
+    {6920601, 6920602},  // Serviços Contábeis
+    {7112000, 4120400},  // Engenharia
+    {4761003, 4761001},  // Papelaria
+    {3101200, 4754701},  // Móveis
+    {4711302, 4711301},  // Supermercado
+    {7020400, 7490104},  // Consultoria
+    {4721102, 1091102},  // Padaria e Confeitaria
+    {4731800, 4681801},  // Comércio de Combustíveis
+    {4744001, 4744003},  // Ferragens
 };
+constexpr uint32_t kPersonCnae[] = {6911701, 6920601, 8630503, 7112000, 8599604, 9602501};
 
 constexpr ChangeCodeRow kChangeCodes[] = {
     {1, "Razão Social"},         {2, "Endereço"},
@@ -61,23 +42,12 @@ constexpr ChangeCodeRow kChangeCodes[] = {
 };
 
 constexpr CfopRow kCfops[] = {
-    {1101, "Compra para industrialização ou produção rural", CfopKind::kPurchase},
-    {1102, "Compra para comercialização", CfopKind::kPurchase},
-    {1202, "Devolução de venda de mercadoria adquirida ou recebida de terceiros", CfopKind::kReturn},
-    {1403, "Compra para comercialização em operação com mercadoria sujeita ao regime de substituição tributária", CfopKind::kPurchase},
-    {1556, "Compra de material para uso ou consumo", CfopKind::kPurchase},
-    {1933, "Aquisição de serviço tributado pelo ISSQN", CfopKind::kOther},
-    {1949, "Outra entrada de mercadoria ou prestação de serviço não especificada", CfopKind::kOther},
-    {2102, "Compra para comercialização", CfopKind::kPurchase},
-    {2556, "Compra de material para uso ou consumo", CfopKind::kPurchase},
-    {5101, "Venda de produção do estabelecimento", CfopKind::kSale},
-    {5102, "Venda de mercadoria adquirida ou recebida de terceiros", CfopKind::kSale},
-    {5202, "Devolução de compra para comercialização", CfopKind::kReturn},
-    {5405, "Venda de mercadoria adquirida ou recebida de terceiros em operação com mercadoria sujeita ao regime de substituição tributária", CfopKind::kSale},
-    {5933, "Prestação de serviço tributado pelo ISSQN", CfopKind::kSale},
-    {5949, "Outra saída de mercadoria ou prestação de serviço não especificado", CfopKind::kOther},
-    {6102, "Venda de mercadoria adquirida ou recebida de terceiros", CfopKind::kSale},
-    {6108, "Venda de mercadoria adquirida ou recebida de terceiros, destinada a não contribuinte", CfopKind::kSale},
+    {1101, CfopKind::kPurchase}, {1102, CfopKind::kPurchase}, {1202, CfopKind::kReturn},
+    {1403, CfopKind::kPurchase}, {1556, CfopKind::kPurchase}, {1933, CfopKind::kOther},
+    {1949, CfopKind::kOther},    {2102, CfopKind::kPurchase}, {2556, CfopKind::kPurchase},
+    {5101, CfopKind::kSale},     {5102, CfopKind::kSale},     {5202, CfopKind::kReturn},
+    {5405, CfopKind::kSale},     {5933, CfopKind::kSale},     {5949, CfopKind::kOther},
+    {6102, CfopKind::kSale},     {6108, CfopKind::kSale},
 };
 
 constexpr ServiceRow kServices[] = {
@@ -156,7 +126,50 @@ constexpr const char* kStreets[] = {
 
 }  // namespace
 
-std::span<const CnaeRow> cnaeRows() { return kCnae; }
+const std::vector<CnaeRow>& cnaeRows() {
+  static const std::vector<CnaeRow> kRows = [] {
+    std::vector<CnaeRow> rows;
+    for (auto& r : csvRows(kCnaeCsv))
+      if (r.size() >= 2) rows.push_back({static_cast<uint32_t>(std::stoul(r[0])), std::move(r[1])});
+    return rows;
+  }();
+  return kRows;
+}
+
+std::span<const uint32_t> cnaeCandidates(int businessWord) {
+  if (businessWord < 0 || businessWord >= static_cast<int>(std::size(kBusinessCnae))) return kPersonCnae;
+  return kBusinessCnae[businessWord];
+}
+
+const std::vector<CfopEntry>& cfopCatalogue() {
+  static const std::vector<CfopEntry> kRows = [] {
+    std::vector<CfopEntry> rows;
+    for (auto& r : csvRows(kCfopCsv))
+      if (r.size() >= 2) rows.push_back({static_cast<int16_t>(std::stoi(r[0])), std::move(r[1])});
+    return rows;
+  }();
+  return kRows;
+}
+
+const CfopRow* findCfopRow(int code) {
+  for (const CfopRow& r : kCfops)
+    if (r.code == code) return &r;
+  return nullptr;
+}
+
+const std::vector<ServiceEntry>& serviceCatalogue() {
+  static const std::vector<ServiceEntry> kRows = [] {
+    std::vector<ServiceEntry> rows;
+    for (auto& r : csvRows(kServicosCsv)) {
+      size_t dot = r.size() >= 2 ? r[0].find('.') : std::string::npos;
+      if (dot == std::string::npos) continue;
+      uint32_t code = static_cast<uint32_t>(std::stoul(r[0].substr(0, dot)) * 100 + std::stoul(r[0].substr(dot + 1)));
+      rows.push_back({code, std::move(r[1])});
+    }
+    return rows;
+  }();
+  return kRows;
+}
 std::span<const ChangeCodeRow> changeCodeRows() { return kChangeCodes; }
 std::span<const CfopRow> cfopRows() { return kCfops; }
 std::span<const ServiceRow> serviceRows() { return kServices; }
@@ -181,17 +194,40 @@ std::vector<std::vector<std::string>> csvRows(std::string_view text) {
       header = false;
       continue;
     }
-    std::vector<std::string> cells;
-    size_t start = 0;
-    while (true) {
-      size_t comma = line.find(',', start);
-      cells.emplace_back(line.substr(start, comma == std::string_view::npos ? line.npos : comma - start));
-      if (comma == std::string_view::npos) break;
-      start = comma + 1;
+    std::vector<std::string> cells(1);
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+      char c = line[i];
+      if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+        cells.back() += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = !quoted;
+      } else if (c == ',' && !quoted) {
+        cells.emplace_back();
+      } else {
+        cells.back() += c;
+      }
     }
     rows.push_back(std::move(cells));
   }
   return rows;
+}
+
+std::string cutAtWord(std::string_view utf8, size_t limit) {
+  // Byte offset of each character start, to count characters, not bytes.
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < utf8.size(); ++i)
+    if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80) starts.push_back(i);
+  if (starts.size() <= limit) return std::string(utf8);
+  std::string_view kept = utf8.substr(0, starts[limit]);
+  // A blank or punctuation right after the limit ends a word that fits whole.
+  bool wordEnds = std::string_view(" ,;:").find(utf8[starts[limit]]) != std::string_view::npos;
+  size_t blank = wordEnds ? kept.size() : kept.rfind(' ');
+  if (blank != std::string_view::npos && blank > 0) kept = kept.substr(0, blank);
+  while (!kept.empty() && std::string_view(" ,;:-").find(kept.back()) != std::string_view::npos)
+    kept.remove_suffix(1);
+  return std::string(kept);
 }
 
 }  // namespace vorlam::utilities

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "registry/taxpayer_numbers.h"
+
 namespace vorlam::utilities {
 
 namespace {
@@ -13,25 +15,6 @@ bool allDigits(std::string_view s, size_t n) {
   return true;
 }
 
-// Weighted sum of the digits of `s` with `weights` (one per digit).
-int weightedSum(std::string_view s, const int* weights) {
-  int sum = 0;
-  for (size_t i = 0; i < s.size(); ++i) sum += (s[i] - '0') * weights[i];
-  return sum;
-}
-
-// CNPJ rule: 0 when the remainder is below 2, else 11 - remainder.
-char cnpjDigit(int sum) {
-  int r = sum % 11;
-  return static_cast<char>('0' + (r < 2 ? 0 : 11 - r));
-}
-
-// CPF rule: 11 - remainder, 0 when that is 10 or 11.
-char cpfDigit(int sum) {
-  int d = 11 - sum % 11;
-  return static_cast<char>('0' + (d >= 10 ? 0 : d));
-}
-
 std::string padded(long value, int width) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%0*ld", width, value);
@@ -41,23 +24,11 @@ std::string padded(long value, int width) {
 }  // namespace
 
 std::string cnpjCheckDigits(std::string_view first12) {
-  if (!allDigits(first12, 12)) return {};
-  static const int kW1[] = {5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
-  static const int kW2[] = {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
-  std::string s(first12);
-  s += cnpjDigit(weightedSum(s, kW1));
-  s += cnpjDigit(weightedSum(s, kW2));
-  return s.substr(12);
+  return allDigits(first12, 12) ? registry::cnpjCheckDigits(first12) : std::string();
 }
 
 std::string cpfCheckDigits(std::string_view first9) {
-  if (!allDigits(first9, 9)) return {};
-  static const int kW1[] = {10, 9, 8, 7, 6, 5, 4, 3, 2};
-  static const int kW2[] = {11, 10, 9, 8, 7, 6, 5, 4, 3, 2};
-  std::string s(first9);
-  s += cpfDigit(weightedSum(s, kW1));
-  s += cpfDigit(weightedSum(s, kW2));
-  return s.substr(9);
+  return allDigits(first9, 9) ? registry::cpfCheckDigits(first9) : std::string();
 }
 
 std::string makeCnpj(long root, int order) {

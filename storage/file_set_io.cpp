@@ -1,0 +1,294 @@
+#include "storage/file_set_io.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+
+namespace vorlam {
+
+// --- the operating system's calls --------------------------------------------
+//
+// Each primitive does one thing and reports its own failure; hooks and the
+// order of operations live in the portable part below.  Windows paths are
+// taken in the ANSI code page, as the record-file names are.
+
+namespace {
+
+#ifdef _WIN32
+
+Status osError(const char* what, const std::string& path) {
+  DWORD err = GetLastError();
+  StatusCode code = StatusCode::kIoError;
+  if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) code = StatusCode::kFileNotFound;
+  if (err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION || err == ERROR_WRITE_PROTECT)
+    code = StatusCode::kAccessDenied;
+  return Status(code, std::string(defaultMessage(code)) + " (" + what + ": erro do sistema " + std::to_string(err) + ")",
+                path);
+}
+
+Status osRename(const std::string& from, const std::string& to) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return Status::ok();
+  return osError("rename", from + " -> " + to);
+}
+
+Status osSyncFile(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return osError("open", path);
+  BOOL ok = FlushFileBuffers(h);
+  Status s = ok ? Status::ok() : osError("flush", path);
+  CloseHandle(h);
+  return s;
+}
+
+// Renames made with MOVEFILE_WRITE_THROUGH are on the disk when they return.
+Status osSyncDir(const std::string&) { return Status::ok(); }
+
+Status osRemove(const std::string& path) {
+  if (DeleteFileA(path.c_str())) return Status::ok();
+  DWORD err = GetLastError();
+  if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return Status::ok();
+  return osError("delete", path);
+}
+
+Status osWriteNew(const std::string& path, const std::string& text) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return osError("create", path);
+  DWORD written = 0;
+  BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  Status s = ok && written == text.size() ? Status::ok() : osError("write", path);
+  CloseHandle(h);
+  return s;
+}
+
+Status osMakeDir(const std::string& dir) {
+  if (CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return Status::ok();
+  return osError("mkdir", dir);
+}
+
+bool osExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+int64_t osSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA a;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return -1;
+  return (static_cast<int64_t>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+}
+
+Result<std::string> osReadPrefix(const std::string& path, size_t n) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return osError("open", path);
+  std::string out;
+  char buf[4096];
+  while (out.size() < n) {
+    DWORD got = 0;
+    if (!ReadFile(h, buf, static_cast<DWORD>(std::min(sizeof buf, n - out.size())), &got, nullptr)) {
+      Status s = osError("read", path);
+      CloseHandle(h);
+      return s;
+    }
+    if (got == 0) break;
+    out.append(buf, got);
+  }
+  CloseHandle(h);
+  return out;
+}
+
+bool osDevice(const std::string& path, uint64_t* device) {
+  char volume[MAX_PATH + 1];
+  if (!GetVolumePathNameA(path.c_str(), volume, sizeof volume)) return false;
+  std::string v(volume);
+  std::transform(v.begin(), v.end(), v.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  *device = std::hash<std::string>()(v);
+  return true;
+}
+
+#else
+
+Status osError(const char* what, const std::string& path, int err = errno) {
+  StatusCode code = StatusCode::kIoError;
+  if (err == ENOENT) code = StatusCode::kFileNotFound;
+  if (err == EACCES || err == EPERM || err == EROFS) code = StatusCode::kAccessDenied;
+  return Status(code, std::string(defaultMessage(code)) + " (" + what + ": " + std::strerror(err) + ")", path);
+}
+
+Status osRename(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return osError("rename", from + " -> " + to);
+  return Status::ok();
+}
+
+// fsync through a descriptor of its own; `directory` opens it as one.
+Status osSync(const std::string& path, bool directory) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (directory ? O_DIRECTORY : 0));
+  if (fd < 0) return osError("open", path);
+  int rc = ::fsync(fd);
+  int err = errno;
+  ::close(fd);
+  // Some file systems cannot sync a directory at all; that is no failure of
+  // this write.
+  if (rc != 0 && !(directory && (err == EINVAL || err == ENOTSUP))) return osError("fsync", path, err);
+  return Status::ok();
+}
+Status osSyncFile(const std::string& path) { return osSync(path, false); }
+Status osSyncDir(const std::string& dir) { return osSync(dir, true); }
+
+Status osRemove(const std::string& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return osError("unlink", path);
+  return Status::ok();
+}
+
+Status osWriteNew(const std::string& path, const std::string& text) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return osError("open", path);
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      int err = n < 0 ? errno : ENOSPC;
+      ::close(fd);
+      return osError("write", path, err);
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (::close(fd) != 0) return osError("close", path);
+  return Status::ok();
+}
+
+Status osMakeDir(const std::string& dir) {
+  if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) return osError("mkdir", dir);
+  return Status::ok();
+}
+
+bool osExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+int64_t osSize(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
+Result<std::string> osReadPrefix(const std::string& path, size_t n) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return osError("open", path);
+  std::string out;
+  char buf[4096];
+  while (out.size() < n) {
+    ssize_t got = ::read(fd, buf, std::min(sizeof buf, n - out.size()));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      int err = errno;
+      ::close(fd);
+      return osError("read", path, err);
+    }
+    if (got == 0) break;
+    out.append(buf, static_cast<size_t>(got));
+  }
+  ::close(fd);
+  return out;
+}
+
+bool osDevice(const std::string& path, uint64_t* device) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  *device = static_cast<uint64_t>(st.st_dev);
+  return true;
+}
+
+#endif
+
+}  // namespace
+
+// --- the operations, through the hook ---------------------------------------
+
+const char* fileOpName(FileOp op) {
+  switch (op) {
+    case FileOp::kWrite: return "write";
+    case FileOp::kSync: return "sync";
+    case FileOp::kSyncDir: return "syncdir";
+    case FileOp::kRename: return "rename";
+    case FileOp::kRemove: return "remove";
+    case FileOp::kCheck: return "check";
+  }
+  return "?";
+}
+
+Status FileSetIo::check(FileOp op, const std::string& path) const {
+  return hook_ ? hook_->before(op, path) : Status::ok();
+}
+
+Status FileSetIo::rename(const std::string& from, const std::string& to) const {
+  if (Status s = check(FileOp::kRename, from); !s) return s;
+  return osRename(from, to);
+}
+
+Status FileSetIo::syncFile(const std::string& path) const {
+  if (Status s = check(FileOp::kSync, path); !s) return s;
+  return osSyncFile(path);
+}
+
+Status FileSetIo::syncDir(const std::string& dir) const {
+  if (Status s = check(FileOp::kSyncDir, dir); !s) return s;
+  return osSyncDir(dir);
+}
+
+Status FileSetIo::remove(const std::string& path) const {
+  if (Status s = check(FileOp::kRemove, path); !s) return s;
+  return osRemove(path);
+}
+
+Status FileSetIo::writeDurably(const std::string& path, const std::string& text) const {
+  std::string tmp = path + ".tmp";
+  if (Status s = check(FileOp::kWrite, tmp); !s) return s;
+  if (Status s = osWriteNew(tmp, text); !s) return s;
+  if (Status s = syncFile(tmp); !s) return s;
+  if (Status s = rename(tmp, path); !s) return s;
+  return syncDir(parentDir(path));
+}
+
+Status FileSetIo::makeDirs(const std::string& dir) const {
+  if (dir.empty() || pathExists(dir)) return Status::ok();
+  std::string parent = parentDir(dir);
+  if (parent != dir && parent != ".") {
+    if (Status s = makeDirs(parent); !s) return s;
+  }
+  if (Status s = check(FileOp::kWrite, dir); !s) return s;
+  if (Status s = osMakeDir(dir); !s) return s;
+  return syncDir(parent);
+}
+
+bool pathExists(const std::string& path) { return osExists(path); }
+int64_t fileSizeOf(const std::string& path) { return osSize(path); }
+Result<std::string> readPrefix(const std::string& path, size_t n) { return osReadPrefix(path, n); }
+Result<std::string> readWholeFile(const std::string& path) { return osReadPrefix(path, SIZE_MAX); }
+bool deviceOf(const std::string& path, uint64_t* device) { return osDevice(path, device); }
+
+std::string parentDir(const std::string& path) {
+#ifdef _WIN32
+  size_t slash = path.find_last_of("/\\");
+  if (slash == 2 && path[1] == ':') return path.substr(0, 3);
+#else
+  size_t slash = path.find_last_of('/');
+#endif
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return path.substr(0, 1);
+  return path.substr(0, slash);
+}
+
+}  // namespace vorlam
