@@ -1,7 +1,6 @@
 #include "shell/company_selection.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 
