@@ -8,20 +8,26 @@
 // record.  It is UI-free: progress and log go to an Observer, and the screen
 // and the command both use it.
 //
-// Safety rules of the run:
-// - everything that can be checked is checked before anything is written
-//   (structures, year, conversion pairs);
-// - the run works on its own copies of the company, its structures and its
-//   file names, so other screens cannot change what it converts;
-// - a company's files are opened exclusively; a company whose files are
-//   open elsewhere is skipped and logged;
-// - all rewrites of a company are held in bulk transactions until every
-//   routine has succeeded; any failure before that leaves the company
-//   exactly as it was;
-// - each rewritten file records the structure its references are written
-//   in, so a file shared by several companies is converted once, in this
-//   run and in later ones;
-// - the company record and the history row are written last.
+// Each company ends either exactly as it was or completely converted.  The
+// run goes in phases, per unit of companies that share files
+// (adjust_plan.h):
+//   plan     which files, in which structure each is written, who shares
+//            them; companies whose files are not in the structure of the
+//            year, or that share files with companies outside the run, are
+//            refused;
+//   check    every code is read and must convert, fit its field and not
+//            meet another code (adjust_check.h); nothing written;
+//   convert  each file is copied into a side file of the unit's
+//            FileSetCommit and rewritten there; the originals are untouched;
+//   verify   side files against the originals, and the journal's balances,
+//            with a conversion of their own (adjust_verify.h);
+//   commit   the side files are swapped in, then the rows of the files of
+//            every company (company record, history, integration rows) are
+//            written, their previous values saved first (adjust_rows.h);
+//   restore  the originals stay in the unit's work directory
+//            ("Temp/Ajuste/<id>") for restore() and for recovery.
+// A process that dies at any point leaves a unit recover() puts back as it
+// was; resume() then re-does it from the start.
 // Not thread-safe: one AdjustRun per run.
 #pragma once
 
@@ -31,6 +37,9 @@
 #include <string>
 #include <vector>
 
+#include "adjust/adjust_check.h"
+#include "adjust/adjust_plan.h"
+#include "adjust/adjust_verify.h"
 #include "adjust/file_routines.h"
 #include "adjust/observer.h"
 #include "adjust/reference_count.h"
@@ -38,6 +47,7 @@
 #include "chart/current_structure.h"
 #include "dictionary/dictionary.h"
 #include "shell/app_state.h"
+#include "storage/file_set_io.h"
 #include "storage/status.h"
 
 namespace vorlam::adjust {
@@ -47,6 +57,7 @@ struct AdjustRequest {
   uint16_t year = 0;                 // LOC:ANO; must be the working year
   std::vector<uint16_t> companies;   // in list order
   bool dryRun = false;               // change nothing, report what would change
+  bool withSharers = false;          // add the companies that share files with listed ones
 };
 
 enum class CompanyOutcome {
@@ -56,17 +67,6 @@ enum class CompanyOutcome {
   kFailed,          // converted nothing: a failure rolled the company back
   kDryRun,          // dry run: nothing written
 };
-
-struct BalanceCheck {
-  bool done = false;
-  bool matches = false;
-  int64_t accounts = 0;        // accounts compared
-  std::vector<std::string> differences;  // accounts whose balance differs
-};
-
-// The log line of a balance check: the accounts compared and whether
-// their balances match, or the accounts (the first 20) that differ.
-std::string balanceLine(const BalanceCheck& check);
 
 struct CompanyReport {
   uint16_t code = 0;
@@ -79,6 +79,9 @@ struct CompanyReport {
   BalanceCheck balance;
   std::vector<std::string> sharedFiles;  // shared files this company's run involved
   std::vector<ReferenceCount> untouched;  // old codes left in files the run does not rewrite
+  std::vector<Blocker> blockers;          // codes that kept the company from being converted
+  std::vector<uint16_t> sharers;          // companies outside the run sharing its files
+  std::vector<uint16_t> unit;             // companies converted (or refused) together with it
 };
 
 struct AdjustReport {
@@ -92,22 +95,25 @@ struct AdjustReport {
 // The structure record `code` of the bound `ConfPlanoContas`.
 using chart::readStructure;
 
-// A company whose commit was cut off (the process ended between the first
-// file written and the company record).  Its journal lives in the data
-// root's "Temp" directory until the company is complete.
+// A unit whose run was cut off (the process ended between the start of its
+// commit and its end).  Its work directory stays in "Temp/Ajuste" until
+// resume() has put its originals back and done it again.
 struct PendingAdjustment {
-  uint16_t company = 0;
-  uint16_t oldStructure = 0;
+  std::vector<uint16_t> companies;
   uint16_t newStructure = 0;
   uint16_t year = 0;
-  std::string path;  // the journal file
+  std::string workDir;
 };
 
-// The journals of cut-off adjustments, by company code.
+// The cut-off units of the data root, oldest first.
 std::vector<PendingAdjustment> pendingAdjustments(const shell::AppState& state);
 
-// The journal file of a company's commit.
-std::string pendingJournalPath(const shell::AppState& state, uint16_t company);
+// What restore() did.
+struct RestoreReport {
+  std::vector<uint16_t> companies;  // the unit put back
+  uint16_t structure = 0;           // the structure they are back on
+  std::string message;              // UTF-8
+};
 
 class AdjustRun {
  public:
@@ -119,34 +125,49 @@ class AdjustRun {
   // the Portuguese reason of a refusal.
   Status check(const AdjustRequest& request);
 
-  // The warnings about shared files the listed companies would convert
-  // that companies outside the list (and not already in the new structure)
-  // use too, one text per file and company; nothing is written.
-  std::vector<std::string> sharedFileWarnings(const AdjustRequest& request);
+  // The companies outside the list (and not already in the new structure)
+  // that use files the listed companies would convert, ascending; the run
+  // refuses their units unless request.withSharers.  Nothing is written.
+  std::vector<uint16_t> sharers(const AdjustRequest& request);
 
   // Runs the adjustment.  A refused request returns its status and changes
   // nothing; otherwise the report tells what happened to each company.  On
   // success the current company of `state` is the last converted company.
   Result<AdjustReport> run(const AdjustRequest& request);
 
-  // Completes the adjustment of a company whose commit was cut off: every
-  // file already written in the new structure is left alone, the others
-  // are converted, then the company record and its history are written.
-  // The working year of the state is not consulted.  The journal is
-  // removed once the company is complete.
+  // Puts a cut-off unit back as it was before it started: its rows (their
+  // saved values), then its files.  Safe to interrupt and run again.
+  Status putBack(const PendingAdjustment& pending);
+  // putBack(), then the unit is adjusted again from the start (working
+  // year: the unit's).
   Result<AdjustReport> resume(const PendingAdjustment& pending);
 
+  // Puts back the files and rows of company `code` as they were before its
+  // latest finished adjustment, with every company adjusted together with
+  // it.  kNotFound when there is none.
+  Result<RestoreReport> restore(uint16_t code);
+
+  // Test hook for the file operations of the commit (may be null).
+  void setFileOpHook(FileOpHook* hook) { hook_ = hook; }
+
  private:
-  struct Company;
+  struct Unit;
   AdjustReport runCompanies(const AdjustRequest& request);
-  CompanyReport adjustCompany(const AdjustRequest& request, uint16_t code);
-  Status loadCompany(uint16_t code, Company* out);
-  void warnSharedFiles(const AdjustRequest& request, AdjustReport* report);
+  std::vector<CompanyReport> adjustUnit(const AdjustRequest& request, const UnitPlan& plan);
+  Status prepareUnit(const AdjustRequest& request, Unit& u);
+  Status checkUnit(Unit& u);
+  Status convertUnit(Unit& u);
+  Status verifyUnit(Unit& u);
+  Status commitUnit(Unit& u);
+  void countUnit(Unit& u);
+  void logCompanyBlocks(Unit& u);
+  std::string newWorkDir(const std::vector<uint16_t>& companies) const;
   void log(const std::string& line);
 
   const Dictionary& dict_;
   shell::AppState& state_;
   Observer* observer_;
+  FileOpHook* hook_ = nullptr;
   chart::AccountStructure newStructure_;
   uint16_t workingYear_ = 0;
 };

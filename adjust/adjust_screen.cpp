@@ -270,15 +270,59 @@ Reaction AdjustScreen::exclude() {
 
 // --- The run ---------------------------------------------------------------------
 
-bool AdjustScreen::confirmSharedFiles(const std::vector<std::string>& warnings) {
-  if (warnings.empty()) return true;
-  constexpr size_t kShown = 8;
-  std::string text;
-  for (size_t i = 0; i < warnings.size() && i < kShown; ++i) text += warnings[i] + "|";
-  if (warnings.size() > kShown)
-    text += "... e mais " + std::to_string(warnings.size() - kShown) + " aviso(s) como estes.|";
-  text += "|Deseja continuar o ajuste mesmo assim?";
-  return errors_.ask(text, kMessageTitle, kNoYes, 1) == 2;
+bool AdjustScreen::includeSharers(const std::vector<uint16_t>& sharers) {
+  if (sharers.empty()) return true;
+  if (errors_.ask(sharersQuestion(sharers), kMessageTitle, kNoYes, 1) != 2) return false;
+  for (uint16_t code : sharers) {
+    if (std::any_of(selected_.begin(), selected_.end(), [&](const SelectedCompany& c) { return c.code == code; }))
+      continue;
+    std::optional<Record> rec = companyRecord(code);
+    std::string name = rec ? latin1ToUtf8(rec->getText("RazaoSocial")) : std::string();
+    auto at = std::lower_bound(selected_.begin(), selected_.end(), code,
+                               [](const SelectedCompany& c, uint16_t v) { return c.code < v; });
+    selected_.insert(at, SelectedCompany{code, name});
+  }
+  return true;
+}
+
+std::string sharersQuestion(const std::vector<uint16_t>& sharers) {
+  std::string codes;
+  for (uint16_t c : sharers) codes += (codes.empty() ? "" : ", ") + std::to_string(c);
+  return "Atenção!!! " + std::string(sharers.size() == 1 ? "A empresa " : "As empresas ") + codes +
+         " usa(m) arquivos compartilhados com as empresas selecionadas e só pode(m) ser ajustada(s) junto com "
+         "elas.|Deseja incluí-la(s) no ajuste???";
+}
+
+Reaction AdjustScreen::restore() {
+  Reaction r;
+  if (refused(&r)) return r;
+  if (selectedHighlight_ < 0 || selectedHighlight_ >= int(selected_.size())) {
+    stopBox(kNoCompanyHighlighted);
+    r.focus = Control::kSelectedList;
+    return r;
+  }
+  uint16_t code = selected_[size_t(selectedHighlight_)].code;
+  beep();
+  if (errors_.ask(restoreQuestion(code), kMessageTitle, kNoYes, 1) != 2) {
+    errors_.message(kCancelled, kMessageTitle, MessageIcon::kError, kButtonOk, kButtonOk);
+    return r;
+  }
+  Result<RestoreReport> done = AdjustRun(dict_, state_, nullptr).restore(code);
+  if (!done) {
+    stopBox(done.status().message());
+  } else {
+    appendLog("-" + done->message);
+    errors_.message(done->message, kMessageTitle, MessageIcon::kInformation, kButtonOk, kButtonOk);
+  }
+  r.refreshCompanies = true;
+  r.focus = Control::kSelectedList;
+  return r;
+}
+
+std::string restoreQuestion(uint16_t code) {
+  return "Atenção!!! A empresa " + std::to_string(code) +
+         " (e as empresas ajustadas junto com ela) voltará a ser como estava antes do seu último ajuste do plano "
+         "de contas. Confirma restauração???";
 }
 
 Reaction AdjustScreen::adjust(Listener* listener) {
@@ -301,9 +345,11 @@ Reaction AdjustScreen::adjust(Listener* listener) {
     r.focus = yearFault ? Control::kYear : Control::kStructure;
     return r;
   }
-  // Shared files that companies outside the list also use are named
-  // before anything runs, so that the user may add them or give up.
-  if (!confirmSharedFiles(AdjustRun(dict_, state_, nullptr).sharedFileWarnings(request))) {
+  // Companies outside the list that share files with it go with it, or
+  // nothing runs.
+  std::vector<uint16_t> sharers = AdjustRun(dict_, state_, nullptr).sharers(request);
+  request.withSharers = !sharers.empty();
+  if (!includeSharers(sharers)) {
     errors_.message(kCancelled, kMessageTitle, MessageIcon::kError, kButtonOk, kButtonOk);
     r.focus = Control::kClose;
     return r;

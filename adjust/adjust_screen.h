@@ -67,6 +67,10 @@ inline constexpr char kInterrupted[] =
 // "Atenção!!! As emrpesas selecionadas terão seu plano de contas alterado a
 // partir do ano <year> para a estrutura selecionada. Confirma alteração???"
 std::string confirmationText(uint16_t year);
+// The offer to add the companies that share files with the selected ones.
+std::string sharersQuestion(const std::vector<uint16_t>& sharers);
+// The question of "Restaurar" for company `code`.
+std::string restoreQuestion(uint16_t code);
 
 // The company list: all records of `Empresa`, one order per tab.
 inline constexpr char kCompanyListFormat[] =
@@ -227,6 +231,11 @@ class AdjustScreen {
   // focus on "&Fechar".  Does nothing when no run ended.
   Reaction completeRun();
 
+  // "Restaurar": puts the highlighted selected company (and the companies
+  // adjusted with it) back as it was before its latest adjustment, after a
+  // question.
+  Reaction restore();
+
   // --- Closing ----------------------------------------------------------------
   // "&Fechar" or the window's close.  Closes at once when idle; during a run
   // asks whether to stop, and closes once the run has stopped.
@@ -237,8 +246,9 @@ class AdjustScreen {
   void beep();
   void stopBox(const std::string& text, MessageIcon icon = MessageIcon::kError);
   bool refused(Reaction* reaction) const;
-  // Asks whether to go on despite `warnings` (true when there are none).
-  bool confirmSharedFiles(const std::vector<std::string>& warnings);
+  // Asks whether to add `sharers` to the list (true, and added, when they
+  // are none or the answer is "&Sim").
+  bool includeSharers(const std::vector<uint16_t>& sharers);
   void appendLog(std::string line);
   Status showCompany(uint16_t code);
 

@@ -365,7 +365,7 @@ TEST_F(AdjustScreenTest, AjustarRefusesBeforeAskingAndCancelsOnNao) {
   EXPECT_EQ(structureOf(10), 1);
 }
 
-TEST_F(AdjustScreenTest, SharedFilesOfCompaniesLeftOutAreNamedBeforeTheQuestion) {
+TEST_F(AdjustScreenTest, CompaniesSharingFilesAreOfferedAndGoTogether) {
   {
     auto empresa = openTable("Empresa");
     for (int code : {20, 30}) {
@@ -374,20 +374,42 @@ TEST_F(AdjustScreenTest, SharedFilesOfCompaniesLeftOutAreNamedBeforeTheQuestion)
       empresa->buffer().setInt("PLContas", shell::kSharedCopy);
       ASSERT_TRUE(empresa->update());
     }
+    // The shared standard entries both use.
+    Table lanPadrao(dict_->find("LanPadrao"));
+    ASSERT_TRUE(lanPadrao.open(root_ + "BCTB/LanPadra.dat"));
+    lanPadrao.buffer().setInt("CODIGO", 1);
+    lanPadrao.buffer().setText("DEBITO", "1.1.1.01.0001");
+    ASSERT_TRUE(lanPadrao.append());
   }
+  // "&Não": nothing runs, 30 is not added.
   prepare(2, 2024, {20});
   dialogs_.answerQuestion(1);
   Reaction r = screen_->adjust(nullptr);
   ASSERT_EQ(dialogs_.questions.size(), 1u) << "the confirmation is not reached";
-  const std::string& text = dialogs_.questions[0].text;
-  EXPECT_NE(text.find("também é usado pela empresa 30"), std::string::npos) << text;
-  EXPECT_NE(text.find("Deseja continuar o ajuste mesmo assim?"), std::string::npos) << text;
+  EXPECT_NE(dialogs_.questions[0].text.find("A empresa 30 usa(m) arquivos compartilhados"), std::string::npos);
   EXPECT_EQ(dialogs_.questions[0].buttonList, "&Não|&Sim");
   ASSERT_EQ(dialogs_.boxes.size(), 1u);
   EXPECT_EQ(dialogs_.boxes[0].text, "Operação cancelada!!!");
   EXPECT_EQ(r.focus, Control::kClose);
   EXPECT_FALSE(screen_->running());
   EXPECT_EQ(structureOf(20), 1);
+  EXPECT_EQ(selectedCodes(), (std::vector<uint16_t>{20}));
+  // "&Sim" to the offer and to the confirmation: both are adjusted.
+  dialogs_.answerQuestion(2);
+  dialogs_.answerQuestion(2);
+  screen_->adjust(nullptr);
+  EXPECT_EQ(selectedCodes(), (std::vector<uint16_t>{20, 30}));
+  screen_->waitForRun();
+  screen_->completeRun();
+  EXPECT_EQ(structureOf(20), 2);
+  EXPECT_EQ(structureOf(30), 2);
+  // "Restaurar" on 30 puts both back.
+  screen_->setSelectedHighlight(1);
+  dialogs_.answerQuestion(2);
+  screen_->restore();
+  EXPECT_EQ(dialogs_.questions.back().text, restoreQuestion(30));
+  EXPECT_EQ(structureOf(20), 1);
+  EXPECT_EQ(structureOf(30), 1);
 }
 
 TEST_F(AdjustScreenTest, RunConvertsTheListAndEndsWithTheSuccessMessage) {

@@ -1,6 +1,8 @@
 #include "adjust/adjust_run.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -147,27 +149,64 @@ TEST_F(AdjustTest, DryRunChangesNothing) {
   EXPECT_EQ(column("AltContratuais", shared("AltContratuais"), "OBS").size(), 0u);
 }
 
-TEST_F(AdjustTest, CodeThatDoesNotFitIsAFailureNotACut) {
-  // CFO:CONTA_DEBITO keeps 20 characters; 1.1.1.01.0001 grows to 15 under
-  // structure 2, so make the structure grow past 20.
+TEST_F(AdjustTest, CodeThatDoesNotFitRefusesTheCompanyBeforeAnythingIsWritten) {
+  // CFO:CONTA_DEBITO keeps 20 characters; 1.1.1.01.0001 grows to 24 under
+  // widths 1,1,1,2,15.
   addStructure(4, {1, 1, 1, 2, 15});
-  {
-    auto cfo = open("CFO", path(123, "CFO"));
-    ASSERT_TRUE(cfo->seekStart(kFileOrder));
-    ASSERT_TRUE(cfo->next());
-    cfo->buffer().setText("CONTADEBITOPRAZO", "1.1.1.01.0002");
-    ASSERT_TRUE(cfo->update());
-  }
   Result<AdjustReport> r = adjust({123}, 4);
   ASSERT_TRUE(r);
-  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kConverted);
-  EXPECT_GT(r->failures, 0);
+  const CompanyReport& c = r->companies[0];
+  EXPECT_EQ(c.outcome, CompanyOutcome::kSkipped);
   EXPECT_FALSE(r->success);
   EXPECT_NE(r->finalMessage, "Ajuste concluído com sucesso!!!");
+  // Each blocking code is named: table, key, field, old and new code.
+  EXPECT_TRUE(std::any_of(c.blockers.begin(), c.blockers.end(), [&](const Blocker& b) {
+    return b.table == "CFO" && b.field == "CFO:CONTA_DEBITO" && b.oldCode == "1.1.1.01.0001" &&
+           b.newCode == "1.1.1.01.000000000000001" && b.why == "não cabe em 20 caracteres";
+  }));
+  EXPECT_TRUE(std::any_of(c.blockers.begin(), c.blockers.end(), [&](const Blocker& b) {
+    return b.table == "Empresa" && b.field == "EMP:GrupoProdutor" && b.key == "123";
+  }));
+  auto has = [&](const std::string& l) { return std::find(log_.lines.begin(), log_.lines.end(), l) != log_.lines.end(); };
+  EXPECT_TRUE(has("   CFO [1225 / 0]: CFO:CONTA_DEBITO 1.1.1.01.0001 -> 1.1.1.01.000000000000001: não cabe em 20 caracteres"))
+      << ::testing::PrintToString(log_.lines);
+  // For a refused company, the reason only.
+  EXPECT_FALSE(has("-Alterando cadastro da empresa 123 - Alfa Comércio Ltda no código do plano de contas."));
+  // Nothing written.
   EXPECT_EQ(column("CFO", path(123, "CFO"), "CONTA_DEBITO"), std::vector<std::string>{"1.1.1.01.0001"});
-  // The record's other account, which fits, is converted all the same.
-  EXPECT_EQ(column("CFO", path(123, "CFO"), "CONTADEBITOPRAZO"),
-            std::vector<std::string>{"1.1.1.01.000000000000002"});
+  EXPECT_EQ(column("Diario", path(123, "Diario"), "ContaDebito")[0], "1.1.1.01.0001");
+  EXPECT_FALSE(fs::exists(path(123, "PlanoContas", 4)));
+  EXPECT_TRUE(column("AltContratuais", shared("AltContratuais"), "OBS").empty());
+  EXPECT_TRUE(pendingAdjustments(*state_).empty());
+}
+
+TEST_F(AdjustTest, CodesThatWouldMeetOrHaveNoConversionRefuseTheCompany) {
+  {
+    // Already written in the new form: it would meet 1.1.1.01.0001.
+    auto chart = open("PlanoContas", path(123, "PlanoContas"));
+    addAccount(*chart, "1.1.1.01.000001", 2, "Caixa (novo)");
+    // Not written in the old structure: a positional cut would make it
+    // some other account.
+    auto cfo = open("CFO", path(123, "CFO"));
+    cfo->buffer().clear();
+    cfo->buffer().setInt("Codigo", 5102);
+    cfo->buffer().setText("CONTA_DEBITO", "1.1.1.1");
+    ASSERT_TRUE(cfo->append());
+  }
+  for (bool dryRun : {true, false}) {
+    Result<AdjustReport> r = adjust({123}, 2, 2024, dryRun);
+    ASSERT_TRUE(r);
+    const CompanyReport& c = r->companies[0];
+    EXPECT_EQ(c.outcome, CompanyOutcome::kSkipped);
+    EXPECT_FALSE(r->success);
+    EXPECT_TRUE(std::any_of(c.blockers.begin(), c.blockers.end(), [](const Blocker& b) {
+      return b.newCode == "1.1.1.01.000001" && b.why.find("também passa a ser") != std::string::npos;
+    }));
+    EXPECT_TRUE(std::any_of(c.blockers.begin(), c.blockers.end(), [](const Blocker& b) {
+      return b.table == "CFO" && b.oldCode == "1.1.1.1" && b.why.find("fora da estrutura 1") != std::string::npos;
+    }));
+  }
+  EXPECT_FALSE(fs::exists(path(123, "PlanoContas", 2)));
 }
 
 TEST_F(AdjustTest, CompanyWithFilesInUseIsSkippedUntouched) {
@@ -186,6 +225,7 @@ TEST_F(AdjustTest, CompanyWithFilesInUseIsSkippedUntouched) {
   ASSERT_TRUE(r);
   EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kSkipped);
   EXPECT_NE(r->companies[0].reason.find("plano de contas atual"), std::string::npos) << r->companies[0].reason;
+  EXPECT_TRUE(pendingAdjustments(*state_).empty());
   EXPECT_FALSE(fs::exists(path(123, "PlanoContas", 2)));
 }
 
@@ -213,30 +253,47 @@ TEST_F(AdjustTest, SharedChartAndFilesAreConvertedOnce) {
   EXPECT_EQ(column("PlanoContas", path(200, "PlanoContas", 2), "Codigo").size(), 6u);
 }
 
-TEST_F(AdjustTest, SharedFilesMovedOnByAnotherCompanyAreNotConvertedAgain) {
+TEST_F(AdjustTest, CompaniesSharingFilesGoTogetherOrNotAtAll) {
   addCompany(201, "Gama Indústria", 1);
   fillCompany(201);
-  addStructure(4, {1, 1, 1, 2, 8});
-  ASSERT_EQ(adjust({200})->companies[0].outcome, CompanyOutcome::kConverted);
-  // 201 still names structure 1, but the files it shares with 200 are now
-  // in structure 2: converting them from 1 would turn them into other codes.
-  Result<AdjustReport> r = adjust({201}, 4);
+  AdjustRun probe(*dict_, *state_, nullptr);
+  EXPECT_EQ(probe.sharers(AdjustRequest{2, 2024, {200}, false, false}), std::vector<uint16_t>{201});
+  EXPECT_TRUE(probe.sharers(AdjustRequest{2, 2024, {123}, false, false}).empty());  // 123 keeps its own files
+  EXPECT_TRUE(probe.sharers(AdjustRequest{2, 2024, {200, 201}, false, false}).empty());
+  // Alone, 200 is refused with the company that blocks it; nothing written.
+  for (bool dryRun : {true, false}) {
+    Result<AdjustReport> r = adjust({200}, 2, 2024, dryRun);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kSkipped);
+    EXPECT_EQ(r->companies[0].sharers, std::vector<uint16_t>{201});
+    EXPECT_NE(r->companies[0].reason.find("empresas 201"), std::string::npos) << r->companies[0].reason;
+  }
+  for (const auto& v : column("CFO", path(200, "CFO"), "CONTA_DEBITO")) EXPECT_EQ(v, "1.1.1.01.0001");
+  EXPECT_FALSE(fs::exists(path(200, "PlanoContas", 2)));
+  // With its sharers, both are converted in one unit.
+  AdjustRun run(*dict_, *state_, &log_);
+  Result<AdjustReport> r = run.run(AdjustRequest{2, 2024, {200}, false, true});
   ASSERT_TRUE(r);
-  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kSkipped);
-  EXPECT_NE(r->companies[0].reason.find("já está na estrutura 2"), std::string::npos) << r->companies[0].reason;
-  EXPECT_FALSE(r->success);
+  ASSERT_EQ(r->companies.size(), 2u);
+  EXPECT_EQ(r->companies[1].code, 201);
+  EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kConverted) << r->companies[0].reason;
+  EXPECT_EQ(r->companies[1].outcome, CompanyOutcome::kConverted) << r->companies[1].reason;
+  EXPECT_EQ(r->companies[0].unit, (std::vector<uint16_t>{200, 201}));
   for (const auto& v : column("CFO", path(200, "CFO"), "CONTA_DEBITO")) EXPECT_EQ(v, "1.1.1.01.000001");
 }
 
 TEST_F(AdjustTest, SharedChartRebuiltEarlierGetsTheAccountsAddedSince) {
   addCompany(201, "Gama Indústria", 1);
   fillCompany(201);
-  ASSERT_EQ(adjust({200})->companies[0].outcome, CompanyOutcome::kConverted);
+  ASSERT_TRUE(adjust({200, 201})->success);
   {
     auto oldChart = open("PlanoContas", path(201, "PlanoContas"));
     addAccount(*oldChart, "1.1.1.01.0003", 2, "Aplicação");
   }
-  Result<AdjustReport> r = adjust({201});
+  // A company on the shared chart, still on the old structure, whose
+  // shared files are already in the new one.
+  addCompany(202, "Delta", 1);
+  Result<AdjustReport> r = adjust({202});
   ASSERT_TRUE(r);
   EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kConverted) << r->companies[0].reason;
   EXPECT_TRUE(r->success);
@@ -246,23 +303,11 @@ TEST_F(AdjustTest, SharedChartRebuiltEarlierGetsTheAccountsAddedSince) {
   EXPECT_EQ(std::count(codes.begin(), codes.end(), "1.1.1.01.000001"), 1);
 }
 
-TEST_F(AdjustTest, WarnsAboutSharedFilesOfCompaniesNotListed) {
-  Result<AdjustReport> own = adjust({123}, 2, 2024, true);
-  ASSERT_TRUE(own);
-  EXPECT_TRUE(own->warnings.empty());  // 123 keeps its own files
-  addCompany(201, "Gama Indústria", 1);
-  Result<AdjustReport> r = adjust({200}, 2, 2024, true);
-  ASSERT_TRUE(r);
-  ASSERT_FALSE(r->warnings.empty());
-  EXPECT_NE(r->warnings[0].find("empresa 201"), std::string::npos) << r->warnings[0];
-}
-
-#ifndef _WIN32  // the run is killed in a forked child
 TEST_F(AdjustTest, KilledRunLeavesTheCompanyAsItWas) {
   // The child stops itself in the middle of the journal rewrite.
   struct Killer : LogObserver {
     void logLine(const std::string& line) override {
-      if (line == "   Ajustando lançamentos da contabilidade.") platform::killCurrentProcess();
+      if (line == "   Ajustando lançamentos da contabilidade.") kill(getpid(), SIGKILL);
     }
   } killer;
   runUntilKilled(*dict_, *state_, killer);
@@ -277,7 +322,6 @@ TEST_F(AdjustTest, KilledRunLeavesTheCompanyAsItWas) {
   ASSERT_TRUE(r);
   EXPECT_EQ(r->companies[0].outcome, CompanyOutcome::kConverted) << r->companies[0].reason;
 }
-#endif
 
 }  // namespace
 }  // namespace vorlam::adjust

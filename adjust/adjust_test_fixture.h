@@ -3,20 +3,18 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
-#endif
 
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "storage/platform.h"
 #include "adjust/adjust_run.h"
 #include "shell/company_files.h"
 #include "shell/startup.h"
+#include "storage/crash_test_util.h"
 #include "storage/date.h"
 #include "storage/text.h"
 
@@ -38,7 +36,9 @@ class LogObserver : public Observer {
 class AdjustTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = platform::makeTempDirectory("vorlam-adjust-").value() + "/";
+    // A memory file system when there is one: the commit syncs often.
+    std::string tmpl = testing::scratchBase() + "/vorlam-adjust-XXXXXX";
+    root_ = std::string(mkdtemp(tmpl.data())) + "/";
     dict_ = buildDictionary();
     shell::DataLocations loc;
     loc.root = root_;
@@ -192,9 +192,8 @@ class AdjustTest : public ::testing::Test {
   LogObserver log_;
 };
 
-#ifndef _WIN32
 // Runs the adjustment of company 123 to structure 2 for 2024 in a child
-// process (forked: POSIX systems only); `killer` is expected to kill the child (SIGKILL) at some point of
+// process; `killer` is expected to kill the child (SIGKILL) at some point of
 // the run.  Fails the test when the child ends on its own.
 inline void runUntilKilled(const Dictionary& dict, shell::AppState& state, Observer& killer) {
   pid_t pid = fork();
@@ -211,6 +210,5 @@ inline void runUntilKilled(const Dictionary& dict, shell::AppState& state, Obser
   waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before the kill point";
 }
-#endif  // !_WIN32
 
 }  // namespace vorlam::adjust

@@ -5,10 +5,7 @@
 #include "storage/text.h"
 
 namespace vorlam::adjust {
-namespace {
 
-// The key of a record as a short text for failure lines: the first
-// components of the table's primary key (or of its first key).
 std::string keyText(const Table& t) {
   const TableDef& def = t.def();
   int k = def.primaryKey();
@@ -21,6 +18,8 @@ std::string keyText(const Table& t) {
     }
   return s.empty() ? "registro " + std::to_string(t.buffer().recordId()) : s;
 }
+
+namespace {
 
 void fail(TableOutcome& out, const Table& t, const std::string& why) {
   ++out.failures;

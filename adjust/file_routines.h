@@ -84,6 +84,10 @@ TableOutcome rewriteTable(const RoutineDef& def, Table& table, Table* child, con
 // only the accounts whose new code it lacks are added (and counted).
 TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx, bool complete = false);
 
+// The key of the record in `t`'s buffer as a short text for failure lines:
+// the components of the table's primary key (or of its first key).
+std::string keyText(const Table& t);
+
 // The log line that closes a routine.
 std::string secondLogLine(const RoutineDef& def, int64_t total, int64_t count);
 

@@ -4,10 +4,15 @@ namespace vorlam::adjust {
 
 QuestionRequest pendingQuestion(const std::vector<PendingAdjustment>& pending) {
   std::string codes;
-  for (const auto& p : pending) codes += (codes.empty() ? "" : ", ") + std::to_string(p.company);
+  size_t count = 0;
+  for (const auto& p : pending)
+    for (uint16_t c : p.companies) {
+      codes += (codes.empty() ? "" : ", ") + std::to_string(c);
+      ++count;
+    }
   QuestionRequest q;
   q.title = kPendingTitle;
-  q.text = std::string("Atenção!!! O ajuste do plano de contas ") + (pending.size() == 1 ? "da empresa " : "das empresas ") +
+  q.text = std::string("Atenção!!! O ajuste do plano de contas ") + (count == 1 ? "da empresa " : "das empresas ") +
            codes + " foi interrompido durante a gravação.|Deseja concluí-lo agora???";
   q.icon = MessageIcon::kQuestion;
   q.buttonList = "&Não|&Sim";
@@ -21,7 +26,9 @@ PendingOutcome completePending(const Dictionary& dict, shell::AppState& state,
   for (const auto& p : pending) {
     AdjustRun run(dict, state, observer);
     Result<AdjustReport> r = run.resume(p);
-    std::string prefix = "Empresa " + std::to_string(p.company) + ": ";
+    std::string prefix;
+    for (uint16_t c : p.companies) prefix += (prefix.empty() ? "Empresa(s) " : ", ") + std::to_string(c);
+    prefix += ": ";
     if (!r) {
       ++out.failed;
       out.messages.push_back(prefix + r.status().message());

@@ -1,9 +1,10 @@
 // Completion of adjustments whose commit was cut off, offered at start-up.
 //
-// When the process ends while a company is being committed, the company's
-// journal stays in "Temp" (see AdjustRun::resume).  At the next start the
-// tool asks whether to complete those companies now; completing leaves the
-// files already written in the new structure alone and converts the rest.
+// When the process ends while a unit of companies is being adjusted, its work
+// directory stays in "Temp/Ajuste" (see AdjustRun::resume).  At the next
+// start the tool asks whether to complete those companies now; completing
+// puts their original files and records back and adjusts them again from
+// the start.
 // UI-free: the question goes through Dialogs, the work through an Observer.
 #pragma once
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <ostream>
 #include <string>
@@ -15,8 +16,10 @@ namespace vorlam::tool {
 namespace {
 
 constexpr const char* kUsage =
-    "Uso: vorlam-tool adjust --root DIR --structure N --year A --company C [--company C ...] [--dry-run]\n"
+    "Uso: vorlam-tool adjust --root DIR --structure N --year A --company C [--company C ...]\n"
+    "                        [--with-sharers] [--dry-run]\n"
     "     vorlam-tool adjust --root DIR --resume\n"
+    "     vorlam-tool adjust --root DIR --restore --company C\n"
     "\n"
     "Ajusta o plano de contas das empresas indicadas para a estrutura N a partir\n"
     "do ano A: reconstrói o plano de contas na nova estrutura, converte todas as\n"
@@ -28,15 +31,22 @@ constexpr const char* kUsage =
     "  --structure N    código da nova estrutura (ConfPlanoContas)\n"
     "  --year A         ano de trabalho e do ajuste\n"
     "  --company C      empresa a ajustar (repita para várias, na ordem dada)\n"
+    "  --with-sharers   inclui no ajuste as empresas que usam arquivos\n"
+    "                   compartilhados com as indicadas (sem esta opção, uma\n"
+    "                   empresa que compartilha arquivos com outra fora da lista\n"
+    "                   é recusada)\n"
     "  --dry-run        não altera nada: informa, por empresa e tabela, quantos\n"
-    "                   registros e campos mudariam e os códigos que não cabem\n"
+    "                   registros e campos mudariam e os códigos que impedem o ajuste\n"
     "  --resume         só conclui os ajustes interrompidos (veja abaixo)\n"
+    "  --restore        devolve a empresa (e as ajustadas junto com ela) ao estado\n"
+    "                   anterior ao seu último ajuste concluído\n"
     "  --help           mostra esta ajuda\n"
     "\n"
-    "Um ajuste interrompido durante a gravação de uma empresa (queda de energia,\n"
-    "processo encerrado) deixa um registro em Temp; antes de qualquer novo ajuste\n"
-    "a empresa é concluída: os arquivos já gravados na nova estrutura ficam como\n"
-    "estão e os demais são convertidos.\n"
+    "Cada empresa termina ou exatamente como estava ou inteiramente ajustada. Os\n"
+    "arquivos são convertidos em cópias, conferidos e só então postos no lugar;\n"
+    "os originais ficam em Temp/Ajuste. Um ajuste interrompido (queda de energia,\n"
+    "processo encerrado) é desfeito antes de qualquer novo ajuste: os originais\n"
+    "voltam ao lugar e a empresa é ajustada de novo desde o início.\n"
     "\n"
     "O relatório final conta também as contas no código antigo que ficam em\n"
     "arquivos que o ajuste não altera (parcelas, integração do ISS, conciliação\n"
@@ -104,6 +114,14 @@ void printReport(const adjust::AdjustReport& report, bool dryRun, std::ostream& 
       out << "  Conferência de saldos do diário\t" << c.balance.accounts << " contas\t"
           << (c.balance.matches ? "saldos conferem" : "SALDOS DIVERGENTES") << "\n";
     for (const auto& d : c.balance.differences) out << "    Saldo divergente\t" << d << "\n";
+    for (const auto& b : c.blockers)
+      out << "  Impede\t" << b.table << "\t" << b.key << "\t" << b.field << "\t" << b.oldCode << "\t" << b.newCode
+          << "\t" << b.why << "\n";
+    if (!c.sharers.empty()) {
+      out << "  Compartilha arquivos com\t";
+      for (uint16_t s : c.sharers) out << s << " ";
+      out << "\n";
+    }
     for (const auto& u : c.untouched) {
       out << "  Não alterado\t" << u.label << "\t" << (u.year ? std::to_string(u.year) : std::string("-"));
       if (!u.error.empty())
@@ -122,7 +140,7 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
   std::string root;
   long structure = -1, year = -1;
   adjust::AdjustRequest request;
-  bool resumeOnly = false;
+  bool resumeOnly = false, restore = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string* v) {
@@ -137,6 +155,10 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
       return 0;
     } else if (a == "--resume") {
       resumeOnly = true;
+    } else if (a == "--restore") {
+      restore = true;
+    } else if (a == "--with-sharers") {
+      request.withSharers = true;
     } else if (a == "--dry-run") {
       request.dryRun = true;
     } else if (a == "--root" && value(&v)) {
@@ -152,7 +174,11 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
       return 2;
     }
   }
-  if (root.empty() || (!resumeOnly && (structure < 0 || year < 0 || request.companies.empty()))) {
+  if (restore && (root.empty() || request.companies.size() != 1)) {
+    err << kPrefix << "informe --root e uma --company para restaurar\n" << kUsage;
+    return 2;
+  }
+  if (root.empty() || (!resumeOnly && !restore && (structure < 0 || year < 0 || request.companies.empty()))) {
     err << kPrefix << "informe --root, --structure, --year e ao menos um --company\n" << kUsage;
     return 2;
   }
@@ -167,12 +193,13 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
   loc.accounting = loc.root + "BCTB";
   loc.temp = loc.root + "Temp";
   loc.upgrade = loc.shared;
-  if (Status s = shell::checkDataRoot(loc.root); !s) {
-    err << kPrefix << s.message() << "\n";
-    return 1;
+  // A data root is never created here: a mistyped path would otherwise get
+  // an empty tree and an adjustment of nothing.
+  if (!std::filesystem::is_directory(loc.root) || !std::filesystem::is_directory(loc.shared)) {
+    err << kPrefix << "diretório de dados inexistente ou sem BComuns: " << root << "\n";
+    return 2;
   }
   auto state = std::make_unique<shell::AppState>(loc);
-  shell::createDataDirectories(loc);
   state->bind(shell::sharedFileNames(loc.root));
   shell::CurrentCompany period;
   period.ano = request.year;
@@ -181,14 +208,27 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
 
   std::shared_ptr<const Dictionary> dict = buildDictionary();
   ConsoleObserver observer(out, err);
+  if (restore) {
+    adjust::AdjustRun run(*dict, *state, &observer);
+    Result<adjust::RestoreReport> r = run.restore(request.companies.front());
+    if (!r) {
+      err << kPrefix << r.status().message() << "\n";
+      return 1;
+    }
+    return 0;
+  }
   // Companies whose commit was cut off are completed first.
   bool resumedOk = true;
   for (const auto& pending : adjust::pendingAdjustments(*state)) {
     if (request.dryRun) {
-      out << "Ajuste interrompido pendente: empresa " << pending.company << " (estrutura " << pending.oldStructure
-          << " para " << pending.newStructure << ", ano " << pending.year << ")\n";
+      out << "Ajuste interrompido pendente: empresa(s)";
+      for (uint16_t c : pending.companies) out << " " << c;
+      out << " (estrutura " << pending.newStructure << ", ano " << pending.year << ")\n";
       continue;
     }
+    shell::CurrentCompany unitPeriod = period;
+    unitPeriod.ano = pending.year;
+    state->setCompany(unitPeriod);
     adjust::AdjustRun resume(*dict, *state, &observer);
     Result<adjust::AdjustReport> r = resume.resume(pending);
     if (!r) {

@@ -82,12 +82,13 @@ std::string* ToolInfoExport::root_ = nullptr;
 
 TEST_F(ToolInfoExport, InfoShowsCountsAndNamesOfACompanyYear) {
   auto lines = info({"--company", "2", "--year", "2023"});
-  EXPECT_EQ(lines["Diario"], (std::pair<std::string, std::string>{"50", *root_ + "/00000002/Ctb/2023/Diario.dat"}));
-  EXPECT_EQ(lines["Empresa"], (std::pair<std::string, std::string>{"2", *root_ + "/BComuns/Empresas.dat"}));
-  EXPECT_EQ(lines["PlanoContas"].second, *root_ + "/00000002/PlCon002.dat");
+  using Line = std::pair<std::string, std::string>;
+  EXPECT_EQ(lines["Diario"], (Line{"50", testing::nativePath(*root_ + "/00000002/Ctb/2023/Diario.dat")}));
+  EXPECT_EQ(lines["Empresa"], (Line{"2", testing::nativePath(*root_ + "/BComuns/Empresas.dat")}));
+  EXPECT_EQ(lines["PlanoContas"].second, testing::nativePath(*root_ + "/00000002/PlCon002.dat"));
   EXPECT_EQ(lines["Funcionarios"].first, "?");
   EXPECT_TRUE(lines["Funcionarios"].second.starts_with("Error 2 : ")) << lines["Funcionarios"].second;
-  EXPECT_FALSE(fs::exists(*root_ + "/00000002/Funciona.dat"));  // looking creates nothing
+  EXPECT_FALSE(fs::exists(testing::nativePath(*root_ + "/00000002/Funciona.dat")));  // looking creates nothing
 }
 
 TEST_F(ToolInfoExport, InfoWithoutCompanyShowsTheSharedFilesOnly) {

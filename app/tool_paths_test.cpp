@@ -32,7 +32,7 @@ class ToolPaths : public ::testing::Test {
   void SetUp() override {
     if (!toolBuilt()) GTEST_SKIP() << "vorlam-tool not built";
     root_ = tmp_.path() + "/dados";
-    fs::create_directories(root_ + "/BComuns");
+    fs::create_directories(testing::nativePath(root_ + "/BComuns"));
   }
 
   // Runs "vorlam-tool paths ARGS" with stdout and stderr captured in files.
@@ -59,7 +59,7 @@ class ToolPaths : public ::testing::Test {
 
   void addCompany(int code, int plContas, int plano, int tipoFornecedor) {
     Table t(dict_->find("Empresa"));
-    ASSERT_TRUE(t.open(root_ + "/BComuns/Empresas.dat").isOk());
+    ASSERT_TRUE(t.open(testing::nativePath(root_ + "/BComuns/Empresas.dat")).isOk());
     Record& b = t.buffer();
     b.clear();
     b.setInt("EMP:Codigo", code);
@@ -71,7 +71,7 @@ class ToolPaths : public ::testing::Test {
 
   void addChange(int company, int code, int y, int m, int d, const std::string& obs) {
     Table t(dict_->find("AltContratuais"));
-    ASSERT_TRUE(t.open(root_ + "/BComuns/AltContr.dat").isOk());
+    ASSERT_TRUE(t.open(testing::nativePath(root_ + "/BComuns/AltContr.dat")).isOk());
     Record& b = t.buffer();
     b.clear();
     b.setInt("ALTCONT:CODIGO", company);
@@ -93,37 +93,37 @@ TEST_F(ToolPaths, OwnChartCompanyListsEveryTableInCatalogueOrder) {
   ASSERT_EQ(r.lines.size(), dict_->tables().size());
   for (size_t i = 0; i < r.lines.size(); ++i)
     EXPECT_TRUE(r.lines[i].starts_with(dict_->tables()[i].label + "\t")) << r.lines[i];
-  EXPECT_EQ(r.byLabel["PlanoContas"], root_ + "/00000123/PlCon007.dat");
-  EXPECT_EQ(r.byLabel["PlanoContas4"], root_ + "/00000123/PlCon007.dat");
-  EXPECT_EQ(r.byLabel["Diario"], root_ + "/00000123/Ctb/2015/Diario.dat");
-  EXPECT_EQ(r.byLabel["Historico"], root_ + "/00000123/Historic.dat");
-  EXPECT_EQ(r.byLabel["ForCli0"], root_ + "/BComuns/ForCli.dat");
-  EXPECT_EQ(r.byLabel["Empresa0"], root_ + "/BComuns/Empresas.dat");
-  EXPECT_EQ(r.byLabel["ConfPlanoContas"], root_ + "/BCTB/ConfPlan.dat");
+  EXPECT_EQ(r.byLabel["PlanoContas"], testing::nativePath(root_ + "/00000123/PlCon007.dat"));
+  EXPECT_EQ(r.byLabel["PlanoContas4"], testing::nativePath(root_ + "/00000123/PlCon007.dat"));
+  EXPECT_EQ(r.byLabel["Diario"], testing::nativePath(root_ + "/00000123/Ctb/2015/Diario.dat"));
+  EXPECT_EQ(r.byLabel["Historico"], testing::nativePath(root_ + "/00000123/Historic.dat"));
+  EXPECT_EQ(r.byLabel["ForCli0"], testing::nativePath(root_ + "/BComuns/ForCli.dat"));
+  EXPECT_EQ(r.byLabel["Empresa0"], testing::nativePath(root_ + "/BComuns/Empresas.dat"));
+  EXPECT_EQ(r.byLabel["ConfPlanoContas"], testing::nativePath(root_ + "/BCTB/ConfPlan.dat"));
   EXPECT_EQ(r.byLabel["Lanc_Combustivel"], "");
   EXPECT_EQ(r.byLabel["ProdRegSaida"], "");
-  EXPECT_FALSE(fs::exists(root_ + "/00000123"));  // nothing is created
+  EXPECT_FALSE(fs::exists(testing::nativePath(root_ + "/00000123")));  // nothing is created
 }
 
 TEST_F(ToolPaths, CompanyWithoutRecordUsesSharedChartOne) {
   PathsRun r = paths("9", "2015", "5");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.byLabel["PlanoContas"], root_ + "/BCTB/PlCon001.dat");
-  EXPECT_EQ(r.byLabel["Funcionarios"], root_ + "/00000009/Funciona.dat");
-  EXPECT_EQ(r.byLabel["CFO"], root_ + "/BEscrita/Cfo.dat");
-  EXPECT_FALSE(fs::exists(root_ + "/BComuns/Empresas.dat"));
+  EXPECT_EQ(r.byLabel["PlanoContas"], testing::nativePath(root_ + "/BCTB/PlCon001.dat"));
+  EXPECT_EQ(r.byLabel["Funcionarios"], testing::nativePath(root_ + "/00000009/Funciona.dat"));
+  EXPECT_EQ(r.byLabel["CFO"], testing::nativePath(root_ + "/BEscrita/Cfo.dat"));
+  EXPECT_FALSE(fs::exists(testing::nativePath(root_ + "/BComuns/Empresas.dat")));
 }
 
 TEST_F(ToolPaths, HistoryDecidesByPeriod) {
   addCompany(5, 1, 7, 1);
   addChange(5, 13, 2015, 3, 1, "2");
   addChange(5, 41, 2016, 1, 1, "005 . Conteúdo anterior");
-  EXPECT_EQ(paths("5", "2015", "2").byLabel["ForCli"], root_ + "/00000005/Escrita/ForCli.dat");
-  EXPECT_EQ(paths("5", "2015", "3").byLabel["ForCli"], root_ + "/BComuns/ForCli.dat");
-  EXPECT_EQ(paths("5", "2015").byLabel["ForCli"], root_ + "/BComuns/ForCli.dat");
-  EXPECT_EQ(paths("5", "2014", "13").byLabel["ForCli"], root_ + "/00000005/Escrita/ForCli.dat");
-  EXPECT_EQ(paths("5", "2015").byLabel["PlanoContas"], root_ + "/BCTB/PlCon005.dat");
-  EXPECT_EQ(paths("5", "2016").byLabel["PlanoContas"], root_ + "/BCTB/PlCon007.dat");
+  EXPECT_EQ(paths("5", "2015", "2").byLabel["ForCli"], testing::nativePath(root_ + "/00000005/Escrita/ForCli.dat"));
+  EXPECT_EQ(paths("5", "2015", "3").byLabel["ForCli"], testing::nativePath(root_ + "/BComuns/ForCli.dat"));
+  EXPECT_EQ(paths("5", "2015").byLabel["ForCli"], testing::nativePath(root_ + "/BComuns/ForCli.dat"));
+  EXPECT_EQ(paths("5", "2014", "13").byLabel["ForCli"], testing::nativePath(root_ + "/00000005/Escrita/ForCli.dat"));
+  EXPECT_EQ(paths("5", "2015").byLabel["PlanoContas"], testing::nativePath(root_ + "/BCTB/PlCon005.dat"));
+  EXPECT_EQ(paths("5", "2016").byLabel["PlanoContas"], testing::nativePath(root_ + "/BCTB/PlCon007.dat"));
 }
 
 TEST_F(ToolPaths, BadArgumentsAreRefused) {

@@ -89,7 +89,7 @@ std::string ErrorServices::record(const RaisedMessage& message) {
 
 // Called with mu_ held, so lines of two screens never interleave.
 std::string ErrorServices::appendLogLine(const std::filesystem::path& path, const std::string& line) {
-  std::FILE* f = std::fopen(path.c_str(), "ab");
+  std::FILE* f = std::fopen(path.string().c_str(), "ab");
   if (!f) return "Unable to Open error log; ";
   std::string notes;
   std::string bytes = utf8ToLatin1(line) + "\n";

@@ -254,9 +254,11 @@ TEST_F(ErrorManagerTest, LogLineAndLogFailures) {
   services.enableLog(path);
   services.setClock([] { return LogClockReading{*toDayNumber(2024, 3, 9), ((8 * 60 + 7) * 60 + 6) * 100 + 1}; });
   manager.throwMessage(15, "São Paulo");
-  std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
-  ss << in.rdbuf();
+  {
+    std::ifstream in(path, std::ios::binary);
+    ss << in.rdbuf();
+  }
   EXPECT_EQ(latin1ToUtf8(ss.str()), "09/03/2024 08:07:06 --> Chave duplicada: São Paulo\n");
 
   manager.setError(0, "");
@@ -270,7 +272,9 @@ TEST_F(ErrorManagerTest, LogLineAndLogFailures) {
     manager.throwMessage(7);
     EXPECT_EQ(manager.values().errorText.rfind("Unable to update error log; ", 0), 0u) << manager.values().errorText;
   }
-  std::filesystem::remove_all(dir);
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
+  EXPECT_FALSE(ec) << ec.message();
 }
 
 TEST(ErrorManagerThreads, ScreensNeverSeeEachOthersValues) {

@@ -133,8 +133,8 @@ TEST(CompanySelection, CancelRestoresThePreviousCompanyAndItsNames) {
   EXPECT_EQ(s.company.codigo, 1);
   EXPECT_EQ(s.company.razao, "Primeira");
   EXPECT_EQ(s.company.ano, 2016);
-  EXPECT_EQ(s.pathFor(kPlanoContasFile), state->dataRoot() + "00000001/PlCon003.dat");
-  EXPECT_EQ(s.pathFor("Diario.dat"), state->dataRoot() + "00000001/Ctb/2016/Diario.dat");
+  EXPECT_EQ(s.pathFor(kPlanoContasFile), testing::nativePath(state->dataRoot() + "00000001/PlCon003.dat"));
+  EXPECT_EQ(s.pathFor("Diario.dat"), testing::nativePath(state->dataRoot() + "00000001/Ctb/2016/Diario.dat"));
 }
 
 // --- The screen's controller, dialogs answered by script -----------------
@@ -270,9 +270,9 @@ TEST_F(SelectionTest, CompanyWithoutStructureIsRepairedAndBound) {
   AppSnapshot now = state_->snapshot();
   EXPECT_EQ(now.company.codigo, 5);
   EXPECT_EQ(now.company.ano, 2024);
-  EXPECT_EQ(now.pathFor(kPlanoContasFile), state_->dataRoot() + "BCTB/PlCon001.dat");
-  EXPECT_EQ(now.pathFor("Diario.dat"), state_->dataRoot() + "00000005/Ctb/2024/Diario.dat");
-  EXPECT_TRUE(std::filesystem::is_directory(state_->dataRoot() + "00000005/Escrita/2024"));
+  EXPECT_EQ(now.pathFor(kPlanoContasFile), testing::nativePath(state_->dataRoot() + "BCTB/PlCon001.dat"));
+  EXPECT_EQ(now.pathFor("Diario.dat"), testing::nativePath(state_->dataRoot() + "00000005/Ctb/2024/Diario.dat"));
+  EXPECT_TRUE(std::filesystem::is_directory(testing::nativePath(state_->dataRoot() + "00000005/Escrita/2024")));
 }
 
 TEST_F(SelectionTest, FailedRepairWritesAreReportedAndTheSelectionGoesOn) {
@@ -370,12 +370,12 @@ TEST_F(SelectionTest, CancelRestoresThePreviousCompanyFromItsRecord) {
   EXPECT_EQ(now.company.razao, "Primeira");
   EXPECT_EQ(now.company.tpContasDesc, "Individual");
   EXPECT_EQ(now.company.ano, 2016);  // the period edit stays
-  const std::string dir = state_->dataRoot() + "00000001/";
+  const std::string dir = testing::nativePath(state_->dataRoot() + "00000001/");
   EXPECT_EQ(now.pathFor(kPlanoContasFile), dir + "PlCon003.dat");
-  EXPECT_EQ(now.pathFor("Diario.dat"), dir + "Ctb/2016/Diario.dat");
+  EXPECT_EQ(now.pathFor("Diario.dat"), testing::nativePath(dir + "Ctb/2016/Diario.dat"));
   // Company 1 keeps its own suppliers file: its record, not the one shown
   // last, gives the default.
-  EXPECT_EQ(now.pathFor("ForCli.dat"), dir + "Escrita/ForCli.dat");
+  EXPECT_EQ(now.pathFor("ForCli.dat"), testing::nativePath(dir + "Escrita/ForCli.dat"));
   EXPECT_EQ(now.company.tipoFornecedor, 2);
 }
 
@@ -401,7 +401,7 @@ TEST_F(SelectionTest, MonthNamesAndThePeriodRange) {
   EXPECT_EQ(dialogs_.boxes[2].title, "Atenção!!!");
   ASSERT_TRUE(s->select());
   EXPECT_EQ(state_->company().mes, kWholeYear);
-  EXPECT_EQ(state_->pathFor("Diario.dat"), state_->dataRoot() + "00000006/Ctb/2015/Diario.dat");
+  EXPECT_EQ(state_->pathFor("Diario.dat"), testing::nativePath(state_->dataRoot() + "00000006/Ctb/2015/Diario.dat"));
 }
 
 TEST_F(SelectionTest, AMonthClearedByAnotherScreenMustBeGivenBeforeClosing) {

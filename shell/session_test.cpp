@@ -32,7 +32,7 @@ class SessionTest : public ::testing::Test {
 };
 
 TEST_F(SessionTest, DataRootFromTheLauncherAndDirectoriesCreated) {
-  const std::string server = tmp_.path() + "/servidor/";
+  const std::string server = testing::nativePath(tmp_.path() + "/servidor/");
   fs::create_directories(server);
   ASSERT_TRUE(settings_.write("Servidor_Contabilidade", "NetPath", server, "Brimlet.ini"));
   ASSERT_TRUE(settings_.write("UPG File", "Path", "   ", "Ctb.ini"));
@@ -42,9 +42,9 @@ TEST_F(SessionTest, DataRootFromTheLauncherAndDirectoriesCreated) {
   for (const char* dir : {"BComuns", "BEscrita", "BCTB", "Temp"})
     EXPECT_TRUE(fs::is_directory(server + dir)) << dir;
   EXPECT_FALSE(fs::exists(server + "BFolha"));
-  EXPECT_EQ(session->state().locations().upgrade, server + "BComuns/");
-  EXPECT_EQ(session->state().pathFor(kEmpresaFile), server + "BComuns/Empresas.dat");
-  EXPECT_EQ(session->state().pathFor("ConfPlan.dat"), server + "BCTB/ConfPlan.dat");
+  EXPECT_EQ(session->state().locations().upgrade, testing::nativePath(server + "BComuns/"));
+  EXPECT_EQ(session->state().pathFor(kEmpresaFile), testing::nativePath(server + "BComuns/Empresas.dat"));
+  EXPECT_EQ(session->state().pathFor("ConfPlan.dat"), testing::nativePath(server + "BCTB/ConfPlan.dat"));
   EXPECT_EQ(session->state().company().codigo, 0);
   EXPECT_EQ(session->identity().program, "Vorlam.EXE");
   EXPECT_EQ(session->identity().user, "");
@@ -52,9 +52,9 @@ TEST_F(SessionTest, DataRootFromTheLauncherAndDirectoriesCreated) {
 
 TEST_F(SessionTest, UnreachableDataRootIsNamedAndNothingIsCreated) {
   // The share's mount point is there, the share itself is not.
-  const std::string mount = tmp_.path() + "/montagem";
+  const std::string mount = testing::nativePath(tmp_.path() + "/montagem");
   fs::create_directories(mount);
-  const std::string server = mount + "/dados/";
+  const std::string server = testing::nativePath(mount + "/dados/");
   ASSERT_TRUE(settings_.write("Servidor_Contabilidade", "NetPath", server, "Brimlet.ini"));
   fs::create_directories(tmp_.path() + "/estacao");
   auto r = Session::start({tmp_.path() + "/estacao", ini_});
@@ -79,11 +79,11 @@ TEST_F(SessionTest, JournalModeComesFromTheLauncherUnlessTheEnvironmentSetsIt) {
 
 TEST_F(SessionTest, WorkingCopyIsItsOwnRoot) {
   ASSERT_TRUE(settings_.write("Servidor_Contabilidade", "NetPath", "/nada/", "Brimlet.ini"));
-  const std::string wd = tmp_.path() + "/TRABALHO/SISTEMA";
+  const std::string wd = testing::nativePath(tmp_.path() + "/TRABALHO/SISTEMA");
   auto session = start(wd);
   ASSERT_NE(session, nullptr);
-  EXPECT_EQ(session->state().dataRoot(), wd + "/");
-  EXPECT_EQ(session->state().pathFor(kEmpresaFile), wd + "/BComuns/Empresas.dat");
+  EXPECT_EQ(session->state().dataRoot(), testing::nativePath(wd + "/"));
+  EXPECT_EQ(session->state().pathFor(kEmpresaFile), testing::nativePath(wd + "/BComuns/Empresas.dat"));
 }
 
 TEST_F(SessionTest, SavedQueryIndexLivesFromStartToStop) {

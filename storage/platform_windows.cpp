@@ -224,7 +224,8 @@ void killCurrentProcess() {
 Status LockFile::open(const std::string& path, bool create) {
   close();
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING,
+  const DWORD disposition = create ? OPEN_ALWAYS : OPEN_EXISTING;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, disposition,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
     h = CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -128,7 +128,7 @@ Status openReader(const std::string& path, int busyMs, sqlite3** out) {
 // closed, and no file on a shared folder may stay in WAL: that is a wait,
 // then kBusy.  Entering WAL is only taken when nobody else objects; the
 // file then stays in the safe mode.
-Status setJournal(sqlite3*& db, JournalMode want, JournalMode* got) {
+Status setJournal(sqlite3*& db, const std::string& path, JournalMode want, JournalMode* got) {
   Statement st;
   int rc = st.prepare(db, want == JournalMode::kWal ? "PRAGMA journal_mode=WAL" : "PRAGMA journal_mode=DELETE");
   if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
@@ -139,10 +139,13 @@ Status setJournal(sqlite3*& db, JournalMode want, JournalMode* got) {
   }
   st = Statement();
   Status s;
-  if (rc != SQLITE_ROW) {
-    s = want == JournalMode::kWal && (rc & 0xFF) == SQLITE_BUSY ? Status::ok() : sqlite::toStatus(rc, db, "modo do diário");
-  } else if (want == JournalMode::kRollback && mode == "wal") {
-    s = Status(StatusCode::kBusy, "Arquivo em uso em modo WAL por outra estação", "");
+  const bool busy = (rc & 0xFF) == SQLITE_BUSY;
+  if (rc != SQLITE_ROW && busy && want == JournalMode::kWal) {
+    mode = "delete";  // others are in the file: it stays as it is
+  } else if (rc != SQLITE_ROW && !(busy && fileInWalMode(path))) {
+    s = sqlite::toStatus(rc, db, "modo do diário");
+  } else if (want == JournalMode::kRollback && (rc != SQLITE_ROW || mode == "wal")) {
+    s = Status(StatusCode::kBusy, "Arquivo em uso em modo WAL por outra estação", path);
   }
   if (!s) {
     sqlite3_close_v2(db);
@@ -156,7 +159,7 @@ Status setJournal(sqlite3*& db, JournalMode want, JournalMode* got) {
 Status openConnection(const std::string& path, bool readOnly, int busyMs, JournalMode* journal, sqlite3** out) {
   if (readOnly) return openReader(path, busyMs, out);
   Status s = openRaw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, busyMs, out);
-  return s ? setJournal(*out, *journal, journal) : s;
+  return s ? setJournal(*out, path, *journal, journal) : s;
 }
 
 }  // namespace
@@ -186,7 +189,8 @@ Status Table::open(const std::string& path, OpenMode mode) {
   if (path.empty()) return makeStatus(StatusCode::kNoName, def_->label);
   const bool readOnly = mode == OpenMode::kReadOnly;
   const std::string dir = platform::parentDirectory(path);
-  if (!fileExists(path) && (readOnly || !platform::isDirectory(dir))) return makeStatus(StatusCode::kFileNotFound, path);
+  if (!fileExists(path) && (readOnly || !platform::isDirectory(dir)))
+    return makeStatus(StatusCode::kFileNotFound, path);
   Impl& im = *impl_;
   im.mode = mode;
   const JournalMode want = journalModeFor(dir, im.policy.value_or(journalPolicyFromEnvironment()));
@@ -198,8 +202,19 @@ Status Table::open(const std::string& path, OpenMode mode) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(im.busyMs);
   Status s;
   for (int pause = 5;; pause = pause < 100 ? pause * 2 : pause) {
-    im.journal = readOnly ? (fileInWalMode(path) ? JournalMode::kWal : JournalMode::kRollback) : want;
+    const JournalMode now = fileInWalMode(path) ? JournalMode::kWal : JournalMode::kRollback;
+    im.journal = readOnly ? now : want;
+    // A file goes into WAL only while nobody else has it open: another
+    // workstation that opened it in the safe mode must not find it in WAL.
+    const bool probe = !readOnly && want == JournalMode::kWal && now != JournalMode::kWal &&
+                       mode != OpenMode::kExclusive && im.lock.held();
+    const bool alone = probe && im.lock.upgrade(0).isOk();
+    if (probe && !alone) im.journal = now;
     s = openConnection(path, readOnly, im.busyMs, &im.journal, &im.db);
+    if (alone) {
+      Status d = im.lock.downgrade();
+      if (s) s = d;
+    }
     if (s) s = checkLayout();
     if (s || !s.is(StatusCode::kBusy) || std::chrono::steady_clock::now() >= deadline) break;
     im.closeConnection();

@@ -390,6 +390,32 @@ TEST_P(TableTest, ReadOnlyOpensWriteNothingIntoTheDirectory) {
   EXPECT_EQ(listing(dir.path()), before);
 }
 
+TEST(TableJournalTest, SafeModeTakesAFileOutOfWalOnceNobodyUsesIt) {
+  TempDir dir;
+  TableDef def = setorDef();
+  Table local(&def), shared(&def);
+  local.setJournalPolicy(JournalPolicy::kWal);
+  shared.setJournalPolicy(JournalPolicy::kRollback);
+  shared.setBusyTimeout(150);
+  ASSERT_TRUE(local.open(dir.file("Setor.dat")));
+  ASSERT_EQ(local.journalMode(), JournalMode::kWal);
+  ASSERT_TRUE(addSetor(local, 1, "Local"));
+  // Never both at once: the safe side refuses rather than use WAL.
+  Status s = shared.open(dir.file("Setor.dat"));
+  EXPECT_EQ(s.code(), StatusCode::kBusy) << s.toString();
+  EXPECT_EQ(s.detail(), dir.file("Setor.dat"));
+  local.close();
+  ASSERT_TRUE(shared.open(dir.file("Setor.dat")));
+  EXPECT_EQ(shared.journalMode(), JournalMode::kRollback);
+  EXPECT_EQ(*shared.count(), 1);
+  EXPECT_FALSE(platform::exists(dir.file("Setor.dat-wal")));
+  // Asked for WAL while a safe-mode writer has the file, a table stays safe.
+  ASSERT_TRUE(local.open(dir.file("Setor.dat")));
+  EXPECT_EQ(local.journalMode(), JournalMode::kRollback);
+  ASSERT_TRUE(addSetor(local, 1, "Local"));
+  EXPECT_EQ(*shared.count(), 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(JournalModes, TableTest, ::testing::Values(JournalMode::kRollback, JournalMode::kWal),
                          [](const auto& info) { return testing::journalModeTestName(info.param); });
 

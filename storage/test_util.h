@@ -14,25 +14,37 @@
 
 namespace vorlam::testing {
 
+// `path` with the system's own separator ('\\' on Windows), for tests that
+// compare names the system built.
+inline std::string nativePath(std::string path) {
+#ifdef _WIN32
+  for (char& c : path)
+    if (c == '/') c = '\\';
+#endif
+  return path;
+}
+
 // A fresh directory under `base` (the system's temporary directory unless
 // told), removed with its contents on destruction.
 class TempDir {
  public:
-  explicit TempDir(const std::string& base = {}) {
-    Result<std::string> dir = platform::makeTempDirectory("vorlam-test-");
+  explicit TempDir(const std::string& base = "") {
     if (!base.empty()) {
-      std::string tmpl = base + "/vorlam-test-XXXXXX";
-      if (const char* made = mkdtemp(tmpl.data())) {
-        if (dir) (void)platform::removeTree(dir.value());
-        dir = std::string(made);
+      for (int n = 0; n < 1000 && path_.empty(); ++n) {
+        std::string dir =
+            base + "/vorlam-test-" + std::to_string(platform::processId()) + "-" + std::to_string(n);
+        if (!platform::exists(dir) && platform::makeDirectory(dir)) path_ = dir;
       }
     }
-    if (!dir) std::abort();
-    path_ = dir.value();
+    if (path_.empty()) {
+      Result<std::string> dir = platform::makeTempDirectory("vorlam-test-");
+      if (!dir) std::abort();
+      path_ = dir.value();
+    }
   }
   ~TempDir() { (void)platform::removeTree(path_); }
   const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::string file(const std::string& name) const { return nativePath(path_ + "/" + name); }
 
  private:
   std::string path_;

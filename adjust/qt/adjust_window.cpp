@@ -237,6 +237,9 @@ QWidget* AdjustWindow::buildSelectionPage() {
   layout->addWidget(selected_);
   exclude_ = addButtonRow(layout, "&Excluir", "Excluir empresa do ajuste do plano de contas.");
   connect(exclude_, &QPushButton::clicked, this, &AdjustWindow::exclude);
+  restore_ = addButtonRow(layout, "&Restaurar",
+                          "Restaura a empresa selecionada como estava antes do seu último ajuste do plano de contas.");
+  connect(restore_, &QPushButton::clicked, this, [this] { apply(screen_->restore()); });
   return selectionPage_;
 }
 
@@ -399,6 +402,7 @@ void AdjustWindow::exclude() { apply(screen_->exclude()); }
 
 void AdjustWindow::startRun() {
   Reaction r = screen_->adjust(this);
+  showSelected();  // the companies that share files may have been added
   if (screen_->running()) {
     log_->clear();
     setRunning(true);

@@ -137,6 +137,7 @@ class AdjustWindow : public QWidget, private AdjustScreen::Listener {
   QTableView* selected_ = nullptr;
   SelectedCompaniesModel* selectedModel_ = nullptr;
   QPushButton* exclude_ = nullptr;
+  QPushButton* restore_ = nullptr;  // "&Restaurar"
   QListWidget* log_ = nullptr;
   QProgressBar* companiesBar_ = nullptr;
   QProgressBar* filesBar_ = nullptr;
