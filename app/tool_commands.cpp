@@ -17,6 +17,7 @@ int runInfo(const Args& args, std::ostream& out, std::ostream& err);
 int runExport(const Args& args, std::ostream& out, std::ostream& err);
 int runMaintain(const Args& args, std::ostream& out, std::ostream& err);
 int runCheckId(const Args& args, std::ostream& out, std::ostream& err);
+int runScreen(const Args& args, std::ostream& out, std::ostream& err);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
@@ -34,6 +35,7 @@ const std::vector<Command>& commands() {
       {"export", "escreve os registros de uma tabela em CSV", runExport},
       {"maintain", "manutenção de arquivos: check verifica os arquivos por inteiro", runMaintain},
       {"check-id", "confere os dígitos verificadores de números de CNPJ, CPF e PIS", runCheckId},
+      {"screen", "executa um roteiro de telas sobre um diretório de dados", runScreen},
   };
   return kCommands;
 }

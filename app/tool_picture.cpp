@@ -56,13 +56,6 @@ Result<PictureValue> storedValue(const Picture& picture, const std::string& text
   }
 }
 
-std::string storedText(const PictureValue& v) {
-  if (auto* i = std::get_if<int64_t>(&v)) return std::to_string(*i);
-  if (auto* d = std::get_if<Decimal>(&v)) return d->toString();
-  if (auto* s = std::get_if<std::string>(&v)) return *s;
-  if (auto* d = std::get_if<DayNumber>(&v)) return std::to_string(d->value);
-  return std::to_string(std::get<TimeOfDay>(v).value);
-}
 
 }  // namespace
 
@@ -116,7 +109,7 @@ int runParse(const Args& args, std::ostream& out, std::ostream& err) {
     err << "vorlam-tool parse: " << value.status().message() << "\n";
     return 2;
   }
-  out << storedText(*value) << "\n";
+  out << plainValueText(*value) << "\n";
   return 0;
 }
 

@@ -102,7 +102,10 @@ const FormDefinition& structureFormDefinition() {
 }
 
 StructureForm::StructureForm(ScreenContext& context, Table& table, Table& scan, Request request)
-    : ctx_(context), scan_(scan), form_(context, structureFormDefinition(), table, request) {
+    : ctx_(context),
+      scan_(scan),
+      form_(context, structureFormDefinition(), table, request),
+      model_(kStructureFormProcedure, kStructureFormTitle) {
   code_ = form_.fieldIndex("CONP:Codigo");
   name_ = form_.fieldIndex("CONP:Nome");
   levelCount_ = form_.fieldIndex("CONP:Graus");
@@ -123,6 +126,7 @@ StructureForm::StructureForm(ScreenContext& context, Table& table, Table& scan, 
     });
   }
   form_.setValidator([this](FormController& f) { return checkSave(f); }, /*onDelete=*/true);
+  declareScreen();
 }
 
 int StructureForm::levelField(int n) const { return n >= 1 && n <= kUsedLevels ? levels_[n - 1] : -1; }

@@ -36,6 +36,7 @@
 #include "chart/account_structure.h"
 #include "framework/form_controller.h"
 #include "framework/screen_context.h"
+#include "framework/screen_model.h"
 #include "storage/table.h"
 
 namespace vorlam::chart {
@@ -131,7 +132,14 @@ class StructureForm {
   // Played before the duplicate-layout message (the system error sound).
   void setErrorSound(std::function<void()> sound) { errorSound_ = std::move(sound); }
 
+  // The screen: the fields in tab order, "&Grava" (or "&Exclui"),
+  // "&Cancela" and "&Ajuda"; it closes when the form completes or is
+  // cancelled.  Esc and the window's close cancel.
+  ScreenModel& screen() { return model_; }
+
  private:
+  void declareScreen();
+
   void levelCountChanged();
   void rebuildMask();
   bool checkSave(FormController& form);
@@ -146,6 +154,7 @@ class StructureForm {
   std::array<int, kUsedLevels> levels_{};
   std::function<void()> errorSound_;
   bool applying_ = false;  // levels and mask being set by the rules themselves
+  ScreenModel model_;
 };
 
 }  // namespace vorlam::chart

@@ -77,7 +77,9 @@ StructureList::StructureList(ScreenContext& context, bool selecting)
       definition_(listDefinition()),
       table_(definitionOf(context, "ConfPlanoContas")),
       scan_(definitionOf(context, "ConfPlanoContas0")),
-      list_(context, definition_, table_, selecting) {
+      list_(context, definition_, table_, selecting),
+      runner_([this](StructureForm& form) { model_.runChild(form.screen()); }),
+      model_(kStructureListProcedure, kStructureListTitle) {
   list_.setFormOpener([this](Request r, const Record* row) { return runner_ && runForm(r, row, runner_); });
 }
 
@@ -91,7 +93,9 @@ Status StructureList::open() {
       return s;
     }
   }
-  return list_.open();
+  Status s = list_.open();
+  if (s) declareScreen();
+  return s;
 }
 
 std::string StructureList::currentFormat() const {

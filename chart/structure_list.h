@@ -15,6 +15,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "chart/structure_form.h"
 #include "framework/list_controller.h"
 #include "framework/screen_context.h"
+#include "framework/screen_model.h"
 #include "storage/record.h"
 #include "storage/status.h"
 #include "storage/table.h"
@@ -104,7 +106,18 @@ class StructureList {
   // when it was refused, could not read the record, or was cancelled.
   bool runForm(Request request, const Record* row, const FormRunner& run);
 
+  // The screen: the list with its two tabs and locators, "Formato do Plano
+  // Selecionado :", the buttons of structureListButtons() and the keys
+  // Insert, Delete and Enter.  Its forms open as children of it unless a
+  // FormRunner is set.  "&Selecionar" keeps the chosen structure and
+  // closes the screen.
+  ScreenModel& screen() { return model_; }
+  // The structure chosen by "&Selecionar"; nullopt until then.
+  const std::optional<Record>& chosen() const { return chosen_; }
+
  private:
+  void declareScreen();
+
   ScreenContext& ctx_;
   bool selecting_;
   ListDefinition definition_;
@@ -112,6 +125,8 @@ class StructureList {
   Table scan_;
   ListController list_;
   FormRunner runner_;
+  ScreenModel model_;
+  std::optional<Record> chosen_;
 };
 
 }  // namespace vorlam::chart

@@ -258,6 +258,7 @@ FormState FormController::insertRecord() {
       record_ = table_.buffer();
       original_ = record_;
       state_ = FormState::kCompleted;
+      reportWrite(ctx_, record_, WriteKind::kInsert);
       return state_;
     }
     if (s.is(StatusCode::kAutoNumberFailed)) {
@@ -319,6 +320,7 @@ FormState FormController::changeRecord() {
     original_ = record_;
     recall_.clear();
     state_ = FormState::kCompleted;
+    reportWrite(ctx_, record_, WriteKind::kChange);
     return state_;
   }
   table_.rollbackBulk();
@@ -368,6 +370,7 @@ FormState FormController::deleteRecord() {
   if (s) s = table_.flush();
   if (s) {
     state_ = FormState::kCompleted;
+    reportWrite(ctx_, record_, WriteKind::kDelete);
     return state_;
   }
   table_.rollbackBulk();

@@ -484,4 +484,12 @@ Result<std::string> formatPicture(std::string_view picture, const PictureValue& 
   return p->format(value);
 }
 
+std::string plainValueText(const PictureValue& v) {
+  if (auto* i = std::get_if<int64_t>(&v)) return std::to_string(*i);
+  if (auto* d = std::get_if<Decimal>(&v)) return d->toString();
+  if (auto* s = std::get_if<std::string>(&v)) return *s;
+  if (auto* d = std::get_if<DayNumber>(&v)) return std::to_string(d->value);
+  return std::to_string(std::get<TimeOfDay>(v).value);
+}
+
 }  // namespace vorlam

@@ -117,6 +117,11 @@ class Picture {
   bool blankZero_ = false;
 };
 
+// A parsed value as the plain text controllers and records take: integers,
+// dates and times as numbers, decimals with "." and their places, texts as
+// they stand.
+std::string plainValueText(const PictureValue& value);
+
 // Shorthand: compiles `picture` and formats `value`.
 Result<std::string> formatPicture(std::string_view picture, const PictureValue& value);
 

@@ -13,15 +13,31 @@
 #include "dictionary/cascade.h"
 #include "dictionary/dictionary.h"
 #include "framework/error_manager.h"
+#include "storage/record.h"
 
 namespace vorlam {
+
+// Told of every record a screen's form adds, changes or deletes (the
+// script runner's transcript).  `key` holds the values of the record's
+// primary key as the export writes them, separated by blanks.
+enum class WriteKind { kInsert, kChange, kDelete };
+class WriteListener {
+ public:
+  virtual ~WriteListener() = default;
+  virtual void written(const std::string& table, WriteKind kind, const std::string& key) = 0;
+};
+std::string_view writeKindName(WriteKind kind);  // "insert", "change", "delete"
 
 struct ScreenContext {
   const Dictionary& dictionary;
   // Paths of the bound file names, for the cascades to child tables.
   PathResolver resolve;
   ErrorManager& errors;
+  WriteListener* writes = nullptr;  // may be null
 };
+
+// Tells the context's listener, if any, that `record` was written.
+void reportWrite(const ScreenContext& context, const Record& record, WriteKind kind);
 
 // Pushes a screen's procedure name on its error manager for as long as the
 // scope lives, so that %Procedure names the screen while it is open.

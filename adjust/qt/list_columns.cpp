@@ -2,13 +2,15 @@
 
 #include <QFontMetrics>
 
+#include "framework/qt/list_model.h"
+
 namespace vorlam::adjust {
 
 void applyColumnWidths(QTableView* view, const std::vector<ListColumn>& columns) {
-  const int unit = view->fontMetrics().averageCharWidth();
+  // As wide as picture and header need, so that "Inscrição" is not clipped.
   for (int i = 0; i < int(columns.size()); ++i) {
     view->setColumnHidden(i, columns[size_t(i)].hidden());
-    view->setColumnWidth(i, qMax(8, columns[size_t(i)].width * unit / 4 + 6));
+    view->setColumnWidth(i, vorlam::qt::columnPixels(columns[size_t(i)], view->fontMetrics()));
   }
 }
 

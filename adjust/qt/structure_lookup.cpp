@@ -3,6 +3,7 @@
 #include <QEventLoop>
 
 #include "chart/qt/structure_list_window.h"
+#include "framework/qt/screen_modal.h"
 
 namespace vorlam::adjust {
 
@@ -13,12 +14,9 @@ std::optional<uint16_t> pickStructure(const Dictionary& dict, const shell::AppSt
   QWidget* list = chart::qt::openStructureList(dict, state, errorServices, application, parent,
                                                [&chosen](const chart::AccountStructure& s) { chosen = s.code; });
   if (list == nullptr) return std::nullopt;
-  list->setWindowModality(Qt::ApplicationModal);
-  // The list deletes itself when it closes, after a choice or without one.
-  QEventLoop loop;
-  QObject::connect(list, &QObject::destroyed, &loop, &QEventLoop::quit);
-  list->show();
-  loop.exec();
+  // The list deletes itself when it closes, after a choice or without one;
+  // until then it blocks the adjustment screen only.
+  vorlam::qt::runForScreen(list, parent);
   return chosen;
 }
 

@@ -9,6 +9,8 @@
 #include <QTimer>
 
 
+#include "framework/qt/model_view.h"
+
 namespace vorlam::chart::qt {
 
 namespace {
@@ -41,11 +43,6 @@ fq::FormButtonTexts buttonTexts(const StructureFormButtons& b) {
   return {b.ok.caption, b.ok.tip, b.cancel.caption, b.cancel.tip};
 }
 
-void setTexts(QPushButton* button, const ButtonText& text) {
-  button->setText(fromUtf8(text.caption));
-  button->setToolTip(fromUtf8(text.tip));
-  button->setStatusTip(fromUtf8(text.status));
-}
 
 }  // namespace
 
@@ -71,9 +68,13 @@ StructureFormWindow::StructureFormWindow(StructureForm& form, Dialogs& dialogs, 
       form_(form),
       dialogs_(dialogs) {
   form.setErrorSound([] { QApplication::beep(); });
-  const StructureFormButtons texts = structureFormButtons(form.request());
-  setTexts(okButton(), texts.ok);
-  setTexts(cancelButton(), texts.cancel);
+  // Captions, tips and status texts are the screen model's: OK, Cancel and
+  // Help in the order it declares them.
+  ScreenModel& model = form.screen();
+  model.setDialogs(&dialogs_);
+  const std::vector<ScreenButton>& buttons = model.buttons();
+  fq::showModelButton(okButton(), model, buttons.at(0));
+  fq::showModelButton(cancelButton(), model, buttons.at(1));
 
   // The instruction goes between the fields and the buttons, the help button
   // after the others.
@@ -83,9 +84,10 @@ StructureFormWindow::StructureFormWindow(StructureForm& form, Dialogs& dialogs, 
   instruction_->setFrameShape(QFrame::StyledPanel);
   instruction_->setMargin(6);
   help_ = new QPushButton(this);
-  setTexts(help_, texts.help);
+  fq::showModelButton(help_, model, buttons.at(2));
   help_->setAutoDefault(false);
-  connect(help_, &QPushButton::clicked, this, &StructureFormWindow::showHelp);
+  const std::string helpCaption = buttons.at(2).caption;
+  connect(help_, &QPushButton::clicked, this, [&model, helpCaption] { model.press(helpCaption); });
   if (top != nullptr && top->count() > 0) {
     QLayoutItem* last = top->itemAt(top->count() - 1);
     top->insertWidget(top->count() - 1, instruction_);
@@ -153,12 +155,5 @@ void StructureFormWindow::applyFocusRequest() {
   QTimer::singleShot(0, target, [target] { target->setFocus(Qt::OtherFocusReason); });
 }
 
-void StructureFormWindow::showHelp() {
-  MessageBoxRequest box;
-  box.title = "Ajuda";
-  box.text = structureFormHelp();
-  box.icon = MessageIcon::kInformation;
-  dialogs_.messageBox(box);
-}
 
 }  // namespace vorlam::chart::qt

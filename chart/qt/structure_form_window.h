@@ -30,7 +30,6 @@ class StructureFormWindow : public vorlam::qt::FormWindow {
   QLabel* instruction() const { return instruction_; }
 
  private:
-  void showHelp();
   void applyFocusRequest();
   void arrangeLevelsInARow();
 

@@ -11,6 +11,8 @@
 
 #include "chart/qt/structure_form_window.h"
 #include "chart/structure_record.h"
+#include "framework/qt/model_view.h"
+#include "framework/qt/screen_modal.h"
 
 namespace vorlam::chart::qt {
 
@@ -20,12 +22,6 @@ namespace fq = vorlam::qt;
 
 QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
-void setTexts(QPushButton* button, const ButtonText& text) {
-  if (button == nullptr) return;
-  button->setText(fromUtf8(text.caption));
-  button->setToolTip(fromUtf8(text.tip));
-  button->setStatusTip(fromUtf8(text.status));
-}
 
 fq::ListWindowDefinition listDefinition(bool selecting) {
   fq::ListWindowDefinition d;
@@ -86,15 +82,27 @@ void StructureListWindow::decorate() {
   formatRow->addStretch(1);
   box->insertLayout(box->indexOf(view()) + 1, formatRow);
 
-  for (StructureListButton b : structureListButtons(selecting))
-    if (fq::ListButton which = listButtonOf(b); which != 0) setTexts(button(which), structureListButton(b, selecting));
-  help_ = new QPushButton(this);
-  close_ = new QPushButton(this);
-  setTexts(help_, structureListButton(StructureListButton::kHelp, selecting));
-  setTexts(close_, structureListButton(StructureListButton::kClose, selecting));
+  // Captions, tips and status texts are the screen model's, declared in
+  // the order of structureListButtons(); help and close run through it.
+  ScreenModel& model = held->list.screen();
+  model.setDialogs(&held->dialogs);
+  const std::vector<StructureListButton> order = structureListButtons(selecting);
+  for (size_t i = 0; i < order.size() && i < model.buttons().size(); ++i) {
+    const ScreenButton& b = model.buttons()[i];
+    if (fq::ListButton which = listButtonOf(order[i]); which != 0) {
+      fq::showModelButton(button(which), model, b);
+    } else if (order[i] == StructureListButton::kHelp) {
+      help_ = new QPushButton(this);
+      fq::showModelButton(help_, model, b);
+      connect(help_, &QPushButton::clicked, this, [&model, caption = b.caption] { model.press(caption); });
+    } else if (order[i] == StructureListButton::kClose) {
+      close_ = new QPushButton(this);
+      fq::showModelButton(close_, model, b);
+      // The screen's window closes, and with it its work-area window.
+      connect(close_, &QPushButton::clicked, this, &QWidget::close);
+    }
+  }
   for (QPushButton* b : {help_, close_}) b->setAutoDefault(false);
-  connect(help_, &QPushButton::clicked, this, &StructureListWindow::showHelp);
-  connect(close_, &QPushButton::clicked, this, &QWidget::close);
   buttonRow()->addWidget(help_);
   buttonRow()->addWidget(close_);
 }
@@ -131,8 +139,9 @@ bool StructureListWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void StructureListWindow::showSelectedFormat() {
-  const Record* row = current();
-  format_->setText(row == nullptr ? QString() : fromUtf8(selectedFormat(*row)));
+  const ScreenModel& model = held->list.screen();
+  const ScreenControl* shown = model.control(kSelectedFormatPrompt);
+  format_->setText(shown == nullptr ? QString() : fromUtf8(model.displayValue(*shown)));
 }
 
 bool StructureListWindow::runForm(Request request, const Record* row) {
@@ -140,7 +149,7 @@ bool StructureListWindow::runForm(Request request, const Record* row) {
   if (!run) {
     run = [this](StructureForm& form) {
       StructureFormWindow window(form, held->dialogs, this);
-      window.exec();
+      vorlam::qt::execForScreen(window);
     };
   }
   const bool completed = held->list.runForm(request, row, run);
@@ -148,13 +157,6 @@ bool StructureListWindow::runForm(Request request, const Record* row) {
   return completed;
 }
 
-void StructureListWindow::showHelp() {
-  MessageBoxRequest box;
-  box.title = "Ajuda";
-  box.text = structureListHelp();
-  box.icon = MessageIcon::kInformation;
-  held->dialogs.messageBox(box);
-}
 
 QWidget* openStructureList(const Dictionary& dictionary, const shell::AppState& state,
                            ErrorServices& errorServices, ApplicationControl& application, QWidget* parent,

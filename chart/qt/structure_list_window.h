@@ -86,7 +86,6 @@ class StructureListWindow : private internal::ScreenHolder, public vorlam::qt::L
  private:
   void decorate();
   void showSelectedFormat();
-  void showHelp();
 
   QLabel* tip_ = nullptr;
   QLabel* format_ = nullptr;

@@ -1,5 +1,6 @@
 #include "framework/qt/focus_highlight.h"
 
+#include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -13,10 +14,19 @@ QColor colourFromNumber(uint32_t number) {
   return QColor(int(number & 0xFF), int((number >> 8) & 0xFF), int((number >> 16) & 0xFF));
 }
 
+namespace {
+
+bool isIconButton(const QWidget* w) {
+  auto* b = qobject_cast<const QAbstractButton*>(w);
+  return b != nullptr && b->text().isEmpty() && !b->icon().isNull();
+}
+
+}  // namespace
+
 bool isEntryControl(const QWidget* w) {
   return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
          qobject_cast<const QComboBox*>(w) || qobject_cast<const QTextEdit*>(w) ||
-         qobject_cast<const QPlainTextEdit*>(w);
+         qobject_cast<const QPlainTextEdit*>(w) || isIconButton(w);
 }
 
 FocusHighlight::FocusHighlight(QWidget* root, const QColor& colour, bool bold)
@@ -50,7 +60,8 @@ void FocusHighlight::apply(QWidget* control) {
   QPalette palette = control->palette();
   palette.setColor(QPalette::Base, colour_);
   // A drop list that cannot be typed into paints its face as a button.
-  if (auto* combo = qobject_cast<QComboBox*>(control); combo && !combo->isEditable())
+  // So does an icon-only button: its focus shows as the highlight.
+  if (auto* combo = qobject_cast<QComboBox*>(control); (combo && !combo->isEditable()) || isIconButton(control))
     palette.setColor(QPalette::Button, colour_);
   control->setPalette(palette);
   if (bold_) {

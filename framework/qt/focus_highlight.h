@@ -22,8 +22,9 @@ inline constexpr uint32_t kHighlightColourNumber = 13828095;
 // then blue.
 QColor colourFromNumber(uint32_t number);
 
-// Whether `w` is a data-entry control: line edits, spin boxes (dates
-// included), drop lists and text editors.
+// Whether `w` takes the focus highlight: line edits, spin boxes (dates
+// included), drop lists, text editors, and icon-only buttons (a lookup
+// beside its field), whose focus would otherwise hardly show.
 bool isEntryControl(const QWidget* w);
 
 class FocusHighlight : public WindowFilter {

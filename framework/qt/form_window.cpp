@@ -26,14 +26,6 @@ namespace {
 
 QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
-// The controller's plain text of a parsed value.
-std::string plainText(const PictureValue& v) {
-  if (auto* i = std::get_if<int64_t>(&v)) return std::to_string(*i);
-  if (auto* d = std::get_if<Decimal>(&v)) return d->toString();
-  if (auto* s = std::get_if<std::string>(&v)) return *s;
-  if (auto* day = std::get_if<DayNumber>(&v)) return std::to_string(day->value);
-  return std::to_string(std::get<TimeOfDay>(v).value);
-}
 
 bool isNumberPicture(const Picture& p) {
   return p.kind() == Picture::Kind::kNumber || p.kind() == Picture::Kind::kPattern;
@@ -419,7 +411,7 @@ bool FormWindow::commit(Bound& b) {
       edit->selectAll();
       return false;
     }
-    plain = plainText(value.value());
+    plain = plainValueText(value.value());
   }
   if (!send(b, plain)) {
     edit->setFocus(Qt::OtherFocusReason);

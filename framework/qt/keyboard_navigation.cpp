@@ -60,7 +60,12 @@ FocusMove focusMoveFor(const QWidget* control, int key, Qt::KeyboardModifiers mo
     return isEnter(key) ? FocusMove::kNext : FocusMove::kNone;
   if (qobject_cast<const QRadioButton*>(control)) return isEnter(key) ? FocusMove::kNext : FocusMove::kNone;
   if (qobject_cast<const QCheckBox*>(control)) return isEnter(key) ? FocusMove::kNext : arrowMove(key);
-  if (qobject_cast<const QAbstractButton*>(control)) return isEnter(key) ? FocusMove::kNone : arrowMove(key);
+  if (auto* button = qobject_cast<const QAbstractButton*>(control)) {
+    // An icon-only button (a lookup beside its field) is passed over by
+    // Enter like a field; a captioned button takes Enter itself.
+    if (isEnter(key)) return button->text().isEmpty() && !button->icon().isNull() ? FocusMove::kNext : FocusMove::kNone;
+    return arrowMove(key);
+  }
   if (qobject_cast<const QAbstractItemView*>(control) || isTextEditor(control) ||
       qobject_cast<const QTabBar*>(control) || qobject_cast<const QAbstractSlider*>(control) ||
       qobject_cast<const QAbstractScrollArea*>(control))

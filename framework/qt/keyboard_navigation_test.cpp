@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTextEdit>
+#include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "framework/qt/test_harness.h"
@@ -167,6 +169,10 @@ TEST(FocusMoveRules, ByKindOfControl) {
   EXPECT_EQ(focusMoveFor(&radio, Qt::Key_Return, {}), FocusMove::kNext);
   EXPECT_EQ(focusMoveFor(&push, Qt::Key_Return, {}), FocusMove::kNone);
   EXPECT_EQ(focusMoveFor(&push, Qt::Key_Up, {}), FocusMove::kPrevious);
+  // An icon-only button (a lookup) is passed over by Enter.
+  QToolButton lookup;
+  lookup.setIcon(lookup.style()->standardIcon(QStyle::SP_FileDialogContentsView));
+  EXPECT_EQ(focusMoveFor(&lookup, Qt::Key_Return, {}), FocusMove::kNext);
   EXPECT_EQ(focusMoveFor(&text, Qt::Key_Return, {}), FocusMove::kNone);
   EXPECT_EQ(focusMoveFor(&check, Qt::Key_A, {}), FocusMove::kNone);
   EXPECT_EQ(focusMoveFor(&check, Qt::Key_Return, Qt::ControlModifier), FocusMove::kNone);

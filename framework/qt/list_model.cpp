@@ -9,22 +9,6 @@ namespace {
 
 QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
-PictureValue valueOf(const Record& row, int field, const Picture& picture) {
-  const FieldDef& def = row.def().fields[size_t(field)];
-  switch (def.typeSpec.type) {
-    case FieldType::kString:
-      return latin1ToUtf8(row.getText(field));
-    case FieldType::kDecimal:
-      return row.getDecimal(field);
-    default:
-      break;
-  }
-  const int64_t n = row.getInt(field);
-  if (picture.kind() == Picture::Kind::kDate) return DayNumber{int32_t(n)};
-  if (picture.kind() == Picture::Kind::kTime) return TimeOfDay{int32_t(n)};
-  return n;
-}
-
 }  // namespace
 
 Qt::Alignment qtAlignment(ColumnAlign align) {
@@ -40,15 +24,20 @@ Qt::Alignment qtAlignment(ColumnAlign align) {
   return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
+int columnPixels(const ListColumn& c, const QFontMetrics& fm) {
+  constexpr int kMargin = 12;
+  int px = (c.width + c.indent) * fm.averageCharWidth() / 4 + kMargin;
+  const QString header = QString::fromUtf8(c.header.data(), qsizetype(c.header.size()));
+  px = qMax(px, fm.horizontalAdvance(header) + kMargin + 6);
+  Result<Picture> picture = Picture::compile(c.picture);
+  if (picture.isOk() && picture->width() > 0)
+    px = qMax(px, fm.horizontalAdvance(QString(picture->width(), '0')) + kMargin);
+  return px;
+}
+
 RecordListModel::RecordListModel(const ListController& controller, std::vector<ListColumn> columns,
                                  std::vector<int> fields, QObject* parent)
-    : QAbstractTableModel(parent), controller_(controller), columns_(std::move(columns)), fields_(std::move(fields)) {
-  fields_.resize(columns_.size(), -1);
-  for (const ListColumn& c : columns_) {
-    Result<Picture> p = Picture::compile(c.picture);
-    pictures_.push_back(p.isOk() ? p.value() : Picture());
-  }
-}
+    : QAbstractTableModel(parent), controller_(controller), columns_(columns), cells_(std::move(columns), std::move(fields)) {}
 
 RecordListModel::~RecordListModel() = default;
 
@@ -82,12 +71,7 @@ QString RecordListModel::cellText(const Record& row, int column) const {
   if (cellText_) {
     if (std::optional<QString> text = cellText_(row, column)) return *text;
   }
-  const int field = fields_[size_t(column)];
-  if (field < 0) return {};
-  const Picture& picture = pictures_[size_t(column)];
-  Result<std::string> text = picture.format(valueOf(row, field, picture));
-  // The column aligns the text; the picture's padding would only push it.
-  return text.isOk() ? fromUtf8(text.value()).trimmed() : QString();
+  return fromUtf8(cells_.text(row, column));
 }
 
 QVariant RecordListModel::data(const QModelIndex& index, int role) const {

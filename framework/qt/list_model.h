@@ -17,6 +17,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFontMetrics>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -25,6 +26,7 @@
 #include "framework/list_controller.h"
 #include "framework/list_format.h"
 #include "framework/picture.h"
+#include "framework/screen_binding.h"
 #include "storage/record.h"
 
 namespace vorlam::qt {
@@ -70,8 +72,7 @@ class RecordListModel : public QAbstractTableModel {
  private:
   const ListController& controller_;
   std::vector<ListColumn> columns_;
-  std::vector<int> fields_;
-  std::vector<Picture> pictures_;
+  ListCells cells_;  // the text of a cell, as the screen model shows it
   CellText cellText_;
   CellColours colours_;
   bool changing_ = false;
@@ -79,5 +80,11 @@ class RecordListModel : public QAbstractTableModel {
 
 // Qt alignment of a list column.
 Qt::Alignment qtAlignment(ColumnAlign align);
+
+// The width in pixels a list column takes: its FORMAT width (list units are
+// a quarter of the average character width), but never less than its
+// header or what its picture shows, counted in digits (which run wider
+// than the average character).
+int columnPixels(const ListColumn& column, const QFontMetrics& metrics);
 
 }  // namespace vorlam::qt

@@ -258,26 +258,32 @@ Status ListWindow::open() {
 }
 
 void ListWindow::applyColumnWidths() {
-  // List units are a quarter of the average character width.  Digits run
-  // wider than the average character, so columns of numbers, patterns and
-  // dates get at least the room their picture shows.
+  // Each column as wide as its picture and header need (columnPixels()):
+  // the last one no longer takes the slack from the others, and the window
+  // asks for the room of all of them.
   const QFontMetrics fm = view_->fontMetrics();
-  const int unit = fm.averageCharWidth();
-  const int margin = 10;
   const auto& columns = model_->columns();
+  int total = 0;
   for (int i = 0; i < int(columns.size()); ++i) {
     const ListColumn& c = columns[size_t(i)];
     view_->setColumnHidden(i, c.hidden());
     if (c.hidden()) continue;
     // "M" in the FORMAT lets the user resize the column.
     view_->horizontalHeader()->setSectionResizeMode(i, c.resizable ? QHeaderView::Interactive : QHeaderView::Fixed);
-    int px = (c.width + c.indent) * unit / 4 + margin;
-    Result<Picture> picture = Picture::compile(c.picture);
-    if (picture.isOk() && picture->kind() != Picture::Kind::kText && picture->width() > 0)
-      px = qMax(px, fm.horizontalAdvance(QString(picture->width(), '0')) + margin);
+    const int px = columnPixels(c, fm);
     view_->setColumnWidth(i, px);
+    total += px;
   }
-  view_->horizontalHeader()->setStretchLastSection(true);
+  view_->horizontalHeader()->setStretchLastSection(false);
+  preferredWidth_ = total + view_->verticalScrollBar()->sizeHint().width() + 2 * view_->frameWidth() + 24;
+  updateGeometry();
+}
+
+QSize ListWindow::sizeHint() const {
+  QSize hint = QWidget::sizeHint();
+  // As wide as its columns, within reason: wider lists scroll.
+  hint.setWidth(qMax(hint.width(), qMin(preferredWidth_, 1200)));
+  return hint;
 }
 
 void ListWindow::showLocator(int tab) {

@@ -169,6 +169,9 @@ class ListWindow : public QWidget {
   // The floating toolbox of "&Toolbox" (created on first use).
   QWidget* toolbox();
 
+  // As wide as the columns need (up to a limit).
+  QSize sizeHint() const override;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -212,6 +215,7 @@ class ListWindow : public QWidget {
   std::vector<QueryColumn> query_;  // the values typed for the query in force
   ScreenBehaviour behaviour_;
   ScreenLook look_;
+  int preferredWidth_ = 0;  // the columns' width, from applyColumnWidths()
   bool showing_ = false;  // the view is being told the controller's page
   uint32_t screenEnabled_ = ~0u;  // ListButton bits the screen has on
   std::optional<RecordStep> step_;  // asked by the form that just closed

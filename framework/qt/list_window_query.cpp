@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "framework/qt/screen_modal.h"
 #include "framework/qt/list_window.h"
 #include "framework/qt/query_window.h"
 
@@ -64,7 +65,7 @@ bool ListWindow::openQueryWindow() {
   if (model_ == nullptr) return false;
   QueryWindow window(queryColumns(), queryPrompts(), queryStore_.get(), dialogs(), this);
   window.setLook(look_);
-  if (window.exec() != QDialog::Accepted) return false;
+  if (execForScreen(window) != QDialog::Accepted) return false;
   applyQuery(window.columns());
   return true;
 }

@@ -1,5 +1,7 @@
 #include "framework/qt/qt_dialogs.h"
 
+#include "framework/qt/screen_modal.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -114,7 +116,7 @@ int QtDialogs::run(const QString& title, const QString& text, MessageIcon icon, 
   int result = 0;
   onGuiThread([&] {
     MessageWindow window(title, text, icon, captions, defaultButton, parent_);
-    result = window.exec();
+    result = execForScreen(window);
   });
   return result;
 }

@@ -62,7 +62,11 @@ bool clickButton(QWidget* window, const QString& caption) {
 
 void typeText(QWidget* field, const QString& text) {
   field->setFocus(Qt::OtherFocusReason);
-  QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : field;
+  // The focus moves only once the field's window is active; a window that
+  // is still becoming active (a dialog modal to its screen alone) gets the
+  // keys on the field itself.
+  QWidget* target = QApplication::focusWidget();
+  if (target == nullptr || target->window() != field->window()) target = field;
   // As when the user tabs into the field: what is typed replaces its text.
   if (auto* edit = qobject_cast<QLineEdit*>(target)) edit->selectAll();
   for (QChar ch : text) {
@@ -142,6 +146,16 @@ void DialogScript::then(std::function<void(QDialog*)> act) { actions_.push_back(
 
 void DialogScript::poll() {
   auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+  // Dialogs modal to their screen only (screen_modal.h) are not the
+  // application's modal widget.
+  if (dialog == nullptr) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      auto* d = qobject_cast<QDialog*>(top);
+      if (d != nullptr && d->isVisible() && d->property("vorlamScreenModal").toBool() &&
+          !d->property("vorlamWorked").toBool() && qobject_cast<MessageWindow*>(d) == nullptr)
+        dialog = d;
+    }
+  }
   if (dialog == nullptr || qobject_cast<MessageWindow*>(dialog) != nullptr || !dialog->isVisible() ||
       dialog->property("vorlamWorked").toBool())
     return;

@@ -8,6 +8,7 @@
 
 #include "registry/company_list.h"
 #include "shell/company_files.h"
+#include "framework/qt/screen_modal.h"
 
 namespace vorlam::registry::qt {
 
@@ -100,7 +101,7 @@ shell::qt::CompanyPicker companyListPicker(const shell::qt::ShellServices& servi
       CompanyListWindow window(context, table, services, parent);
       s = window.build();
       if (s) {
-        if (window.exec() != QDialog::Accepted || !window.chosen()) return std::nullopt;
+        if (vorlam::qt::execForScreen(window) != QDialog::Accepted || !window.chosen()) return std::nullopt;
         return static_cast<uint16_t>(window.chosen()->getInt("EMP:Codigo"));
       }
     }

@@ -6,6 +6,7 @@
 
 #include "framework/screen_context.h"
 #include "shell/company_files.h"
+#include "framework/qt/screen_modal.h"
 
 namespace vorlam::shell::qt {
 
@@ -13,32 +14,14 @@ namespace {
 
 constexpr uint16_t kMsgOpenFailed = 26;
 
-constexpr char kHelpText[] =
-    "Escolha a empresa na lista e confirme com Seleciona (ou Enter).|"
-    "Cancela volta sem escolher nenhuma empresa.";
-
 }  // namespace
 
-const ListDefinition& companySearchList() {
-  static const ListDefinition kDefinition = [] {
-    ListDefinition d;
-    d.procedure = kSearchProcedure;
-    d.title = kSearchTitle;
-    // The companies in the order they are stored: by code, the order the
-    // company file keeps them in.
-    d.tabs = {{"Código", "EMP0:KEY:CODIGO", "", "", 0, ""}};
-    return d;
-  }();
-  return kDefinition;
-}
-
 vorlam::qt::ListWindowDefinition companySearchView() {
+  const ListBinding columns = companySearchColumns();
   vorlam::qt::ListWindowDefinition d;
-  d.format =
-      "28C|_M~Código~L(2)@n6@160L(2)|_M~Razão Social~@s40@80C(2)|_M~CNPJ~@p##.###.###/####-##p@"
-      "80C(2)|_M~CPF~@p###.###.###-##p@80C(2)|_M~CEI~@p##.###.#####-##p@";
-  d.columnFields = {"EMP0:Codigo", "EMP0:RazaoSocial", "EMP0:CGC", "EMP0:CPF", "EMP0:CEI"};
-  d.locatorPrompts = {""};
+  d.format = columns.format;
+  d.columnFields = columns.columnFields;
+  d.locatorPrompts = columns.locatorPrompts;
   d.buttons = vorlam::qt::kListSelect;
   return d;
 }
@@ -64,7 +47,7 @@ Status CompanySearchWindow::build() {
   help->setToolTip(QString::fromUtf8("Ajuda."));
   help->setAutoDefault(false);
   connect(help, &QPushButton::clicked, this, [this] {
-    dialogs_.messageBox({"Ajuda", messageBoxText(kHelpText), MessageIcon::kInformation, kButtonOk,
+    dialogs_.messageBox({"Ajuda", messageBoxText(kSearchHelp), MessageIcon::kInformation, kButtonOk,
                          kButtonOk});
   });
   list()->buttonRow()->addWidget(cancel);
@@ -84,7 +67,7 @@ std::optional<Record> pesquisaEmpresas(ShellServices& services, ErrorManager& er
     CompanySearchWindow window(context, table, services.dialogs, services.look(), parent);
     s = window.build();
     if (s) {
-      if (window.exec() != QDialog::Accepted) return std::nullopt;
+      if (vorlam::qt::execForScreen(window) != QDialog::Accepted) return std::nullopt;
       return window.chosen();
     }
   }

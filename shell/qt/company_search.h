@@ -16,17 +16,14 @@
 #include "framework/qt/list_window.h"
 #include "framework/qt/pick_list_dialog.h"
 #include "framework/screen_context.h"
+#include "shell/company_search.h"
 #include "shell/qt/shell_services.h"
 #include "storage/record.h"
 
 namespace vorlam::shell::qt {
 
-inline constexpr char kSearchProcedure[] = "PesquisaEmpresas";
-inline constexpr char kSearchTitle[] = "Pesquisa empresa";
-
-// The list's definition (procedure, title, order) and its view's (format,
-// fields, buttons).
-const ListDefinition& companySearchList();
+// The view's definition (format, fields, buttons) of the list of
+// shell/company_search.h.
 vorlam::qt::ListWindowDefinition companySearchView();
 
 // The window, for callers that show it themselves (and for tests).  The

@@ -18,6 +18,7 @@
 #include "framework/picture.h"
 #include "shell/paths.h"
 #include "shell/qt/company_search.h"
+#include "framework/qt/screen_modal.h"
 
 namespace vorlam::shell::qt {
 
@@ -28,7 +29,27 @@ QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), qsiz
 // The years the drop-down offers ("1997|1998|...|2003").
 constexpr int kListedYears[] = {1997, 1998, 1999, 2000, 2001, 2002, 2003};
 
-QLineEdit* entry(QWidget* parent, int chars, const char* tip, const char* status) {
+constexpr char kCodeName[] = "GLO:EMPRESA:CODIGO";
+
+// A control of the screen model, which every text of the window comes from.
+const ScreenControl& control(const ScreenModel& model, const char* name) {
+  static const ScreenControl kNone;
+  const ScreenControl* c = model.control(name);
+  return c != nullptr ? *c : kNone;
+}
+
+// The characters an entry holds: what its picture shows.
+int widthOf(const ScreenControl& c) {
+  Result<Picture> p = Picture::compile(c.picture);
+  return p.isOk() && p->width() > 0 ? p->width() : 10;
+}
+
+QLineEdit* entry(QWidget* parent, const ScreenControl& c) {
+  const int chars = widthOf(c);
+  const std::string tipText = c.tip;
+  const std::string statusText = c.status;
+  const char* tip = tipText.empty() ? nullptr : tipText.c_str();
+  const char* status = statusText.empty() ? nullptr : statusText.c_str();
   auto* e = new QLineEdit(parent);
   e->setMaxLength(chars);
   e->setMinimumWidth(qMax(chars, 3) * e->fontMetrics().averageCharWidth() + 14);
@@ -38,25 +59,18 @@ QLineEdit* entry(QWidget* parent, int chars, const char* tip, const char* status
   return e;
 }
 
-QPushButton* button(QWidget* parent, const char* caption, const char* tip, const char* status) {
-  auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-  b->setToolTip(QString::fromUtf8(tip));
-  b->setStatusTip(QString::fromUtf8(status));
+QPushButton* button(QWidget* parent, const ScreenButton& m) {
+  auto* b = new QPushButton(fromUtf8(m.caption), parent);
+  b->setToolTip(fromUtf8(m.tip));
+  b->setStatusTip(fromUtf8(m.status));
   b->setAutoDefault(false);
   return b;
 }
 
-QLabel* prompt(QWidget* parent, const char* text, QWidget* buddy) {
-  auto* l = new QLabel(QString::fromUtf8(text), parent);
+QLabel* prompt(QWidget* parent, const ScreenControl& c, QWidget* buddy) {
+  auto* l = new QLabel(fromUtf8(c.prompt), parent);
   l->setBuddy(buddy);
   return l;
-}
-
-// An entry holding a picture's value: the text without the blanks that
-// right-align it.
-QString pictureText(const char* picture, int64_t value) {
-  Result<std::string> text = formatPicture(picture, PictureValue{value});
-  return text.isOk() ? fromUtf8(text.value()).trimmed() : QString::number(value);
 }
 
 }  // namespace
@@ -72,10 +86,11 @@ CompanySelectionView::CompanySelectionView(ShellServices& services, ErrorManager
   CompanyPicker picker = services_.companyPicker
                              ? services_.companyPicker
                              : companySearchPicker(services_, screenErrors);
-  controller_ = std::make_unique<CompanySelection>(
-      services_.session.state(), services_.session.dictionary(), screenErrors,
-      services_.session.settings(), [this, picker] { return picker(this); });
-  setWindowTitle(QString::fromUtf8(kSelectionTitle));
+  screen_ = std::make_unique<CompanySelectionScreen>(
+      services_.session.state(), services_.session.dictionary(), screenErrors, services_.session.settings(),
+      [this, picker](ScreenModel&) { return picker(this); });
+  controller_ = &screen_->controller();
+  setWindowTitle(fromUtf8(screen_->model().title()));
   build();
   installScreenBehaviour(this, services_);
   if (!controller_->open()) {
@@ -104,15 +119,17 @@ void CompanySelectionView::build() {
 
   auto* company = new QGroupBox(QString::fromUtf8("  Empresa"), this);
   auto* grid = new QGridLayout(company);
-  code_ = entry(company, 6, "Código da Empresa a ser selecionada", "Código do Empresa");
+  const ScreenModel& model = screen_->model();
+  code_ = entry(company, control(model, kCodeName));
   code_->setAlignment(Qt::AlignRight);
   code_->setValidator(new QIntValidator(0, 65535, code_));
   search_ = new QToolButton(company);
   search_->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-  search_->setToolTip(QString::fromUtf8("Pesquisa empresas cadastradas."));
-  search_->setStatusTip(search_->toolTip());
-  uf_ = entry(company, 2, "Estado", nullptr);
-  razao_ = entry(company, 40, nullptr, nullptr);
+  const ScreenButton& search = model.buttons().at(0);  // icon only
+  search_->setToolTip(fromUtf8(search.tip));
+  search_->setStatusTip(fromUtf8(search.status));
+  uf_ = entry(company, control(model, "GLO:EMPRESA:UF"));
+  razao_ = entry(company, control(model, "GLO:EMPRESA:RAZAO"));
   // State and name follow the company chosen; they are not typed.
   for (QLineEdit* shown : {uf_, razao_}) {
     shown->setReadOnly(true);
@@ -122,11 +139,11 @@ void CompanySelectionView::build() {
   codeRow->addWidget(code_);
   codeRow->addWidget(search_);
   codeRow->addStretch(1);
-  grid->addWidget(prompt(company, "0&1 - Código.....", code_), 0, 0);
+  grid->addWidget(prompt(company, control(model, kCodeName), code_), 0, 0);
   grid->addLayout(codeRow, 0, 1);
-  grid->addWidget(prompt(company, "0&2 - Estado...", uf_), 1, 0);
+  grid->addWidget(prompt(company, control(model, "GLO:EMPRESA:UF"), uf_), 1, 0);
   grid->addWidget(uf_, 1, 1, Qt::AlignLeft);
-  grid->addWidget(prompt(company, "0&3 - Empresa..", razao_), 2, 0);
+  grid->addWidget(prompt(company, control(model, "GLO:EMPRESA:RAZAO"), razao_), 2, 0);
   grid->addWidget(razao_, 2, 1);
   grid->setColumnStretch(1, 1);
   top->addWidget(company);
@@ -140,7 +157,7 @@ void CompanySelectionView::build() {
   year_->lineEdit()->setMaxLength(4);
   year_->lineEdit()->setValidator(new QIntValidator(0, 9999, year_));
   year_->setMinimumWidth(8 * year_->fontMetrics().averageCharWidth() + 30);
-  month_ = entry(period, 2, nullptr, nullptr);
+  month_ = entry(period, control(model, "GLO:MES"));
   month_->setAlignment(Qt::AlignRight);
   month_->setValidator(new QIntValidator(0, 99, month_));
   monthName_ = new QLabel(period);
@@ -166,9 +183,9 @@ void CompanySelectionView::build() {
   hintRow->addWidget(
       new QLabel(QString::fromUtf8("Para selecionar o ano inteiro informe o mês como 13."), period));
   hintRow->addStretch(1);
-  pgrid->addWidget(prompt(period, "0&4 - Ano..........", year_), 0, 0);
+  pgrid->addWidget(prompt(period, control(model, "GLO:ANO"), year_), 0, 0);
   pgrid->addLayout(yearRow, 0, 1);
-  pgrid->addWidget(prompt(period, "0&5 - Mês...", month_), 1, 0);
+  pgrid->addWidget(prompt(period, control(model, "GLO:MES"), month_), 1, 0);
   pgrid->addLayout(monthRow, 1, 1);
   pgrid->addLayout(hintRow, 2, 0, 1, 2);
   pgrid->setColumnStretch(1, 1);
@@ -176,9 +193,9 @@ void CompanySelectionView::build() {
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  select_ = button(this, "&Selecionar", "Confirma a seleção da empresa", "Confirma a seleção");
-  cancel_ = button(this, "&Cancelar", "Cancela a Seleção da Empresa", "Cancela a seleção");
-  help_ = button(this, "Aj&uda", "Ajuda da janela atual", "Ajuda");
+  select_ = button(this, model.buttons().at(1));
+  cancel_ = button(this, model.buttons().at(2));
+  help_ = button(this, model.buttons().at(3));
   select_->setDefault(true);
   buttons->addWidget(select_);
   buttons->addWidget(cancel_);
@@ -257,22 +274,27 @@ void CompanySelectionView::acceptMonth(bool report) {
 }
 
 void CompanySelectionView::refresh() {
-  const CurrentCompany& v = controller_->values();
+  const ScreenModel& model = screen_->model();
+  auto shown = [&model](const char* name) {
+    const ScreenControl* c = model.control(name);
+    // The entry aligns the text; the picture's padding would only push it.
+    return c == nullptr ? QString() : fromUtf8(model.displayValue(*c)).trimmed();
+  };
   auto show = [](QLineEdit* e, const QString& text) {
     // Text being typed stays until it is accepted.
     if (e->hasFocus() && e->isModified()) return;
     if (e->text() != text) e->setText(text);
     e->setModified(false);
   };
-  show(code_, pictureText("@n6", v.codigo));
-  show(uf_, fromUtf8(v.uf));
-  show(razao_, fromUtf8(v.razao));
-  show(year_->lineEdit(), v.ano == 0 ? QString() : fromUtf8(zeroPadded(v.ano, 4)));
-  show(month_, fromUtf8(zeroPadded(v.mes, 2)));
-  monthName_->setText(fromUtf8(controller_->monthText()));
-  const bool free = controller_->codeEntryEnabled();
+  show(code_, shown(kCodeName));
+  show(uf_, shown("GLO:EMPRESA:UF"));
+  show(razao_, shown("GLO:EMPRESA:RAZAO"));
+  show(year_->lineEdit(), shown("GLO:ANO"));
+  show(month_, shown("GLO:MES"));
+  monthName_->setText(shown("LOC:DESCRICAO_MES"));
+  const bool free = model.state(control(model, kCodeName)).enabled;
   code_->setEnabled(free);
-  search_->setEnabled(free);
+  search_->setEnabled(model.enabled(model.buttons().at(0)));
 }
 
 void CompanySelectionView::applyFocusRequest() {
@@ -331,10 +353,10 @@ class SelectionDialog : public QDialog {
  public:
   SelectionDialog(ShellServices& services, ErrorManager* errors, QWidget* parent)
       : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(kSelectionTitle));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new CompanySelectionView(services, errors, this);
+    setWindowTitle(view_->windowTitle());
     layout->addWidget(view_);
     connect(view_, &CompanySelectionView::finished, this, &QDialog::accept);
   }
@@ -348,7 +370,7 @@ class SelectionDialog : public QDialog {
 
 bool runCompanySelection(ShellServices& services, QWidget* parent, ErrorManager* errors) {
   SelectionDialog dialog(services, errors, parent);
-  dialog.exec();
+  vorlam::qt::execForScreen(dialog);
   return services.session.state().company().codigo != 0;
 }
 

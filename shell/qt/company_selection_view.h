@@ -16,6 +16,7 @@
 
 #include "framework/error_manager.h"
 #include "shell/company_selection.h"
+#include "shell/company_selection_screen.h"
 #include "shell/qt/shell_services.h"
 
 class QComboBox;
@@ -53,7 +54,7 @@ class CompanySelectionView : public QWidget {
   QPushButton* cancelButton() const { return cancel_; }
   QPushButton* helpButton() const { return help_; }
 
-  // Reads every value and state back from the controller.
+  // Reads every value and state back from the screen model.
   void refresh();
 
  signals:
@@ -81,7 +82,8 @@ class CompanySelectionView : public QWidget {
 
   ShellServices& services_;
   std::unique_ptr<ErrorManager> ownErrors_;
-  std::unique_ptr<CompanySelection> controller_;
+  std::unique_ptr<CompanySelectionScreen> screen_;  // what the window shows
+  CompanySelection* controller_ = nullptr;            // the screen's controller
   QLineEdit* code_ = nullptr;
   QToolButton* search_ = nullptr;
   QLineEdit* uf_ = nullptr;

@@ -34,13 +34,7 @@ QString fromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), qsizet
 // any screen; also how soon a requested shutdown is noticed.
 constexpr int kWatchMs = 250;
 
-constexpr char kSelectTip[] = "Seleciona Empresa. < F2 >.";
-constexpr char kExitTip[] = "Sair do sistema.";
-
-QString numberText(int64_t value) {
-  Result<std::string> text = formatPicture("@n6.", PictureValue{value});
-  return text.isOk() ? fromUtf8(text.value()).trimmed() : QString::number(value);
-}
+QString numberText(int64_t value) { return fromUtf8(toolbarNumber(value)); }
 
 // The control of `screen` whose '&' mnemonic is `key`: a button, or the
 // buddy of a prompt.  nullptr when none is visible and enabled.
@@ -72,30 +66,6 @@ QLabel* displayField(QWidget* parent, int chars, const char* name) {
 
 }  // namespace
 
-const std::vector<MenuItemDef>& menuItems() {
-  static const std::vector<MenuItemDef> kItems = {
-      {"&Arquivo", menu::kCfop, false},
-      {"&Arquivo", menu::kCodigoServico, false},
-      {"&Arquivo", menu::kEmpresas, false},
-      {"&Arquivo", menu::kFornecedores, false},
-      {"&Arquivo", menu::kLancamentoPadrao, false},
-      {"&Arquivo", menu::kNiveisPlanoContas, false},
-      {"&Arquivo", menu::kPlanoContas, false},
-      {"&Lançamentos", menu::kLancamentosContabilidade, false},
-      {"&Lançamentos", menu::kNfEntradas, false},
-      {"&Lançamentos", menu::kNfSaidas, false},
-      {"&Lançamentos", menu::kIss51, false},
-      {"&Lançamentos", menu::kIss53, false},
-      {"&Lançamentos", menu::kBaixaEntradas, false},
-      {"&Lançamentos", menu::kBaixaSaidas, false},
-      {"&Lançamentos", menu::kBaixaIss51, false},
-      {"&Lançamentos", menu::kBaixaIss53, false},
-      {"A&juste", menu::kAjustePlanoContas, false},
-      {"&Utilitários", menu::kAtualizacao, true},
-  };
-  return kItems;
-}
-
 MainFrame::MainFrame(ShellServices& services, QWidget* parent)
     : QMainWindow(parent), services_(services) {
   AppState& state = services_.session.state();
@@ -105,7 +75,9 @@ MainFrame::MainFrame(ShellServices& services, QWidget* parent)
   procedurePushed_ = true;
 
   setWindowTitle(fromUtf8(kFrameTitle));
-  setFont(QFont("Arial", 9));
+  // Every window of the process, the separate ones and the message boxes
+  // included, in the frame's font.
+  QApplication::setFont(QFont("Arial", 9));
   area_ = new QMdiArea(this);
   paintWallpaper();
   area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -138,9 +110,16 @@ void MainFrame::buildMenus() {
   std::map<std::string, QMenu*> menus;
   for (const MenuItemDef& def : menuItems()) {
     QMenu*& m = menus[def.menu];
-    if (m == nullptr) m = menuBar()->addMenu(fromUtf8(def.menu));
+    if (m == nullptr) {
+      m = menuBar()->addMenu(fromUtf8(def.menu));
+      // A greyed item says why on hover, whatever the style does with the
+      // status text of disabled items.
+      m->setToolTipsVisible(true);
+    }
     QAction* a = m->addAction(fromUtf8(def.item));
     a->setEnabled(false);
+    a->setStatusTip(QString::fromUtf8(kUnbuiltStatus));
+    a->setToolTip(QString::fromUtf8(kUnbuiltStatus));
     const std::string item = def.item;
     connect(a, &QAction::triggered, this, [this, item] { openScreen(item); });
     actions_[item] = a;
@@ -178,8 +157,8 @@ void MainFrame::buildToolbar() {
   selectAction_ = new QAction(QString::fromUtf8("Seleciona Empresa"), this);
   selectAction_->setShortcut(QKeySequence(Qt::Key_F2));
   selectAction_->setShortcutContext(Qt::WindowShortcut);
-  selectAction_->setToolTip(QString::fromUtf8(kSelectTip));
-  selectAction_->setStatusTip(QString::fromUtf8(kSelectTip));
+  selectAction_->setToolTip(QString::fromUtf8(kSelectCompanyTip));
+  selectAction_->setStatusTip(QString::fromUtf8(kSelectCompanyTip));
   connect(selectAction_, &QAction::triggered, this, &MainFrame::openCompanySelection);
   addAction(selectAction_);
   selectButton_ = new QToolButton(bar_);
@@ -209,7 +188,11 @@ bool MainFrame::registerScreen(std::string_view item, ScreenOpener opener) {
   auto it = actions_.find(item);
   if (it == actions_.end()) return false;
   openers_[std::string(item)] = std::move(opener);
-  it->second->setEnabled(bool(openers_[std::string(item)]));
+  const bool built = bool(openers_[std::string(item)]);
+  it->second->setEnabled(built);
+  const QString status = built ? QString() : QString::fromUtf8(kUnbuiltStatus);
+  it->second->setStatusTip(status);
+  it->second->setToolTip(built ? it->second->text().remove('&') : status);
   return true;
 }
 
@@ -241,6 +224,9 @@ QWidget* MainFrame::openScreen(std::string_view item) {
 QMdiSubWindow* MainFrame::showInArea(QWidget* screen) {
   QMdiSubWindow* sub = area_->addSubWindow(screen);
   sub->setAttribute(Qt::WA_DeleteOnClose);
+  // A screen that closes itself ("&Fechar") takes its work-area window
+  // along, so that no empty frame (and, maximised, no stale title) is left.
+  connect(screen, &QObject::destroyed, sub, &QWidget::close, Qt::QueuedConnection);
   sub->setWindowIcon(screen->windowIcon().isNull() ? windowIcon() : screen->windowIcon());
   sub->show();
   area_->setActiveSubWindow(sub);

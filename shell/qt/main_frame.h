@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "framework/error_manager.h"
+#include "shell/main_menu.h"
 #include "shell/qt/shell_services.h"
 
 class QAction;
@@ -39,39 +40,12 @@ class QTimer;
 
 namespace vorlam::shell::qt {
 
-// The menu items that open screens, by their text (the registry's keys).
-namespace menu {
-inline constexpr char kCfop[] = "&CFOP";
-inline constexpr char kCodigoServico[] = "Código de Serviço";
-inline constexpr char kEmpresas[] = "&Empresas";
-inline constexpr char kFornecedores[] = "&Fornecedores";
-inline constexpr char kLancamentoPadrao[] = "&Lançamento Padrão";
-inline constexpr char kNiveisPlanoContas[] = "Níveis do Plano de Contas";
-inline constexpr char kPlanoContas[] = "&Plano de Contas";
-inline constexpr char kLancamentosContabilidade[] = "&Lançamentos da Contabilidade";
-inline constexpr char kNfEntradas[] = "Lançamentos de NF de Entradas";
-inline constexpr char kNfSaidas[] = "Lançamentos de NF de Saídas";
-inline constexpr char kIss51[] = "Lançamentos de ISS Modelo 51";
-inline constexpr char kIss53[] = "Lançamentos de ISS Modelo 53";
-inline constexpr char kBaixaEntradas[] = "Baixa de Duplicatas de Entradas";
-inline constexpr char kBaixaSaidas[] = "Baixa de Duplicatas de Saídas";
-inline constexpr char kBaixaIss51[] = "Baixa de Duplicatas de ISS Modelo 51";
-inline constexpr char kBaixaIss53[] = "Baixa de Duplicatas de ISS Modelo 53";
-inline constexpr char kAjustePlanoContas[] = "Ajuste do Plano de Contas";
-inline constexpr char kAtualizacao[] = "Atualiação";  // file maintenance, modal
-}  // namespace menu
-
-// One item of the menu bar's menus.
-struct MenuItemDef {
-  const char* menu;  // "&Arquivo"
-  const char* item;  // "&CFOP"
-  bool modal;        // runs on the frame's own thread and blocks it
-};
-// The items in menu order.
-const std::vector<MenuItemDef>& menuItems();
-
-inline constexpr char kFrameProcedure[] = "Main";
-inline constexpr char kFrameTitle[] = "Vorlam Banco de Dados";
+// The menu and its items live with the frame's screen model.
+namespace menu = vorlam::shell::menu;
+using vorlam::shell::kFrameProcedure;
+using vorlam::shell::kFrameTitle;
+using vorlam::shell::MenuItemDef;
+using vorlam::shell::menuItems;
 
 class MainFrame : public QMainWindow {
   Q_OBJECT

@@ -104,6 +104,8 @@ TEST_F(MainFrameTest, ItemsWithoutScreenAreDisabledAndRegisteredOnesOpenCopies) 
   for (const MenuItemDef& def : menuItems()) {
     ASSERT_NE(frame.menuAction(def.item), nullptr) << def.item;
     EXPECT_FALSE(frame.menuAction(def.item)->isEnabled()) << def.item;
+    // Greyed, and saying why.
+    EXPECT_EQ(frame.menuAction(def.item)->statusTip(), QString::fromUtf8("Em construção")) << def.item;
   }
   EXPECT_EQ(frame.openScreen(menu::kPlanoContas), nullptr);
   EXPECT_FALSE(frame.registerScreen("Plano de Contas", [] { return new QLabel; }));
@@ -116,6 +118,7 @@ TEST_F(MainFrameTest, ItemsWithoutScreenAreDisabledAndRegisteredOnesOpenCopies) 
   }));
   EXPECT_TRUE(frame.menuAction(menu::kPlanoContas)->isEnabled());
   EXPECT_FALSE(frame.menuAction(menu::kCfop)->isEnabled());
+  EXPECT_TRUE(frame.menuAction(menu::kPlanoContas)->statusTip().isEmpty());
   ASSERT_TRUE(harness::showWindow(&frame));
   frame.menuAction(menu::kPlanoContas)->trigger();
   frame.menuAction(menu::kPlanoContas)->trigger();

@@ -1,0 +1,19 @@
+// Small pieces of the Qt views that show a screen model
+// (framework/screen_model.h): the view takes captions, tips, status texts
+// and states from the model instead of keeping its own copies.
+#pragma once
+
+#include <QAbstractButton>
+#include <QString>
+#include <string>
+
+#include "framework/screen_model.h"
+
+namespace vorlam::qt {
+
+inline QString modelText(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// Caption, tip and status text of the model's button; its enabled state.
+void showModelButton(QAbstractButton* button, const ScreenModel& model, const ScreenButton& modelButton);
+
+}  // namespace vorlam::qt

@@ -1,0 +1,65 @@
+#include "framework/qt/screen_modal.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTest>
+#include <QTimer>
+
+#include "framework/qt/test_harness.h"
+
+namespace vorlam::qt {
+namespace {
+
+// Two screens in a frame's work area; a dialog of the first blocks the
+// first only.
+TEST(ScreenModal, ADialogBlocksItsOwnScreenOnly) {
+  testing::application();
+  QMainWindow frame;
+  auto* area = new QMdiArea(&frame);
+  frame.setCentralWidget(area);
+  auto* first = new QLineEdit;
+  auto* second = new QLineEdit;
+  QMdiSubWindow* firstWindow = area->addSubWindow(first);
+  area->addSubWindow(second);
+  frame.resize(800, 600);
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+
+  QDialog dialog(first);
+  auto* inDialog = new QLineEdit(&dialog);
+  bool closedUnder = true;
+  bool placedInside = false;
+  QString statusShown;
+  QTimer::singleShot(20, &dialog, [&] {
+    QTest::keyClicks(second, "b");
+    QTest::keyClicks(first, "a");
+    QTest::keyClicks(inDialog, "d");
+    closedUnder = firstWindow->close() || frame.close();
+    QStatusTipEvent tip(QStringLiteral("Dica do formulário"));
+    QApplication::sendEvent(inDialog, &tip);
+    statusShown = frame.statusBar()->currentMessage();
+    placedInside = frame.frameGeometry().contains(dialog.frameGeometry().center());
+    dialog.accept();
+  });
+  EXPECT_EQ(execForScreen(dialog), QDialog::Accepted);
+  EXPECT_EQ(second->text(), "b");  // the other screen answers
+  EXPECT_EQ(first->text(), "");    // its own does not
+  EXPECT_EQ(inDialog->text(), "d");
+  EXPECT_FALSE(closedUnder);       // nor can it be closed under its dialog
+  EXPECT_TRUE(placedInside);
+  EXPECT_EQ(statusShown, QStringLiteral("Dica do formulário"));  // on the frame's status bar
+  EXPECT_EQ(screenOf(first), firstWindow);
+  // Once the dialog is gone the screen answers again.
+  QTest::keyClicks(first, "a");
+  EXPECT_EQ(first->text(), "a");
+}
+
+}  // namespace
+}  // namespace vorlam::qt

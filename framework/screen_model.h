@@ -1,0 +1,294 @@
+// The screen model: what one screen shows and what the user can do on it,
+// without any user interface.  Every screen controller exposes one; the Qt
+// views and the script runner (`vorlam-tool screen`) both read and drive
+// it, so a screen cannot look different in a window and in a script.
+//
+// A screen is declared once, mostly as data plus reactions:
+//
+//   ScreenModel m("UConfigContas", "Configuração do Plano de Contas");
+//   m.addControl({.name = "CONP:Nome", .prompt = "Nome do Plano de Contas",
+//                 .picture = "@s40",
+//                 .value = [&] { return form.text(name); },
+//                 .complete = [&](const std::string& v) { return form.type(name, v); }});
+//   m.addButton({.caption = "&Grava", .press = [&] { ok(); }, .isDefault = [] { return true; }});
+//   m.addKey({.name = "Esc", .action = [&] { m.requestClose(); }});
+//
+// Helpers declare the usual groups at once: bindForm() (form_screen.h) the
+// fields of a FormController, bindList() (list_screen.h) a ListController
+// with its columns, tabs and locator.
+//
+// Parts of a model:
+//  - procedure and title (the title may follow the screen's state);
+//  - tabs: captions, which is current, what selecting one does;
+//  - controls: entry fields, check boxes, radio groups, drop lists and
+//    display fields, each with its field or variable name ("EMP:CGC",
+//    "LOC:ANO"), its prompt exactly as shown ("0&2-Razão Social......."), its
+//    picture, its stored value as text and its state;
+//  - buttons: caption, tip, status text, enabled, default;
+//  - keys the screen reacts to ("Insert", "Delete", "Enter", "Esc", "F2"),
+//    optionally only while a given control or list has the focus;
+//  - lists: headers, the displayed rows, the highlighted row, the locator;
+//  - the focus (a control, list or button name; empty when none);
+//  - the menu (the main frame's): items by their captions;
+//  - children: a screen opens a lookup or a form with runChild(), which
+//    returns once the child has closed; meanwhile the child receives every
+//    action.  The ScreenHost decides how (a window-modal window, or the
+//    script runner reading the next commands).
+//
+// Values.  A control's value() is the stored value as plain text ("5",
+// "Nome", "0"); displayValue() shows it through the picture.  type() takes
+// what the user types, turns it into the stored value through the picture
+// (refusals are shown as a message box titled "Atenção!!!", as the windows
+// do) and hands it to complete(), which runs the field's reactions and
+// checks as when the user leaves the field.  For choice controls the text
+// is the stored value or a choice's caption.
+//
+// Errors.  Actions return kNotFound for names the screen does not have
+// (unknown control, button, key, tab or list: a script error), and
+// kInvalidArgument for what the screen refuses now (a disabled button, a
+// read-only control).  Messages the screen shows go through its Dialogs as
+// before; the model does not see them.
+//
+// Not thread-safe: the model lives on its screen's thread.  The callbacks
+// refer to the screen's controller, which must outlive the model.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/dialogs.h"
+#include "storage/status.h"
+#include "storage/table_def.h"
+
+namespace vorlam {
+
+class ScreenModel;
+
+enum class ControlKind { kEntry, kCheckBox, kRadioGroup, kDropList, kDisplay };
+
+struct ControlChoice {
+  std::string value;    // stored ("1", "10")
+  std::string caption;  // shown ("1 Empresa Normal")
+};
+
+struct ControlState {
+  bool enabled = true;
+  bool visible = true;
+  bool readOnly = false;
+};
+
+// Every member has a default, so declarations name only what they set.
+struct ScreenControl {
+  std::string name = {};    // field or variable name, as the dictionary declares it
+  std::string prompt = {};  // as shown, with its '&'; may be empty
+  ControlKind kind = ControlKind::kEntry;
+  std::string picture = {};  // "@n6"; empty: the value as it stands
+  std::vector<ControlChoice> choices = {};
+  std::string tip = {};
+  std::string status = {};
+  int tab = -1;  // the screen tab it stands on; -1 on every tab
+  // The stored value is a text: a digit pattern keeps its leading zeros.
+  bool text = false;
+  // The stored value as plain text.  Required.
+  std::function<std::string()> value = {};
+  // The user completed the control with stored value `v` (already through
+  // the picture).  Empty for display fields.  A failure keeps the focus on
+  // the control (the screen has shown why).
+  std::function<Status(const std::string& v)> complete = {};
+  // Empty: enabled, visible, editable.
+  std::function<ControlState()> state = {};
+};
+
+struct ScreenButton {
+  std::string caption = {};  // with its '&'; empty for an icon-only button
+  std::string name = {};     // how an icon-only button is named ("search")
+  std::string tip = {};
+  std::string status = {};
+  int tab = -1;
+  std::function<void()> press = {};
+  std::function<bool()> enabled = {};    // empty: always
+  std::function<bool()> isDefault = {};  // empty: never
+  std::function<bool()> visible = {};    // empty: always
+};
+
+struct ScreenKey {
+  std::string name = {};   // "Insert", "Delete", "Enter", "Esc", "F2", ...
+  std::string scope = {};  // only while this control or list has the focus; empty: always
+  std::function<void()> action = {};
+};
+
+struct ScreenTab {
+  std::string caption = {};
+  // Empty for the screen's own tabs; a list's name for that list's sort
+  // tabs (which currentTab() does not count).
+  std::string list = {};
+  std::function<bool()> current = {};
+  std::function<void()> select = {};
+};
+
+struct ScreenList {
+  std::string name = {};  // how the screen names it ("lista", "selecionadas")
+  std::vector<std::string> headers = {};  // of the shown columns
+  int tab = -1;
+  // The shown rows as displayed text, one string per header.
+  std::function<std::vector<std::vector<std::string>>()> rows = {};
+  std::function<std::optional<size_t>()> highlighted = {};  // 0-based
+  std::function<Status(size_t row)> highlight = {};
+  // The locator of the current tab: its prompt, its text, typing into it.
+  // Empty when the list has none.
+  std::function<std::string()> locatorPrompt = {};
+  std::function<std::string()> locatorText = {};
+  std::function<Status(const std::string& text)> locate = {};
+};
+
+struct MenuItem {
+  std::vector<std::string> path = {};  // {"&Arquivo", "&CFOP"}
+  std::string status = {};             // status text ("Em construção" when not built)
+  std::function<bool()> enabled = {};  // empty: always
+  std::function<void()> choose = {};
+};
+
+// Shows a child screen and returns once it has closed.
+class ScreenHost {
+ public:
+  virtual ~ScreenHost() = default;
+  virtual void run(ScreenModel& child, ScreenModel* parent) = 0;
+};
+
+// What a model tells whoever watches it (the transcript, a window).
+class ScreenObserver {
+ public:
+  virtual ~ScreenObserver() = default;
+  virtual void focusChanged(ScreenModel& screen, const std::string& focus) = 0;
+  virtual void closed(ScreenModel& screen) = 0;
+};
+
+// Names match letter case aside (sameName of storage/table_def.h); captions
+// match with or without their '&'.
+bool sameCaption(std::string_view a, std::string_view b);
+std::string withoutMnemonic(std::string_view caption);
+
+class ScreenModel {
+ public:
+  ScreenModel(std::string procedure, std::string title);
+  ScreenModel(const ScreenModel&) = delete;
+  ScreenModel& operator=(const ScreenModel&) = delete;
+
+  // --- Declaring ---------------------------------------------------------
+  void setTitle(std::function<std::string()> title) { dynamicTitle_ = std::move(title); }
+  void addTab(ScreenTab tab) { tabs_.push_back(std::move(tab)); }
+  void addControl(ScreenControl control);
+  void addButton(ScreenButton button) { buttons_.push_back(std::move(button)); }
+  void addKey(ScreenKey key) { keys_.push_back(std::move(key)); }
+  void addList(ScreenList list);
+  void addMenuItem(MenuItem item) { menu_.push_back(std::move(item)); }
+  // Asked before the screen closes at the user's request ("&Fechar", Esc,
+  // the window's close button); false keeps it open.  Empty: it closes.
+  void setCloseRequest(std::function<bool()> mayClose) { mayClose_ = std::move(mayClose); }
+  // Run after every action, for screens whose controller queues focus
+  // requests (FormController::takeFocusRequest).
+  void addAfterAction(std::function<void()> sync) { afterAction_.push_back(std::move(sync)); }
+  // Where children are shown; a child takes its parent's host.
+  void setHost(ScreenHost* host) { host_ = host; }
+  ScreenHost* host() const { return host_; }
+  void setObserver(ScreenObserver* observer) { observer_ = observer; }
+  // Message boxes of the model's own (picture refusals).
+  void setDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
+  Dialogs* dialogs() const { return dialogs_; }
+
+  // --- Reading -----------------------------------------------------------
+  const std::string& procedure() const { return procedure_; }
+  std::string title() const;
+  const std::vector<ScreenTab>& tabs() const { return tabs_; }
+  int currentTab() const;  // -1 when the screen has no tabs
+  const std::vector<ScreenControl>& controls() const { return controls_; }
+  const std::vector<ScreenButton>& buttons() const { return buttons_; }
+  const std::vector<ScreenKey>& keys() const { return keys_; }
+  const std::vector<ScreenList>& lists() const { return lists_; }
+  const std::vector<MenuItem>& menu() const { return menu_; }
+  // By name (letter case aside) or by prompt exactly as shown (with '&').
+  const ScreenControl* control(std::string_view nameOrPrompt) const;
+  const ScreenButton* button(std::string_view caption) const;
+  const ScreenList* list(std::string_view name) const;
+  // The list actions without a name go to: the focused list, else the first
+  // list shown on the current tab; nullptr when none.
+  const ScreenList* activeList() const;
+  ControlState state(const ScreenControl& control) const;
+  bool enabled(const ScreenButton& button) const;
+  bool isDefault(const ScreenButton& button) const;
+  bool visible(const ScreenButton& button) const;
+  // The value shown: through the picture, or a choice's caption.
+  std::string displayValue(const ScreenControl& control) const;
+  const std::string& focus() const { return focus_; }
+  bool closed() const { return closed_; }
+
+  // --- Acting ------------------------------------------------------------
+  // Types `text` into the control and completes it.  The focus goes to the
+  // control first, and on to the next control when it was accepted and the
+  // screen asked for no other.
+  Status type(std::string_view control, std::string_view text);
+  Status press(std::string_view caption);
+  // A key: the handler scoped to the focus wins over an unscoped one;
+  // "Enter" without a handler presses the default button.
+  Status key(std::string_view name);
+  Status selectTab(std::string_view caption);
+  // Highlights row `row` (0-based) of the active list.
+  Status highlightRow(size_t row);
+  Status locate(std::string_view text);
+  Status chooseMenu(const std::vector<std::string>& path);
+  // The user asks to close (close-request check first).  True when closed.
+  bool requestClose();
+  // The screen closes itself (OK, select, a refused open).
+  void close();
+  // The screen moves the focus; empty clears it.
+  void setFocus(const std::string& name);
+  // Runs the after-action hooks; actions call it, views call it after
+  // driving the controller directly.
+  void sync();
+
+  // Shows `child` over this screen and returns once it has closed.  Without
+  // a host the child cannot be shown and is closed at once.
+  void runChild(ScreenModel& child);
+
+ private:
+  // The control or list after `name` in declaration order that can take
+  // the focus (Tab's order); `name` itself when there is none.
+  std::string nextFocus(const std::string& name) const;
+  bool focusable(const std::string& name) const;
+  bool onCurrentTab(int tab) const;
+  Status refuse(const std::string& text);
+
+  std::string procedure_;
+  std::string title_;
+  std::function<std::string()> dynamicTitle_;
+  std::vector<ScreenTab> tabs_;
+  std::vector<ScreenControl> controls_;
+  std::vector<ScreenButton> buttons_;
+  std::vector<ScreenKey> keys_;
+  std::vector<ScreenList> lists_;
+  std::vector<MenuItem> menu_;
+  std::vector<std::string> focusOrder_;  // controls and lists, as declared
+  std::function<bool()> mayClose_;
+  std::vector<std::function<void()>> afterAction_;
+  ScreenHost* host_ = nullptr;
+  ScreenObserver* observer_ = nullptr;
+  Dialogs* dialogs_ = nullptr;
+  std::string focus_;
+  uint64_t focusMoves_ = 0;  // every setFocus(), the same control's included
+  bool closed_ = false;
+};
+
+// What every screen controller is to the views and the script runner:
+// whatever owns the controller and its model.
+class Screen {
+ public:
+  virtual ~Screen() = default;
+  virtual ScreenModel& model() = 0;
+};
+
+}  // namespace vorlam
