@@ -15,6 +15,7 @@ int runPaths(const Args& args, std::ostream& out, std::ostream& err);
 int runDemo(const Args& args, std::ostream& out, std::ostream& err);
 int runInfo(const Args& args, std::ostream& out, std::ostream& err);
 int runExport(const Args& args, std::ostream& out, std::ostream& err);
+int runMaintain(const Args& args, std::ostream& out, std::ostream& err);
 int runCheckId(const Args& args, std::ostream& out, std::ostream& err);
 int runScreen(const Args& args, std::ostream& out, std::ostream& err);
 
@@ -32,6 +33,7 @@ const std::vector<Command>& commands() {
       {"demo", "cria um diretório de dados de exemplo", runDemo},
       {"info", "mostra o número de registros e o arquivo de cada tabela da manutenção", runInfo},
       {"export", "escreve os registros de uma tabela em CSV", runExport},
+      {"maintain", "manutenção de arquivos: check verifica os arquivos por inteiro", runMaintain},
       {"check-id", "confere os dígitos verificadores de números de CNPJ, CPF e PIS", runCheckId},
       {"screen", "executa um roteiro de telas sobre um diretório de dados", runScreen},
   };

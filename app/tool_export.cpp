@@ -26,7 +26,9 @@ constexpr const char* kUsage =
     "Os valores saem como gravados: inteiros e datas (número do dia) sem\n"
     "formatação, decimais com \".\" e todas as casas, textos sem os brancos\n"
     "do fim. Os registros são lidos um a um; o arquivo é aberto só para\n"
-    "leitura.\n"
+    "leitura, verificado antes (integridade do banco) e cada registro é\n"
+    "conferido ao ser lido: um arquivo danificado é o erro 47 \"Arquivo\n"
+    "danificado\", com o nome do arquivo, e a saída 1.\n"
     "\n"
     "As tabelas da empresa pedem --company e --year, que escolhem o arquivo\n"
     "como a seleção da empresa no ano A o associa.\n"
@@ -38,7 +40,7 @@ constexpr const char* kUsage =
     "  --help        mostra esta ajuda\n"
     "\n"
     "Saída: 0 sucesso; 2 uso incorreto, tabela desconhecida ou sem arquivo\n"
-    "associado; 1 arquivo inexistente ou ilegível, cadastro de empresas\n"
+    "associado; 1 arquivo inexistente, ilegível ou danificado, cadastro de empresas\n"
     "ilegível ou falha ao escrever a saída.\n";
 
 constexpr const char* kPrefix = "vorlam-tool export: ";
@@ -73,6 +75,11 @@ int runExport(const Args& args, std::ostream& out, std::ostream& err) {
   Table table(def);
   Status s = utilities::openBound(table, *names);
   if (s.is(StatusCode::kNoName)) return usageError(err, def->label + ": " + s.message());
+  // The database's own check first: a damaged index or page would
+  // otherwise let the walk skip or repeat records with every record sound.
+  if (s) s = table.integrityCheck();
+  if (s.is(StatusCode::kCorrupt) && s.detail().find(table.path()) == std::string::npos)
+    s = Status(StatusCode::kCorrupt, s.message(), table.path() + ": " + s.detail().substr(0, s.detail().find('\n')));
   if (s) s = utilities::exportCsv(table, out);
   if (!s) {
     err << kPrefix << def->label << ": " << utilities::maintenanceErrorText(s);

@@ -18,9 +18,12 @@ constexpr const char* kUsage =
     "\n"
     "Mostra, para cada tabela da lista de manutenção de arquivos e na ordem\n"
     "dessa lista, uma linha com o rótulo da tabela, o número de registros e\n"
-    "o nome completo do arquivo, separados por tabulações. Um arquivo que\n"
-    "não existe ou não pode ser aberto sai com \"?\" como número de registros\n"
-    "e, no lugar do nome, \"Error \", o número do erro, \" : \" e o texto do erro.\n"
+    "o nome completo do arquivo, separados por tabulações. Cada arquivo é\n"
+    "verificado por inteiro (a verificação de integridade do banco e cada\n"
+    "registro conferido); o número é o dos registros lidos íntegros. Um\n"
+    "arquivo que não existe, não pode ser aberto ou está danificado sai com\n"
+    "\"?\" como número de registros e, no lugar do nome, \"Error \", o número\n"
+    "do erro, \" : \" e o texto do erro (47 : Arquivo danificado).\n"
     "\n"
     "Sem --company só as tabelas comuns a todas as empresas têm arquivo; as\n"
     "tabelas da empresa saem com o erro de arquivo sem nome. Com --company e\n"
@@ -36,7 +39,8 @@ constexpr const char* kUsage =
     "  --help        mostra esta ajuda\n"
     "\n"
     "Saída: 0 sucesso (também quando falta algum arquivo); 2 uso incorreto;\n"
-    "1 cadastro de empresas ilegível.\n";
+    "1 cadastro de empresas ilegível ou algum arquivo danificado (que a saída\n"
+    "de erros nomeia).\n";
 
 constexpr const char* kPrefix = "vorlam-tool info: ";
 
@@ -61,10 +65,16 @@ int runInfo(const Args& args, std::ostream& out, std::ostream& err) {
     err << kPrefix << names.status().message() << "\n";
     return 1;
   }
-  for (const utilities::FileInfo& f : utilities::describeMaintainedFiles(*dict, *names))
+  bool damaged = false;
+  for (const utilities::FileInfo& f : utilities::describeMaintainedFiles(*dict, *names)) {
     out << f.label << "\t" << f.count << "\t" << f.name << "\n";
+    if (f.status.is(StatusCode::kCorrupt)) {
+      damaged = true;
+      err << kPrefix << f.label << ": " << f.status.message() << " (" << f.status.detail() << ")\n";
+    }
+  }
   out.flush();
-  return out ? 0 : 1;
+  return out && !damaged ? 0 : 1;
 }
 
 }  // namespace vorlam::tool

@@ -158,5 +158,48 @@ TEST_F(ToolInfoExport, ExportRefusesWhatItCannotExport) {
   }
 }
 
+TEST_F(ToolInfoExport, DamagedFileIsError47InInfoExportAndMaintainCheck) {
+  ToolRun sound = run({"maintain", "check", "--root", *root_, "--company", "1", "--year", "2024"});
+  EXPECT_EQ(sound.status, 0) << sound.out << sound.err;
+  EXPECT_NE(sound.out.find("Conciliacao\t"), std::string::npos);
+  EXPECT_NE(sound.err.find("Conciliacao: verificando"), std::string::npos) << "progress goes to stderr";
+
+  const std::string damaged = tmp_->path() + "/danificado";
+  fs::copy(*root_, damaged, fs::copy_options::recursive);
+  const std::string file = damaged + "/00000001/Ctb/2024/Concilia.dat";
+  fs::resize_file(file, fs::file_size(file) - 1);
+
+  ToolRun exported = run({"export", "Conciliacao", "--root", damaged, "--company", "1", "--year", "2024"});
+  EXPECT_EQ(exported.status, 1);
+  EXPECT_NE(exported.err.find("Error 47 : Arquivo danificado"), std::string::npos) << exported.err;
+  EXPECT_NE(exported.err.find(file), std::string::npos) << exported.err;
+
+  ToolRun info = run({"info", "--root", damaged, "--company", "1", "--year", "2024"});
+  EXPECT_EQ(info.status, 1);
+  EXPECT_NE(info.out.find("Conciliacao\t?\tError 47 : Arquivo danificado\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.err.find(file), std::string::npos) << info.err;
+
+  ToolRun check = run({"maintain", "check", "--root", damaged, "--company", "1", "--year", "2024"});
+  EXPECT_EQ(check.status, 1);
+  EXPECT_NE(check.out.find("Conciliacao\t?\t" + file + "\tdanificado: Error 47"), std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("Diario\t50\t"), std::string::npos) << "the other files are still checked";
+
+  ToolRun one = run({"maintain", "check", "--root", damaged, "--company", "1", "--year", "2024", "Diario"});
+  EXPECT_EQ(one.status, 0) << one.out << one.err;
+  ToolRun missing = run({"maintain", "check", "--root", damaged, "--company", "1", "--year", "2024", "Funcionarios"});
+  EXPECT_EQ(missing.status, 1) << "a table named must be there";
+  EXPECT_EQ(run({"maintain", "check", "--root", damaged, "Nada"}).status, 2);
+  EXPECT_EQ(run({"maintain", "repara"}).status, 2);
+}
+
+TEST_F(ToolInfoExport, ParseRefusesNumbersBeyondTheField) {
+  ToolRun r = run({"parse", "@n-20.2", "3402823669209384634633746074317682115"});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("grande demais"), std::string::npos) << r.err;
+  EXPECT_EQ(run({"parse", "@n-20.2", "-1234567,89"}).status, 0);
+  EXPECT_EQ(run({"parse", "@n-20.2", "999999999999999999,99"}).status, 2);
+}
+
 }  // namespace
 }  // namespace vorlam::tool

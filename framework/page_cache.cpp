@@ -127,7 +127,23 @@ void PageCache::setFilter(const BoundFilter& filter) {
   pushedParams_.clear();
   pushed_ = filter_.toSql(&pushedWhere_, &pushedParams_);
   if (!pushed_) filter_.toSqlPrefilter(&pushedWhere_, &pushedParams_);
+  pushedChecked_ = false;
+  dropUnpreparableFilter();
   setPage({}, true, true);
+}
+
+void PageCache::dropUnpreparableFilter() {
+  sqlite3* db = table_.connection();
+  if (pushedChecked_ || pushedWhere_.empty() || db == nullptr) return;
+  pushedChecked_ = true;
+  const std::string sql = "SELECT _id FROM records WHERE (" + pushedWhere_ + ")";
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);
+  sqlite3_finalize(st);
+  if (rc == SQLITE_OK) return;
+  pushed_ = false;
+  pushedWhere_.clear();
+  pushedParams_.clear();
 }
 
 void PageCache::clearFilter() {
@@ -210,6 +226,7 @@ Status PageCache::fetch(bool forward, From from, const Record* anchor, size_t wa
   out->exhausted = false;
   // A filter the storage cannot apply is tried on each record; one match
   // beyond `want` tells whether more rows follow.
+  dropUnpreparableFilter();
   const bool perRecord = filtered_ && !pushed_;
   const size_t target = perRecord ? want + 1 : want;
   std::optional<Record> last;

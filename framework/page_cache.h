@@ -48,7 +48,8 @@ class PageCache {
   // Narrows the rows to those the filter matches.
   void setFilter(const BoundFilter& filter);
   void clearFilter();
-  // True when the current filter is applied by the storage.
+  // True when the current filter is applied by the storage (known for sure
+  // once a page was loaded: a SQL form SQLite cannot prepare is dropped).
   bool filterPushedDown() const { return pushed_; }
   // True when the storage narrows the rows by a part of a filter it cannot
   // apply whole (each row it selects is still checked against the filter).
@@ -110,6 +111,10 @@ class PageCache {
   Status fetch(bool forward, From from, const Record* anchor, size_t want, Fetch* out);
   Status selectIds(bool forward, From from, const Record* anchor, size_t limit, std::vector<int64_t>* ids);
   bool inRangeAndFilter(const Record& r) const;
+  // Drops the SQL form of the filter when SQLite cannot prepare it (too many
+  // terms or too deep for its parser): the filter is then tried on each
+  // record instead.
+  void dropUnpreparableFilter();
   // Forward page from `anchor` (inclusive or not), filled up backwards.
   Status loadForwardFilled(From from, const Record* anchor, size_t* firstForward);
   void setPage(std::vector<Record> rows, bool atStart, bool atEnd);
@@ -124,6 +129,7 @@ class PageCache {
   bool pushed_ = false;
   std::string pushedWhere_;
   std::vector<SqlParam> pushedParams_;
+  bool pushedChecked_ = false;  // the SQL form was prepared once
   std::vector<Record> rows_;
   bool atStart_ = true;
   bool atEnd_ = true;

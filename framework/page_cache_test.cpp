@@ -144,6 +144,26 @@ TEST_F(PageCacheTest, FiltersGiveTheSameRowsPushedDownOrRecordByRecord) {
   EXPECT_EQ(codes(evaluated.rows()), span(1, 10));
 }
 
+TEST_F(PageCacheTest, FiltersSqliteCannotPrepareAreTriedOnEachRecord) {
+  file.addMany("SP", 120);
+  // 100 OR-ed terms overflow SQLite's parser stack, and so do 60 nested
+  // parentheses: the rows are those the expression selects record by record.
+  std::string wide = "CID:Codigo = 7";
+  for (int i = 1; i < 100; ++i) wide += " OR CID:Codigo = " + std::to_string(i <= 9 ? 110 + i : 1000 + i);
+  std::string deep = "CID:Codigo = 7";
+  for (int i = 0; i < 60; ++i) deep = "CID:Codigo = " + std::to_string(i < 3 ? 50 + i : 200 + i) + " OR (" + deep + ")";
+  const std::vector<int64_t> wideRows = {7, 111, 112, 113, 114, 115, 116, 117, 118, 119};
+  const std::vector<int64_t> deepRows = {7, 50, 51, 52};
+  for (const auto& [source, rows] : {std::pair{wide, wideRows}, std::pair{deep, deepRows}}) {
+    PageCache cache(file.table, 20);
+    ASSERT_TRUE(cache.setOrder(key("CID:KEY:CODIGO")).isOk());
+    cache.setFilter(filter(source.c_str()));
+    EXPECT_FALSE(cache.filterPushedDown()) << source.substr(0, 60);
+    ASSERT_TRUE(cache.first().isOk()) << source.substr(0, 60);
+    EXPECT_EQ(codes(cache.rows()), rows);
+  }
+}
+
 TEST_F(PageCacheTest, LocateStartsThePageAtTheTypedValue) {
   file.addMany("SP", 30);
   PageCache cache(file.table, 10);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -80,15 +81,20 @@ std::string plainText(const PictureValue& v) {
 }
 
 // A whole number as the picture value of the requested type.
-PictureValue wholeAs(int64_t n, ValueType type) {
+Result<PictureValue> wholeAs(int64_t n, ValueType type) {
   switch (type) {
-    case ValueType::kDecimal: return Decimal::fromInteger(n);
-    case ValueType::kText: return std::to_string(n);
-    case ValueType::kDate: return DayNumber{static_cast<int32_t>(n)};
-    case ValueType::kTime: return TimeOfDay{static_cast<int32_t>(n)};
+    case ValueType::kDecimal: return PictureValue(Decimal::fromInteger(n));
+    case ValueType::kText: return PictureValue(std::to_string(n));
+    case ValueType::kDate:
+    case ValueType::kTime:
+      // Day numbers and times are 32-bit: a wider number is refused, never
+      // cut to another value.
+      if (n < INT32_MIN || n > INT32_MAX) return refuse("Número grande demais: " + std::to_string(n));
+      if (type == ValueType::kDate) return PictureValue(DayNumber{static_cast<int32_t>(n)});
+      return PictureValue(TimeOfDay{static_cast<int32_t>(n)});
     case ValueType::kInteger: break;
   }
-  return n;
+  return PictureValue(n);
 }
 
 std::string hashes(size_t n) { return std::string(std::max<size_t>(n, 1), '#'); }

@@ -112,6 +112,14 @@ TEST(PictureNumber, RefusesWhatThePictureCannotHold) {
   EXPECT_TRUE(refused("@n-15.2", " + "));
   EXPECT_TRUE(refused("@n04", "12345"));
   EXPECT_TRUE(refused("@n-15.2", "1,5", ValueType::kInteger));
+  // Past the 18 digits of exact decimals, and past 32 bits for day numbers:
+  // refused, never wrapped into a small value.
+  EXPECT_TRUE(refused("@n-20.2", "3402823669209384634633746074317682115"));
+  EXPECT_TRUE(refused("@n-20.2", "-3402823669209384634633746074317682115"));
+  EXPECT_TRUE(refused("@n20", "99999999999999999999"));
+  EXPECT_TRUE(refused("@n20", "4294967296", ValueType::kDate));
+  EXPECT_TRUE(refused("@p##############p", "99999999999999", ValueType::kTime));
+  EXPECT_FALSE(refused("@n-20.2", "-99999999999,99"));
 }
 
 TEST(PicturePattern, FillsDigitPositionsFromTheRight) {

@@ -45,28 +45,48 @@ bool hasLineEnd(std::string_view s) { return s.find_first_of("\r\n") != std::str
 
 IniDocument IniDocument::fromBytes(std::string_view bytes) {
   IniDocument doc;
-  if (bytes.empty()) return doc;
-  doc.eol_ = bytes.find("\r\n") != std::string_view::npos || bytes.find('\n') == std::string_view::npos ? "\r\n" : "\n";
-  doc.finalEol_ = bytes.back() == '\n';
   size_t start = 0;
   while (start < bytes.size()) {
-    size_t nl = bytes.find('\n', start);
-    std::string_view line = bytes.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    doc.lines_.emplace_back(line);
-    if (nl == std::string_view::npos) break;
-    start = nl + 1;
+    size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      doc.lines_.emplace_back(bytes.substr(start));
+      doc.ends_.emplace_back();
+      break;
+    }
+    size_t len = bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+    doc.lines_.emplace_back(bytes.substr(start, end - start));
+    doc.ends_.emplace_back(bytes.substr(end, len));
+    start = end + len;
   }
+  if (!doc.ends_.empty() && !doc.ends_.front().empty()) doc.eol_ = doc.ends_.front();
   return doc;
 }
 
 std::string IniDocument::toBytes() const {
   std::string out;
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    out += lines_[i];
-    if (i + 1 < lines_.size() || finalEol_) out += eol_;
-  }
+  for (size_t i = 0; i < lines_.size(); ++i) out += lines_[i] + ends_[i];
   return out;
+}
+
+void IniDocument::eraseLines(size_t from, size_t to) {
+  // The last line of a file without a final line end goes with its lines;
+  // the line before it becomes the last one, and goes without one too.
+  const bool bareLast = to == lines_.size() && !ends_.empty() && ends_.back().empty();
+  lines_.erase(lines_.begin() + static_cast<long>(from), lines_.begin() + static_cast<long>(to));
+  ends_.erase(ends_.begin() + static_cast<long>(from), ends_.begin() + static_cast<long>(to));
+  if (bareLast && !ends_.empty()) ends_.back().clear();
+}
+
+void IniDocument::insertLine(size_t at, std::string text) {
+  // Only a line added at the very end can follow a line without an end; the
+  // new last line then goes without one, as the file's last line did.
+  std::string end = eol_;
+  if (at == lines_.size() && !ends_.empty() && ends_.back().empty()) {
+    ends_.back() = eol_;
+    end.clear();
+  }
+  lines_.insert(lines_.begin() + static_cast<long>(at), std::move(text));
+  ends_.insert(ends_.begin() + static_cast<long>(at), std::move(end));
 }
 
 std::optional<IniDocument::Span> IniDocument::findSection(const std::string& upperName) const {
@@ -110,8 +130,8 @@ Status IniDocument::set(std::string_view section, std::string_view entry, std::s
     if (c == '\r' || c == '\n') c = ' ';
   auto span = findSection(upperKey(s));
   if (!span) {
-    lines_.push_back("[" + utf8ToLatin1(s) + "]");
-    lines_.push_back(utf8ToLatin1(e) + "=" + v);
+    insertLine(lines_.size(), "[" + utf8ToLatin1(s) + "]");
+    insertLine(lines_.size(), utf8ToLatin1(e) + "=" + v);
     return Status::ok();
   }
   if (auto at = findEntry(*span, upperKey(e))) {
@@ -122,7 +142,7 @@ Status IniDocument::set(std::string_view section, std::string_view entry, std::s
   }
   size_t insertAt = span->end;
   while (insertAt > span->header + 1 && trim(lines_[insertAt - 1]).empty()) --insertAt;
-  lines_.insert(lines_.begin() + static_cast<long>(insertAt), utf8ToLatin1(e) + "=" + v);
+  insertLine(insertAt, utf8ToLatin1(e) + "=" + v);
   return Status::ok();
 }
 
@@ -131,14 +151,14 @@ bool IniDocument::erase(std::string_view section, std::string_view entry) {
   if (!span) return false;
   auto at = findEntry(*span, upperKey(entry));
   if (!at) return false;
-  lines_.erase(lines_.begin() + static_cast<long>(*at));
+  eraseLines(*at, *at + 1);
   return true;
 }
 
 bool IniDocument::eraseSection(std::string_view section) {
   auto span = findSection(upperKey(section));
   if (!span) return false;
-  lines_.erase(lines_.begin() + static_cast<long>(span->header), lines_.begin() + static_cast<long>(span->end));
+  eraseLines(span->header, span->end);
   return true;
 }
 

@@ -28,9 +28,12 @@ namespace vorlam {
 class IniDocument {
  public:
   IniDocument() = default;
-  // Parses file bytes (Windows-1252; "\r\n" or "\n" line ends).
+  // Parses file bytes (Windows-1252; "\r\n", "\n" or bare "\r" line ends,
+  // mixed as they come).
   static IniDocument fromBytes(std::string_view bytes);
-  // File bytes, with the line ends the file had ("\r\n" for a new file).
+  // File bytes: every line not edited exactly as read, its own line end
+  // included (toBytes(fromBytes(b)) == b for any b); added lines end as the
+  // file's first line does ("\r\n" for a new file).
   std::string toBytes() const;
 
   // The value of an entry (blanks around it removed, and one pair of
@@ -58,9 +61,15 @@ class IniDocument {
   std::optional<Span> findSection(const std::string& upperName) const;
   std::optional<size_t> findEntry(const Span& span, const std::string& upperName) const;
 
+  // Adds a line before `at`, ending as the file's lines end; a last line
+  // without a line end gets one first, so the new line can follow it.
+  void insertLine(size_t at, std::string text);
+  // Removes lines [from, to).
+  void eraseLines(size_t from, size_t to);
+
   std::vector<std::string> lines_;  // Windows-1252, without line ends
-  std::string eol_ = "\r\n";
-  bool finalEol_ = true;
+  std::vector<std::string> ends_;   // each line's own end: "\r\n", "\n", "\r" or "" (last line)
+  std::string eol_ = "\r\n";      // the end of added lines: the file's first, "\r\n" for a new file
 };
 
 class SettingsFiles {

@@ -57,6 +57,40 @@ TEST(IniDocument, KeepsUnixLineEndsAndAMissingFinalLineEnd) {
   EXPECT_EQ(doc.toBytes(), "[A]\nx=1\ny=2");
 }
 
+TEST(IniDocument, EveryUntouchedByteStaysWhateverTheLineEnds) {
+  // Mixed line ends, bare CR, a lone LF-CR pair, blanks and no final end.
+  const std::string samples[] = {
+      "[A]\rx=1\ry=2",          "[A]\rx=1\r",           "[A]\r\nx=1\ny=2\r[B]\n\rz=3\r\n",
+      "\r\n\r\n[A]\r\nx=1",   "x=0\n[A]\nx=1\n\n",   "",
+      "\r",                      "[A]",                    std::string("[A]\r\nx=\0\xE9\r\n", 11),
+  };
+  for (const std::string& bytes : samples) {
+    IniDocument doc = IniDocument::fromBytes(bytes);
+    EXPECT_EQ(doc.toBytes(), bytes);
+  }
+  // Changing one entry touches that line only.
+  IniDocument mixed = IniDocument::fromBytes("[A]\r\nx=1\ny=2\r[B]\n\rz=3\r\n");
+  ASSERT_TRUE(mixed.set("A", "y", "5"));
+  ASSERT_TRUE(mixed.set("B", "z", "6"));
+  EXPECT_EQ(mixed.toBytes(), "[A]\r\nx=1\ny=5\r[B]\n\rz=6\r\n");
+  // A bare-CR file keeps its last byte; added lines end as its lines do.
+  IniDocument cr = IniDocument::fromBytes("[A]\rx=1\r");
+  ASSERT_TRUE(cr.set("A", "x", "2"));
+  EXPECT_EQ(cr.toBytes(), "[A]\rx=2\r");
+  ASSERT_TRUE(cr.set("A", "w", "3"));
+  ASSERT_TRUE(cr.set("C", "k", "4"));
+  EXPECT_EQ(cr.toBytes(), "[A]\rx=2\rw=3\r[C]\rk=4\r");
+  IniDocument bare = IniDocument::fromBytes("[A]\rx=1");
+  ASSERT_TRUE(bare.set("A", "x", "9"));
+  EXPECT_EQ(bare.toBytes(), "[A]\rx=9");
+  ASSERT_TRUE(bare.set("B", "y", "8"));
+  EXPECT_EQ(bare.toBytes(), "[A]\rx=9\r[B]\ry=8");
+  EXPECT_TRUE(bare.eraseSection("B"));
+  EXPECT_EQ(bare.toBytes(), "[A]\rx=9");
+  EXPECT_TRUE(bare.erase("A", "x"));
+  EXPECT_EQ(bare.toBytes(), "[A]");
+}
+
 TEST(IniDocument, RefusesNamesThatCannotBeWritten) {
   IniDocument doc;
   EXPECT_FALSE(doc.set("", "a", "1"));

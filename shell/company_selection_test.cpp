@@ -1,12 +1,12 @@
 #include "shell/company_selection.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 
 #include "dictionary/dictionary.h"
 #include "shell/startup.h"
+#include "storage/fault_vfs.h"
 #include "storage/test_util.h"
 
 namespace vorlam::shell {
@@ -277,19 +277,13 @@ TEST_F(SelectionTest, CompanyWithoutStructureIsRepairedAndBound) {
 
 TEST_F(SelectionTest, FailedRepairWritesAreReportedAndTheSelectionGoesOn) {
   addCompany({.code = 8, .razao = "Oficina", .plContas = 0, .plano = 0, .respEscrita = 3});
-  {
-    // Every later write of the company file is refused.
-    Table t(dictionary().find("Empresa"));
-    ASSERT_TRUE(t.open(state_->pathFor(kEmpresaFile)).isOk());
-    ASSERT_EQ(sqlite3_exec(t.connection(),
-                           "CREATE TRIGGER refuse BEFORE UPDATE ON records "
-                           "BEGIN SELECT RAISE(ABORT, 'recusado'); END;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-  }
+  // Every write of the repairs is refused, as by a full disk.
+  FaultVfs disk;
   auto s = screen();
   s->setCode(8);
+  disk.setSpaceLimit(0);
   s->acceptCode();
+  disk.reset();
   ASSERT_EQ(dialogs_.boxes.size(), 3u);
   EXPECT_TRUE(dialogs_.boxes[0].text.starts_with("Atenção!!! Erro no plano de contas : "));
   EXPECT_TRUE(dialogs_.boxes[1].text.starts_with("Atenção!!! Erro no plano de contas : "));

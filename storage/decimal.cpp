@@ -1,5 +1,6 @@
 #include "storage/decimal.h"
 
+#include <climits>
 #include <cstdlib>
 
 namespace vorlam {
@@ -48,9 +49,13 @@ std::optional<Decimal> Decimal::parse(std::string_view text, int places) {
   while (end > i && text[end - 1] == ' ') --end;
   bool negative = false;
   if (i < end && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  // The magnitude is built digit by digit and refused as soon as its whole
+  // part passes 18 digits, so no length of text can overflow it.  Of the
+  // decimals beyond `places` only the first decides the rounding (half away
+  // from zero); the rest are checked and dropped.
   __int128 units = 0;
   int fracDigits = 0, digits = 0;
-  bool point = false;
+  bool point = false, dropped = false, roundUp = false;
   for (; i < end; ++i) {
     char c = text[i];
     if (c == '.' || c == ',') {
@@ -59,16 +64,22 @@ std::optional<Decimal> Decimal::parse(std::string_view text, int places) {
       continue;
     }
     if (c < '0' || c > '9') return std::nullopt;
-    if (digits > 36) return std::nullopt;
-    units = units * 10 + (c - '0');
     ++digits;
-    if (point) ++fracDigits;
+    if (!point) {
+      units = units * 10 + (c - '0');
+      if (units >= kLimit) return std::nullopt;
+    } else if (fracDigits < places) {
+      units = units * 10 + (c - '0');
+      ++fracDigits;
+    } else if (!dropped) {
+      dropped = true;
+      roundUp = c >= '5';
+    }
   }
   if (digits == 0) return std::nullopt;
-  if (negative) units = -units;
-  if (fracDigits > places) units = roundDiv(units, fracDigits - places);
-  else units *= pow10w(places - fracDigits);
-  return fromWide(units, places);
+  units *= pow10w(places - fracDigits);  // < 10^18 * 10^18: no overflow
+  if (roundUp) ++units;
+  return fromWide(negative ? -units : units, places);
 }
 
 std::optional<Decimal> Decimal::rescaled(int places) const {
@@ -87,6 +98,8 @@ int Decimal::digitCount() const {
 bool Decimal::fits(int digits, int places) const {
   auto r = rescaled(places);
   if (!r) return false;
+  if (digits < 0) return false;
+  if (digits > kMaxPlaces) return true;  // every value below 10^18 units fits
   __int128 v = r->units_ < 0 ? -static_cast<__int128>(r->units_) : r->units_;
   return v < pow10w(digits);
 }
@@ -109,14 +122,31 @@ std::optional<Decimal> Decimal::plus(const Decimal& o) const {
   return fromWide(a + b, p);
 }
 
-std::optional<Decimal> Decimal::minus(const Decimal& o) const { return plus(o.negated()); }
+std::optional<Decimal> Decimal::minus(const Decimal& o) const {
+  int p = places_ > o.places_ ? places_ : o.places_;
+  __int128 a = static_cast<__int128>(units_) * pow10w(p - places_);
+  __int128 b = static_cast<__int128>(o.units_) * pow10w(p - o.places_);
+  return fromWide(a - b, p);
+}
+
+Decimal Decimal::negated() const {
+  // The one unit count without a negative is beyond any field's range and
+  // beyond what parse() and the arithmetic produce; it stays the largest.
+  return fromUnits(units_ == INT64_MIN ? INT64_MAX : -units_, places_);
+}
 
 std::optional<Decimal> Decimal::times(const Decimal& o, int places) const {
   if (places < 0 || places > kMaxPlaces) return std::nullopt;
   __int128 prod = static_cast<__int128>(units_) * o.units_;
   int scale = places_ + o.places_;
-  if (scale > places) prod = roundDiv(prod, scale - places);
-  else prod *= pow10w(places - scale);
+  if (scale > places) {
+    prod = roundDiv(prod, scale - places);
+  } else {
+    // |prod| < 2^127 / 10^18 would be needed to scale up safely; anything at
+    // or past the limit already overflows the result.
+    if (prod >= kLimit || prod <= -kLimit) return std::nullopt;
+    prod *= pow10w(places - scale);
+  }
   return fromWide(prod, places);
 }
 

@@ -23,7 +23,8 @@ class Decimal {
 
   // Parses "[-+]digits[.digits]" (a "," is accepted as the decimal point too).
   // More fractional digits than `places` are rounded half away from zero.
-  // Returns nullopt on malformed text or overflow of 18 digits.
+  // Returns nullopt on malformed text or when the value needs more than 18
+  // digits at `places` (whatever the length of the text).
   static std::optional<Decimal> parse(std::string_view text, int places);
 
   int64_t units() const { return units_; }
@@ -47,7 +48,7 @@ class Decimal {
   std::optional<Decimal> plus(const Decimal& o) const;
   std::optional<Decimal> minus(const Decimal& o) const;
   std::optional<Decimal> times(const Decimal& o, int places) const;
-  Decimal negated() const { return fromUnits(-units_, places_); }
+  Decimal negated() const;
 
   std::strong_ordering operator<=>(const Decimal& o) const;
   bool operator==(const Decimal& o) const { return (*this <=> o) == 0; }

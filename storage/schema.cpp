@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "storage/decimal.h"
+#include "storage/row_check.h"
 #include "storage/sqlite_util.h"
 
 namespace vorlam::schema {
@@ -62,21 +63,65 @@ bool parseType(const std::string& w, FieldType* t) {
   return false;
 }
 
-std::vector<ColumnInfo> parseSignature(const std::string& sig) {
-  std::vector<ColumnInfo> out;
-  std::istringstream in(sig);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream ls(line);
-    std::string name, type;
-    int size = 0, places = 0, dim = 1;
-    ls >> name >> type >> size >> places >> dim;
-    FieldType t;
-    if (name.empty() || !parseType(type, &t)) continue;
-    for (int e = 0; e < dim; ++e)
-      out.push_back({dim > 1 ? name + "[" + std::to_string(e + 1) + "]" : name, t, size, places});
+// Limits of a stored layout: what no declaration of the suite comes near,
+// and what keeps a crafted file from asking for absurd allocations.
+constexpr int kMaxColumns = 2000;  // SQLite's own column limit
+constexpr int kMaxText = 65535;
+constexpr size_t kMaxName = 128;
+
+bool parseNumber(const std::string& t, int max, int* out) {
+  if (t.empty() || t.size() > 9) return false;
+  int v = 0;
+  for (char c : t) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
   }
-  return out;
+  if (v > max) return false;
+  *out = v;
+  return true;
+}
+
+bool validName(const std::string& n) {
+  if (n.empty() || n.size() > kMaxName) return false;
+  for (unsigned char c : n)
+    if (c <= ' ' || c == '"' || c == '[' || c == ']' || c == 0x7F) return false;
+  return true;
+}
+
+// Parses and validates a stored signature; false on any malformed line.
+bool parseSignature(const std::string& sig, std::vector<ColumnInfo>* out) {
+  out->clear();
+  std::vector<std::string> names;
+  size_t start = 0;
+  while (start < sig.size()) {
+    size_t nl = sig.find('\n', start);
+    if (nl == std::string::npos) return false;  // every line ends with a newline
+    std::string line = sig.substr(start, nl - start);
+    start = nl + 1;
+    std::vector<std::string> parts;
+    for (size_t p = 0; p <= line.size();) {
+      size_t sp = line.find(' ', p);
+      if (sp == std::string::npos) sp = line.size();
+      parts.push_back(line.substr(p, sp - p));
+      p = sp + 1;
+    }
+    if (parts.size() != 5 || !validName(parts[0])) return false;
+    FieldType t;
+    int size = 0, places = 0, dim = 0;
+    if (!parseType(parts[1], &t) || !parseNumber(parts[2], kMaxText, &size) ||
+        !parseNumber(parts[3], 18, &places) || !parseNumber(parts[4], kMaxColumns, &dim) || dim < 1)
+      return false;
+    if (t == FieldType::kString && (size < 1 || places != 0)) return false;
+    if (t == FieldType::kDecimal && (size < 1 || size > 18 || places > size)) return false;
+    if (t != FieldType::kString && t != FieldType::kDecimal && (size != 0 || places != 0)) return false;
+    for (const auto& n : names)
+      if (n == parts[0]) return false;
+    names.push_back(parts[0]);
+    if (static_cast<int>(out->size()) + dim > kMaxColumns) return false;
+    for (int e = 0; e < dim; ++e)
+      out->push_back({dim > 1 ? parts[0] + "[" + std::to_string(e + 1) + "]" : parts[0], t, size, places});
+  }
+  return !out->empty();
 }
 
 // SQL expression that turns stored column `c` of type `from` into `to`.
@@ -138,7 +183,8 @@ std::string layoutSignature(const TableDef& def) {
 }
 
 Status create(sqlite3* db, const TableDef& def) {
-  std::string sql = "CREATE TABLE records(_id INTEGER PRIMARY KEY AUTOINCREMENT, _stamp INTEGER NOT NULL DEFAULT 1";
+  std::string sql =
+      "CREATE TABLE records(_id INTEGER PRIMARY KEY AUTOINCREMENT, _stamp INTEGER NOT NULL DEFAULT 1, _check INTEGER";
   for (const auto& c : columnsOf(def)) {
     sql += ", " + quoteIdent(c.name);
     sql += c.type == FieldType::kString ? " TEXT COLLATE VNOCASE NOT NULL DEFAULT ''" : " INTEGER NOT NULL DEFAULT 0";
@@ -169,6 +215,24 @@ Status create(sqlite3* db, const TableDef& def) {
     if (rc != SQLITE_DONE) return sqlite::toStatus(rc, db, "layout");
     ins.reset();
   }
+  return createChecks(db, def);
+}
+
+namespace {
+
+Status badLayout(sqlite3* db, const std::string& what) {
+  const char* file = sqlite3_db_filename(db, "main");
+  return Status(StatusCode::kCorrupt, "Arquivo danificado: layout gravado inválido",
+                std::string(file ? file : "") + ": " + what);
+}
+
+}  // namespace
+
+Status validateSignature(const std::string& signature, int* columns) {
+  std::vector<ColumnInfo> cols;
+  if (!parseSignature(signature, &cols))
+    return Status(StatusCode::kCorrupt, "Arquivo danificado: layout gravado inválido", "campos");
+  if (columns) *columns = static_cast<int>(cols.size());
   return Status::ok();
 }
 
@@ -179,20 +243,73 @@ Status readLayout(sqlite3* db, StoredLayout* out) {
   if (rc != SQLITE_OK) return sqlite::toStatus(rc, db, "esquema");
   rc = sqlite3_step(st.get());
   if (rc != SQLITE_ROW) return sqlite::toStatus(rc, db, "esquema");
-  if (sqlite3_column_int(st.get(), 0) == 0) return Status::ok();
+  if (sqlite3_column_int(st.get(), 0) == 0) {
+    // No layout: an empty database is a file still to be created; one with
+    // tables of its own is not a record file.
+    rc = st.prepare(db, "SELECT count(*) FROM sqlite_master");
+    if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+    if (rc != SQLITE_ROW) return sqlite::toStatus(rc, db, "esquema");
+    if (sqlite3_column_int(st.get(), 0) != 0) return badLayout(db, "sem tabela _layout");
+    return Status::ok();
+  }
   rc = st.prepare(db, "SELECT name, value FROM _layout");
   if (rc != SQLITE_OK) return sqlite::toStatus(rc, db, "esquema");
   out->present = true;
+  bool seen[3] = {false, false, false};
   while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    if (sqlite3_column_type(st.get(), 0) != SQLITE_TEXT || sqlite3_column_type(st.get(), 1) != SQLITE_TEXT)
+      return badLayout(db, "linha sem nome ou valor");
     std::string n = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
-    const unsigned char* v = sqlite3_column_text(st.get(), 1);
-    std::string value = v ? reinterpret_cast<const char*>(v) : "";
-    if (n == "label") out->label = value;
-    else if (n == "version") out->version = std::atoi(value.c_str());
-    else if (n == "fields") out->signature = value;
+    std::string value(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)),
+                      static_cast<size_t>(sqlite3_column_bytes(st.get(), 1)));
+    int which = n == "label" ? 0 : n == "version" ? 1 : n == "fields" ? 2 : -1;
+    if (which >= 0 && seen[which]) return badLayout(db, "linha repetida: " + n);
+    if (which >= 0) seen[which] = true;
+    if (which == 0) {
+      out->label = value;
+    } else if (which == 1) {
+      if (!parseNumber(value, 999999, &out->version)) return badLayout(db, "versão: " + value.substr(0, 20));
+    } else if (which == 2) {
+      out->signature = value;
+    } else if (n == "checks") {
+      out->checks = value == "1";
+    }
   }
-  return rc == SQLITE_DONE ? Status::ok() : sqlite::toStatus(rc, db, "esquema");
+  if (rc != SQLITE_DONE) return sqlite::toStatus(rc, db, "esquema");
+  if (!seen[0] || !seen[1] || !seen[2]) return badLayout(db, "linha ausente");
+  std::vector<ColumnInfo> cols;
+  if (!parseSignature(out->signature, &cols)) return badLayout(db, "campos");
+  return Status::ok();
 }
+
+namespace {
+
+// Verifies every record of the attached source "src" against its check value
+// (when its records carry them: *checked).
+Status verifySource(sqlite3* db, const std::vector<ColumnInfo>& cols, const std::string& sourcePath,
+                    bool* checked) {
+  sqlite::Statement st;
+  int rc = st.prepare(db, "SELECT count(*) FROM pragma_table_info('records', 'src') WHERE name = '_check'");
+  if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+  if (rc != SQLITE_ROW) return sqlite::toStatus(rc, db, "esquema");
+  *checked = sqlite3_column_int(st.get(), 0) == 1;
+  if (!*checked) return Status::ok();
+  std::vector<std::pair<std::string, std::string>> items = {{"I=_stamp", "src._stamp"}};
+  for (const ColumnInfo& c : cols) {
+    FieldDef f;
+    f.typeSpec = TypeSpec{c.type, c.size, c.places};
+    items.push_back({checkTypeToken(f) + "=" + c.name, "src." + quoteIdent(c.name)});
+  }
+  rc = st.prepare(db, "SELECT src._id FROM src.records AS src WHERE src._check IS NOT " + checkCall(items) +
+                          " LIMIT 1");
+  if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+  if (rc == SQLITE_DONE) return Status::ok();
+  std::string what = rc == SQLITE_ROW ? "registro " + std::to_string(sqlite3_column_int64(st.get(), 0))
+                                      : std::string(sqlite3_errmsg(db));
+  return Status(StatusCode::kCorrupt, defaultMessage(StatusCode::kCorrupt), sourcePath + ": " + what);
+}
+
+}  // namespace
 
 Status copyRecords(sqlite3* db, const TableDef& def, const std::string& sourcePath,
                    const std::string& storedSignature) {
@@ -202,16 +319,32 @@ Status copyRecords(sqlite3* db, const TableDef& def, const std::string& sourcePa
   int rc = sqlite3_step(att.get());
   if (rc != SQLITE_DONE) return sqlite::toStatus(rc, db, "anexar arquivo antigo");
   att = sqlite::Statement();
-  std::vector<ColumnInfo> old = parseSignature(storedSignature);
+  std::vector<ColumnInfo> old;
+  if (!parseSignature(storedSignature, &old))
+    return Status(StatusCode::kCorrupt, "Arquivo danificado: layout gravado inválido", sourcePath);
   std::string cols = "_id, _stamp", exprs = "src._id, src._stamp";
+  bool sourceChecked = false;
+  if (Status s = verifySource(db, old, sourcePath, &sourceChecked); !s) {
+    sqlite::exec(db, "DETACH DATABASE src");
+    return s;
+  }
+  // The engine's connections fire no triggers: the check value of every
+  // copied record is written here, the verified one as it stands when the
+  // layout is the same, else computed over the converted values.
+  std::vector<std::string> values;
   for (const auto& c : columnsOf(def)) {
+    values.push_back(c.type == FieldType::kString ? "''" : "0");
     for (const auto& o : old) {
       if (o.name != c.name) continue;
       cols += ", " + quoteIdent(c.name);
       exprs += ", " + convertExpr(o, c);
+      values.back() = convertExpr(o, c);
       break;
     }
   }
+  cols += ", _check";
+  exprs += sourceChecked && storedSignature == layoutSignature(def) ? ", src._check"
+                                                                     : ", " + checkExpr(def, values, "src._stamp");
   Status s = sqlite::exec(db, "BEGIN");
   if (s) s = sqlite::exec(db, "INSERT INTO records(" + cols + ") SELECT " + exprs + " FROM src.records AS src");
   if (s) s = sqlite::exec(db, "INSERT INTO _holds SELECT * FROM src._holds");

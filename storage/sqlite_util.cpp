@@ -1,6 +1,6 @@
 #include "storage/sqlite_util.h"
 
-#include "storage/text.h"
+#include "storage/sql_functions.h"
 
 namespace vorlam::sqlite {
 
@@ -36,7 +36,13 @@ Status toStatus(int rc, sqlite3* db, std::string_view what) {
   // The library's own code goes with the status, for the messages that
   // show what the driver reported.
   const int code = db ? sqlite3_extended_errcode(db) : rc;
-  return statusOf(rc, detail).setDriverCode(code != SQLITE_OK ? code : rc);
+  Status s = statusOf(rc, detail);
+  if (s.is(StatusCode::kCorrupt) && db) {
+    // A damaged file is reported with its name, whatever step found it.
+    const char* file = sqlite3_db_filename(db, "main");
+    if (file && *file) s = Status(StatusCode::kCorrupt, s.message(), std::string(file) + ": " + detail);
+  }
+  return s.setDriverCode(code != SQLITE_OK ? code : rc);
 }
 
 Status exec(sqlite3* db, const std::string& sql) {
@@ -55,15 +61,6 @@ std::string quoteIdent(std::string_view name) {
   return q + "\"";
 }
 
-namespace {
-int collate(void*, int n1, const void* a, int n2, const void* b) {
-  return compareText(std::string_view(static_cast<const char*>(a), n1),
-                     std::string_view(static_cast<const char*>(b), n2));
-}
-}  // namespace
-
-int registerCollation(sqlite3* db) {
-  return sqlite3_create_collation_v2(db, "VNOCASE", SQLITE_UTF8, nullptr, collate, nullptr);
-}
+int registerCollation(sqlite3* db) { return sqlfn::registerAll(db); }
 
 }  // namespace vorlam::sqlite

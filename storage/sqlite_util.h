@@ -54,7 +54,8 @@ Status exec(sqlite3* db, const std::string& sql);
 std::string quoteIdent(std::string_view name);
 
 // Registers the VNOCASE collation (trailing blanks ignored, case- and
-// accent-folded order of the record text) on a connection.
+// accent-folded order of the record text) and the record check function
+// (sql_functions.h) on a connection.
 int registerCollation(sqlite3* db);
 
 }  // namespace vorlam::sqlite

@@ -98,6 +98,9 @@ class Table {
   // values the update changes may meet the record again further on; bulk
   // rewrites walk in file order.  kChangedByOther or
   // kDeletedByOther when another writer got there first (nothing written).
+  // Only the changed columns are written; the record's new check value is
+  // computed from the whole buffer, so its unchanged columns must hold the
+  // record as read (as Record's dirty tracking requires anyway).
   Status update();
   // Deletes the record last read (same check as update()).
   Status erase();
@@ -121,6 +124,16 @@ class Table {
   // Reclaims the space of deleted records; record numbers are kept.
   Status pack();
   Status integrityCheck(std::string* report = nullptr);
+  // The full check of the file: the database's own integrity check, then
+  // every record read back and verified against its field types and check
+  // value.  kCorrupt naming the file (and the damage) when anything is
+  // wrong; `records` receives the number of records read.  `progress` is
+  // called with key -1 every few thousand records.
+  Status verifyFile(int64_t* records = nullptr, const Progress& progress = {});
+  // Whether the file's records carry check values: every file does once
+  // opened for writing; a file written before checks existed and opened
+  // read-only is read with its values checked against their fields only.
+  bool hasRecordChecks() const;
   // Record holds.  hold() holds the record last read for this table until
   // unhold(), close() or the holder's end (a byte-range lock, so a holder
   // that dies lets go); kBusy when another table or workstation holds it.
@@ -160,7 +173,9 @@ class Table {
   Status upgradeInPlace(const std::string& storedSignature);
   Status walk(bool forward);
   Status prepareWalk(bool forward, bool fromTuple, sqlite3_stmt** out);
-  void readRow(sqlite3_stmt* stmt);
+  Status readRow(sqlite3_stmt* stmt);
+  Status prepareChecks();
+  int64_t rowCheck(int64_t stamp) const;
   void bindKeyValues(sqlite3_stmt* stmt, int key, const std::vector<Cell>& values, int first) const;
   void rememberPosition();
   void captureTuple(int key, std::vector<Cell>* out) const;

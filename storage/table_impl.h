@@ -38,6 +38,7 @@ struct Table::Impl {
   int busyMs = 10000;
   std::vector<std::string> cols;  // quoted column names
   std::string selectList;
+  bool verify = false;  // the records carry check values (row_check.h)
   std::vector<OrderStatements> orders;  // [0] file order, [k+1] key k
   Statement insert, erase, getById, stampOf, count;
   std::vector<std::pair<std::string, Statement>> updates;  // by changed-column mask
@@ -92,6 +93,9 @@ void bindCell(sqlite3_stmt* st, int index, const FieldDef& f, const Cell& c, boo
 // Creates `path` as a new, empty record file of `def`.
 Status createFile(const TableDef& def, const std::string& path, JournalMode journal, sqlite3** out);
 void removeSidecars(const std::string& path);
+// Removes what an interrupted rebuild of `path` left: its ".new" copy and
+// that copy's journal files.  Called with the file's lock held.
+void removeLeftoverRebuild(const std::string& path);
 
 }  // namespace table_detail
 

@@ -48,7 +48,7 @@ Status Table::pack() {
 Status Table::integrityCheck(std::string* report) {
   if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
   Statement st;
-  st.prepare(impl_->db, "PRAGMA integrity_check");
+  st.prepare(impl_->db, "PRAGMA integrity_check(20)");
   std::string text;
   int rc;
   while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {

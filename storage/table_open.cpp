@@ -87,6 +87,10 @@ Status openRaw(const std::string& name, int flags, int busyMs, sqlite3** out) {
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, busyMs);
   sqlite::registerCollation(db);
+  // The file's triggers keep check values and change stamps right for other
+  // SQLite clients; the engine writes both itself, so its own connections
+  // fire none (and pay nothing for them).
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
   *out = db;
   return Status::ok();
 }
@@ -191,6 +195,7 @@ Status Table::open(const std::string& path, OpenMode mode) {
   im.mode = mode;
   const JournalMode want = journalModeFor(dir, im.policy.value_or(journalPolicyFromEnvironment()));
   if (Status s = im.lock.acquire(path, mode == OpenMode::kExclusive, readOnly, im.busyMs); !s) return s;
+  if (!readOnly) table_detail::removeLeftoverRebuild(path);
   // SQLite answers "busy" at once in a few places instead of waiting (a
   // change of journal mode, a log being recovered, two creators of one
   // file): the whole open is tried again within the wait limit.
@@ -220,7 +225,7 @@ Status Table::open(const std::string& path, OpenMode mode) {
     return s;
   }
   im.cols = schema::columnNames(*def_);
-  im.selectList = "_id, _stamp";
+  im.selectList = im.verify ? "_id, _stamp, _check" : "_id, _stamp, NULL";
   for (const auto& c : im.cols) im.selectList += ", " + c;
   im.orders.clear();
   im.orders.resize(def_->keys.size() + 1);
@@ -257,6 +262,7 @@ Status Table::checkLayout() {
     else
       s = upgradeInPlace(stored.signature);
   }
+  if (s) s = prepareChecks();
   return s;
 }
 

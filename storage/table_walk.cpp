@@ -1,5 +1,6 @@
 #include <climits>
 
+#include "storage/row_check.h"
 #include "storage/schema.h"
 #include "storage/table.h"
 #include "storage/table_impl.h"
@@ -24,11 +25,18 @@ void bindCell(sqlite3_stmt* st, int index, const FieldDef& f, const Cell& c, boo
 
 }  // namespace table_detail
 
-void Table::readRow(sqlite3_stmt* st) {
-  buffer_.setRecordId(sqlite3_column_int64(st, 0));
+Status Table::readRow(sqlite3_stmt* st) {
+  // Every value is checked against its field's type and the whole row
+  // against its check value as it is read: a damaged record is an error,
+  // never a value.
+  const int64_t id = sqlite3_column_int64(st, 0);
+  buffer_.setRecordId(id);
   buffer_.setStamp(sqlite3_column_int64(st, 1));
+  RowCheck check;
+  check.addInt(sqlite3_column_int64(st, 1));
+  bool sound = sqlite3_column_type(st, 0) == SQLITE_INTEGER && sqlite3_column_type(st, 1) == SQLITE_INTEGER;
   auto& cells = buffer_.cells();
-  int col = 2;
+  int col = 3;
   for (const auto& f : def_->fields) {
     for (int e = 0; e < f.dim; ++e, ++col) {
       Cell& c = cells[f.column + e];
@@ -36,14 +44,23 @@ void Table::readRow(sqlite3_stmt* st) {
         const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
         int n = sqlite3_column_bytes(st, col);
         size_t w = static_cast<size_t>(f.typeSpec.size);
+        sound = sound && p != nullptr && n <= static_cast<int>(w) && sqlite3_column_type(st, col) == SQLITE_TEXT;
         c.s.assign(p ? p : "", n > static_cast<int>(w) ? w : static_cast<size_t>(n));
         c.s.resize(w, ' ');
+        if (p) check.addText(p, static_cast<size_t>(n));
       } else {
         c.i = sqlite3_column_int64(st, col);
+        sound = sound && sqlite3_column_type(st, col) == SQLITE_INTEGER && fitsField(f, c.i);
+        check.addInt(c.i);
       }
     }
   }
+  if (impl_->verify)
+    sound = sound && sqlite3_column_type(st, 2) == SQLITE_INTEGER && sqlite3_column_int64(st, 2) == check.value();
   buffer_.markClean();
+  if (sound) return Status::ok();
+  return Status(StatusCode::kCorrupt, defaultMessage(StatusCode::kCorrupt),
+                path_ + ": registro " + std::to_string(id));
 }
 
 void Table::captureTuple(int key, std::vector<Cell>* out) const {
@@ -161,8 +178,16 @@ Status Table::walk(bool forward) {
     }
     int rc = sqlite3_step(im.active);
     if (rc == SQLITE_ROW) {
-      readRow(im.active);
+      // A damaged record still moves the position, so that a walk can go
+      // on past it; the buffer keeps nothing of it.
+      Status read = readRow(im.active);
       rememberPosition();
+      if (!read) {
+        sqlite3_reset(im.active);
+        im.active = nullptr;
+        buffer_.clear();
+        return read;
+      }
       if (++im.stepped >= im.chunk) {
         // The chunk is used up: end the statement and ask for a larger one
         // next time, so long walks cost one seek per chunk.
@@ -263,8 +288,12 @@ Status Table::get(int key) {
   bindKeyValues(st.get(), key, values, 1);
   int rc = sqlite3_step(st.get());
   if (rc == SQLITE_ROW) {
-    readRow(st.get());
+    Status read = readRow(st.get());
     st.reset();
+    if (!read) {
+      buffer_.clear();
+      return read;
+    }
     im.walkKey = key;
     im.chunk = kFirstChunk;
     rememberPosition();
@@ -286,8 +315,12 @@ Status Table::getById(int64_t id) {
   sqlite3_bind_int64(im.getById.get(), 1, id);
   int rc = sqlite3_step(im.getById.get());
   if (rc == SQLITE_ROW) {
-    readRow(im.getById.get());
+    Status read = readRow(im.getById.get());
     im.getById.reset();
+    if (!read) {
+      buffer_.clear();
+      return read;
+    }
     im.walkKey = kFileOrder;
     rememberPosition();
     return Status::ok();

@@ -1,5 +1,8 @@
+#include "storage/row_check.h"
+#include "storage/schema.h"
 #include "storage/table.h"
 #include "storage/table_impl.h"
+#include "storage/text.h"
 
 namespace vorlam {
 
@@ -35,10 +38,27 @@ Status Table::writeFailure(int rc, const char* what) {
   return makeStatus(StatusCode::kDuplicateKey, sqlite3_errmsg(im.db));
 }
 
+int64_t Table::rowCheck(int64_t stamp) const {
+  // Over the values as they are stored: texts without their trailing blanks.
+  RowCheck check;
+  check.addInt(stamp);
+  for (const auto& f : def_->fields)
+    for (int e = 0; e < f.dim; ++e) {
+      const Cell& c = buffer_.cells()[f.column + e];
+      if (f.isText()) {
+        std::string_view t = clipText(c.s);
+        check.addText(t.data(), t.size());
+      } else {
+        check.addInt(c.i);
+      }
+    }
+  return check.value();
+}
+
 Status Table::insertRow() {
   Impl& im = *impl_;
   if (!im.insert.valid()) {
-    std::string cols = "_stamp", vals = "1";
+    std::string cols = "_stamp, _check", vals = "1, ?" + std::to_string(im.cols.size() + 1);
     for (size_t i = 0; i < im.cols.size(); ++i) {
       cols += ", " + im.cols[i];
       vals += ", ?" + std::to_string(i + 1);
@@ -50,6 +70,7 @@ Status Table::insertRow() {
   int idx = 1;
   for (const auto& f : def_->fields)
     for (int e = 0; e < f.dim; ++e) bindCell(st, idx++, f, buffer_.cells()[f.column + e]);
+  sqlite3_bind_int64(st, idx, rowCheck(1));  // 1: the stamp of a new record
   int rc = sqlite3_step(st);
   im.insert.reset();
   if (rc != SQLITE_DONE) {
@@ -166,8 +187,8 @@ Status Table::update() {
     if (m == mask) upd = &st;
   if (!upd) {
     if (im.updates.size() >= 16) im.updates.clear();
-    std::string set = "_stamp = _stamp + 1";
-    int n = 0;
+    std::string set = "_stamp = _stamp + 1, _check = ?1";
+    int n = 1;
     for (size_t i = 0; i < im.cols.size(); ++i)
       if (dirty[i]) set += ", " + im.cols[i] + " = ?" + std::to_string(++n);
     im.updates.emplace_back(mask, Statement());
@@ -189,7 +210,11 @@ Status Table::update() {
     if (!same) im.resetWalk();
   }
   sqlite3_stmt* st = upd->get();
-  int idx = 1;
+  // The row as it will be: the buffer holds the record as read (verified
+  // against its check value then) with the changed columns on top, and the
+  // stamp guard below makes sure the stored row is still the one read.
+  sqlite3_bind_int64(st, 1, rowCheck(buffer_.stamp() + 1));
+  int idx = 2;
   for (const auto& f : def_->fields)
     for (int e = 0; e < f.dim; ++e)
       if (dirty[f.column + e]) bindCell(st, idx++, f, buffer_.cells()[f.column + e]);

@@ -115,3 +115,98 @@ TEST(RecordTest, EnforcesWidthsAndRanges) {
 
 }  // namespace
 }  // namespace vorlam
+
+namespace vorlam {
+namespace {
+
+TEST(DecimalLimitsTest, ParsingRefusesWhatDoesNotFitWhateverItsLength) {
+  // 37 digits once wrapped around the 128-bit intermediate into a small value.
+  EXPECT_FALSE(Decimal::parse("3402823669209384634633746074317682115", 2));
+  EXPECT_FALSE(Decimal::parse("-3402823669209384634633746074317682115", 2));
+  EXPECT_FALSE(Decimal::parse(std::string(400, '9'), 0));
+  EXPECT_FALSE(Decimal::parse("1" + std::string(18, '0'), 0));  // 10^18 units
+  EXPECT_EQ(Decimal::parse(std::string(18, '9'), 0)->units(), 999999999999999999LL);
+  EXPECT_FALSE(Decimal::parse("10000000000000000", 2));  // 10^16 at two places is 10^18 units
+  EXPECT_EQ(Decimal::parse("9999999999999999.99", 2)->units(), 999999999999999999LL);
+  // Rounding that carries past the limit is refused, not wrapped.
+  EXPECT_FALSE(Decimal::parse("9999999999999999.995", 2));
+  // Any number of decimals beyond the places only rounds.
+  EXPECT_EQ(Decimal::parse("0." + std::string(300, '0') + "1", 2)->units(), 0);
+  EXPECT_EQ(Decimal::parse("1.004" + std::string(300, '9'), 2)->units(), 100);
+  EXPECT_EQ(Decimal::parse("1.005", 2)->units(), 101);
+  EXPECT_EQ(Decimal::parse("0." + std::string(18, '1'), 18)->units(), 111111111111111111LL);
+  EXPECT_FALSE(Decimal::parse("1", 19));
+  EXPECT_FALSE(Decimal::parse("1.2.3", 2));
+  EXPECT_FALSE(Decimal::parse("-", 2));
+}
+
+TEST(DecimalLimitsTest, ArithmeticRefusesOverflow) {
+  const Decimal top = Decimal::fromUnits(999999999999999999LL, 0);
+  EXPECT_FALSE(top.plus(Decimal::fromInteger(1)));
+  EXPECT_FALSE(top.negated().minus(Decimal::fromInteger(1)));
+  EXPECT_TRUE(top.minus(Decimal::fromInteger(1)));
+  EXPECT_FALSE(top.times(top, 0));
+  EXPECT_FALSE(Decimal::fromInteger(2).times(Decimal::fromInteger(1), 18));
+  EXPECT_EQ(Decimal::fromUnits(1, 18).times(Decimal::fromInteger(1), 18)->units(), 1);
+  EXPECT_FALSE(top.rescaled(1));
+  EXPECT_FALSE(Decimal::fromUnits(INT64_MAX, 0).plus(Decimal::fromUnits(1, 18)));
+  EXPECT_FALSE(Decimal::fromUnits(INT64_MIN, 0).times(Decimal::fromUnits(INT64_MIN, 0), 0));
+  EXPECT_EQ(Decimal::fromUnits(INT64_MIN, 0).negated().units(), INT64_MAX);
+  EXPECT_FALSE(Decimal::fromUnits(5, 0).fits(-1, 0));
+  EXPECT_TRUE(Decimal::fromUnits(5, 0).fits(40, 0));
+  // Values that fit stay exact at the edges.
+  EXPECT_EQ(Decimal::fromUnits(999999999999999998LL, 2).plus(Decimal::fromUnits(1, 2))->units(),
+            999999999999999999LL);
+  EXPECT_EQ(Decimal::fromUnits(-5, 1).times(Decimal::fromUnits(3, 1), 1)->units(), -2);  // -0.15 -> -0.2
+}
+
+TEST(DecimalLimitsTest, EveryFieldTypeTakesItsLimitsAndRefusesOneBeyond) {
+  TableDef def = TableBuilder("Limites", "LIM", "")
+                     .field("LIM:B", kBYTE)
+                     .field("LIM:S", kSHORT)
+                     .field("LIM:U", kUSHORT)
+                     .field("LIM:L", kLONG)
+                     .field("LIM:W", kULONG)
+                     .field("LIM:D", DECIMAL(11, 2))
+                     .field("LIM:D18", DECIMAL(18, 4))
+                     .field("LIM:D1", DECIMAL(1, 0))
+                     .field("LIM:T", STRING(3))
+                     .build();
+  Record r(&def);
+  struct Case {
+    const char* field;
+    const char* low;
+    const char* high;
+    const char* below;
+    const char* above;
+  } cases[] = {
+      {"B", "0", "255", "-1", "256"},
+      {"S", "-32768", "32767", "-32769", "32768"},
+      {"U", "0", "65535", "-1", "65536"},
+      {"L", "-2147483648", "2147483647", "-2147483649", "2147483648"},
+      {"W", "0", "4294967295", "-1", "4294967296"},
+      {"D", "-999999999.99", "999999999.99", "-1000000000", "1000000000"},
+      {"D18", "-99999999999999.9999", "99999999999999.9999", "-100000000000000", "100000000000000"},
+      {"D1", "-9", "9", "-10", "10"},
+  };
+  for (const Case& c : cases) {
+    int f = def.fieldIndex(c.field);
+    EXPECT_TRUE(r.setFromText(f, c.low)) << c.field;
+    EXPECT_EQ(r.getAsText(f), c.low) << c.field;
+    EXPECT_TRUE(r.setFromText(f, c.high)) << c.field;
+    EXPECT_EQ(r.getAsText(f), c.high) << c.field;
+    EXPECT_FALSE(r.setFromText(f, c.below)) << c.field;
+    EXPECT_FALSE(r.setFromText(f, c.above)) << c.field;
+    EXPECT_EQ(r.getAsText(f), c.high) << c.field << ": a refused value leaves the field as it was";
+    for (const char* huge : {"99999999999999999999999", "-99999999999999999999999",
+                             "3402823669209384634633746074317682115"})
+      EXPECT_FALSE(r.setFromText(f, huge)) << c.field << " " << huge;
+  }
+  EXPECT_FALSE(r.setInt(def.fieldIndex("D"), INT64_MAX));
+  EXPECT_FALSE(r.setDecimal(def.fieldIndex("B"), Decimal::fromUnits(INT64_MAX, 0)));
+  EXPECT_TRUE(r.setText(def.fieldIndex("T"), "ABCDEF"));
+  EXPECT_EQ(r.getText(def.fieldIndex("T")), "ABC");
+}
+
+}  // namespace
+}  // namespace vorlam

@@ -53,7 +53,7 @@ std::string maintenanceErrorText(const Status& s) {
 }
 
 FileInfo describeFile(const Dictionary& dict, const shell::BindingMap& names,
-                      const MaintainedFile& file) {
+                      const MaintainedFile& file, const Table::Progress& progress) {
   FileInfo info;
   info.label = file.label;
   info.description = file.description;
@@ -63,10 +63,14 @@ FileInfo describeFile(const Dictionary& dict, const shell::BindingMap& names,
   } else {
     Table table(def);
     info.status = openBound(table, names);
+    auto bound = names.find(def->binding);
+    if (bound != names.end()) info.path = bound->second;
     if (info.status) {
-      Result<int64_t> n = table.count();
-      info.status = n.status();
-      if (n) info.count = std::to_string(*n);
+      // The count shown is that of the records read back sound: a damaged
+      // file never shows a count.
+      int64_t n = 0;
+      info.status = table.verifyFile(&n, progress);
+      if (info.status) info.count = std::to_string(n);
       info.name = table.path();
     }
   }

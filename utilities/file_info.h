@@ -1,8 +1,10 @@
 // Record counts and file names of the tables offered by file maintenance,
 // as its "&Informações" step shows them.
 //
-// Every table is opened read-only with sharing, counted and closed: nothing
-// is created, converted or written.  Thread-safe: each call uses its own
+// Every table is opened read-only with sharing, fully checked (the
+// database's integrity check and every record verified, Table::verifyFile)
+// and closed: nothing is created, converted or written.  A damaged file
+// shows "?" and error 47 instead of a count.  Thread-safe: each call uses its own
 // table instances.
 #pragma once
 
@@ -13,6 +15,7 @@
 #include "dictionary/dictionary.h"
 #include "shell/app_state.h"
 #include "storage/status.h"
+#include "storage/table.h"
 
 namespace vorlam::utilities {
 
@@ -31,6 +34,7 @@ struct FileInfo {
   std::string description;  // "Arquivo" column (UTF-8)
   std::string count;        // "Registros": the record count, "?" when the file could not be read
   std::string name;         // "Nome do Arquivo": the full file name, or the error text
+  std::string path;         // the full file name bound, even when it failed (empty when none)
   Status status;            // ok when the file was opened and counted
 };
 
@@ -39,9 +43,9 @@ std::string maintenanceErrorText(const Status& s);
 
 // The entry for `file`, its table opened on the name bound in `names`.  A
 // table with no name bound (a company table when no company is selected)
-// reports kNoName.
+// reports kNoName.  `progress` follows the check of the file.
 FileInfo describeFile(const Dictionary& dict, const shell::BindingMap& names,
-                      const MaintainedFile& file);
+                      const MaintainedFile& file, const Table::Progress& progress = {});
 
 // describeFile() for every entry of the list, in its order.
 std::vector<FileInfo> describeMaintainedFiles(const Dictionary& dict,
