@@ -1,5 +1,7 @@
 #include "storage/file_set_io.h"
 
+#include "storage/platform.h"
+
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -21,8 +23,9 @@ namespace vorlam {
 
 // --- the operating system's calls --------------------------------------------
 //
-// Each primitive does one thing and reports its own failure; hooks and the
-// order of operations live in the portable part below.  Windows paths are
+// What the platform layer does not offer: writing, reading and sizing a
+// file with the failing call named.  Hooks and the order of operations live
+// in the portable part below.  Windows paths are
 // taken in the ANSI code page, as the record-file names are.
 
 namespace {
@@ -39,31 +42,6 @@ Status osError(const char* what, const std::string& path) {
                 path);
 }
 
-Status osRename(const std::string& from, const std::string& to) {
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return Status::ok();
-  return osError("rename", from + " -> " + to);
-}
-
-Status osSyncFile(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return osError("open", path);
-  BOOL ok = FlushFileBuffers(h);
-  Status s = ok ? Status::ok() : osError("flush", path);
-  CloseHandle(h);
-  return s;
-}
-
-// Renames made with MOVEFILE_WRITE_THROUGH are on the disk when they return.
-Status osSyncDir(const std::string&) { return Status::ok(); }
-
-Status osRemove(const std::string& path) {
-  if (DeleteFileA(path.c_str())) return Status::ok();
-  DWORD err = GetLastError();
-  if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return Status::ok();
-  return osError("delete", path);
-}
-
 Status osWriteNew(const std::string& path, const std::string& text) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return osError("create", path);
@@ -73,13 +51,6 @@ Status osWriteNew(const std::string& path, const std::string& text) {
   CloseHandle(h);
   return s;
 }
-
-Status osMakeDir(const std::string& dir) {
-  if (CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return Status::ok();
-  return osError("mkdir", dir);
-}
-
-bool osExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 int64_t osSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA a;
@@ -125,31 +96,6 @@ Status osError(const char* what, const std::string& path, int err = errno) {
   return Status(code, std::string(defaultMessage(code)) + " (" + what + ": " + std::strerror(err) + ")", path);
 }
 
-Status osRename(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) return osError("rename", from + " -> " + to);
-  return Status::ok();
-}
-
-// fsync through a descriptor of its own; `directory` opens it as one.
-Status osSync(const std::string& path, bool directory) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (directory ? O_DIRECTORY : 0));
-  if (fd < 0) return osError("open", path);
-  int rc = ::fsync(fd);
-  int err = errno;
-  ::close(fd);
-  // Some file systems cannot sync a directory at all; that is no failure of
-  // this write.
-  if (rc != 0 && !(directory && (err == EINVAL || err == ENOTSUP))) return osError("fsync", path, err);
-  return Status::ok();
-}
-Status osSyncFile(const std::string& path) { return osSync(path, false); }
-Status osSyncDir(const std::string& dir) { return osSync(dir, true); }
-
-Status osRemove(const std::string& path) {
-  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return osError("unlink", path);
-  return Status::ok();
-}
-
 Status osWriteNew(const std::string& path, const std::string& text) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return osError("open", path);
@@ -166,16 +112,6 @@ Status osWriteNew(const std::string& path, const std::string& text) {
   }
   if (::close(fd) != 0) return osError("close", path);
   return Status::ok();
-}
-
-Status osMakeDir(const std::string& dir) {
-  if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) return osError("mkdir", dir);
-  return Status::ok();
-}
-
-bool osExists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
 }
 
 int64_t osSize(const std::string& path) {
@@ -235,22 +171,22 @@ Status FileSetIo::check(FileOp op, const std::string& path) const {
 
 Status FileSetIo::rename(const std::string& from, const std::string& to) const {
   if (Status s = check(FileOp::kRename, from); !s) return s;
-  return osRename(from, to);
+  return platform::replaceFile(from, to);
 }
 
 Status FileSetIo::syncFile(const std::string& path) const {
   if (Status s = check(FileOp::kSync, path); !s) return s;
-  return osSyncFile(path);
+  return platform::syncFile(path);
 }
 
 Status FileSetIo::syncDir(const std::string& dir) const {
   if (Status s = check(FileOp::kSyncDir, dir); !s) return s;
-  return osSyncDir(dir);
+  return platform::syncDirectory(dir);
 }
 
 Status FileSetIo::remove(const std::string& path) const {
   if (Status s = check(FileOp::kRemove, path); !s) return s;
-  return osRemove(path);
+  return platform::removeFile(path);
 }
 
 Status FileSetIo::writeDurably(const std::string& path, const std::string& text) const {
@@ -269,26 +205,16 @@ Status FileSetIo::makeDirs(const std::string& dir) const {
     if (Status s = makeDirs(parent); !s) return s;
   }
   if (Status s = check(FileOp::kWrite, dir); !s) return s;
-  if (Status s = osMakeDir(dir); !s) return s;
+  if (Status s = platform::makeDirectory(dir); !s) return s;
   return syncDir(parent);
 }
 
-bool pathExists(const std::string& path) { return osExists(path); }
+bool pathExists(const std::string& path) { return platform::exists(path); }
 int64_t fileSizeOf(const std::string& path) { return osSize(path); }
 Result<std::string> readPrefix(const std::string& path, size_t n) { return osReadPrefix(path, n); }
 Result<std::string> readWholeFile(const std::string& path) { return osReadPrefix(path, SIZE_MAX); }
 bool deviceOf(const std::string& path, uint64_t* device) { return osDevice(path, device); }
 
-std::string parentDir(const std::string& path) {
-#ifdef _WIN32
-  size_t slash = path.find_last_of("/\\");
-  if (slash == 2 && path[1] == ':') return path.substr(0, 3);
-#else
-  size_t slash = path.find_last_of('/');
-#endif
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return path.substr(0, 1);
-  return path.substr(0, slash);
-}
+std::string parentDir(const std::string& path) { return platform::parentDirectory(path); }
 
 }  // namespace vorlam

@@ -88,7 +88,16 @@ Status syncFile(const std::string& path) {
   return rc == 0 ? Status::ok() : errnoStatus(err, path);
 }
 
-Status syncDirectory(const std::string& path) { return syncFile(path); }
+Status syncDirectory(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY);
+  if (fd < 0) return errnoStatus(errno, path);
+  int rc = ::fsync(fd);
+  int err = errno;
+  ::close(fd);
+  // Some file systems cannot sync a directory at all; that is no failure of
+  // the write that asked for it.
+  return rc == 0 || err == EINVAL || err == ENOTSUP ? Status::ok() : errnoStatus(err, path);
+}
 
 Result<int64_t> modifiedTime(const std::string& path) {
   struct stat st;
