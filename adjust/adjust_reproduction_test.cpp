@@ -14,7 +14,7 @@
 #include "adjust/adjust_test_fixture.h"
 #include "adjust/code_check.h"
 #include "storage/fault_vfs.h"
-#include "utilities/demo_data.h"
+#include "sampledata/demo_data.h"
 
 namespace vorlam::adjust {
 namespace {
@@ -24,12 +24,12 @@ class AdjustSampleTest : public ::testing::Test {
   static void SetUpTestSuite() {
     std::string tmpl = testing::scratchBase() + "/vorlam-adjust-sample-XXXXXX";
     pristine_ = new std::string(std::string(mkdtemp(tmpl.data())) + "/pristine/");
-    utilities::DemoOptions o;
+    sampledata::DemoOptions o;
     o.root = *pristine_;
     o.companies = 5;
     o.entries = 60;
     o.years = {2025, 2026};
-    Result<utilities::DemoSummary> demo = utilities::generateDemo(o);
+    Result<sampledata::DemoSummary> demo = sampledata::generateDemo(o);
     ASSERT_TRUE(demo) << demo.status().message();
   }
   static void TearDownTestSuite() {

@@ -9,7 +9,7 @@
 
 #include "app/tool_test_util.h"
 #include "registry/taxpayer_numbers.h"
-#include "utilities/demo_random.h"
+#include "sampledata/demo_random.h"
 
 namespace vorlam::tool {
 namespace {
@@ -71,7 +71,7 @@ TEST_F(ToolCheckId, OneLinePerNumberAndTheStatus) {
 
 // Many generated numbers in one run, each line compared with the routine.
 TEST_F(ToolCheckId, AgreesWithTheRoutinesOnGeneratedNumbers) {
-  utilities::DemoRandom rng(5);
+  sampledata::DemoRandom rng(5);
   const char* alnum = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
   std::vector<std::string> values;
   for (int i = 0; i < 400; ++i) {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "app/tool_commands.h"
-#include "utilities/demo_data.h"
+#include "sampledata/demo_data.h"
 
 namespace vorlam::tool {
 
@@ -85,7 +85,7 @@ class ProgressBar {
 }  // namespace
 
 int runDemo(const Args& args, std::ostream& out, std::ostream& err) {
-  utilities::DemoOptions opt;
+  sampledata::DemoOptions opt;
   bool quiet = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -132,14 +132,14 @@ int runDemo(const Args& args, std::ostream& out, std::ostream& err) {
     err << kPrefix << "informe --root\n\n" << kUsage;
     return 2;
   }
-  if (Status s = utilities::normalizeDemoOptions(&opt); !s) {
+  if (Status s = sampledata::normalizeDemoOptions(&opt); !s) {
     err << kPrefix << s.message() << "\n";
     return 2;
   }
   ProgressBar bar(err);
-  utilities::DemoProgress progress;
+  sampledata::DemoProgress progress;
   if (!quiet) progress = [&bar](const std::string& p, int64_t d, int64_t t) { bar(p, d, t); };
-  Result<utilities::DemoSummary> r = utilities::generateDemo(opt, progress);
+  Result<sampledata::DemoSummary> r = sampledata::generateDemo(opt, progress);
   if (!quiet) bar.end();
   if (!r.isOk()) {
     err << kPrefix << r.status().message();

@@ -14,10 +14,14 @@
 #include "storage/test_util.h"
 #include "utilities/csv_export.h"
 #include "utilities/data_root.h"
-#include "utilities/demo_data.h"
+#include "sampledata/demo_data.h"
 
 namespace vorlam::utilities {
 namespace {
+
+using sampledata::DemoOptions;
+using sampledata::DemoSummary;
+using sampledata::generateDemo;
 
 namespace fs = std::filesystem;
 

@@ -22,7 +22,7 @@
 #include "shell/qt/shell_services.h"
 #include "shell/session.h"
 #include "storage/test_util.h"
-#include "utilities/demo_data.h"
+#include "sampledata/demo_data.h"
 
 namespace vorlam::adjust {
 namespace {
@@ -45,12 +45,12 @@ class AdjustWindowTest : public ::testing::Test {
     ASSERT_TRUE(started);
     session_ = std::move(started).value();
     services_ = std::make_unique<shell::qt::ShellServices>(shell::qt::ShellServices{*session_, dialogs_, {}, {}});
-    utilities::DemoOptions options;
+    sampledata::DemoOptions options;
     options.root = session_->state().dataRoot();
     options.companies = 3;
     options.entries = 20;
     options.years = {kYear};
-    Result<utilities::DemoSummary> demo = utilities::generateDemo(options);
+    Result<sampledata::DemoSummary> demo = sampledata::generateDemo(options);
     ASSERT_TRUE(demo) << demo.status().message();
     demo_ = demo.value();
   }
@@ -75,7 +75,7 @@ class AdjustWindowTest : public ::testing::Test {
   // Companies whose structure converts to kTarget.
   std::vector<uint16_t> convertible() const {
     std::vector<uint16_t> out;
-    for (const utilities::DemoCompany& c : demo_.companies)
+    for (const sampledata::DemoCompany& c : demo_.companies)
       if (c.charts.back().structure == 1 || c.charts.back().structure == 2) out.push_back(c.codigo);
     return out;
   }
@@ -94,7 +94,7 @@ class AdjustWindowTest : public ::testing::Test {
   std::unique_ptr<shell::Session> session_;
   vorlam::qt::QtDialogs dialogs_;
   std::unique_ptr<shell::qt::ShellServices> services_;
-  utilities::DemoSummary demo_;
+  sampledata::DemoSummary demo_;
   int selections_ = 0;
   int lookups_ = 0;
 };

@@ -1,8 +1,8 @@
-#include "utilities/reference_data.h"
+#include "sampledata/reference_data.h"
 
-#include "utilities/reference_lists.h"
+#include "sampledata/reference_lists.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 namespace {
 
@@ -230,4 +230,4 @@ std::string cutAtWord(std::string_view utf8, size_t limit) {
   return std::string(kept);
 }
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

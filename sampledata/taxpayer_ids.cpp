@@ -1,10 +1,10 @@
-#include "utilities/taxpayer_ids.h"
+#include "sampledata/taxpayer_ids.h"
 
 #include <cstdio>
 
 #include "registry/taxpayer_numbers.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 namespace {
 
@@ -49,4 +49,4 @@ bool validCpf(std::string_view cpf) {
   return allDigits(cpf, 11) && cpfCheckDigits(cpf.substr(0, 9)) == cpf.substr(9);
 }
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -1,4 +1,4 @@
-#include "utilities/demo_data.h"
+#include "sampledata/demo_data.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,12 +13,12 @@
 #include "shell/startup.h"
 #include "storage/date.h"
 #include "storage/table.h"
-#include "utilities/demo_plan.h"
-#include "utilities/reference_data.h"
-#include "utilities/reference_lists.h"
-#include "utilities/taxpayer_ids.h"
+#include "sampledata/demo_plan.h"
+#include "sampledata/reference_data.h"
+#include "sampledata/reference_lists.h"
+#include "sampledata/taxpayer_ids.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 namespace {
 
@@ -453,4 +453,4 @@ Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progre
   return summary;
 }
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -27,7 +27,7 @@
 
 #include "storage/status.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 struct DemoOptions {
   std::string root;          // data root; created (with its module directories) when missing
@@ -81,4 +81,4 @@ Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progre
 // The current year from the system clock (the default working year).
 int currentYear();
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -1,10 +1,10 @@
-#include "utilities/demo_chart.h"
+#include "sampledata/demo_chart.h"
 
 #include <cstdio>
 
 #include "storage/text.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 namespace {
 
@@ -243,4 +243,4 @@ ChartModel buildChart(const chart::AccountStructure& structure,
   return m;
 }
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

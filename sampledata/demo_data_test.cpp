@@ -1,6 +1,6 @@
 // Checks the sample data root as written on disk: read back through the
 // dictionary's declarations, not through the generator's own plan.
-#include "utilities/demo_data.h"
+#include "sampledata/demo_data.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +17,14 @@
 #include "storage/text.h"
 #include "utilities/csv_export.h"
 #include "utilities/data_root.h"
-#include "utilities/reference_data.h"
-#include "utilities/taxpayer_ids.h"
+#include "sampledata/reference_data.h"
+#include "sampledata/taxpayer_ids.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 namespace {
+
+using utilities::bindingsFor;
+using utilities::exportCsv;
 
 namespace fs = std::filesystem;
 
@@ -415,4 +418,4 @@ TEST_F(DemoRootTest, InstalmentsOfAnInvoiceStayWithinItsTotal) {
 }
 
 }  // namespace
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -1,9 +1,9 @@
-#include "utilities/record_writer.h"
+#include "sampledata/record_writer.h"
 
 #include "dictionary/field_rules.h"
 #include "storage/text.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 RecordWriter::RecordWriter(const TableDef* def) : table_(def) {}
 
@@ -118,4 +118,4 @@ bool satisfyRules(Record& record) {
   return true;
 }
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -1,8 +1,8 @@
-#include "utilities/taxpayer_ids.h"
+#include "sampledata/taxpayer_ids.h"
 
 #include <gtest/gtest.h>
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 namespace {
 
 TEST(TaxpayerIdsTest, CheckDigitsOfPublishedNumbers) {
@@ -43,4 +43,4 @@ TEST(TaxpayerIdsTest, MadeNumbersAreValidAndDistinguishTheirBases) {
 }
 
 }  // namespace
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 extern const char kEstadosCsv[];
 extern const char kMunicipiosCsv[];
@@ -32,4 +32,4 @@ std::vector<std::vector<std::string>> csvRows(std::string_view text);
 // returned unchanged.
 std::string cutAtWord(std::string_view utf8, size_t limit);
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -12,11 +12,11 @@
 #include "dictionary/dictionary.h"
 #include "shell/app_state.h"
 #include "storage/status.h"
-#include "utilities/demo_chart.h"
-#include "utilities/demo_data.h"
-#include "utilities/demo_random.h"
+#include "sampledata/demo_chart.h"
+#include "sampledata/demo_data.h"
+#include "sampledata/demo_random.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 // A customer or supplier of one `ForCli` file.
 struct DemoParty {
@@ -75,9 +75,9 @@ std::string pathOf(const Dictionary& dict, const shell::BindingMap& names, const
 // Day number of a date known to be valid.
 int32_t dayOf(int year, int month, int day);
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 struct MunicipalityRow {
   std::string uf, nome;  // UTF-8
@@ -111,4 +111,4 @@ Status writeServiceCodes(const Dictionary& dict, const std::string& ctaPath,
                          const std::string& integrationPath, const ChartModel& chart,
                          int64_t* records);
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 class DemoRandom {
  public:
@@ -50,4 +50,4 @@ class DemoRandom {
   uint64_t state_;
 };
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

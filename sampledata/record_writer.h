@@ -18,7 +18,7 @@
 #include "storage/status.h"
 #include "storage/table.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 class RecordWriter {
  public:
@@ -68,4 +68,4 @@ class RecordWriter {
 // upper limit of a limit rule).  Returns false when a rule cannot be met.
 bool satisfyRules(Record& record);
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

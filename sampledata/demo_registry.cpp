@@ -7,12 +7,12 @@
 
 #include "chart/account_structure.h"
 #include "storage/text.h"
-#include "utilities/demo_plan.h"
-#include "utilities/record_writer.h"
-#include "utilities/reference_data.h"
-#include "utilities/reference_lists.h"
+#include "sampledata/demo_plan.h"
+#include "sampledata/record_writer.h"
+#include "sampledata/reference_data.h"
+#include "sampledata/reference_lists.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 namespace {
 
@@ -595,4 +595,4 @@ Status writeServiceCodes(const Dictionary& dict, const std::string& ctaPath,
   return done(ccis, records);
 }
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -1,12 +1,12 @@
-#include "utilities/reference_data.h"
+#include "sampledata/reference_data.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "utilities/reference_lists.h"
+#include "sampledata/reference_lists.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 namespace {
 
 TEST(ReferenceListsTest, CsvRowsReadQuotedFields) {
@@ -53,4 +53,4 @@ TEST(ReferenceListsTest, OfficialTablesAsCompiledIn) {
 }
 
 }  // namespace
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 // The two check digits ("81") of the first 12 digits of a CNPJ; empty when
 // `first12` is not 12 decimal digits.
@@ -25,4 +25,4 @@ std::string makeCpf(long base);
 bool validCnpj(std::string_view cnpj);
 bool validCpf(std::string_view cpf);
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -15,7 +15,7 @@
 
 #include "chart/account_structure.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 struct DemoAccount {
   std::string code;         // written code ("1.1.1.01.0001"), digits and dots only
@@ -58,4 +58,4 @@ ChartModel buildChart(const chart::AccountStructure& structure,
 // level's width.
 std::string levelPiece(int number, int width);
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

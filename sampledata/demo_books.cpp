@@ -7,11 +7,11 @@
 
 #include "storage/date.h"
 #include "storage/text.h"
-#include "utilities/demo_plan.h"
-#include "utilities/record_writer.h"
-#include "utilities/reference_data.h"
+#include "sampledata/demo_plan.h"
+#include "sampledata/record_writer.h"
+#include "sampledata/reference_data.h"
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 namespace {
 
@@ -510,4 +510,4 @@ Status writeBooks(const BookContext& ctx, const DemoProgress& progress, int64_t*
   return s;
 }
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace vorlam::utilities {
+namespace vorlam::sampledata {
 
 // The CNAE subclasses (IBGE), in code order.
 struct CnaeRow {
@@ -78,4 +78,4 @@ std::span<const char* const> firstNames();
 std::span<const char* const> businessWords();
 std::span<const char* const> streetNames();
 
-}  // namespace vorlam::utilities
+}  // namespace vorlam::sampledata
