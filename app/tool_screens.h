@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "framework/screen_script.h"
+#include "shell/screen_registry.h"
 #include "shell/session.h"
 
 namespace vorlam::tool {
 
-class ScreenCatalogue : public ScriptEnvironment {
+class ScreenCatalogue : public ScriptEnvironment, public shell::ScreenServices {
  public:
   // A session on `root` (its settings files are the root's own).
   static Result<std::unique_ptr<ScreenCatalogue>> start(const std::string& root);
@@ -33,15 +34,22 @@ class ScreenCatalogue : public ScriptEnvironment {
                                       const std::vector<std::string>& keys) override;
 
   // The procedure a main-menu item opens; empty for an item not built.
-  static std::string procedureOf(std::string_view item);
+  std::string procedureOf(std::string_view item) const { return registry_.procedureOf(item); }
 
-  shell::Session& session() { return *session_; }
+  // ScreenServices: what the screens of the script are given.
+  shell::Session& session() override { return *session_; }
+  Dialogs& dialogs() override { return *runner_; }
+  WriteListener* writes() override { return runner_; }
+  void attach(ScreenModel& model) override { runner_->attach(model); }
+  Result<std::unique_ptr<Screen>> open(std::string_view procedure, const shell::ScreenRequest& request) override;
+
   ScriptRunner& runner() { return *runner_; }
 
  private:
-  explicit ScreenCatalogue(std::unique_ptr<shell::Session> session) : session_(std::move(session)) {}
+  explicit ScreenCatalogue(std::unique_ptr<shell::Session> session);
 
   std::unique_ptr<shell::Session> session_;
+  shell::ScreenRegistry registry_;
   ScriptRunner* runner_ = nullptr;
 };
 

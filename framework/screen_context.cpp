@@ -26,20 +26,24 @@ std::string_view writeKindName(WriteKind kind) {
   return "";
 }
 
+std::vector<std::string> primaryKeyTexts(const Record& record) {
+  const TableDef& def = record.def();
+  const int primary = def.primaryKey();
+  if (primary < 0) return {std::to_string(record.recordId())};
+  std::vector<std::string> values;
+  for (const KeyComponent& c : def.keys[size_t(primary)].components)
+    values.push_back(latin1ToUtf8(record.getAsText(c.field)));
+  return values;
+}
+
 void reportWrite(const ScreenContext& context, const Record& record, WriteKind kind) {
   if (context.writes == nullptr) return;
-  const TableDef& def = record.def();
   std::string key;
-  const int primary = def.primaryKey();
-  if (primary >= 0) {
-    for (const KeyComponent& c : def.keys[size_t(primary)].components) {
-      if (!key.empty()) key += ' ';
-      key += latin1ToUtf8(record.getAsText(c.field));
-    }
-  } else {
-    key = std::to_string(record.recordId());
+  for (const std::string& v : primaryKeyTexts(record)) {
+    if (!key.empty()) key += ' ';
+    key += v;
   }
-  context.writes->written(def.label, kind, key);
+  context.writes->written(record.def().label, kind, key);
 }
 
 }  // namespace vorlam

@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dictionary/cascade.h"
 #include "dictionary/dictionary.h"
@@ -35,6 +36,10 @@ struct ScreenContext {
   ErrorManager& errors;
   WriteListener* writes = nullptr;  // may be null
 };
+
+// The values of the record's primary key as the export writes them (the
+// record id for a table without one).
+std::vector<std::string> primaryKeyTexts(const Record& record);
 
 // Tells the context's listener, if any, that `record` was written.
 void reportWrite(const ScreenContext& context, const Record& record, WriteKind kind);

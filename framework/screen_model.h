@@ -289,6 +289,16 @@ class Screen {
  public:
   virtual ~Screen() = default;
   virtual ScreenModel& model() = 0;
+  // Opens the screen once its model is attached to a host: reads its
+  // records, shows its opening messages.  A screen that refuses to open
+  // (the user's data does not allow it) shows why, closes its model and
+  // returns ok; an error is a request that cannot be served (a form asked
+  // for a record that does not exist, keys missing).
+  virtual Status open() { return Status::ok(); }
+  // In select mode, once closed: the primary-key values of the record the
+  // user chose, as `vorlam-tool export` writes them; empty when the user
+  // chose nothing.
+  virtual std::vector<std::string> chosenKeys() const { return {}; }
 };
 
 }  // namespace vorlam
