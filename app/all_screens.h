@@ -4,6 +4,8 @@
 
 #include "adjust/adjust_screens.h"
 #include "chart/chart_screens.h"
+#include "fiscal/fiscal_screens.h"
+#include "ledger/ledger_screens.h"
 #include "registry/registry_screens.h"
 #include "shell/screen_registry.h"
 #include "shell/shell_screens.h"
@@ -16,6 +18,8 @@ inline shell::ScreenRegistry allScreens() {
   registry::registerScreens(registry);
   chart::registerScreens(registry);
   adjust::registerScreens(registry);
+  ledger::registerScreens(registry);
+  fiscal::registerScreens(registry);
   return registry;
 }
 

@@ -42,6 +42,7 @@ class ScreenCatalogue : public ScriptEnvironment, public shell::ScreenServices {
   WriteListener* writes() override { return runner_; }
   void attach(ScreenModel& model) override { runner_->attach(model); }
   Result<std::unique_ptr<Screen>> open(std::string_view procedure, const shell::ScreenRequest& request) override;
+  bool has(std::string_view procedure) const override { return registry_.find(procedure) != nullptr; }
 
   ScriptRunner& runner() { return *runner_; }
 

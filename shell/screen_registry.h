@@ -68,6 +68,9 @@ class ScreenServices {
   // subsystem) for the caller to run with runChild().  Errors: kNotFound
   // for an unknown procedure, or the screen's own refusal of the request.
   virtual Result<std::unique_ptr<Screen>> open(std::string_view procedure, const ScreenRequest& request) = 0;
+  // Whether a screen of that name is registered (a button that opens a
+  // screen not built yet stays disabled).
+  virtual bool has(std::string_view procedure) const = 0;
 };
 
 // A screen with its own error manager and controller context, as every

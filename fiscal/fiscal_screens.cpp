@@ -1,0 +1,8 @@
+#include "fiscal/fiscal_screens.h"
+
+namespace vorlam::fiscal {
+
+// Each screen of the folder adds itself here as it is built.
+void registerScreens(shell::ScreenRegistry& registry) { (void)registry; }
+
+}  // namespace vorlam::fiscal

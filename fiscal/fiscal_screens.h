@@ -1,0 +1,11 @@
+// The screens of the fiscal books: CFOP and service codes, customers and
+// suppliers, invoices, instalments and service-tax notes.
+#pragma once
+
+#include "shell/screen_registry.h"
+
+namespace vorlam::fiscal {
+
+void registerScreens(shell::ScreenRegistry& registry);
+
+}  // namespace vorlam::fiscal
