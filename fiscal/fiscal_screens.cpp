@@ -1,8 +1,10 @@
 #include "fiscal/fiscal_screens.h"
 
+#include "fiscal/cfop_screens.h"
+
 namespace vorlam::fiscal {
 
 // Each screen of the folder adds itself here as it is built.
-void registerScreens(shell::ScreenRegistry& registry) { (void)registry; }
+void registerScreens(shell::ScreenRegistry& registry) { registerCfopScreens(registry); }
 
 }  // namespace vorlam::fiscal

@@ -97,6 +97,10 @@ bool ScreenModel::enabled(const ScreenButton& b) const { return !b.enabled || b.
 bool ScreenModel::isDefault(const ScreenButton& b) const { return b.isDefault && b.isDefault(); }
 bool ScreenModel::visible(const ScreenButton& b) const { return !b.visible || b.visible(); }
 
+std::string ScreenModel::pictureOf(const ScreenControl& c) { return c.pictureNow ? c.pictureNow() : c.picture; }
+
+std::string ScreenModel::captionOf(const ScreenTab& t) { return t.captionNow ? t.captionNow() : t.caption; }
+
 std::string ScreenModel::displayValue(const ScreenControl& c) const {
   const std::string v = c.value ? c.value() : std::string();
   if (!c.choices.empty()) {
@@ -104,8 +108,9 @@ std::string ScreenModel::displayValue(const ScreenControl& c) const {
       if (choice.value == v) return choice.caption;
     return v;
   }
-  if (c.picture.empty()) return v;
-  Result<Picture> p = Picture::compile(c.picture);
+  const std::string picture = pictureOf(c);
+  if (picture.empty()) return v;
+  Result<Picture> p = Picture::compile(picture);
   if (!p.isOk()) return v;
   PictureValue value = v;
   if (p.value().kind() == Picture::Kind::kDate || p.value().kind() == Picture::Kind::kTime) {
@@ -144,8 +149,8 @@ Status ScreenModel::type(std::string_view name, std::string_view typed) {
     if (it == c->choices.end())
       return Status(StatusCode::kInvalidArgument, "opção inexistente", std::string(typed));
     stored = it->value;
-  } else if (!c->picture.empty()) {
-    Result<Picture> p = Picture::compile(c->picture);
+  } else if (const std::string picture = pictureOf(*c); !picture.empty()) {
+    Result<Picture> p = Picture::compile(picture);
     if (p.isOk()) {
       Result<PictureValue> v = p.value().parse(typed, c->text ? ValueType::kText : p.value().naturalType());
       if (!v.isOk()) return refuse(v.status().message());
@@ -237,7 +242,7 @@ Status ScreenModel::key(std::string_view name) {
 
 Status ScreenModel::selectTab(std::string_view caption) {
   for (const ScreenTab& t : tabs_) {
-    if (!sameCaption(t.caption, caption)) continue;
+    if (!sameCaption(t.caption, caption) && !sameCaption(captionOf(t), caption)) continue;
     std::function<void()> select = t.select;
     if (select) select();
     sync();

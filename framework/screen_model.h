@@ -88,6 +88,9 @@ struct ScreenControl {
   std::string prompt = {};  // as shown, with its '&'; may be empty
   ControlKind kind = ControlKind::kEntry;
   std::string picture = {};  // "@n6"; empty: the value as it stands
+  // The picture in force when it follows the screen's state (a code shown
+  // one way before a year and another from it); empty: `picture`.
+  std::function<std::string()> pictureNow = {};
   std::vector<ControlChoice> choices = {};
   std::string tip = {};
   std::string status = {};
@@ -124,6 +127,9 @@ struct ScreenKey {
 
 struct ScreenTab {
   std::string caption = {};
+  // The caption in force when it follows the screen's state; empty:
+  // `caption`.  selectTab() matches either.
+  std::function<std::string()> captionNow = {};
   // Empty for the screen's own tabs; a list's name for that list's sort
   // tabs (which currentTab() does not count).
   std::string list = {};
@@ -224,6 +230,9 @@ class ScreenModel {
   bool visible(const ScreenButton& button) const;
   // The value shown: through the picture, or a choice's caption.
   std::string displayValue(const ScreenControl& control) const;
+  // The picture and tab caption in force (pictureNow / captionNow).
+  static std::string pictureOf(const ScreenControl& control);
+  static std::string captionOf(const ScreenTab& tab);
   const std::string& focus() const { return focus_; }
   bool closed() const { return closed_; }
 
