@@ -56,12 +56,45 @@ const std::vector<PostingGroup>& cfopGroups() {
 }
 constexpr size_t kSourceGroup = 4;
 
+// The fields of the first tab after the code, in tab order.
+const std::vector<FormFieldBinding>& cfopFields() {
+  using K = ControlKind;
+  static const std::vector<FormFieldBinding> kFields = {
+    {"CFO:COMPLEMENTO", "0&2-Complemento....", K::kEntry, "@n-6", {}, "", kTabProgram},
+    {"CFO:ESTADO", "03-Estado", K::kEntry, "@s2", {}, "", kTabProgram},
+    {"CFO:APELIDO", "04-Apelido", K::kEntry, "@s10", {}, "", kTabProgram},
+    {"CFO:Descricao", "05-Descrição", K::kEntry, "@s100", {}, "", kTabProgram},
+    {"CFO:TRIBUTACAO_ICMS", "06-Tributação do ICMS", K::kDropList, "", kIcms, "", kTabProgram},
+    {"CFO:ALIQUOTA_ICMS", "07-Alíquota do ICMS", K::kEntry, "@n-9.4", {}, "", kTabProgram},
+    {"CFO:BASEREDUZ", "08-Redução da Base", K::kEntry, "@n-9.4", {}, "", kTabProgram},
+    {"CFO:EMPARA", "09-Forma de Redução da Base e Cálculo", K::kRadioGroup, "", kEmPara, "", kTabProgram},
+    {"CFO:CONTRIBUINTE", "10-Contribuinte", K::kRadioGroup, "", kContributorChoices, "", kTabProgram},
+    {"CFO:TRIBUTACAO_IPI", "11-&Tributação IPI", K::kDropList, "", kIpi, "", kTabProgram},
+    {"CFO:IPI_50", "Redução IPI em 50%", K::kCheckBox, "", {}, "", kTabProgram},
+    {"CFO:REGIMESUB", "12-&Regime Substituição Tributária", K::kDropList, "", kRegime, "", kTabProgram},
+    {"CFO:CODSISTGIAMS", "13-&Cód.Sist.GIA/MS", K::kEntry, "@n3", {}, "", kTabProgram},
+    {"CFO:INFAPUR", "14-&Cálculo dos Impostos", K::kDropList, "", kTaxCalculation, "", kTabProgram},
+    {"CFO:PIS", "PIS", K::kCheckBox, "", {}, "", kTabProgram},
+    {"CFO:IRPJ", "IRPJ", K::kCheckBox, "", {}, "", kTabProgram},
+    {"CFO:CSL", "CSL", K::kCheckBox, "", {}, "", kTabProgram},
+    {"CFO:SIMPLES", "Simples Federal", K::kCheckBox, "", {}, "", kTabProgram},
+    {"CFO:SIMPLESESTADUAL", "Simples Estadual", K::kCheckBox, "", {}, "", kTabProgram},
+    {"CFO:COFINS", "COFINS", K::kCheckBox, "", {}, "", kTabProgram},
+    {"CFO:ALIQIR", "Alíquota IR", K::kDropList, "", kIncomeTaxRates, "", kTabProgram},
+  };
+  return kFields;
+}
+
 const FormDefinition& cfopFormDefinition() {
   static const FormDefinition kDefinition = [] {
     FormDefinition d;
     d.procedure = kCfopFormProcedure;
     d.title = kCfopFormTitle;
     d.insertCaption = d.changeCaption = d.deleteCaption = kCfopFormTitle;
+    d.fields.push_back("CFO:Codigo");
+    for (const FormFieldBinding& f : cfopFields()) d.fields.push_back(f.field);
+    for (const PostingGroup& g : cfopGroups())
+      for (const std::string& f : {g.debit, g.credit, g.history, g.complement}) d.fields.push_back(f);
     return d;
   }();
   return kDefinition;
@@ -127,7 +160,9 @@ FormState CfopForm::open(int64_t recordId) {
   }
   if (state != FormState::kOpen) return state;
   if (env_.postingChecked && !companyCanPost()) return FormState::kClosed;
-  codePicture_ = codeEntryPicture(code(), env_.year);
+  // A code not typed yet takes the widest picture, so that any code can be
+  // typed and then judged; a stored one the picture of its year.
+  codePicture_ = code() == 0 ? codeEntryPicture(0, kFourDigitYear) : codeEntryPicture(code(), env_.year);
   applyShown();
   icmsAccepted(true);
   ipiAccepted(true);
@@ -187,7 +222,10 @@ void CfopForm::codeAccepted() {
 
 bool CfopForm::stateAccepted() {
   const std::string state(clipText(form_.record().getText(field("CFO:ESTADO"))));
-  if (codeAllowedInState(code(), env_.year, state)) return true;
+  if (codeAllowedInState(code(), env_.year, state)) {
+    if (code() != 0) codePicture_ = codeEntryPicture(code(), env_.year);
+    return true;
+  }
   ctx_.errors.message(kCfopStateRefused, kCfopStateRefusedTitle, MessageIcon::kExclamation, kButtonOk, kButtonOk);
   codePicture_ = "@n4";
   form_.requestFocus(field("CFO:Codigo"));
@@ -252,9 +290,15 @@ bool CfopForm::checkSave(FormController& form) {
 // --- The screen ---------------------------------------------------------------
 
 void CfopForm::declareScreen() {
-  model_.addTab({.caption = "&Programa Lançamentos"});
-  model_.addTab({.caption = "Integração C&ontabil"});
-  model_.addTab({.caption = "Integração Contabil - 2", .captionNow = [this] { return thirdTabCaption(); }});
+  auto tab = [this](int n) {
+    return ScreenTab{.current = [this, n] { return tab_ == n; }, .select = [this, n] { tab_ = n; }};
+  };
+  ScreenTab program = tab(kTabProgram), posting = tab(kTabPosting), cashBook = tab(kTabCashBook);
+  program.caption = "&Programa Lançamentos";
+  posting.caption = "Integração C&ontabil";
+  cashBook.caption = "Integração Contabil - 2";
+  cashBook.captionNow = [this] { return thirdTabCaption(); };
+  for (ScreenTab* t : {&program, &posting, &cashBook}) model_.addTab(std::move(*t));
   declareFields();
   declarePostings();
   declareButtons();
@@ -288,31 +332,7 @@ void CfopForm::declareFields() {
             return ControlState{s.enabled, s.visible, s.readOnly};
           },
   });
-  using K = ControlKind;
-  const std::vector<FormFieldBinding> fields = {
-      {"CFO:COMPLEMENTO", "0&2-Complemento....", K::kEntry, "@n-6", {}, "", kTabProgram},
-      {"CFO:ESTADO", "03-Estado", K::kEntry, "@s2", {}, "", kTabProgram},
-      {"CFO:APELIDO", "04-Apelido", K::kEntry, "@s10", {}, "", kTabProgram},
-      {"CFO:Descricao", "05-Descrição", K::kEntry, "@s100", {}, "", kTabProgram},
-      {"CFO:TRIBUTACAO_ICMS", "06-Tributação do ICMS", K::kDropList, "", kIcms, "", kTabProgram},
-      {"CFO:ALIQUOTA_ICMS", "07-Alíquota do ICMS", K::kEntry, "@n-9.4", {}, "", kTabProgram},
-      {"CFO:BASEREDUZ", "08-Redução da Base", K::kEntry, "@n-9.4", {}, "", kTabProgram},
-      {"CFO:EMPARA", "09-Forma de Redução da Base e Cálculo", K::kRadioGroup, "", kEmPara, "", kTabProgram},
-      {"CFO:CONTRIBUINTE", "10-Contribuinte", K::kRadioGroup, "", kContributorChoices, "", kTabProgram},
-      {"CFO:TRIBUTACAO_IPI", "11-&Tributação IPI", K::kDropList, "", kIpi, "", kTabProgram},
-      {"CFO:IPI_50", "Redução IPI em 50%", K::kCheckBox, "", {}, "", kTabProgram},
-      {"CFO:REGIMESUB", "12-&Regime Substituição Tributária", K::kDropList, "", kRegime, "", kTabProgram},
-      {"CFO:CODSISTGIAMS", "13-&Cód.Sist.GIA/MS", K::kEntry, "@n3", {}, "", kTabProgram},
-      {"CFO:INFAPUR", "14-&Cálculo dos Impostos", K::kDropList, "", kTaxCalculation, "", kTabProgram},
-      {"CFO:PIS", "PIS", K::kCheckBox, "", {}, "", kTabProgram},
-      {"CFO:IRPJ", "IRPJ", K::kCheckBox, "", {}, "", kTabProgram},
-      {"CFO:CSL", "CSL", K::kCheckBox, "", {}, "", kTabProgram},
-      {"CFO:SIMPLES", "Simples Federal", K::kCheckBox, "", {}, "", kTabProgram},
-      {"CFO:SIMPLESESTADUAL", "Simples Estadual", K::kCheckBox, "", {}, "", kTabProgram},
-      {"CFO:COFINS", "COFINS", K::kCheckBox, "", {}, "", kTabProgram},
-      {"CFO:ALIQIR", "Alíquota IR", K::kDropList, "", kIncomeTaxRates, "", kTabProgram},
-  };
-  bindForm(model_, form_, fields);
+  bindForm(model_, form_, cfopFields());
 }
 
 void CfopForm::declarePostings() {

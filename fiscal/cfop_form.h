@@ -99,6 +99,7 @@ class CfopForm {
   PostingRules postings_;
   std::string codePicture_;
   bool applying_ = false;
+  int tab_ = 0;  // the screen tab shown
   ScreenModel model_;
 };
 

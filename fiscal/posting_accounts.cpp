@@ -105,23 +105,32 @@ Result<PostingLookup::Typed> PostingLookup::findTyped(std::string_view typedUtf8
   Result<std::string> code = structure_.formataConta(bare);
   if (!code.isOk()) return code.status();
   out.normalised = latin1ToUtf8(code.value());
-  Result<std::optional<ChartAccount>> found = findCode(out.normalised);
-  if (!found.isOk()) return found.status();
-  if (!found.value() && chartOpen_) {
+  // By code, else by reduced code, else by nickname: the first analytic
+  // account wins; a group account found on the way is what is reported
+  // when none is analytic.
+  auto consider = [&out](Result<std::optional<ChartAccount>> found) -> Status {
+    if (!found.isOk()) return found.status();
+    if (found.value() && (!out.account || (!out.account->analytic && found.value()->analytic)))
+      out.account = std::move(found).value();
+    return Status::ok();
+  };
+  if (Status s = consider(findCode(out.normalised)); !s) return s;
+  auto analytic = [&out] { return out.account && out.account->analytic; };
+  if (!analytic() && chartOpen_) {
     if (std::optional<int64_t> reduced = reducedCode(bare)) {
       chart_.buffer().clear();
       chart_.buffer().setInt("PLA:Reduzido", *reduced);
-      found = read(chart_.def().keyIndex("PLA:KEY:REDUZIDO"));
-      if (!found.isOk()) return found.status();
+      if (Status s = consider(read(chart_.def().keyIndex("PLA:KEY:REDUZIDO"))); !s) return s;
     }
   }
-  if (!found.value() && chartOpen_ && !bare.empty()) {
+  // The nickname keeps its inner blanks ("CAIXA GERAL"): only the dots go.
+  std::string nickname = utf8ToLatin1(typedUtf8);
+  nickname.erase(std::remove(nickname.begin(), nickname.end(), '.'), nickname.end());
+  if (!analytic() && chartOpen_ && !clipText(nickname).empty()) {
     chart_.buffer().clear();
-    chart_.buffer().setText("PLA:Apelido", bare.substr(0, kNicknameWidth));
-    found = read(chart_.def().keyIndex("PLA:KEY:APELIDO"));
-    if (!found.isOk()) return found.status();
+    chart_.buffer().setText("PLA:Apelido", nickname.substr(0, kNicknameWidth));
+    if (Status s = consider(read(chart_.def().keyIndex("PLA:KEY:APELIDO"))); !s) return s;
   }
-  out.account = std::move(found).value();
   return out;
 }
 

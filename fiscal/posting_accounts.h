@@ -14,8 +14,9 @@
 //  - a blank field clears its description;
 //  - any other text loses its dots, is regrouped by the levels of the
 //    company's structure and is looked up by code, else by the typed digits
-//    as a reduced code, else by the text without dots as a nickname; an
-//    analytic account found puts its full code in the field and its
+//    as a reduced code, else by the text without dots (its inner blanks
+//    kept, as nicknames have them) as a nickname; the first analytic
+//    account found puts its full code in the field and its
 //    description beside it; otherwise "Conta X não encontrada!!!" or
 //    "Conta X é uma Conta Sintética!!!" under the group's title, and the
 //    chart-of-accounts search opens on the field;

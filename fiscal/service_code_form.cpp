@@ -40,12 +40,30 @@ const std::vector<ServiceGroup>& serviceGroups() {
   return kGroups;
 }
 
+// The fields of the first tab before the posting groups, in tab order.
+const std::vector<FormFieldBinding>& serviceFields() {
+  using K = ControlKind;
+  static const std::vector<FormFieldBinding> kFields = {
+      {"CTA:CODIGO", "01 Código....", K::kEntry, "@n13", {}, "", kTabRegister},
+      {"CTA:SUBCODSERVICO", "Sub Cód..", K::kEntry, "@n3", {}, "", kTabRegister},
+      {"CTA:DESCRICAO", "02 Descrição.....", K::kEntry, "@s40", {}, "", kTabRegister},
+      {"CTA:APELIDO", "Apelido", K::kEntry, "@s10", {}, "", kTabRegister},
+      {"CTA:BASEIRPJ", "03-Base IRPJ....", K::kDropList, "", kIncomeTaxBases, "", kTabRegister},
+      {"CTA:ALIQUOTAISS", "04 Alíquota ISS.....", K::kEntry, "@n-9.4", {}, "", kTabRegister},
+  };
+  return kFields;
+}
+
 const FormDefinition& serviceFormDefinition() {
   static const FormDefinition kDefinition = [] {
     FormDefinition d;
     d.procedure = kServiceFormProcedure;
     d.title = kServiceFormTitle;
     d.insertCaption = d.changeCaption = d.deleteCaption = kServiceFormTitle;
+    for (const FormFieldBinding& f : serviceFields()) d.fields.push_back(f.field);
+    for (const ServiceGroup& g : serviceGroups())
+      for (const std::string& f : {g.group.debit, g.group.credit, g.group.history, g.group.complement})
+        d.fields.push_back(f);
     return d;
   }();
   return kDefinition;
@@ -89,18 +107,14 @@ FormState ServiceCodeForm::open(int64_t recordId) {
 }
 
 void ServiceCodeForm::declareScreen() {
-  model_.addTab({.caption = "Cadastro / Integração Contábil"});
-  model_.addTab({.caption = "Integração Contábil"});
-  using K = ControlKind;
-  bindForm(model_, form_,
-           {
-               {"CTA:CODIGO", "01 Código....", K::kEntry, "@n13", {}, "", kTabRegister},
-               {"CTA:SUBCODSERVICO", "Sub Cód..", K::kEntry, "@n3", {}, "", kTabRegister},
-               {"CTA:DESCRICAO", "02 Descrição.....", K::kEntry, "@s40", {}, "", kTabRegister},
-               {"CTA:APELIDO", "Apelido", K::kEntry, "@s10", {}, "", kTabRegister},
-               {"CTA:BASEIRPJ", "03-Base IRPJ....", K::kDropList, "", kIncomeTaxBases, "", kTabRegister},
-               {"CTA:ALIQUOTAISS", "04 Alíquota ISS.....", K::kEntry, "@n-9.4", {}, "", kTabRegister},
-           });
+  int* shown = &tab_;
+  model_.addTab({.caption = "Cadastro / Integração Contábil",
+                 .current = [shown] { return *shown == kTabRegister; },
+                 .select = [shown] { *shown = kTabRegister; }});
+  model_.addTab({.caption = "Integração Contábil",
+                 .current = [shown] { return *shown == kTabPosting; },
+                 .select = [shown] { *shown = kTabPosting; }});
+  bindForm(model_, form_, serviceFields());
   for (const ServiceGroup& g : serviceGroups())
     declarePostingGroup(model_, form_, postings_, g.group, {.tab = g.tab, .accountPicture = g.picture});
 

@@ -49,6 +49,7 @@ class ServiceCodeForm {
   ScreenContext& ctx_;
   FormController form_;
   PostingRules postings_;
+  int tab_ = 0;  // the screen tab shown
   ScreenModel model_;
 };
 

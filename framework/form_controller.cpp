@@ -1,5 +1,7 @@
 #include "framework/form_controller.h"
 
+#include <algorithm>
+
 #include "dictionary/field_rules.h"
 #include "storage/text.h"
 
@@ -181,6 +183,17 @@ bool FormController::validateField(int field, bool report) {
 bool FormController::validateAll() {
   invalidField_ = -1;
   FieldCheck check = checkRecord(record_);
+  // A form checks the fields it shows: a rule of a field the form never
+  // shows cannot be met by its user, and the field is written back as read.
+  if (!check.valid && !def_.fields.empty()) {
+    check = FieldCheck();
+    for (const auto& rule : table_.def().rules) {
+      if (std::find(shown_.begin(), shown_.end(), rule.field) == shown_.end()) continue;
+      for (int e = 0; e < table_.def().fields[size_t(rule.field)].dim && check.valid; ++e)
+        check = checkField(record_, rule.field, e);
+      if (!check.valid) break;
+    }
+  }
   if (!check.valid) {
     invalidField_ = check.field;
     ctx_.errors.setField(check.name);

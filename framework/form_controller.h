@@ -48,6 +48,7 @@ struct FormDefinition {
   std::string changeCaption;
   std::string deleteCaption;
   // Fields shown, by name (with or without prefix); empty: every field.
+  // Only the rules of the fields shown are checked when the form saves.
   std::vector<std::string> fields;
 };
 
