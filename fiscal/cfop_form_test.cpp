@@ -12,6 +12,7 @@
 
 #include "chart/account_structure.h"
 #include "dictionary/dictionary.h"
+#include "fiscal/cfop_list.h"
 #include "fiscal/service_code_form.h"
 #include "framework/dialogs.h"
 #include "framework/error_manager.h"
@@ -240,6 +241,38 @@ TEST_F(PostingFixture, AccountLongerThanItsFieldIsRefused) {
   ASSERT_TRUE(m.type("CFO:CONTADEBITOPRAZO", "90").isOk());
   EXPECT_EQ(form->controller().text(form->controller().fieldIndex("CFO:CONTADEBITOPRAZO")),
             "1.1.1.01.0001.000000001");
+}
+
+// The list: a blank state is said and the list opens all the same; picked
+// in select mode, a code is named by state, code and complement.
+TEST_F(PostingFixture, CfopListOfTheStateInSelectMode) {
+  {
+    Table t(dict->find("CFO"));
+    ASSERT_TRUE(t.open(dir.file("Cfo.dat")).isOk());
+    for (auto [uf, code] : {std::pair{"TO", 5102}, std::pair{"TO", 6108}, std::pair{"MG", 5101}}) {
+      t.buffer().clear();
+      t.buffer().setText("CFO:ESTADO", uf);
+      t.buffer().setInt("CFO:Codigo", code);
+      ASSERT_TRUE(t.append().isOk());
+    }
+  }
+  CfopEnvironment blank = kPosting;
+  blank.state = "";
+  CfopList none(context, blank, 0, true);
+  ASSERT_TRUE(none.open().isOk());
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].title, "Erro no estado");
+  EXPECT_EQ(dialogs.boxes[0].text, "Estado da empresa em branco !!!");
+  EXPECT_FALSE(none.screen().closed());
+  EXPECT_TRUE(none.rows().rows().empty());
+
+  CfopList list(context, kPosting, 6000, true);
+  ASSERT_TRUE(list.open().isOk());
+  ASSERT_EQ(list.rows().rows().size(), 1u);  // TO from 6000 on
+  ASSERT_TRUE(list.screen().key("Enter").isOk());
+  ASSERT_TRUE(list.chosen().has_value());
+  EXPECT_EQ(primaryKeyTexts(*list.chosen()), (std::vector<std::string>{"TO", "6108", "0"}));
+  EXPECT_TRUE(list.screen().closed());
 }
 
 }  // namespace
