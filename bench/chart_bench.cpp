@@ -25,8 +25,8 @@ namespace {
 
 using namespace vorlam;
 
-// Fills the company's chart up to `total` accounts: groups of 99 analytic
-// accounts under new level-4 groups of the asset class.
+// Fills the company's chart up to `total` accounts: level-4 groups of 98
+// analytic accounts each under new level-3 groups of current assets.
 Status fillChart(tool::ScreenCatalogue& catalogue, int64_t total) {
   Table t(catalogue.dictionary().find("PlanoContas"));
   if (Status s = t.open(catalogue.pathFor(t.def())); !s) return s;
@@ -35,18 +35,20 @@ Status fillChart(tool::ScreenCatalogue& catalogue, int64_t total) {
   uint32_t reduced = 100000;
   if (Status s = t.beginBulk(); !s) return s;
   int64_t n = *have;
+  for (int n3 = 5; n3 <= 9 && n < total; ++n3)
   for (int group = 10; n < total && group < 100; ++group) {
     for (int sub = 1; n < total && sub <= 99; ++sub) {
       char code[64];
       const bool synthetic = sub == 1;
-      std::snprintf(code, sizeof code, synthetic ? "1.1.9.%02d" : "1.1.9.%02d.%04d", group, sub);
+      if (synthetic) std::snprintf(code, sizeof code, "1.1.%d.%02d", n3, group);
+      else std::snprintf(code, sizeof code, "1.1.%d.%02d.%04d", n3, group, sub);
       Record& r = t.buffer();
       r.clear();
       r.setText("PLA:Codigo", code);
       r.setInt("PLA:Reduzido", ++reduced);
       r.setText("PLA:Descricao", std::string("Conta de teste ") + code);
       r.setInt("PLA:SintAnali", synthetic ? 1 : 2);
-      std::snprintf(code, sizeof code, "1.1.9.%02d", group);
+      std::snprintf(code, sizeof code, "1.1.%d.%02d", n3, group);
       r.setText("PLA:Indice", code);
       if (Status s = t.append(); !s) return s;
       ++n;
@@ -85,6 +87,15 @@ int main(int argc, char** argv) {
   if (Status s = fillChart(catalogue, accounts); !s) {
     std::fprintf(stderr, "chart: %s\n", s.message().c_str());
     return 1;
+  }
+  {
+    Table t(catalogue.dictionary().find("PlanoContas"));
+    Result<int64_t> n = t.open(catalogue.pathFor(t.def())) ? t.count() : Result<int64_t>(Status(StatusCode::kNotOpen, ""));
+    if (!n.isOk() || *n < accounts) {
+      std::fprintf(stderr, "the chart holds fewer accounts than asked\n");
+      return 1;
+    }
+    accounts = *n;
   }
   std::vector<double> ms;
   size_t page = 0;

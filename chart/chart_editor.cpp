@@ -53,6 +53,13 @@ std::optional<Record> ChartScreen::accountByCode(std::string_view code) {
   return t.buffer();
 }
 
+int ChartScreen::lookupError(std::string_view code) {
+  Table& t = *scan_;
+  t.buffer().clear();
+  t.buffer().setText("PLA:Codigo", clipped(code));
+  return t.get(t.def().keyIndex("PLA:KEY:CODIGO")).errorNumber();
+}
+
 std::optional<Record> ChartScreen::accountByReduced(uint32_t reduced) {
   Table& t = *scan_;
   t.buffer().clear();
@@ -274,15 +281,10 @@ bool ChartScreen::saveInsert() {
 
 bool ChartScreen::saveChange() {
   std::optional<Record> stored = accountByCode(startCode_);
-  if (!stored) {
-    Table& t = *scan_;
-    t.buffer().clear();
-    t.buffer().setText("PLA:Codigo", startCode_);
-    const Status s = t.get(t.def().keyIndex("PLA:KEY:CODIGO"));
-    return refuse("Atenção!!! Erro número " + std::to_string(s.errorNumber()) +
+  if (!stored)
+    return refuse("Atenção!!! Erro número " + std::to_string(lookupError(startCode_)) +
                       " na pesquisa para alteração da conta!!!",
                   kCode, MessageIcon::kError);
-  }
   const int len = static_cast<int>(clipped(code_).size());
   if (type_ == kSynthetic && len == fullCodeLength(structure_)) {
     type_ = kAnalytic;
@@ -336,7 +338,9 @@ bool ChartScreen::saveDelete() {
   }
   std::optional<Record> stored = accountByCode(startCode_);
   if (!stored) {
-    say("Atenção!!! Erro número 35 na pesquisa para exclusão da conta!!!", MessageIcon::kError);
+    say("Atenção!!! Erro número " + std::to_string(lookupError(startCode_)) +
+            " na pesquisa para exclusão da conta!!!",
+        MessageIcon::kError);
     endEdit();
     return false;
   }

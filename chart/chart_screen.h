@@ -151,6 +151,8 @@ class ChartScreen : public shell::HostedScreen {
   // Lookups on the second cursor.
   std::optional<Record> accountByCode(std::string_view code);
   std::optional<Record> accountByReduced(uint32_t reduced);
+  // The error number of reading the account `code` (35 when it is gone).
+  int lookupError(std::string_view code);
   bool anyUnder(std::string_view code, bool analyticOnly);
   uint32_t nextReduced();
   const Branch* branch(uint16_t code) const;
