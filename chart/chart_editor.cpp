@@ -285,6 +285,10 @@ bool ChartScreen::saveChange() {
     return refuse("Atenção!!! Erro número " + std::to_string(lookupError(startCode_)) +
                       " na pesquisa para alteração da conta!!!",
                   kCode, MessageIcon::kError);
+  // A group whose code changed would leave its accounts without their
+  // group: the chart could no longer be read level by level.
+  if (clipped(code_) != clipped(startCode_) && anyUnder(startCode_, false))
+    return refuse("Atenção!!! O Grupo selecionado não pode ser alterado por que há contas filiadas ao grupo!!!", kCode);
   const int len = static_cast<int>(clipped(code_).size());
   if (type_ == kSynthetic && len == fullCodeLength(structure_)) {
     type_ = kAnalytic;
