@@ -1,5 +1,7 @@
 #include "chart/account_tags.h"
 
+#include <cstdint>
+
 namespace vorlam::chart {
 
 const char* tagViewCaption(TagView view) {

@@ -2,6 +2,7 @@
 // each field as it is accepted, and the save steps of insert, change and
 // delete in their order.
 #include <algorithm>
+#include <cstdlib>
 
 #include "chart/account_rules.h"
 #include "chart/chart_screen.h"

@@ -1,6 +1,9 @@
 #include "chart/chart_groups.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
 
 #include "chart/account_rules.h"
 #include "storage/text.h"
@@ -119,7 +122,7 @@ std::optional<Record> ChartScreen::Groups::findAccount(const std::string& typed)
   const std::string latin = utf8ToLatin1(typed);
   if (std::optional<Record> a = s_.accountByCode(normalizeTypedCode(s_.structure_, latin))) return a;
   const std::string digits = trocaCaracter(latin, '.', "");
-  if (!digits.empty() && digits.size() <= 10 && std::all_of(digits.begin(), digits.end(), ::isdigit)) {
+  if (!digits.empty() && digits.size() <= 10 && std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c) != 0; })) {
     const unsigned long long n = std::stoull(digits);
     if (n <= UINT32_MAX)
       if (std::optional<Record> a = s_.accountByReduced(static_cast<uint32_t>(n))) return a;

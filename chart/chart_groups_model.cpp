@@ -1,5 +1,6 @@
 // The group tabs of the chart screen on its screen model.
 #include <algorithm>
+#include <cstdlib>
 
 #include "chart/account_rules.h"
 #include "chart/chart_groups.h"
