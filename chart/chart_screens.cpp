@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "chart/chart_screen.h"
+#include "chart/service_code_list.h"
 #include "chart/structure_form.h"
 #include "chart/structure_list.h"
 #include "shell/main_menu.h"
@@ -79,6 +81,20 @@ void registerScreens(shell::ScreenRegistry& registry) {
     return std::unique_ptr<Screen>(new StructureFormHosted(s, *request, r.keys));
   });
   registry.addMenuItem(shell::menu::kNiveisPlanoContas, kStructureListProcedure);
+  registry.add(kChartProcedure, [](shell::ScreenServices& s, const shell::ScreenRequest& r)
+                                    -> Result<std::unique_ptr<Screen>> {
+    if (!r.mode.empty() && !r.selecting())
+      return Status(StatusCode::kNotFound, "o plano de contas abre só para selecionar", kChartProcedure);
+    return std::unique_ptr<Screen>(new ChartScreen(s, r.selecting()));
+  });
+  registry.addMenuItem(shell::menu::kPlanoContas, kChartProcedure);
+  registry.add(kServiceCodeListProcedure, [](shell::ScreenServices& s, const shell::ScreenRequest& r)
+                                              -> Result<std::unique_ptr<Screen>> {
+    if (!r.mode.empty() && !r.selecting())
+      return Status(StatusCode::kNotFound, "a lista abre só para selecionar", kServiceCodeListProcedure);
+    return std::unique_ptr<Screen>(new ServiceCodeList(s, r.selecting()));
+  });
+  registry.addMenuItem(shell::menu::kCodigoServico, kServiceCodeListProcedure);
 }
 
 }  // namespace vorlam::chart

@@ -279,6 +279,13 @@ bool ListController::request(Request request) {
   return true;
 }
 
+Status ListController::showAround(const Record& row) {
+  Result<size_t> at = cache_.refreshAround(row);
+  if (!at) return at.status();
+  select(*at);
+  return Status::ok();
+}
+
 FormState ListController::deleteSelected() {
   const Record* row = selected();
   if (row == nullptr) return FormState::kCancelled;

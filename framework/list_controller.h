@@ -142,6 +142,10 @@ class ListController {
   // Returns true when the form completed; the list then shows the page
   // around the record and highlights it.
   bool request(Request request);
+  // Shows the page around `row` (a record of the table as written, or as
+  // it was listed before it was deleted) and highlights it, or the row
+  // now standing at its place.  For screens that write without a form.
+  Status showAround(const Record& row);
   // Asks message 11 and deletes the highlighted record with its cascades.
   // kCancelled when the user answered No (message 11 returns 4 then) or no
   // row is highlighted; kCompleted when deleted; kOpen when the delete

@@ -61,6 +61,12 @@ const ScreenControl* ScreenModel::control(std::string_view nameOrPrompt) const {
 
 const ScreenButton* ScreenModel::button(std::string_view caption) const {
   // A hidden button of the same caption may stand beside a shown one.
+  // "&Todas" and "To&das" are different buttons: a caption written with
+  // its '&' matches that caption first.
+  if (caption.find('&') != std::string_view::npos) {
+    for (const ScreenButton& b : buttons_)
+      if (b.caption == caption && visible(b) && onCurrentTab(b.tab)) return &b;
+  }
   const ScreenButton* hidden = nullptr;
   for (const ScreenButton& b : buttons_) {
     // An icon-only button goes by its name, or by its tip.

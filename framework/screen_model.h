@@ -137,6 +137,12 @@ struct ScreenTab {
   std::function<void()> select = {};
 };
 
+// Colours of one shown row as 0xRRGGBB; nullopt: the view's own.
+struct RowColours {
+  std::optional<uint32_t> text = {};
+  std::optional<uint32_t> background = {};
+};
+
 struct ScreenList {
   std::string name = {};  // how the screen names it ("lista", "selecionadas")
   std::vector<std::string> headers = {};  // of the shown columns
@@ -150,6 +156,12 @@ struct ScreenList {
   std::function<std::string()> locatorPrompt = {};
   std::function<std::string()> locatorText = {};
   std::function<Status(const std::string& text)> locate = {};
+  // The colours of the shown rows, one per row of rows(); empty: the
+  // view's own colours everywhere.  The text colour applies to the shown
+  // columns listed in colouredColumns (0-based among the shown headers),
+  // or to every column when that is empty.
+  std::function<std::vector<RowColours>()> colours = {};
+  std::vector<int> colouredColumns = {};
 };
 
 struct MenuItem {
