@@ -1,7 +1,5 @@
 #include "registry/contract_change_form.h"
 
-#include <cstdio>
-
 #include "registry/form_support.h"
 #include "storage/text.h"
 
@@ -46,12 +44,8 @@ Status ContractChangeForm::open() {
   const int byCode = codes_.def().keyIndex("CAContr:Key:Codigo");
   if (codes_.seekStart(byCode)) {
     while (codes_.next()) {
-      const int64_t code = codes_.buffer().getInt("CACONTR:CODIGO");
-      char number[8];
-      std::snprintf(number, sizeof number, "%3lld", static_cast<long long>(code));
-      choices_.push_back({std::to_string(code), std::string(number) + " " +
-                                                    latin1ToUtf8(std::string(codes_.buffer().getText(
-                                                        "CACONTR:DESCRICAO")))});
+      const std::string code = std::to_string(codes_.buffer().getInt("CACONTR:CODIGO"));
+      choices_.push_back({code, code + " " + latin1ToUtf8(std::string(codes_.buffer().getText("CACONTR:DESCRICAO")))});
     }
   }
 

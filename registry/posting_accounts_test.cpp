@@ -15,9 +15,9 @@ class FindAccountTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(chart.open(dir.file("PlCon001.dat")).isOk());
-    add("1", 0, "ATIVO", "", 1);
-    add("1.1", 0, "CIRCULANTE", "", 1);
-    add("1.1.01", 0, "DISPONIVEL", "", 1);
+    add("1", 1, "ATIVO", "", 1);
+    add("1.1", 2, "CIRCULANTE", "", 1);
+    add("1.1.01", 3, "DISPONIVEL", "", 1);
     add("1.1.01.0001", 5, "Caixa geral", "CAIXA", 2);
     add("1.1.01.0002", 6, "Banco do Brasil", "BANCO", 2);
     // A reduced code made of the digits of another account's written code:
