@@ -116,7 +116,24 @@ void ContractChangeForm::declare() {
                  "Cada alteração contratual tem um código, a data a partir da qual vale e uma observação; o "
                  "capital social só se informa na alteração de código 3.");
   addArrowNavigation(model_, {kCodeField, "ALTCONT:DATA", "ALTCONT:VALOR", "ALTCONT:OBS"}, {kCodeField});
+  model_.addKey({.name = "F6", .action = [this] { calculate(); }});
   model_.setFocus(kCodeField);
+}
+
+void ContractChangeForm::calculate() {
+  const std::string field = model_.focus();
+  const ScreenControl* control = model_.control(field);
+  if (control == nullptr || control->kind != ControlKind::kEntry || !services_.has(kCalculatorProcedure)) return;
+  const ControlState state = model_.state(*control);
+  if (!state.enabled || state.readOnly) return;
+  // The field's text goes to the calculator as the clipboard would carry
+  // it; what the calculator hands back is typed into the field.
+  Result<std::unique_ptr<Screen>> calculator =
+      services_.open(kCalculatorProcedure, {.keys = {model_.displayValue(*control)}});
+  if (!calculator.isOk()) return;
+  if (!calculator.value()->model().closed()) model_.runChild(calculator.value()->model());
+  const std::vector<std::string> result = calculator.value()->chosenKeys();
+  if (!result.empty()) model_.type(field, result.front());
 }
 
 void ContractChangeForm::codeChosen() {

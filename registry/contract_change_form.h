@@ -20,7 +20,9 @@
 //    Inserting, the value starts disabled and the focus is on the code;
 //  - deleting, "&Grava" reads "&Exclui" and every field is read-only;
 //  - Down and Up move between the fields (on the change code's drop list
-//    they keep their list meaning).
+//    they keep their list meaning); F6 on an entry opens the desk
+//    calculator ("Calcula", when it is built) with the field's text and
+//    types back into the field the result it hands back (chosenKeys()).
 //
 // Not thread-safe: the form runs on its screen's thread.
 #pragma once
@@ -36,6 +38,7 @@
 namespace vorlam::registry {
 
 inline constexpr char kContractChangeFormProcedure[] = "UAltContratuais";
+inline constexpr char kCalculatorProcedure[] = "Calcula";
 
 class ContractChangeForm : public shell::HostedScreen {
  public:
@@ -49,6 +52,7 @@ class ContractChangeForm : public shell::HostedScreen {
   void declare();
   // Reads the code's description; enables the value for code 3.
   void codeChosen();
+  void calculate();
 
   Request request_;
   std::vector<std::string> keys_;
