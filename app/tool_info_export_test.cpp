@@ -86,9 +86,9 @@ TEST_F(ToolInfoExport, InfoShowsCountsAndNamesOfACompanyYear) {
   EXPECT_EQ(lines["Diario"], (Line{"50", testing::nativePath(*root_ + "/00000002/Ctb/2023/Diario.dat")}));
   EXPECT_EQ(lines["Empresa"], (Line{"2", testing::nativePath(*root_ + "/BComuns/Empresas.dat")}));
   EXPECT_EQ(lines["PlanoContas"].second, testing::nativePath(*root_ + "/00000002/PlCon002.dat"));
-  EXPECT_EQ(lines["Funcionarios"].first, "?");
-  EXPECT_TRUE(lines["Funcionarios"].second.starts_with("Error 2 : ")) << lines["Funcionarios"].second;
-  EXPECT_FALSE(fs::exists(testing::nativePath(*root_ + "/00000002/Funciona.dat")));  // looking creates nothing
+  EXPECT_EQ(lines["ACFuncionarios"].first, "?");
+  EXPECT_TRUE(lines["ACFuncionarios"].second.starts_with("Error 2 : ")) << lines["ACFuncionarios"].second;
+  EXPECT_FALSE(fs::exists(testing::nativePath(*root_ + "/00000002/ACFunc.dat")));  // looking creates nothing
 }
 
 TEST_F(ToolInfoExport, InfoWithoutCompanyShowsTheSharedFilesOnly) {
@@ -140,7 +140,7 @@ TEST_F(ToolInfoExport, ExportRefusesWhatItCannotExport) {
       {{"export", "Lanc_Combustivel", "--root", root}, 2, "não tem arquivo"},
       {{"export", "Estados", "--root", root + "/falta"}, 2, "não encontrado"},
       {{"export", "Diario", "--root", root, "--company", "1"}, 2, "juntos"},
-      {{"export", "Funcionarios", "--root", root, "--company", "1", "--year", "2024"}, 1, "Error 2 : "},
+      {{"export", "ACFuncionarios", "--root", root, "--company", "1", "--year", "2024"}, 1, "Error 2 : "},
       {{"info", "--root", root, "--company", "1", "--year", "2024", "a-mais"}, 2, "argumento desconhecido"},
       {{"info"}, 2, "informe --root"},
   };
@@ -186,7 +186,7 @@ TEST_F(ToolInfoExport, DamagedFileIsError47InInfoExportAndMaintainCheck) {
 
   ToolRun one = run({"maintain", "check", "--root", damaged, "--company", "1", "--year", "2024", "Diario"});
   EXPECT_EQ(one.status, 0) << one.out << one.err;
-  ToolRun missing = run({"maintain", "check", "--root", damaged, "--company", "1", "--year", "2024", "Funcionarios"});
+  ToolRun missing = run({"maintain", "check", "--root", damaged, "--company", "1", "--year", "2024", "ACFuncionarios"});
   EXPECT_EQ(missing.status, 1) << "a table named must be there";
   EXPECT_EQ(run({"maintain", "check", "--root", damaged, "Nada"}).status, 2);
   EXPECT_EQ(run({"maintain", "repara"}).status, 2);

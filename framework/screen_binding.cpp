@@ -83,7 +83,7 @@ Status bindForm(ScreenModel& model, FormController& form, const std::vector<Form
         .text = text,
         .value = [fc, index] { return fc->text(index); },
         .complete =
-            [fc, index, &model](const std::string& v) {
+            [fc, index, &model, accepted = f.accepted](const std::string& v) {
               Status s = fc->type(index, v);
               if (!s.isOk()) {
                 // As the form window: the refusal is shown and the field
@@ -97,7 +97,7 @@ Status bindForm(ScreenModel& model, FormController& form, const std::vector<Form
                 return s;
               }
               fc->validateField(index);
-              return Status::ok();
+              return accepted ? accepted() : Status::ok();
             },
         .state =
             [fc, index] {

@@ -65,6 +65,10 @@ struct FormFieldBinding {
   std::vector<ControlChoice> choices = {};
   std::string tip = {};
   int tab = -1;
+  // The field's own reaction once the typed value was taken and its
+  // dictionary rule checked (the "accepted" event); empty: none.  A failure
+  // keeps the focus on the field unless the reaction moved it.
+  std::function<Status()> accepted = {};
 };
 
 // Declares one control per binding on the form's field: its value is the

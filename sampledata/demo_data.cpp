@@ -373,6 +373,9 @@ Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progre
     return s;
   for (const auto& [path, m] : charts)
     if (Status s = writeChart(dict, path, m, &summary.records); !s) return s;
+  for (size_t i = 0; i < companies.size(); ++i)
+    if (Status s = writeResponsibles(dict, pathOf(dict, currentNames[i], "Funcionarios"), &summary.records); !s)
+      return s;
   for (const auto& [path, f] : partyFiles)
     if (Status s = writeParties(dict, f, &summary.records); !s) return s;
   std::set<std::string> written;

@@ -256,6 +256,17 @@ TEST_F(DemoRootTest, RegistryHoldsTheOfficialCnaeBranchesAndHistory) {
     }
   });
   EXPECT_EQ(changes, (std::set<int64_t>{3, 9, 38, 39, 40, 41}));
+
+  // Every company's accounting answers to one of its responsible persons.
+  std::map<int64_t, int64_t> responsible;
+  eachRecord("Empresa", shared, [&](const Record& r) { responsible[r.getInt("EMP:Codigo")] = r.getInt("EMP:CodRespCTB"); });
+  for (const DemoCompany& c : first_->summary.companies) {
+    std::set<int64_t> people;
+    eachRecord("Funcionarios", names(c.codigo, first_->summary.years.back()),
+               [&](const Record& r) { people.insert(r.getInt("FUN:CODIGO")); });
+    EXPECT_EQ(people.size(), 3u) << c.codigo;
+    EXPECT_EQ(people.count(responsible[c.codigo]), 1u) << c.codigo;
+  }
 }
 
 // Descriptions cut to their field end at a word of the official text.

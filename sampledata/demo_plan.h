@@ -100,6 +100,9 @@ Status writeCompanyRegistry(const Dictionary& dict, const shell::BindingMap& sha
                             const std::vector<CompanyPlan>& companies,
                             const std::vector<const ChartModel*>& currentCharts, int lastYear,
                             int64_t* records);
+// The responsible persons of a company's `Funcionarios` (codes 1 to 3;
+// person 1 answers for the company's accounting).
+Status writeResponsibles(const Dictionary& dict, const std::string& path, int64_t* records);
 Status writeChart(const Dictionary& dict, const std::string& path, const ChartModel& chart,
                   int64_t* records);
 Status writeChartCompanions(const Dictionary& dict, const shell::BindingMap& names,

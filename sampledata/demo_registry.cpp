@@ -168,6 +168,7 @@ void writeCompanyRecord(RecordWriter& w, const CompanyPlan& c, const ChartModel&
   w.setInt("EMP:SimplesFederal", 0);
   w.setInt("EMP:TipoApuracao", i.codigo % 2 ? 3 : 4);
   w.setInt("EMP:QualifPJ", 8);
+  w.setInt("EMP:CodRespCTB", 1);
   w.setInt("EMP:PLContas", now.plContas);
   w.setInt("EMP:CodigoPlanoContas", now.structure);
   w.setInt("EMP:TipoFornecedor", i.tipoFornecedor);
@@ -297,6 +298,37 @@ Status writeCompanyRegistry(const Dictionary& dict, const shell::BindingMap& sha
     }
   }
   return done(cic, records);
+}
+
+Status writeResponsibles(const Dictionary& dict, const std::string& path, int64_t* records) {
+  struct Person {
+    const char* nome;
+    const char* endereco;
+    const char* bairro;
+    const char* uf;
+    const char* rg;
+  };
+  static constexpr Person kPeople[] = {
+      {"Ana Paula Ferreira", "Rua das Acácias", "Centro", "SP", "12.345.678-9"},
+      {"Carlos Eduardo Souza", "Avenida Brasil", "Jardim América", "RJ", "23.456.789-0"},
+      {"Mariana Costa Lima", "Rua XV de Novembro", "Vila Nova", "PR", "34.567.890-1"},
+  };
+  RecordWriter w(dict.find("Funcionarios"));
+  if (Status s = openWriter(w, path); !s) return s;
+  int code = 0;
+  for (const Person& p : kPeople) {
+    w.begin();
+    w.setInt("FUN:CODIGO", ++code);
+    w.setText("Fun:Nome", p.nome);
+    w.setText("FUN:ENDERECO", p.endereco);
+    w.setInt("FUN:NUMERO", 100 * code + 15);
+    w.setText("FUN:BAIRRO", p.bairro);
+    w.setInt("FUN:CEP", 1310100 + code * 1111);
+    w.setText("FUN:UF", p.uf);
+    w.setText("FUN:RG", p.rg);
+    w.write();
+  }
+  return done(w, records);
 }
 
 Status writeChart(const Dictionary& dict, const std::string& path, const ChartModel& chart,

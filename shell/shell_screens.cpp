@@ -18,6 +18,11 @@ class SearchHosted : public HostedScreen {
     screen_.open();
     return Status::ok();
   }
+  // The company picked, for the screens that open the search as a lookup.
+  std::vector<std::string> chosenKeys() const override {
+    if (!screen_.chosen()) return {};
+    return primaryKeyTexts(*screen_.chosen());
+  }
 
  private:
   CompanySearchScreen screen_;
