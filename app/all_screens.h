@@ -9,6 +9,7 @@
 #include "registry/registry_screens.h"
 #include "shell/screen_registry.h"
 #include "shell/shell_screens.h"
+#include "utilities/utilities_screens.h"
 
 namespace vorlam::app {
 
@@ -20,6 +21,7 @@ inline shell::ScreenRegistry allScreens() {
   adjust::registerScreens(registry);
   ledger::registerScreens(registry);
   fiscal::registerScreens(registry);
+  utilities::registerScreens(registry);
   return registry;
 }
 

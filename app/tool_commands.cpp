@@ -33,7 +33,7 @@ const std::vector<Command>& commands() {
       {"demo", "cria um diretório de dados de exemplo", runDemo},
       {"info", "mostra o número de registros e o arquivo de cada tabela da manutenção", runInfo},
       {"export", "escreve os registros de uma tabela em CSV", runExport},
-      {"maintain", "manutenção de arquivos: check verifica os arquivos por inteiro", runMaintain},
+      {"maintain", "manutenção de arquivos: check, reindex, pack, release, repair, rebuild, info, create", runMaintain},
       {"check-id", "confere os dígitos verificadores de números de CNPJ, CPF e PIS", runCheckId},
       {"screen", "executa um roteiro de telas sobre um diretório de dados", runScreen},
   };

@@ -22,7 +22,7 @@ cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMA
 # The test executables run here: the storage engine with its platform layer
 # and multi-process tests, the dictionary, the framework's logic, the shell,
 # and vorlam-tool with its own tests (app_tests needs vorlam-tool.exe).
-targets=(storage_tests dictionary_tests framework_tests shell_tests vorlam-tool app_tests)
+targets=(storage_tests dictionary_tests framework_tests shell_tests vorlam-tool recfix app_tests)
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

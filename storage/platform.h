@@ -140,7 +140,11 @@ class Process {
   // or stay this process's own when a name is empty.
   static Result<Process> start(const std::string& program, const std::vector<std::string>& args,
                                const std::string& outFile = {}, const std::string& errFile = {});
+  // Started and not yet waited for (it may have ended meanwhile).
   bool running() const;
+  // Whether the process has ended, without waiting and without collecting
+  // it: wait() then returns at once.  False when not running().
+  bool ended() const;
   // Waits for the end; the exit code, or -1 when the process was killed.
   Result<int> wait();
   // Ends the process at once, as a power cut or kill -9 would.

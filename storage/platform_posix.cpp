@@ -354,6 +354,14 @@ Result<Process> Process::start(const std::string& program, const std::vector<std
 
 bool Process::running() const { return pid_ > 0; }
 
+bool Process::ended() const {
+  if (pid_ <= 0) return false;
+  siginfo_t info{};
+  // WNOWAIT leaves the child to wait() to collect.
+  if (::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return errno != EINTR;
+  return info.si_pid != 0;
+}
+
 Result<int> Process::wait() {
   if (pid_ <= 0) return makeStatus(StatusCode::kInvalidArgument);
   int status = 0;

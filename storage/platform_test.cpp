@@ -76,7 +76,12 @@ TEST(PlatformTest, ProcessesRunWithTheirArgumentsAndOutputFiles) {
   Result<Process> p = Process::start(executablePath(), {"--gtest_filter=Nenhum.Teste com espacos"},
                                      dir.file("out"), dir.file("err"));
   ASSERT_TRUE(p) << p.status().toString();
+  // Its end is seen without waiting, and leaves the exit code to wait().
+  for (int i = 0; i < 1000 && !p.value().ended(); ++i) sleepMilliseconds(20);
+  EXPECT_TRUE(p.value().ended());
+  EXPECT_TRUE(p.value().running());
   EXPECT_EQ(*p.value().wait(), 0);
+  EXPECT_FALSE(p.value().ended());
   EXPECT_NE(contents(dir.file("out")).find("Nenhum.Teste com espacos"), std::string::npos);
   EXPECT_EQ(Process::start(dir.file("nada.exe"), {}).status().code(), StatusCode::kFileNotFound);
   EXPECT_FALSE(commandLine().empty());

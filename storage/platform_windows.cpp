@@ -368,6 +368,10 @@ Result<Process> Process::start(const std::string& program, const std::vector<std
 
 bool Process::running() const { return handle_ != nullptr; }
 
+bool Process::ended() const {
+  return handle_ != nullptr && WaitForSingleObject(static_cast<HANDLE>(handle_), 0) == WAIT_OBJECT_0;
+}
+
 Result<int> Process::wait() {
   if (!handle_) return makeStatus(StatusCode::kInvalidArgument);
   HANDLE h = static_cast<HANDLE>(handle_);
