@@ -128,6 +128,13 @@ void ListController::installFilter() {
   filtered_ = true;
 }
 
+Status ListController::showAround(const Record& row) {
+  Result<size_t> at = cache_.refreshAround(row);
+  if (!at) return show(at.status(), 0);
+  selected_ = *at;
+  return Status::ok();
+}
+
 Status ListController::refresh() {
   std::optional<Record> around;
   if (const Record* row = selected()) around = *row;

@@ -147,6 +147,9 @@ class ListController {
   // row is highlighted; kCompleted when deleted; kOpen when the delete
   // failed and was reported (7, 13); kClosed for 1 or a fatal message.
   FormState deleteSelected();
+  // Reloads after the screen itself added, changed or deleted `row` (a
+  // record of this table) and highlights it, or the row now at its place.
+  Status showAround(const Record& row);
   // The highlighted record, for the caller that opened the list to select.
   std::optional<Record> chooseSelected() const;
   // A blank record holding the range values: what an insert form starts

@@ -119,8 +119,19 @@ class Journal {
     fComplemento_ = w_.field("DIA:Complemento");
     fDocumento_ = w_.field("DIA:Documento");
     fOrigem_ = w_.field("DIA:Origem");
+    fLote_ = w_.field("DIA:Lote");
     fEmpresa_ = w_.field("DIA:CodigoEmpresa");
     fUsuario_ = w_.field("DIA:Usuario");
+  }
+
+  // Most lines are the accounting's own; some come from the opening, the
+  // fiscal books, the payroll and, in December, the closing.
+  const char* originOf(int64_t entry, int32_t date) const {
+    if (entry == 1) return "ABR";
+    if (entry % 97 == 0) return "ESC";
+    if (entry % 89 == 0) return "FLS";
+    if (entry % 53 == 0 && monthOf(date) == 12) return "FEC";
+    return "CTB";
   }
 
   void put(int32_t date, int64_t entry, int sub, const std::string& debit, const std::string& credit,
@@ -135,7 +146,8 @@ class Journal {
     w_.setUnitsAt(fValorCredito_, creditValue);
     w_.setTextAt(fComplemento_, complement);
     w_.setTextAt(fDocumento_, "DOC" + std::to_string(entry));
-    w_.setTextAt(fOrigem_, "CTB");
+    w_.setTextAt(fOrigem_, originOf(entry, date));
+    w_.setTextAt(fLote_, "L" + std::to_string(100 + monthOf(date)).substr(1));
     w_.setIntAt(fEmpresa_, ctx_.company->info.codigo);
     w_.setTextAt(fUsuario_, "DEMO");
     w_.write();
@@ -151,7 +163,7 @@ class Journal {
   std::vector<std::string> analytic_;
   int fData_ = -1, fNumero_ = -1, fCredito_ = -1, fDebito_ = -1, fHistorico_ = -1;
   int fValorCredito_ = -1, fValorDebito_ = -1, fComplemento_ = -1, fDocumento_ = -1;
-  int fOrigem_ = -1, fEmpresa_ = -1, fUsuario_ = -1;
+  int fOrigem_ = -1, fEmpresa_ = -1, fUsuario_ = -1, fLote_ = -1;
 };
 
 Status writeReconciliation(const BookContext& ctx, const Totals& totals, int64_t* records) {
