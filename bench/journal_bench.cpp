@@ -7,7 +7,8 @@
 //   Without --root a sample root with one journal of N lines (default
 //   1,000,000) is generated in a temporary directory first (a minute or
 //   two) and removed at the end; with --root, DIR must hold a root written
-//   by `vorlam-tool demo --companies 1 --years 2024 --big-journal N`.
+//   by `vorlam-tool demo --companies 1 --years 2024 --big-journal N`, whose
+//   journal then keeps the lines the rounds save.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -109,6 +110,12 @@ int main(int argc, char** argv) {
   shell::CurrentCompany current;
   current.codigo = 1;
   current.razao = company->razaoSocial;
+  current.uf = company->uf;
+  current.plContas = company->plContas;
+  current.codPlanoContas = static_cast<uint16_t>(company->codigoPlanoContas);
+  current.tipoFornecedor = company->tipoFornecedor;
+  current.tipoCfo = company->tipoCfo;
+  current.tipoContaIss = company->tipoContaIss;
   current.ano = kYear;
   current.mes = shell::kWholeYear;
   files.selectCompany(s.state(), current, *company);
@@ -135,14 +142,23 @@ int main(int argc, char** argv) {
     toEnd.push_back(timeIt([&] { screen->list().lastPage(); }));
     // A new line saved through the strip (its commit included), then the
     // list brought around it alone, as the save does.
-    const Record sample = screen->list().rows().front();
+    Record sample = screen->list().rows().front();
+    for (const Record& r : screen->list().rows())
+      if (!clipText(r.getText("ContaDebito")).empty() && !clipText(r.getText("ContaCredito")).empty()) sample = r;
     m.press("&Incluir");
     m.type("DIAE:Data", formatDate(day));
     m.type("DIAE:ContaDebito", latin1ToUtf8(sample.getText("ContaDebito")));
     m.type("DIAE:ContaCredito", latin1ToUtf8(sample.getText("ContaCredito")));
     m.type("DIAE:Historico", "1");
     m.type("DIAE:ValorDebito", "10,00");
+    const size_t boxes = services.dialogs_.boxes.size();
     saveAll.push_back(timeIt([&] { m.press("&Grava"); }));
+    if (services.dialogs_.boxes.size() != boxes) {
+      for (const MessageBoxRequest& b : services.dialogs_.boxes) std::fprintf(stderr, "mensagem: %s\n", b.text.c_str());
+      std::fprintf(stderr, "a gravação foi recusada (débito %s, crédito %s)\n",
+                   latin1ToUtf8(sample.getText("ContaDebito")).c_str(), latin1ToUtf8(sample.getText("ContaCredito")).c_str());
+      return 1;
+    }
     m.press("&Cancela");
     const Record saved = *screen->list().selected();
     afterSave.push_back(timeIt([&] { screen->list().showAround(saved); }));

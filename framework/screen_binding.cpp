@@ -133,6 +133,16 @@ Result<ListCells> listCells(const ListController& list, const ListBinding& bindi
   return cells;
 }
 
+namespace {
+
+std::function<std::string(size_t)> rowColourOf(ListController* lc,
+                                               const std::function<std::string(const Record&)>& colour) {
+  if (!colour) return {};
+  return [lc, colour](size_t row) { return row < lc->rows().size() ? colour(lc->rows()[row]) : std::string(); };
+}
+
+}  // namespace
+
 Status bindList(ScreenModel& model, ListController& list, const ListBinding& binding) {
   Result<ListCells> made = listCells(list, binding);
   if (!made.isOk()) return made.status();
@@ -166,6 +176,7 @@ Status bindList(ScreenModel& model, ListController& list, const ListBinding& bin
             if (promptOf().empty()) return Status(StatusCode::kNotFound, "a aba não tem localizador");
             return lc->locate(text);
           },
+      .rowColour = rowColourOf(lc, binding.rowColour),
   });
   for (int t = 0; t < list.tabCount(); ++t) {
     model.addTab({.caption = list.definition().tabs[size_t(t)].caption,

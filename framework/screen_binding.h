@@ -83,6 +83,8 @@ struct ListBinding {
   std::vector<std::string> locatorPrompts = {};
   ListCells::CellText cellText = {};
   int tab = -1;  // the screen tab the list stands on
+  // A row's colour name (ScreenList::rowColour); empty: none.
+  std::function<std::string(const Record& row)> rowColour = {};
 };
 
 // Declares the list (headers, displayed rows of the page, highlight,

@@ -144,6 +144,9 @@ struct ScreenList {
   std::function<std::string()> locatorPrompt = {};
   std::function<std::string()> locatorText = {};
   std::function<Status(const std::string& text)> locate = {};
+  // The colour a shown row is drawn in ("blue", "red", ...); empty, or an
+  // empty answer: the list's own.
+  std::function<std::string(size_t row)> rowColour = {};
 };
 
 struct MenuItem {

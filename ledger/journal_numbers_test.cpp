@@ -72,7 +72,7 @@ TEST_F(JournalNumbers, TwoWorkstationsOfferedOneNumberAddTwoEntries) {
   ASSERT_TRUE(second.isOk());
   EXPECT_EQ(first.value(), number("1"));
   EXPECT_EQ(second.value(), number("2"));
-  EXPECT_EQ(b_.buffer().getDecimal("ValorDebito"), Decimal::fromUnits(5000, 2));  // the line added, as added
+  EXPECT_EQ(b_.buffer().getDecimal("ValorDebito"), Decimal::fromUnits(50, 2));  // the line added, as added
   EXPECT_EQ(numbers(), (std::multiset<std::string>{"1.0000", "2.0000"}));
 }
 

@@ -193,6 +193,7 @@ void JournalScreen::declareList() {
     if (column == kOriginTextColumn) return originText(row.getText("Origem"));
     return std::nullopt;
   };
+  binding.rowColour = [](const Record& row) { return std::string(colourName(lineColour(row))); };
   bindList(model_, list_, binding);
   model_.addControl({.name = "Loc:DataPesquisa",
                      .prompt = "Data:",
@@ -232,11 +233,16 @@ Status JournalScreen::applyLotFilter() {
   return list_.refresh();
 }
 
+Record JournalScreen::listed(const Record& line) const {
+  Record out(&journal_.def());
+  out.cells() = line.cells();
+  out.setRecordId(line.recordId());
+  out.setStamp(line.stamp());
+  return out;
+}
+
 void JournalScreen::refreshAround(const Record& row) {
-  Record listed(&journal_.def());
-  listed.cells() = row.cells();
-  listed.setRecordId(row.recordId());
-  list_.showAround(listed);
+  list_.showAround(listed(row));
   shownId_ = -1;  // the strip shows the line now highlighted
 }
 

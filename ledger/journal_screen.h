@@ -103,6 +103,8 @@ class JournalScreen : public shell::HostedScreen {
   std::string historyText(int64_t code) const;
   void loadHistories();
   void refreshAround(const Record& row);
+  // `line` (a buffer of the strip's alias) as a record of the journal.
+  Record listed(const Record& line) const;
 
   // --- strip (journal_strip.cpp) ---
   bool fieldEnabled(int field) const;

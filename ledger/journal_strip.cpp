@@ -275,7 +275,7 @@ void JournalScreen::insertLine() {
     warn("Erro na Inclusão do Lançamento!!!");
     return;
   }
-  reportWrite(context_, edit_.buffer(), WriteKind::kInsert);
+  reportWrite(context_, listed(edit_.buffer()), WriteKind::kInsert);
   const bool balanced = strip_.getDecimal(fValorDebito_) == strip_.getDecimal(fValorCredito_);
   const Record added_line = edit_.buffer();
   refreshAround(added_line);
@@ -303,7 +303,7 @@ void JournalScreen::changeLine() {
     warn("Erro na Gravação do Lançamento!!!");
     return;
   }
-  reportWrite(context_, edit_.buffer(), WriteKind::kChange);
+  reportWrite(context_, listed(edit_.buffer()), WriteKind::kChange);
   const Record written = edit_.buffer();
   mode_ = Mode::kIdle;
   editing_.reset();
