@@ -76,6 +76,7 @@ class Journal {
         // One debit spread over several credits: lines share the entry number.
         int credits = static_cast<int>(rng.between(2, std::min<int64_t>(4, left - 1)));
         std::string debit = rng.pick(pairs_).debit;
+        closing_ = line + credits + 1 >= n;
         std::vector<int64_t> parts;
         int64_t total = 0;
         for (int k = 0; k < credits; ++k) total += parts.emplace_back(rng.between(1000, 2000000));
@@ -85,6 +86,7 @@ class Journal {
         line += credits + 1;
       } else {
         int64_t value = rng.between(1000, 5000000);
+        closing_ = line + 1 >= n;
         if (rng.chance(75)) {
           const Pair& p = rng.pick(pairs_);
           put(date, entry, 0, p.debit, p.credit, value, value, p.history, complement);
@@ -125,9 +127,11 @@ class Journal {
   }
 
   // Most lines are the accounting's own; some come from the opening, the
-  // fiscal books, the payroll and, in December, the closing.
+  // fiscal books, the payroll and the closing (the year's last entry and,
+  // in December, a few more).
   const char* originOf(int64_t entry, int32_t date) const {
     if (entry == 1) return "ABR";
+    if (closing_) return "FEC";
     if (entry % 97 == 0) return "ESC";
     if (entry % 89 == 0) return "FLS";
     if (entry % 53 == 0 && monthOf(date) == 12) return "FEC";
@@ -164,6 +168,7 @@ class Journal {
   int fData_ = -1, fNumero_ = -1, fCredito_ = -1, fDebito_ = -1, fHistorico_ = -1;
   int fValorCredito_ = -1, fValorDebito_ = -1, fComplemento_ = -1, fDocumento_ = -1;
   int fOrigem_ = -1, fEmpresa_ = -1, fUsuario_ = -1, fLote_ = -1;
+  bool closing_ = false;  // the entry being written is the year's last
 };
 
 Status writeReconciliation(const BookContext& ctx, const Totals& totals, int64_t* records) {
