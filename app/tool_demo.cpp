@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Uso: vorlam-tool demo --root DIR [--companies N] [--entries N] [--years A1,A2,...]\n"
-    "                      [--seed S]\n"
+    "                      [--seed S] [--big-journal N]\n"
     "\n"
     "Cria em DIR um diretório de dados de exemplo completo: tabelas comuns\n"
     "(estados, municípios, CNAE, códigos de alteração contratual, estruturas\n"
@@ -34,6 +34,8 @@ constexpr const char* kUsage =
     "                   (padrão 2000)\n"
     "  --years A1,A2    anos em ordem crescente (padrão: o ano anterior e o atual)\n"
     "  --seed S         semente dos dados, número inteiro sem sinal (padrão 1)\n"
+    "  --big-journal N  o diário da primeira empresa no último ano com N linhas\n"
+    "                   (de 0 a 10000000; 1000000 para medir a tela de lançamentos)\n"
     "  --quiet          sem barra de progresso\n"
     "  --help           mostra esta ajuda\n"
     "\n"
@@ -103,7 +105,7 @@ int runDemo(const Args& args, std::ostream& out, std::ostream& err) {
       name = a.substr(0, eq);
       value = a.substr(eq + 1);
     } else if (a == "--root" || a == "--companies" || a == "--entries" || a == "--years" ||
-               a == "--seed") {
+               a == "--seed" || a == "--big-journal") {
       if (i + 1 >= args.size()) {
         err << kPrefix << "falta o valor de " << a << "\n";
         return 2;
@@ -119,6 +121,7 @@ int runDemo(const Args& args, std::ostream& out, std::ostream& err) {
     else if (name == "--entries") ok = parseWhole(value, &opt.entries);
     else if (name == "--years") ok = parseYears(value, &opt.years);
     else if (name == "--seed") ok = parseWhole(value, &opt.seed);
+    else if (name == "--big-journal") ok = parseWhole(value, &opt.bigJournal);
     else {
       err << kPrefix << "argumento desconhecido: " << a << "\nVeja vorlam-tool demo --help\n";
       return 2;

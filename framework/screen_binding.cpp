@@ -133,6 +133,20 @@ Result<ListCells> listCells(const ListController& list, const ListBinding& bindi
   return cells;
 }
 
+namespace {
+
+std::function<std::vector<RowColours>()> coloursOf(ListController* lc,
+                                                   const std::function<RowColours(const Record&)>& colour) {
+  if (!colour) return {};
+  return [lc, colour] {
+    std::vector<RowColours> out;
+    for (const Record& row : lc->rows()) out.push_back(colour(row));
+    return out;
+  };
+}
+
+}  // namespace
+
 Status bindList(ScreenModel& model, ListController& list, const ListBinding& binding) {
   Result<ListCells> made = listCells(list, binding);
   if (!made.isOk()) return made.status();
@@ -166,6 +180,7 @@ Status bindList(ScreenModel& model, ListController& list, const ListBinding& bin
             if (promptOf().empty()) return Status(StatusCode::kNotFound, "a aba não tem localizador");
             return lc->locate(text);
           },
+      .colours = coloursOf(lc, binding.rowColours),
   });
   for (int t = 0; t < list.tabCount(); ++t) {
     model.addTab({.caption = list.definition().tabs[size_t(t)].caption,

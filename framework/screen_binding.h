@@ -87,6 +87,8 @@ struct ListBinding {
   std::vector<std::string> locatorPrompts = {};
   ListCells::CellText cellText = {};
   int tab = -1;  // the screen tab the list stands on
+  // A row's colours (ScreenList::colours); empty: the view's own.
+  std::function<RowColours(const Record& row)> rowColours = {};
 };
 
 // Declares the list (headers, displayed rows of the page, highlight,

@@ -76,6 +76,7 @@ class Journal {
         // One debit spread over several credits: lines share the entry number.
         int credits = static_cast<int>(rng.between(2, std::min<int64_t>(4, left - 1)));
         std::string debit = rng.pick(pairs_).debit;
+        closing_ = line + credits + 1 >= n;
         std::vector<int64_t> parts;
         int64_t total = 0;
         for (int k = 0; k < credits; ++k) total += parts.emplace_back(rng.between(1000, 2000000));
@@ -85,6 +86,7 @@ class Journal {
         line += credits + 1;
       } else {
         int64_t value = rng.between(1000, 5000000);
+        closing_ = line + 1 >= n;
         if (rng.chance(75)) {
           const Pair& p = rng.pick(pairs_);
           put(date, entry, 0, p.debit, p.credit, value, value, p.history, complement);
@@ -119,8 +121,21 @@ class Journal {
     fComplemento_ = w_.field("DIA:Complemento");
     fDocumento_ = w_.field("DIA:Documento");
     fOrigem_ = w_.field("DIA:Origem");
+    fLote_ = w_.field("DIA:Lote");
     fEmpresa_ = w_.field("DIA:CodigoEmpresa");
     fUsuario_ = w_.field("DIA:Usuario");
+  }
+
+  // Most lines are the accounting's own; some come from the opening, the
+  // fiscal books, the payroll and the closing (the year's last entry and,
+  // in December, a few more).
+  const char* originOf(int64_t entry, int32_t date) const {
+    if (entry == 1) return "ABR";
+    if (closing_) return "FEC";
+    if (entry % 97 == 0) return "ESC";
+    if (entry % 89 == 0) return "FLS";
+    if (entry % 53 == 0 && monthOf(date) == 12) return "FEC";
+    return "CTB";
   }
 
   void put(int32_t date, int64_t entry, int sub, const std::string& debit, const std::string& credit,
@@ -135,7 +150,8 @@ class Journal {
     w_.setUnitsAt(fValorCredito_, creditValue);
     w_.setTextAt(fComplemento_, complement);
     w_.setTextAt(fDocumento_, "DOC" + std::to_string(entry));
-    w_.setTextAt(fOrigem_, "CTB");
+    w_.setTextAt(fOrigem_, originOf(entry, date));
+    w_.setTextAt(fLote_, "L" + std::to_string(100 + monthOf(date)).substr(1));
     w_.setIntAt(fEmpresa_, ctx_.company->info.codigo);
     w_.setTextAt(fUsuario_, "DEMO");
     w_.write();
@@ -151,7 +167,8 @@ class Journal {
   std::vector<std::string> analytic_;
   int fData_ = -1, fNumero_ = -1, fCredito_ = -1, fDebito_ = -1, fHistorico_ = -1;
   int fValorCredito_ = -1, fValorDebito_ = -1, fComplemento_ = -1, fDocumento_ = -1;
-  int fOrigem_ = -1, fEmpresa_ = -1, fUsuario_ = -1;
+  int fOrigem_ = -1, fEmpresa_ = -1, fUsuario_ = -1, fLote_ = -1;
+  bool closing_ = false;  // the entry being written is the year's last
 };
 
 Status writeReconciliation(const BookContext& ctx, const Totals& totals, int64_t* records) {

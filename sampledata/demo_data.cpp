@@ -264,6 +264,8 @@ Status normalizeDemoOptions(DemoOptions* o) {
     return bad("número de empresas fora do intervalo de 1 a " + std::to_string(kCompanyLimit));
   if (o->entries < 0 || o->entries > kEntryLimit)
     return bad("número de lançamentos fora do intervalo de 0 a " + std::to_string(kEntryLimit));
+  if (o->bigJournal < 0 || o->bigJournal > kEntryLimit)
+    return bad("número de lançamentos do diário grande fora do intervalo de 0 a " + std::to_string(kEntryLimit));
   if (o->years.empty()) {
     int y = currentYear();
     o->years = {y - 1, y};
@@ -444,6 +446,7 @@ Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progre
       ctx.parties = &partyFiles.at(snap.pathFor(dict.find("ForCli")->binding));
       ctx.partyAccountsInChart = ctx.parties->chartPath == chartIt->first;
       ctx.entries = options.entries;
+      if (options.bigJournal > 0 && i == 0 && year == options.years.back()) ctx.entries = options.bigJournal;
       ctx.seed = options.seed * 1000003ull + c.info.codigo * 131ull + static_cast<uint64_t>(year);
       report(progress, "Livros da empresa " + std::to_string(c.info.codigo) + "/" + std::to_string(year),
              step, steps);

@@ -33,6 +33,10 @@ struct DemoOptions {
   std::string root;          // data root; created (with its module directories) when missing
   int companies = 5;         // 1..500
   int64_t entries = 2000;    // journal lines per company and year, 0..10,000,000
+  // When above 0: the journal of the first company in the last year has
+  // this many lines instead (0..10,000,000), for a root with one large
+  // journal beside small ones.
+  int64_t bigJournal = 0;
   std::vector<int> years;    // ascending, distinct; empty: the previous and the current year
   uint64_t seed = 1;
 };

@@ -1,8 +1,14 @@
 # Runs one screen script on a fresh sample root:
 #   cmake -DTOOL=vorlam-tool -DSCRIPT=x.vsc -DWORK=dir -P run_script.cmake
-# Fails, with the transcript, unless the script exits with 0.
+# Fails, with the transcript, unless the script exits with 0.  The journals
+# are empty unless the script has a line "# demo-entries: N".
 file(REMOVE_RECURSE ${WORK})
-execute_process(COMMAND ${TOOL} demo --root ${WORK}/root --companies 3 --entries 0 --years 2024
+set(_entries 0)
+file(STRINGS ${SCRIPT} _entries_line REGEX "^# demo-entries: [0-9]+$" LIMIT_COUNT 1)
+if(_entries_line)
+  string(REGEX REPLACE "^# demo-entries: " "" _entries "${_entries_line}")
+endif()
+execute_process(COMMAND ${TOOL} demo --root ${WORK}/root --companies 3 --entries ${_entries} --years 2024
                 RESULT_VARIABLE demo OUTPUT_QUIET ERROR_VARIABLE demo_err)
 if(NOT demo EQUAL 0)
   message(FATAL_ERROR "vorlam-tool demo failed (${demo}): ${demo_err}")
