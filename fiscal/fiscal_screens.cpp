@@ -3,6 +3,8 @@
 namespace vorlam::fiscal {
 
 // Each screen of the folder adds itself here as it is built.
-void registerScreens(shell::ScreenRegistry& registry) { (void)registry; }
+void registerScreens(shell::ScreenRegistry& registry) {
+  registerPartyScreens(registry);
+}
 
 }  // namespace vorlam::fiscal
