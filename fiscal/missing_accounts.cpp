@@ -81,6 +81,14 @@ Status Planner::propose(const Record& party, PartySide side, MissingAccount* row
                                                : "grupo de fornecedores não informado na empresa";
     return Status::ok();
   }
+  // A group of another structure (a company record read in a year of its
+  // former chart) would give accounts the chart cannot hold.
+  Result<bool> hasGroup = known(group);
+  if (!hasGroup.isOk()) return hasGroup.status();
+  if (!*hasGroup) {
+    row->reason = "o grupo " + latin1ToUtf8(group) + " não existe no plano de contas";
+    return Status::ok();
+  }
   std::optional<std::string> code;
   if (settings_.numbering == kNumberingSequential) {
     Result<std::optional<std::string>> next = nextSequential(group);

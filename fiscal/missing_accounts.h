@@ -16,8 +16,10 @@
 //  - a filled field whose code cannot be an account of the structure gets a
 //    proposed account, and the record is pointed at it;
 //  - nothing can be done under numbering 0 without a well-formed code, with
-//    no group for the side, or under numbering 3 ("Não Inclui"), which never
-//    touches the chart: the row is listed with the reason.
+//    no group for the side or a group the chart does not have (the company
+//    record names the groups of its latest structure, which a year of an
+//    earlier chart does not know), or under numbering 3 ("Não Inclui"),
+//    which never touches the chart: the row is listed with the reason.
 //
 // Creating: the chart's accounts and the records' new account fields are
 // written in one bulk transaction per file; the chart commits first, so that

@@ -46,11 +46,11 @@ const ListDefinition& partyListDefinition() {
     d.procedure = kPartyListProcedure;
     d.title = kPartyListTitle;
     d.tabs.push_back({"&Código", "FOR:KEY:CODIGO", "FOR:Codigo", "", 0, ""});
-    d.tabs.push_back({"&Razão Social", "FOR:KEY:NOME", "FOR:Nome", "", 0, ""});
+    d.tabs.push_back({"&Razão Social", "FOR:KEY:NOME", "", "", 0, ""});
     d.tabs.push_back({"&Parte da  Razão Social", "FOR:KEY:NOME", "", "Loc:Nome", 100,
                       "(InString(Upper(Clip(Loc:Nome)),Upper(Clip(FOR:Nome)),1,1))"});
-    d.tabs.push_back({"&Fornecedores", "FOR:KEY:NOME", "FOR:Nome", "", 0, "(FOR:Fornecedor)"});
-    d.tabs.push_back({"&Clientes", "FOR:KEY:NOME", "FOR:Nome", "", 0, "(FOR:Clientes)"});
+    d.tabs.push_back({"&Fornecedores", "FOR:KEY:NOME", "", "", 0, "(FOR:Fornecedor)"});
+    d.tabs.push_back({"&Clientes", "FOR:KEY:NOME", "", "", 0, "(FOR:Clientes)"});
     d.deleteThroughForm = true;
     return d;
   }();

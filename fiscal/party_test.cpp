@@ -365,5 +365,39 @@ TEST_F(PartyTest, SameNumberAsksBeforeAdding) {
   EXPECT_EQ(storedParty(2).getText("FOR:CGC"), "11222333000181");
 }
 
+TEST_F(PartyTest, MissingAccountsShareACnpjRootAndKeepWellFormedCodes) {
+  structure({1, 1, 1, 2, 9});
+  company(kNumberingTaxpayer);
+  party(1, "Matriz Ltda", "11222333000181", true, false);            // blank: proposed
+  party(2, "Filial Ltda", "11222333000262", true, false);            // the same root: shared
+  party(3, "Velha S/A", "11444777000161", false, true, "", "2.1.1.01.000000077");  // kept as stored
+  party(4, "Letras Ltda", "12ABC34501DE35", false, true);            // no numeric root
+  party(5, "Solta Ltda", "11444777000161", false, false, "", "9.9");  // flag off, dangling: proposed
+  account("1.1.2.01.011222333", 2);
+  PartyTables tables(*dict);
+  ASSERT_TRUE(tables.open(context, *dict, state));
+  Result<std::vector<MissingAccount>> rows = findMissingAccounts(tables.parties, tables.chart, tables.settings);
+  ASSERT_TRUE(rows.isOk());
+  std::vector<std::string> plans;
+  for (const MissingAccount& r : *rows)
+    plans.push_back(std::to_string(r.party) + " " + sideName(r.side) + " " + r.account + " " + planName(r.plan));
+  EXPECT_EQ(plans, (std::vector<std::string>{"1 Cliente 1.1.2.01.011222333 apontar",
+                                             "2 Cliente 1.1.2.01.011222333 apontar",
+                                             "3 Fornecedor 2.1.1.01.000000077 criar",
+                                             "4 Fornecedor  não criar",
+                                             "5 Fornecedor 2.1.1.01.011444777 criar"}));
+  // The chart had the first root's account already: parties 1 and 2 point at it.
+  const std::vector<std::string> before = chartRows();
+  Result<CreateAccountsReport> done = createMissingAccounts(tables.parties, tables.chart, tables.settings, *rows);
+  ASSERT_TRUE(done.isOk());
+  EXPECT_EQ(done->created, 2);
+  EXPECT_EQ(done->pointed, 3);
+  EXPECT_EQ(done->skipped, 1);
+  EXPECT_EQ(chartRows().size(), before.size() + 2);
+  EXPECT_EQ(storedParty(5).getText("FOR:ContaFornecedor"), "2.1.1.01.011444777");
+  EXPECT_EQ(storedParty(3).getText("FOR:ContaFornecedor"), "2.1.1.01.000000077");
+  EXPECT_EQ(storedParty(2).getText("FOR:ContaCliente"), "1.1.2.01.011222333");
+}
+
 }  // namespace
 }  // namespace vorlam::fiscal
