@@ -1,6 +1,7 @@
 #include "fiscal/party_form.h"
 
 #include "registry/taxpayer_numbers.h"
+#include "shell/company_files.h"
 #include "storage/text.h"
 
 namespace vorlam::fiscal {
@@ -8,6 +9,7 @@ namespace vorlam::fiscal {
 namespace {
 
 constexpr uint16_t kMsgOpenFailed = 26;
+constexpr uint16_t kMsgLoadFailed = 21;  // "Erro ao carregar o arquivo"
 constexpr char kAttention[] = "Atenção!!!";
 constexpr char kInvalidAccount[] = "Atenção!!! A conta informada não é válida!!!";
 
@@ -63,7 +65,10 @@ Status PartyTables::open(const ScreenContext& context, const Dictionary& dict, c
     }
   }
   Result<PartyAccountSettings> read = readPartyAccountSettings(dict, state);
-  if (!read.isOk()) return read.status();
+  if (!read.isOk()) {
+    context.errors.throwFile(kMsgLoadFailed, state.pathFor(shell::kEmpresaFile), read.status());
+    return read.status();
+  }
   settings = std::move(read).value();
   stateChoices.clear();
   // Without the states file the state is typed as it stands.
@@ -165,7 +170,8 @@ Status PartyForm::typeNumber(int field, const std::string& typed) {
 Status PartyForm::typeAccount(Side& side, const std::string& typed, bool chosen) {
   std::string account = utf8ToLatin1(typed);
   const std::string& group = tables_.settings.group(side.side);
-  if (!chosen && !clipped(account).empty() && !group.empty()) {
+  // Without a structure there is no last level to rewrite into.
+  if (!chosen && !clipped(account).empty() && !group.empty() && tables_.settings.lastLevelDigits() > 0) {
     std::optional<std::string> rewritten = rewriteTypedAccount(group, tables_.settings.lastLevelDigits(), account);
     if (!rewritten) {
       ctx_.errors.message(kInvalidAccount, kAttention, MessageIcon::kExclamation, kButtonOk, kButtonOk);

@@ -57,7 +57,8 @@ const FormDefinition& partyFormDefinition();
 struct PartyTables {
   explicit PartyTables(const Dictionary& dict);
   // Opens `ForCli`, its second cursor `ForCli0` and the chart, and reads the
-  // company's settings.  Message 26 names a file that cannot be opened.
+  // company's settings.  Message 26 names a file that cannot be opened,
+  // message 21 a company record that cannot be read.
   Status open(const ScreenContext& context, const Dictionary& dict, const shell::AppState& state);
 
   Table parties;  // ForCli: the list's and the form's

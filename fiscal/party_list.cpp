@@ -71,13 +71,12 @@ PartyList::PartyList(ScreenContext& context, const Dictionary& dict, const shell
 }
 
 Status PartyList::open() {
-  Status s = tables_.open(ctx_, dict_, state_);
-  if (s) s = list_.open(0);
+  Status s = tables_.open(ctx_, dict_, state_);  // reports its own failures
+  if (s) {
+    s = list_.open(0);
+    if (!s) ctx_.errors.throwFile(kMsgLoadFailed, tables_.parties.path(), s);
+  }
   if (!s) {
-    if (!s.is(StatusCode::kFileNotFound) && !s.is(StatusCode::kAccessDenied)) {
-      ProcedureScope procedure(ctx_.errors, kPartyListProcedure);
-      ctx_.errors.throwFile(kMsgLoadFailed, tables_.parties.path(), s);
-    }
     model_.close();
     return s;
   }
