@@ -18,6 +18,7 @@ int runExport(const Args& args, std::ostream& out, std::ostream& err);
 int runMaintain(const Args& args, std::ostream& out, std::ostream& err);
 int runCheckId(const Args& args, std::ostream& out, std::ostream& err);
 int runScreen(const Args& args, std::ostream& out, std::ostream& err);
+int runCreateAccounts(const Args& args, std::ostream& out, std::ostream& err);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
@@ -36,6 +37,8 @@ const std::vector<Command>& commands() {
       {"maintain", "manutenção de arquivos: check, reindex, pack, release, repair, rebuild, info, create", runMaintain},
       {"check-id", "confere os dígitos verificadores de números de CNPJ, CPF e PIS", runCheckId},
       {"screen", "executa um roteiro de telas sobre um diretório de dados", runScreen},
+      {"create-accounts", "inclui no plano de contas as contas que faltam a clientes e fornecedores",
+       runCreateAccounts},
   };
   return kCommands;
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/tool_commands.h"
+#include "app/tool_company.h"
 #include "dictionary/dictionary.h"
 #include "shell/app_state.h"
 #include "shell/company_files.h"
@@ -92,6 +93,8 @@ bool parseNumber(std::string_view text, long low, long high, long* value) {
          *value >= low && *value <= high;
 }
 
+}  // namespace
+
 // The current company as selecting it sets it: the record's values, with a
 // blank chart type or structure taken as 1 (selection repairs them so).
 shell::CurrentCompany companyFor(const shell::CompanyRecord& rec, long code, long year,
@@ -111,8 +114,6 @@ shell::CurrentCompany companyFor(const shell::CompanyRecord& rec, long code, lon
   c.tpContasDesc = shell::chartTypeDescription(c.plContas, "");
   return c;
 }
-
-}  // namespace
 
 int runPaths(const Args& args, std::ostream& out, std::ostream& err) {
   Options opt;

@@ -5,6 +5,9 @@
 namespace vorlam::fiscal {
 
 // Each screen of the folder adds itself here as it is built.
-void registerScreens(shell::ScreenRegistry& registry) { registerCfopScreens(registry); }
+void registerScreens(shell::ScreenRegistry& registry) {
+  registerCfopScreens(registry);
+  registerPartyScreens(registry);
+}
 
 }  // namespace vorlam::fiscal

@@ -8,4 +8,7 @@ namespace vorlam::fiscal {
 
 void registerScreens(shell::ScreenRegistry& registry);
 
+// The customer/supplier list and form (fiscal/party_registration.cpp).
+void registerPartyScreens(shell::ScreenRegistry& registry);
+
 }  // namespace vorlam::fiscal
