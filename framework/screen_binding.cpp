@@ -166,6 +166,11 @@ Status bindList(ScreenModel& model, ListController& list, const ListBinding& bin
             if (promptOf().empty()) return Status(StatusCode::kNotFound, "a aba não tem localizador");
             return lc->locate(text);
           },
+      .controller = lc,
+      .format = binding.format,
+      .columnFields = binding.columnFields,
+      .locatorPrompts = binding.locatorPrompts,
+      .cellText = binding.cellText,
   });
   for (int t = 0; t < list.tabCount(); ++t) {
     model.addTab({.caption = list.definition().tabs[size_t(t)].caption,
