@@ -14,7 +14,6 @@
 #include "adjust/qt/pending_dialog.h"
 #include "app/all_screens.h"
 #include "framework/qt/qt_dialogs.h"
-#include "registry/qt/company_list_window.h"
 #include "shell/qt/main_frame.h"
 #include "shell/qt/screen_windows.h"
 #include "shell/qt/shell_services.h"
@@ -53,10 +52,10 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromUtf8(session.identity().program.c_str()));
 
   vorlam::qt::QtDialogs dialogs;
-  ShellServices services{session, dialogs, {}, {}};
-  // The selection's search opens the company list.
-  services.companyPicker = vorlam::registry::qt::companyListPicker(services);
   const vorlam::shell::ScreenRegistry registry = vorlam::app::allScreens();
+  ShellServices services{session, dialogs, {}, {}, &registry};
+  // The selection's search opens the company list.
+  services.companyPicker = vorlam::shell::qt::registryCompanyPicker(services);
   int rc = 0;
   {
     MainFrame frame(services);

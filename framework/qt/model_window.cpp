@@ -484,7 +484,10 @@ void ModelWindow::showControl(const ControlView& v) {
       radios[i]->setChecked(c.choices[size_t(i)].value == value);
   } else if (auto* label = qobject_cast<QLabel*>(v.widget)) {
     label->setEnabled(s.enabled);
-    label->setText(modelText(model_.displayValue(c)));
+    const QString text = modelText(model_.displayValue(c));
+    // A text of several lines (an instruction) wraps in the window's width.
+    label->setWordWrap(text.contains('\n') || text.size() > 80);
+    label->setText(text);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "shell/qt/screen_windows.h"
 
+#include <cstdlib>
+
 #include "shell/main_menu.h"
 #include <QMdiArea>
 
@@ -76,6 +78,23 @@ vorlam::qt::ModelWindow* openScreenWindow(ShellServices& shell, const ScreenRegi
   auto* window = new vorlam::qt::ModelWindow(screen->model(), s.windowOptions());
   window->adopt(std::move(screen));
   return window;
+}
+
+std::vector<std::string> lookUp(ShellServices& shell, std::string_view procedure, QWidget* over) {
+  if (shell.registry == nullptr) return {};
+  auto services = std::make_unique<WindowServices>(shell, *shell.registry, over);
+  Result<std::unique_ptr<Screen>> opened = openRegistered(*shell.registry, *services, procedure, {.mode = "select"});
+  if (!opened.isOk() || opened.value()->model().closed()) return {};
+  vorlam::qt::runModelWindow(opened.value()->model(), over, services->windowOptions());
+  return opened.value()->chosenKeys();
+}
+
+CompanyPicker registryCompanyPicker(ShellServices& shell) {
+  return [&shell](QWidget* parent) -> std::optional<uint16_t> {
+    const std::vector<std::string> keys = lookUp(shell, "BEmpresa", parent);
+    if (keys.empty()) return std::nullopt;
+    return uint16_t(std::atoi(keys.front().c_str()));
+  };
 }
 
 void registerMenuScreens(MainFrame& frame, ShellServices& shell, const ScreenRegistry& registry) {

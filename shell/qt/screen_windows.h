@@ -62,6 +62,15 @@ Result<std::unique_ptr<Screen>> openWindowScreen(ShellServices& shell, const Scr
 vorlam::qt::ModelWindow* openScreenWindow(ShellServices& shell, const ScreenRegistry& registry,
                                          std::string_view procedure, QWidget* over);
 
+// Runs `procedure` opened to select (a lookup) in a model window modal to
+// the screen of `over`, and returns the primary-key values of the record
+// chosen; empty when nothing was chosen, or the screen is not registered or
+// did not open (it has said why).
+std::vector<std::string> lookUp(ShellServices& shell, std::string_view procedure, QWidget* over);
+
+// The company list "BEmpresa" as the selection's search: the chosen code.
+CompanyPicker registryCompanyPicker(ShellServices& shell);
+
 // Makes every menu item whose screen is registered open it in a model
 // window in the frame's work area, unless the frame has a view of its own
 // registered for the item.  Items of screens not built stay greyed with
