@@ -125,7 +125,7 @@ ModelWindow::ModelWindow(ScreenModel& model, ModelWindowOptions options, QWidget
   model_.setObserver(this);
   if (auto* dialogs = dynamic_cast<ScreenDialogs*>(model_.dialogs())) dialogs->push(this);
   // An icon-only button shows that it has the focus.
-  setStyleSheet("QToolButton:focus { border: 2px solid palette(highlight); border-radius: 3px; }");
+  setStyleSheet(kIconButtonFocusStyle);
   build();
   behaviour_ = installScreenBehaviour(this, options_.look);
   qApp->installEventFilter(this);
@@ -279,6 +279,10 @@ QWidget* ModelWindow::makeControl(const ScreenControl& c, QWidget* parent) {
     }
     case ControlKind::kDisplay: {
       auto* label = new QLabel(parent);
+      label->setTextFormat(Qt::PlainText);
+      // Without a name or prompt it is the screen's own text (a tip line,
+      // an instruction): no field around it.
+      if (c.name.empty() && c.prompt.empty()) return label;
       label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
       label->setTextFormat(Qt::PlainText);
       label->setTextInteractionFlags(Qt::NoTextInteraction);
@@ -326,6 +330,8 @@ void ModelWindow::addList(size_t index) {
     v.window->showOpen();
     v.window->layout()->setContentsMargins(0, 0, 0, 0);
     QTableView* view = v.window->view();
+    // Room for a dozen rows before the window is resized.
+    view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 12 + view->horizontalHeader()->sizeHint().height());
     view->viewport()->installEventFilter(this);
     // The list's own moves (clicks, paging, sort tabs, the locator) reach
     // the controller directly; the rest of the screen follows.
