@@ -311,6 +311,14 @@ Reaction AdjustScreen::restore() {
   if (!done) {
     stopBox(done.status().message());
   } else {
+    // The current company put back on its old structure: the toolbar shows
+    // the structure it is on now.
+    shell::CurrentCompany current = state_.company();
+    for (uint16_t restored : done->companies) {
+      if (restored != current.codigo || current.codigo == 0) continue;
+      current.codPlanoContas = done->structure;
+      state_.setCompany(current);
+    }
     appendLog("-" + done->message);
     errors_.message(done->message, kMessageTitle, MessageIcon::kInformation, kButtonOk, kButtonOk);
   }

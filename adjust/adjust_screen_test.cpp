@@ -403,13 +403,19 @@ TEST_F(AdjustScreenTest, CompaniesSharingFilesAreOfferedAndGoTogether) {
   screen_->completeRun();
   EXPECT_EQ(structureOf(20), 2);
   EXPECT_EQ(structureOf(30), 2);
-  // "Restaurar" on 30 puts both back.
+  // "Restaurar" on 30 puts both back; 20 being current, the toolbar's
+  // structure follows.
+  shell::CurrentCompany current = state_->company();
+  current.codigo = 20;
+  current.codPlanoContas = 2;
+  state_->setCompany(current);
   screen_->setSelectedHighlight(1);
   dialogs_.answerQuestion(2);
   screen_->restore();
   EXPECT_EQ(dialogs_.questions.back().text, restoreQuestion(30));
   EXPECT_EQ(structureOf(20), 1);
   EXPECT_EQ(structureOf(30), 1);
+  EXPECT_EQ(state_->company().codPlanoContas, 1);
 }
 
 TEST_F(AdjustScreenTest, RunConvertsTheListAndEndsWithTheSuccessMessage) {

@@ -59,6 +59,7 @@ Status ScreenCatalogue::setCompany(uint16_t code) {
   const shell::CurrentCompany before = session_->state().company();
   shell::CompanySelection selection(session_->state(), dictionary(), errors, session_->settings(),
                                     [] { return std::optional<uint16_t>(); });
+  selection.setWrites(runner_);
   if (Status s = selection.open(); !s) return s;
   // A period given before any company stays, as if typed on the screen
   // (opening without a company starts from today's).

@@ -12,10 +12,10 @@
 
 #include "adjust/qt/adjust_window.h"
 #include "adjust/qt/pending_dialog.h"
-#include "chart/qt/structure_list_window.h"
+#include "app/all_screens.h"
 #include "framework/qt/qt_dialogs.h"
-#include "registry/qt/company_list_window.h"
 #include "shell/qt/main_frame.h"
+#include "shell/qt/screen_windows.h"
 #include "shell/qt/shell_services.h"
 #include "shell/session.h"
 #include "shell/startup.h"
@@ -25,16 +25,14 @@ namespace {
 using vorlam::shell::qt::MainFrame;
 using vorlam::shell::qt::ShellServices;
 
-// Every screen of the menu, each registered by its subsystem's opener.  An
-// item left out here stays disabled on the menu.
-void registerScreens(MainFrame& frame, ShellServices& services) {
+// The screens of the menu: every registered screen opens in the generic
+// model window; the adjustment keeps a view of its own (its run goes on a
+// worker thread with progress bars).  An item of a screen not built stays
+// greyed.
+void registerScreens(MainFrame& frame, ShellServices& services, const vorlam::shell::ScreenRegistry& registry) {
   namespace menu = vorlam::shell::qt::menu;
-  vorlam::shell::Session& session = services.session;
-  frame.registerScreen(menu::kNiveisPlanoContas, [&session] {
-    return vorlam::chart::qt::openStructureList(session.dictionary(), session.state(), session.errorServices(),
-                                                session.application());
-  });
   frame.registerScreen(menu::kAjustePlanoContas, [&services] { return vorlam::adjust::openAdjustScreen(services); });
+  vorlam::shell::qt::registerMenuScreens(frame, services, registry);
 }
 
 }  // namespace
@@ -54,13 +52,14 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromUtf8(session.identity().program.c_str()));
 
   vorlam::qt::QtDialogs dialogs;
-  ShellServices services{session, dialogs, {}, {}};
+  const vorlam::shell::ScreenRegistry registry = vorlam::app::allScreens();
+  ShellServices services{session, dialogs, {}, {}, &registry};
   // The selection's search opens the company list.
-  services.companyPicker = vorlam::registry::qt::companyListPicker(services);
+  services.companyPicker = vorlam::shell::qt::registryCompanyPicker(services);
   int rc = 0;
   {
     MainFrame frame(services);
-    registerScreens(frame, services);
+    registerScreens(frame, services, registry);
     frame.show();
     vorlam::adjust::offerPendingCompletion(services, &frame);
     rc = app.exec();

@@ -33,6 +33,10 @@ void StructureForm::declareScreen() {
     fields.push_back(std::move(b));
   }
   bindForm(model_, form_, fields);
+  // The instruction and its worked example, below the fields.
+  model_.addControl({.kind = ControlKind::kDisplay, .value = [] {
+                       return std::string(kStructureFormInstruction) + "\n\n" + kStructureFormExample;
+                     }});
   model_.setFocus(form_.request() == Request::kInsert ? "CONP:Codigo" : "CONP:Nome");
 
   const StructureFormButtons texts = structureFormButtons(form_.request());
@@ -60,6 +64,8 @@ void StructureList::declareScreen() {
   binding.format = kStructureListFormat;
   for (const char* field : structureListColumns()) binding.columnFields.push_back(field);
   for (const StructureListTab& t : structureListTabs()) binding.locatorPrompts.push_back(t.locatorPrompt);
+  // The line above the list.
+  model_.addControl({.kind = ControlKind::kDisplay, .value = [] { return std::string(kStructureListTip); }});
   bindList(model_, list_, binding);
   model_.addControl({.prompt = kSelectedFormatPrompt,
                      .kind = ControlKind::kDisplay,

@@ -181,6 +181,11 @@ Status bindList(ScreenModel& model, ListController& list, const ListBinding& bin
             return lc->locate(text);
           },
       .colours = coloursOf(lc, binding.rowColours),
+      .controller = lc,
+      .format = binding.format,
+      .columnFields = binding.columnFields,
+      .locatorPrompts = binding.locatorPrompts,
+      .cellText = binding.cellText,
   });
   for (int t = 0; t < list.tabCount(); ++t) {
     model.addTab({.caption = list.definition().tabs[size_t(t)].caption,

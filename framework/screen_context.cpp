@@ -37,13 +37,17 @@ std::vector<std::string> primaryKeyTexts(const Record& record) {
 }
 
 void reportWrite(const ScreenContext& context, const Record& record, WriteKind kind) {
-  if (context.writes == nullptr) return;
+  reportWrite(context.writes, record, kind);
+}
+
+void reportWrite(WriteListener* writes, const Record& record, WriteKind kind) {
+  if (writes == nullptr) return;
   std::string key;
   for (const std::string& v : primaryKeyTexts(record)) {
     if (!key.empty()) key += ' ';
     key += v;
   }
-  context.writes->written(record.def().label, kind, key);
+  writes->written(record.def().label, kind, key);
 }
 
 }  // namespace vorlam

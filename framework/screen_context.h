@@ -43,6 +43,8 @@ std::vector<std::string> primaryKeyTexts(const Record& record);
 
 // Tells the context's listener, if any, that `record` was written.
 void reportWrite(const ScreenContext& context, const Record& record, WriteKind kind);
+// The same for a screen without a context; `writes` may be null.
+void reportWrite(WriteListener* writes, const Record& record, WriteKind kind);
 
 // Pushes a screen's procedure name on its error manager for as long as the
 // scope lives, so that %Procedure names the screen while it is open.

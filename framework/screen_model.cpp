@@ -175,11 +175,13 @@ Status ScreenModel::type(std::string_view name, std::string_view typed) {
 
 void ScreenModel::addControl(ScreenControl control) {
   focusOrder_.push_back(control.name.empty() ? control.prompt : control.name);
+  parts_.push_back({PartKind::kControl, controls_.size()});
   controls_.push_back(std::move(control));
 }
 
 void ScreenModel::addList(ScreenList list) {
   focusOrder_.push_back(list.name);
+  parts_.push_back({PartKind::kList, lists_.size()});
   lists_.push_back(std::move(list));
 }
 

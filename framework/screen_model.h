@@ -67,6 +67,8 @@
 
 namespace vorlam {
 
+class ListController;
+class Record;
 class ScreenModel;
 
 enum class ControlKind { kEntry, kCheckBox, kRadioGroup, kDropList, kDisplay };
@@ -162,6 +164,14 @@ struct ScreenList {
   // or to every column when that is empty.
   std::function<std::vector<RowColours>()> colours = {};
   std::vector<int> colouredColumns = {};
+  // A list over a ListController (bindList fills these): a view may page
+  // and scroll through the controller itself, showing the same columns.
+  // Null for a list known by its rows() alone.
+  ListController* controller = nullptr;
+  std::string format = {};                     // the FORMAT string
+  std::vector<std::string> columnFields = {};  // per column; "" for none
+  std::vector<std::string> locatorPrompts = {};  // per controller tab
+  std::function<std::optional<std::string>(const Record& row, int column)> cellText = {};
 };
 
 struct MenuItem {
@@ -201,7 +211,10 @@ class ScreenModel {
   void setTitle(std::function<std::string()> title) { dynamicTitle_ = std::move(title); }
   void addTab(ScreenTab tab) { tabs_.push_back(std::move(tab)); }
   void addControl(ScreenControl control);
-  void addButton(ScreenButton button) { buttons_.push_back(std::move(button)); }
+  void addButton(ScreenButton button) {
+    parts_.push_back({PartKind::kButton, buttons_.size()});
+    buttons_.push_back(std::move(button));
+  }
   void addKey(ScreenKey key) { keys_.push_back(std::move(key)); }
   void addList(ScreenList list);
   void addMenuItem(MenuItem item) { menu_.push_back(std::move(item)); }
@@ -229,6 +242,14 @@ class ScreenModel {
   const std::vector<ScreenKey>& keys() const { return keys_; }
   const std::vector<ScreenList>& lists() const { return lists_; }
   const std::vector<MenuItem>& menu() const { return menu_; }
+  // Controls, lists and buttons in the order they were declared (the order
+  // a window lays them out in).
+  enum class PartKind { kControl, kList, kButton };
+  struct Part {
+    PartKind kind;
+    size_t index;  // into controls(), lists() or buttons()
+  };
+  const std::vector<Part>& parts() const { return parts_; }
   // By name (letter case aside) or by prompt exactly as shown (with '&').
   const ScreenControl* control(std::string_view nameOrPrompt) const;
   const ScreenButton* button(std::string_view caption) const;
@@ -294,6 +315,7 @@ class ScreenModel {
   std::vector<ScreenList> lists_;
   std::vector<MenuItem> menu_;
   std::vector<std::string> focusOrder_;  // controls and lists, as declared
+  std::vector<Part> parts_;
   std::function<bool()> mayClose_;
   std::vector<std::function<void()>> afterAction_;
   ScreenHost* host_ = nullptr;

@@ -218,6 +218,8 @@ void CompanySelection::repair(Table& table) {
     if (Status s = table.update(); !s)
       errors_.message(repairFailureMessage(r, s.errorNumber()), kWarningTitle, MessageIcon::kError,
                       kButtonOk, kButtonOk);
+    else
+      reportWrite(writes_, table.buffer(), WriteKind::kChange);
   }
 }
 

@@ -20,6 +20,7 @@
 
 #include "dictionary/dictionary.h"
 #include "framework/error_manager.h"
+#include "framework/screen_context.h"
 #include "framework/settings_file.h"
 #include "shell/app_state.h"
 #include "shell/company_files.h"
@@ -125,6 +126,9 @@ class CompanySelection {
   CompanySelection(const CompanySelection&) = delete;
   CompanySelection& operator=(const CompanySelection&) = delete;
 
+  // Told of the company records the selection repairs (may be null).
+  void setWrites(WriteListener* writes) { writes_ = writes; }
+
   // Opening: pushes "SelectEmpresa", remembers the current company for
   // Cancel, prepares the period and the month name, and opens `Empresa`.
   // When the company file cannot be opened raises message 26 and returns
@@ -200,6 +204,7 @@ class CompanySelection {
   ErrorManager& errors_;
   SettingsFiles& settings_;
   Picker picker_;
+  WriteListener* writes_ = nullptr;
   CivilDate today_;
   CompanyFiles files_;
   std::unique_ptr<Table> empresa_;

@@ -41,7 +41,10 @@ class SelectionHosted : public HostedScreen {
                   const std::vector<std::string> keys = list.value()->chosenKeys();
                   if (keys.empty()) return std::nullopt;
                   return uint16_t(std::atoi(keys.front().c_str()));
-                }) {}
+                }) {
+    // The records it repairs are writes of the screen's.
+    screen_.controller().setWrites(s.writes());
+  }
   ScreenModel& model() override { return screen_.model(); }
   // A refusal has been shown and has closed the model.
   Status open() override {

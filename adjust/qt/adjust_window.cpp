@@ -385,11 +385,7 @@ void AdjustWindow::acceptYearField() {
 void AdjustWindow::runLookup() {
   const bool was = inField_;
   inField_ = true;  // the list takes the focus from field 01
-  shell::Session& session = services_.session;
-  std::optional<uint16_t> chosen =
-      hooks_.pickStructure ? hooks_.pickStructure(this)
-                           : pickStructure(session.dictionary(), session.state(), session.errorServices(),
-                                           session.application(), this);
+  std::optional<uint16_t> chosen = hooks_.pickStructure ? hooks_.pickStructure(this) : pickStructure(services_, this);
   apply(screen_->lookupClosed(chosen));
   inField_ = was;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,8 @@
 #include <filesystem>
 
 #include "adjust/qt/structure_lookup.h"
+#include "chart/chart_screens.h"
+#include "framework/qt/model_window.h"
 #include "framework/qt/list_window.h"
 #include "framework/qt/test_harness.h"
 #include "framework/qt/qt_dialogs.h"
@@ -44,7 +47,9 @@ class AdjustWindowTest : public ::testing::Test {
     auto started = shell::Session::start({wd, tmp_.path() + "/ini"});
     ASSERT_TRUE(started);
     session_ = std::move(started).value();
-    services_ = std::make_unique<shell::qt::ShellServices>(shell::qt::ShellServices{*session_, dialogs_, {}, {}});
+    chart::registerScreens(registry_);
+    services_ = std::make_unique<shell::qt::ShellServices>(
+        shell::qt::ShellServices{*session_, dialogs_, {}, {}, &registry_});
     sampledata::DemoOptions options;
     options.root = session_->state().dataRoot();
     options.companies = 3;
@@ -93,6 +98,7 @@ class AdjustWindowTest : public ::testing::Test {
   vorlam::testing::TempDir tmp_;
   std::unique_ptr<shell::Session> session_;
   vorlam::qt::QtDialogs dialogs_;
+  shell::ScreenRegistry registry_;
   std::unique_ptr<shell::qt::ShellServices> services_;
   sampledata::DemoSummary demo_;
   int selections_ = 0;
@@ -134,18 +140,20 @@ TEST_F(AdjustWindowTest, StructureListPicksTheSelectedStructure) {
   auto pickWith = [&](bool select) {
     QTimer::singleShot(200, [select] {
       for (QWidget* top : QApplication::topLevelWidgets()) {
-        auto* list = qobject_cast<vorlam::qt::ListWindow*>(top);
-        if (list == nullptr || !list->isVisible()) continue;
-        EXPECT_EQ(list->windowTitle(), QString::fromUtf8("Visualização da Tabela da Configuração do Plano de Contas"));
+        auto* window = qobject_cast<vorlam::qt::ModelWindow*>(top);
+        if (window == nullptr || !window->isVisible()) continue;
+        EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Visualização da Tabela da Configuração do Plano de Contas"));
+        vorlam::qt::ListWindow* list = window->listWindow("lista");
+        ASSERT_NE(list, nullptr);
         list->view()->setCurrentIndex(list->model()->index(1, 0));
+        t::wait(20);
         if (select)
-          list->trigger(vorlam::qt::kListSelect);
+          window->button("&Selecionar")->click();
         else
-          list->close();
+          window->close();
       }
     });
-    return pickStructure(session_->dictionary(), session_->state(), session_->errorServices(),
-                         session_->application(), nullptr);
+    return pickStructure(*services_, nullptr);
   };
   EXPECT_EQ(pickWith(true), std::optional<uint16_t>(2));
   EXPECT_EQ(pickWith(false), std::nullopt);

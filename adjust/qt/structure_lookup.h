@@ -6,18 +6,14 @@
 #include <cstdint>
 #include <optional>
 
-#include "dictionary/dictionary.h"
-#include "framework/error_manager.h"
-#include "shell/app_state.h"
+#include "shell/qt/shell_services.h"
 
 namespace vorlam::adjust {
 
-// Shows the structure list (chart/qt/structure_list_window.h) opened to
-// pick, modally over `parent`, and waits for it to close.  Returns the code
-// of the structure chosen with "&Selecionar", or nullopt when the list was
-// closed without a choice or could not be opened.
-std::optional<uint16_t> pickStructure(const Dictionary& dict, const shell::AppState& state,
-                                      ErrorServices& errorServices, ApplicationControl& application,
-                                      QWidget* parent);
+// Shows the structure list opened to pick (through the screens registered
+// in `services`), modally over `parent` only, and waits for it to close.
+// Returns the code of the structure chosen with "&Selecionar", or nullopt
+// when the list was closed without a choice or could not be opened.
+std::optional<uint16_t> pickStructure(shell::qt::ShellServices& services, QWidget* parent);
 
 }  // namespace vorlam::adjust

@@ -109,7 +109,13 @@ void ListWindow::setServices(const ListServices& services) {
 
 void ListWindow::setLook(const ScreenLook& look) {
   look_ = look;
-  setScreenLook(behaviour_, this, look);
+  if (behaviour_.highlight != nullptr) setScreenLook(behaviour_, this, look);
+}
+
+void ListWindow::dropOwnBehaviour() {
+  delete behaviour_.highlight;
+  delete behaviour_.navigation;
+  behaviour_ = {};
 }
 
 Dialogs& ListWindow::dialogs() {
@@ -228,6 +234,25 @@ void ListWindow::refreshButtons() {
 }
 
 Status ListWindow::open() {
+  if (Status s = buildModel(); !s) return s;
+  Status s = change([this] { return controller_.open(0); });
+  showLocator(0);
+  return s;
+}
+
+Status ListWindow::showOpen() {
+  if (Status s = buildModel(); !s) return s;
+  const int tab = controller_.currentTab();
+  {
+    QSignalBlocker block(tabs_);
+    tabs_->setCurrentIndex(tab);
+  }
+  showLocator(tab);
+  locator_->setText(fromUtf8(controller_.locatorText()));
+  return change([] { return Status::ok(); });
+}
+
+Status ListWindow::buildModel() {
   Result<std::vector<ListColumn>> columns = parseListFormat(def_.format);
   if (!columns.isOk()) return columns.status();
   const TableDef& table = controller_.table().def();
@@ -240,6 +265,13 @@ Status ListWindow::open() {
   }
   model_ = new RecordListModel(controller_, std::move(columns).value(), std::move(fields), this);
   if (colours_) model_->setCellColours(colours_);
+  if (cellText_) {
+    model_->setCellText([text = cellText_](const Record& row, int column) -> std::optional<QString> {
+      std::optional<std::string> t = text(row, column);
+      if (!t) return std::nullopt;
+      return fromUtf8(*t);
+    });
+  }
   view_->setModel(model_);
   // currentChanged comes before currentRowChanged: a screen following the
   // cursor through either must find the controller already there.
@@ -252,9 +284,7 @@ Status ListWindow::open() {
     for (const ListTabDefinition& tab : controller_.definition().tabs) tabs_->addTab(fromUtf8(tab.caption));
   }
   tabs_->setVisible(controller_.tabCount() > 1);
-  Status s = change([this] { return controller_.open(0); });
-  showLocator(0);
-  return s;
+  return Status::ok();
 }
 
 void ListWindow::applyColumnWidths() {

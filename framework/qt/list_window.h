@@ -90,6 +90,10 @@ class ListWindow : public QWidget {
   // Before open().
   void setServices(const ListServices& services);
   void setLook(const ScreenLook& look);
+  // For a list shown inside a screen that has the highlight and navigation
+  // of its own: the list's are removed, so that Tab and Enter go through the
+  // whole screen.
+  void dropOwnBehaviour();
   // The screen's per-row colours of the columns marked "*" in the FORMAT.
   void setCellColours(RecordListModel::CellColours colours);
 
@@ -97,6 +101,12 @@ class ListWindow : public QWidget {
   // kInvalidArgument for a faulty FORMAT string or unknown field, or what
   // the controller's open() returns.
   Status open();
+  // The same for a controller its screen has opened already: builds the
+  // columns and shows the controller's page, tab and highlight as they
+  // stand.
+  Status showOpen();
+  // A computed column's text (before open); nullopt falls back to the field.
+  void setCellText(ListCells::CellText cellText) { cellText_ = std::move(cellText); }
 
   // Called with the record chosen by select (the window then closes).
   void setOnSelect(std::function<void(const Record&)> onSelect) { onSelect_ = std::move(onSelect); }
@@ -176,6 +186,7 @@ class ListWindow : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  Status buildModel();
   void buildButtons();
   void buildNavigation();
   void applyColumnWidths();
@@ -209,6 +220,7 @@ class ListWindow : public QWidget {
   std::function<void()> onToolbox_;
   std::function<void()> onPrint_;
   RecordListModel::CellColours colours_;
+  ListCells::CellText cellText_;
   ListServices services_;
   std::unique_ptr<Dialogs> ownDialogs_;
   std::unique_ptr<ListQueryStore> queryStore_;

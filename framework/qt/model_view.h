@@ -13,6 +13,11 @@ namespace vorlam::qt {
 
 inline QString modelText(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
+// An icon-only button shows that it has the focus (it has no caption to
+// underline): a style sheet for it or its window.
+inline constexpr char kIconButtonFocusStyle[] =
+    "QToolButton:focus { border: 2px solid palette(highlight); border-radius: 3px; }";
+
 // Caption, tip and status text of the model's button; its enabled state.
 void showModelButton(QAbstractButton* button, const ScreenModel& model, const ScreenButton& modelButton);
 

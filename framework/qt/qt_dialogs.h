@@ -57,6 +57,7 @@ QIcon messageIcon(MessageIcon icon);
 class QtDialogs : public Dialogs {
  public:
   explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+  void setParent(QWidget* parent) { parent_ = parent; }
 
   // Shows the buttons of the set with the framework's captions ("O&k",
   // "&Yes", ...) in bit order; returns the bit of the button pressed.

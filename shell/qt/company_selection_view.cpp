@@ -17,6 +17,7 @@
 
 #include "framework/picture.h"
 #include "shell/paths.h"
+#include "framework/qt/model_view.h"
 #include "shell/qt/company_search.h"
 #include "framework/qt/screen_modal.h"
 
@@ -125,6 +126,7 @@ void CompanySelectionView::build() {
   code_->setValidator(new QIntValidator(0, 65535, code_));
   search_ = new QToolButton(company);
   search_->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+  search_->setStyleSheet(vorlam::qt::kIconButtonFocusStyle);
   const ScreenButton& search = model.buttons().at(0);  // icon only
   search_->setToolTip(fromUtf8(search.tip));
   search_->setStatusTip(fromUtf8(search.status));

@@ -21,6 +21,10 @@
 #include "framework/qt/screen_behaviour.h"
 #include "shell/session.h"
 
+namespace vorlam::shell {
+class ScreenRegistry;
+}
+
 namespace vorlam::shell::qt {
 
 // Opens a company list over `parent` to pick a company; returns its code,
@@ -40,6 +44,9 @@ struct ShellServices {
   CompanyPicker companyPicker;
   // Empty until the main frame opens.
   std::string highlightColour;
+  // The screens by procedure name (shell/screen_registry.h), for views
+  // that open another subsystem's screen; null when none are registered.
+  const ScreenRegistry* registry = nullptr;
 
   // A new error manager for one screen (one per screen, never shared).
   std::unique_ptr<ErrorManager> newErrorManager() const {

@@ -1,0 +1,764 @@
+#include "framework/qt/model_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "framework/picture.h"
+#include "framework/qt/model_view.h"
+#include "framework/qt/qt_dialogs.h"
+#include "framework/qt/screen_modal.h"
+#include "storage/table_def.h"
+
+namespace vorlam::qt {
+
+namespace {
+
+std::string partName(const ScreenControl& c) { return c.name.empty() ? c.prompt : c.name; }
+
+std::string trimmed(const std::string& s) {
+  const size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return {};
+  return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// The characters a control shows: its picture's width, its longest choice,
+// or a default.
+int charsOf(const ScreenModel& model, const ScreenControl& c) {
+  int n = 0;
+  if (!c.picture.empty()) {
+    Result<Picture> p = Picture::compile(c.picture);
+    if (p.isOk()) n = p->width();
+  }
+  for (const ControlChoice& choice : c.choices) n = std::max(n, int(withoutMnemonic(choice.caption).size()) + 4);
+  if (n == 0) n = c.kind == ControlKind::kDisplay ? std::max(12, int(model.displayValue(c).size())) : 20;
+  return std::min(n, 60);
+}
+
+int pixelsFor(const QFontMetrics& fm, int chars) {
+  return std::max(fm.horizontalAdvance(QString(chars, '0')), fm.averageCharWidth() * chars) + 16;
+}
+
+bool rightAligned(const ScreenControl& c) {
+  if (c.picture.empty()) return false;
+  Result<Picture> p = Picture::compile(c.picture);
+  return p.isOk() && p->kind() == Picture::Kind::kNumber;
+}
+
+// The model's name of a key; empty for keys screens do not declare.
+std::string keyName(int key) {
+  switch (key) {
+    case Qt::Key_Insert: return "Insert";
+    case Qt::Key_Delete: return "Delete";
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return "Enter";
+    case Qt::Key_Escape: return "Esc";
+    case Qt::Key_PageUp: return "PageUp";
+    case Qt::Key_PageDown: return "PageDown";
+    case Qt::Key_Home: return "Home";
+    case Qt::Key_End: return "End";
+    case Qt::Key_Up: return "Up";
+    case Qt::Key_Down: return "Down";
+    default: break;
+  }
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return "F" + std::to_string(key - Qt::Key_F1 + 1);
+  return {};
+}
+
+// Stored values of a check box: checked, unchecked.
+std::pair<std::string, std::string> checkValues(const ScreenControl& c) {
+  if (c.choices.size() >= 2) return {c.choices[1].value, c.choices[0].value};
+  return {"1", "0"};
+}
+
+}  // namespace
+
+// --- ScreenDialogs -----------------------------------------------------------
+
+void ScreenDialogs::push(QWidget* window) { windows_.emplace_back(window); }
+
+void ScreenDialogs::remove(QWidget* window) {
+  std::erase_if(windows_, [window](const QPointer<QWidget>& w) { return w.isNull() || w == window; });
+}
+
+QWidget* ScreenDialogs::window() const {
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
+    if (!it->isNull()) return *it;
+  return fallback_;
+}
+
+uint32_t ScreenDialogs::messageBox(const MessageBoxRequest& request) {
+  QtDialogs dialogs(window());
+  return dialogs.messageBox(request);
+}
+
+int ScreenDialogs::question(const QuestionRequest& request) {
+  QtDialogs dialogs(window());
+  return dialogs.question(request);
+}
+
+// --- ModelWindow: building -------------------------------------------------
+
+ModelWindow::ModelWindow(ScreenModel& model, ModelWindowOptions options, QWidget* parent)
+    : QWidget(parent), model_(model), options_(std::move(options)) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  model_.setHost(this);
+  model_.setObserver(this);
+  if (auto* dialogs = dynamic_cast<ScreenDialogs*>(model_.dialogs())) dialogs->push(this);
+  // An icon-only button shows that it has the focus.
+  setStyleSheet(kIconButtonFocusStyle);
+  build();
+  behaviour_ = installScreenBehaviour(this, options_.look);
+  qApp->installEventFilter(this);
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { userFocus(now); });
+  refresh();
+}
+
+ModelWindow::~ModelWindow() {
+  qApp->removeEventFilter(this);
+  disconnect(qApp, nullptr, this, nullptr);
+  closing_ = true;
+  model_.setObserver(nullptr);
+  model_.setHost(nullptr);
+  if (auto* dialogs = dynamic_cast<ScreenDialogs*>(model_.dialogs())) dialogs->remove(this);
+  // The widgets read the screen: they go before a screen the window owns.
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) delete child;
+  owned_.reset();
+}
+
+ModelWindow::Page ModelWindow::makePage(QWidget* parent) {
+  Page page;
+  page.widget = parent;
+  auto* column = new QVBoxLayout(parent);
+  page.grid = new QGridLayout;
+  page.grid->setColumnStretch(3, 1);
+  column->addLayout(page.grid, 1);
+  page.buttons = new QHBoxLayout;
+  page.buttons->addStretch(1);
+  column->addLayout(page.buttons);
+  return page;
+}
+
+ModelWindow::Page& ModelWindow::pageFor(int tab) {
+  for (size_t i = 0; i < tabOfPage_.size(); ++i)
+    if (tabOfPage_[i] == tab) return pages_[i];
+  return common_;
+}
+
+void ModelWindow::build() {
+  setWindowTitle(modelText(model_.title()));
+  auto* top = new QVBoxLayout(this);
+  auto* common = new QWidget(this);
+  common_ = makePage(common);
+  common->layout()->setContentsMargins(0, 0, 0, 0);
+  top->addWidget(common);
+  int own = 0;
+  for (const ScreenTab& t : model_.tabs()) {
+    if (!t.list.empty()) continue;
+    if (tabs_ == nullptr) {
+      tabs_ = new QTabWidget(this);
+      top->addWidget(tabs_, 1);
+    }
+    auto* page = new QWidget(tabs_);
+    pages_.push_back(makePage(page));
+    tabOfPage_.push_back(own++);
+    tabs_->addTab(page, modelText(t.caption));
+  }
+  bottomButtons_ = common_.buttons;
+  if (tabs_ != nullptr) {
+    // The buttons of every tab stand below the tabs.
+    bottomButtons_ = new QHBoxLayout;
+    bottomButtons_->addStretch(1);
+    top->addLayout(bottomButtons_);
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+      if (refreshing_ || index < 0 || size_t(index) >= tabOfPage_.size()) return;
+      int n = 0;
+      for (const ScreenTab& t : model_.tabs()) {
+        if (!t.list.empty()) continue;
+        if (n++ == tabOfPage_[size_t(index)]) {
+          const std::string caption = t.caption;
+          act([this, caption] { model_.selectTab(caption); });
+          return;
+        }
+      }
+    });
+  }
+  buttons_.assign(model_.buttons().size(), nullptr);
+  QWidget* lastControl = nullptr;
+  for (const ScreenModel::Part& part : model_.parts()) {
+    switch (part.kind) {
+      case ScreenModel::PartKind::kControl:
+        addControl(part.index);
+        lastControl = controls_.back().widget;
+        break;
+      case ScreenModel::PartKind::kList:
+        addList(part.index);
+        lastControl = nullptr;
+        break;
+      case ScreenModel::PartKind::kButton:
+        addButton(part.index, lastControl);
+        break;
+    }
+  }
+  // Only a page with a list grows; the others keep their lines together.
+  for (Page* p : {&common_}) {
+    if (p->grid->rowCount() > 0 && lists_.empty()) p->grid->setRowStretch(p->grid->rowCount(), 1);
+  }
+  for (Page& p : pages_) p.grid->setRowStretch(p.grid->rowCount(), 1);
+}
+
+QWidget* ModelWindow::makeControl(const ScreenControl& c, QWidget* parent) {
+  const size_t index = controls_.size();
+  const QFontMetrics fm = fontMetrics();
+  switch (c.kind) {
+    case ControlKind::kEntry: {
+      auto* edit = new QLineEdit(parent);
+      edit->setFixedWidth(pixelsFor(fm, charsOf(model_, c)));
+      if (rightAligned(c)) edit->setAlignment(Qt::AlignRight);
+      connect(edit, &QLineEdit::editingFinished, this, [this, index, edit] {
+        if (!refreshing_ && !closing_ && edit->isModified()) completeEntry(index, edit->text());
+      });
+      return edit;
+    }
+    case ControlKind::kCheckBox: {
+      auto* box = new QCheckBox(modelText(c.prompt), parent);
+      connect(box, &QCheckBox::clicked, this, [this, index](bool checked) {
+        const ScreenControl& control = model_.controls()[index];
+        const auto [on, off] = checkValues(control);
+        const std::string name = partName(control);
+        const std::string value = checked ? on : off;
+        act([this, name, value] { model_.type(name, value); });
+      });
+      return box;
+    }
+    case ControlKind::kRadioGroup: {
+      auto* group = new QGroupBox(modelText(c.prompt), parent);
+      auto* column = new QVBoxLayout(group);
+      for (const ControlChoice& choice : c.choices) {
+        auto* radio = new QRadioButton(modelText(choice.caption), group);
+        column->addWidget(radio);
+        const std::string name = partName(c);
+        const std::string value = choice.value;
+        connect(radio, &QRadioButton::clicked, this, [this, name, value] {
+          act([this, name, value] { model_.type(name, value); });
+        });
+      }
+      return group;
+    }
+    case ControlKind::kDropList: {
+      auto* combo = new QComboBox(parent);
+      for (const ControlChoice& choice : c.choices) combo->addItem(modelText(withoutMnemonic(choice.caption)));
+      combo->setMinimumWidth(pixelsFor(fm, charsOf(model_, c)) + 24);
+      connect(combo, &QComboBox::activated, this, [this, index](int i) {
+        const ScreenControl& control = model_.controls()[index];
+        if (i < 0 || size_t(i) >= control.choices.size()) return;
+        const std::string name = partName(control);
+        const std::string value = control.choices[size_t(i)].value;
+        act([this, name, value] { model_.type(name, value); });
+      });
+      return combo;
+    }
+    case ControlKind::kDisplay: {
+      auto* label = new QLabel(parent);
+      label->setTextFormat(Qt::PlainText);
+      // Without a name or prompt it is the screen's own text (a tip line,
+      // an instruction): no field around it.
+      if (c.name.empty() && c.prompt.empty()) return label;
+      label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+      label->setTextFormat(Qt::PlainText);
+      label->setTextInteractionFlags(Qt::NoTextInteraction);
+      label->setMinimumWidth(pixelsFor(fm, charsOf(model_, c)));
+      if (rightAligned(c)) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      return label;
+    }
+  }
+  return nullptr;
+}
+
+void ModelWindow::addControl(size_t index) {
+  const ScreenControl& c = model_.controls()[index];
+  Page& page = pageFor(c.tab);
+  ControlView v;
+  v.index = index;
+  v.widget = makeControl(c, page.widget);
+  v.widget->setToolTip(modelText(c.tip));
+  v.widget->setStatusTip(modelText(c.status));
+  const bool ownCaption = c.kind == ControlKind::kCheckBox || c.kind == ControlKind::kRadioGroup;
+  if (!c.prompt.empty() && !ownCaption) {
+    v.prompt = new QLabel(modelText(c.prompt), page.widget);
+    v.prompt->setBuddy(v.widget);
+    page.grid->addWidget(v.prompt, page.row, 0);
+  }
+  page.grid->addWidget(v.widget, page.row, c.prompt.empty() || ownCaption ? 0 : 1, 1,
+                       c.prompt.empty() || ownCaption ? 2 : 1, Qt::AlignLeft);
+  ++page.row;
+  partOfWidget_[v.widget] = partName(c);
+  controls_.push_back(v);
+}
+
+void ModelWindow::addList(size_t index) {
+  const ScreenList& l = model_.lists()[index];
+  Page& page = pageFor(l.tab);
+  ListView v;
+  v.index = index;
+  QWidget* shown = nullptr;
+  if (l.controller != nullptr) {
+    ListWindowDefinition def{l.format, l.columnFields, l.locatorPrompts, 0};
+    v.window = new ListWindow(*l.controller, def, page.widget);
+    v.window->dropOwnBehaviour();
+    v.window->setServices(options_.list);
+    if (l.cellText) v.window->setCellText(l.cellText);
+    v.window->showOpen();
+    v.window->layout()->setContentsMargins(0, 0, 0, 0);
+    QTableView* view = v.window->view();
+    // Room for a dozen rows before the window is resized.
+    view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 12 + view->horizontalHeader()->sizeHint().height());
+    view->viewport()->installEventFilter(this);
+    // The list's own moves (clicks, paging, sort tabs, the locator) reach
+    // the controller directly; the rest of the screen follows.
+    auto follow = [this] {
+      if (refreshing_ || closing_) return;
+      QTimer::singleShot(0, this, [this] {
+        if (closing_) return;
+        model_.sync();
+        refresh();
+      });
+    };
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this, follow);
+    connect(v.window->tabs(), &QTabBar::currentChanged, this, follow);
+    connect(v.window->locator(), &QLineEdit::textEdited, this, follow);
+    const std::string name = l.name;
+    connect(view, &QTableView::doubleClicked, this, [this, name] {
+      act([this, name] {
+        model_.setFocus(name);
+        model_.key("Enter");
+      });
+    });
+    shown = v.window;
+  } else {
+    auto* box = new QWidget(page.widget);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    v.table = new QTableWidget(box);
+    v.table->setColumnCount(int(l.headers.size()));
+    QStringList headers;
+    for (const std::string& h : l.headers) headers << modelText(h);
+    v.table->setHorizontalHeaderLabels(headers);
+    v.table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    v.table->setSelectionMode(QAbstractItemView::SingleSelection);
+    v.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    v.table->setTabKeyNavigation(false);
+    v.table->setWordWrap(false);
+    v.table->verticalHeader()->hide();
+    v.table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    v.table->viewport()->installEventFilter(this);
+    column->addWidget(v.table, 1);
+    const std::string name = l.name;
+    connect(v.table, &QTableWidget::currentCellChanged, this, [this, name](int row) {
+      if (refreshing_ || row < 0) return;
+      QTimer::singleShot(0, this, [this, name, row] {
+        act([this, name, row] {
+          model_.setFocus(name);
+          model_.highlightRow(size_t(row));
+        });
+      });
+    });
+    if (l.locate) {
+      auto* locatorRow = new QHBoxLayout;
+      v.locatorPrompt = new QLabel(box);
+      v.locator = new QLineEdit(box);
+      v.locatorPrompt->setBuddy(v.locator);
+      locatorRow->addWidget(v.locatorPrompt);
+      locatorRow->addWidget(v.locator, 1);
+      column->addLayout(locatorRow);
+      connect(v.locator, &QLineEdit::textEdited, this, [this, name](const QString& text) {
+        act([this, name, text] {
+          model_.setFocus(name);
+          model_.locate(text.toStdString());
+        });
+      });
+    }
+    shown = box;
+    partOfWidget_[v.table] = l.name;
+  }
+  partOfWidget_[shown] = l.name;
+  page.grid->addWidget(shown, page.row, 0, 1, 4);
+  page.grid->setRowStretch(page.row, 1);
+  ++page.row;
+  lists_.push_back(v);
+}
+
+void ModelWindow::addButton(size_t index, QWidget*& lastControl) {
+  const ScreenButton& b = model_.buttons()[index];
+  Page& page = pageFor(b.tab);
+  QAbstractButton* button = nullptr;
+  const std::string caption = b.caption.empty() ? (b.name.empty() ? b.tip : b.name) : b.caption;
+  if (b.caption.empty()) {
+    // An icon-only button stands beside the control declared before it.
+    auto* tool = new QToolButton(page.widget);
+    tool->setIcon(style()->standardIcon(sameName(b.name, "search") || b.name.empty()
+                                            ? QStyle::SP_FileDialogContentsView
+                                            : QStyle::SP_ArrowForward));
+    tool->setFocusPolicy(Qt::StrongFocus);
+    button = tool;
+    if (lastControl != nullptr) {
+      int row = 0, col = 0, rs = 0, cs = 0;
+      const int at = page.grid->indexOf(lastControl);
+      if (at >= 0) {
+        page.grid->getItemPosition(at, &row, &col, &rs, &cs);
+        page.grid->addWidget(tool, row, col + cs, Qt::AlignLeft);
+      } else {
+        page.buttons->addWidget(tool);
+      }
+    } else {
+      page.grid->addWidget(tool, page.row++, 0, Qt::AlignLeft);
+    }
+  } else {
+    auto* push = new QPushButton(page.widget);
+    push->setAutoDefault(false);
+    button = push;
+    (b.tab < 0 ? bottomButtons_ : page.buttons)->addWidget(push);
+  }
+  connect(button, &QAbstractButton::clicked, this, [this, caption] { act([this, caption] { model_.press(caption); }); });
+  buttons_[index] = button;
+}
+
+// --- Showing -----------------------------------------------------------------
+
+void ModelWindow::refresh() {
+  if (closing_ || model_.closed()) return;
+  refreshing_ = true;
+  setWindowTitle(modelText(model_.title()));
+  if (tabs_ != nullptr) {
+    const int current = model_.currentTab();
+    for (size_t i = 0; i < tabOfPage_.size(); ++i)
+      if (tabOfPage_[i] == current && tabs_->currentIndex() != int(i)) tabs_->setCurrentIndex(int(i));
+  }
+  for (const ControlView& v : controls_) showControl(v);
+  for (ListView& v : lists_) showList(v);
+  showButtons();
+  refreshing_ = false;
+}
+
+void ModelWindow::showControl(const ControlView& v) {
+  const ScreenControl& c = model_.controls()[v.index];
+  // The page hides what stands on other tabs; the state is the screen's.
+  const ControlState s = c.state ? c.state() : ControlState{};
+  v.widget->setVisible(s.visible);
+  if (v.prompt != nullptr) v.prompt->setVisible(s.visible);
+  const std::string value = c.value ? c.value() : std::string();
+  if (auto* edit = qobject_cast<QLineEdit*>(v.widget)) {
+    edit->setEnabled(s.enabled);
+    edit->setReadOnly(s.readOnly || !c.complete);
+    // What the user is typing stays until the field is completed.
+    if (!(edit->hasFocus() && edit->isModified())) {
+      edit->setText(modelText(trimmed(model_.displayValue(c))));
+      edit->setModified(false);
+    }
+  } else if (auto* box = qobject_cast<QCheckBox*>(v.widget)) {
+    box->setEnabled(s.enabled && !s.readOnly);
+    box->setChecked(value == checkValues(c).first || (c.choices.empty() && !value.empty() && value != "0"));
+  } else if (auto* combo = qobject_cast<QComboBox*>(v.widget)) {
+    combo->setEnabled(s.enabled && !s.readOnly);
+    int at = -1;
+    for (size_t i = 0; i < c.choices.size(); ++i)
+      if (c.choices[i].value == value) at = int(i);
+    combo->setCurrentIndex(at);
+  } else if (auto* group = qobject_cast<QGroupBox*>(v.widget)) {
+    group->setEnabled(s.enabled && !s.readOnly);
+    const QList<QRadioButton*> radios = group->findChildren<QRadioButton*>();
+    for (int i = 0; i < radios.size() && size_t(i) < c.choices.size(); ++i)
+      radios[i]->setChecked(c.choices[size_t(i)].value == value);
+  } else if (auto* label = qobject_cast<QLabel*>(v.widget)) {
+    label->setEnabled(s.enabled);
+    const QString text = modelText(model_.displayValue(c));
+    // A text of several lines (an instruction) wraps in the window's width.
+    label->setWordWrap(text.contains('\n') || text.size() > 80);
+    label->setText(text);
+  }
+}
+
+void ModelWindow::showList(ListView& v) {
+  const ScreenList& l = model_.lists()[v.index];
+  if (v.window != nullptr) {
+    v.window->change([] { return Status::ok(); });
+    if (!v.window->locator()->hasFocus() && l.locatorText)
+      v.window->locator()->setText(modelText(l.locatorText()));
+    return;
+  }
+  const std::vector<std::vector<std::string>> rows = l.rows ? l.rows() : std::vector<std::vector<std::string>>();
+  v.table->setRowCount(int(rows.size()));
+  for (size_t r = 0; r < rows.size(); ++r) {
+    for (size_t c = 0; c < rows[r].size() && c < l.headers.size(); ++c) {
+      QTableWidgetItem* item = v.table->item(int(r), int(c));
+      if (item == nullptr) {
+        item = new QTableWidgetItem;
+        v.table->setItem(int(r), int(c), item);
+      }
+      item->setText(modelText(rows[r][c]));
+    }
+  }
+  v.table->resizeColumnsToContents();
+  const std::optional<size_t> at = l.highlighted ? l.highlighted() : std::nullopt;
+  if (at && *at < rows.size()) {
+    v.table->setCurrentCell(int(*at), 0);
+    v.table->scrollToItem(v.table->item(int(*at), 0));
+  } else {
+    v.table->clearSelection();
+  }
+  if (v.locator != nullptr) {
+    const std::string prompt = l.locatorPrompt ? l.locatorPrompt() : std::string();
+    v.locatorPrompt->setText(modelText(prompt));
+    v.locatorPrompt->setVisible(!prompt.empty());
+    v.locator->setVisible(!prompt.empty());
+    if (!v.locator->hasFocus() && l.locatorText) v.locator->setText(modelText(l.locatorText()));
+  }
+}
+
+void ModelWindow::showButtons() {
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    QAbstractButton* w = buttons_[i];
+    if (w == nullptr) continue;
+    const ScreenButton& b = model_.buttons()[i];
+    showModelButton(w, model_, b);
+    if (auto* push = qobject_cast<QPushButton*>(w)) push->setDefault(model_.isDefault(b));
+    w->setVisible(model_.visible(b));
+  }
+}
+
+// --- Acting ------------------------------------------------------------------
+
+void ModelWindow::act(const std::function<void()>& action) {
+  if (closing_ || model_.closed()) return;
+  QPointer<ModelWindow> self(this);
+  ++depth_;
+  action();
+  if (self.isNull()) return;
+  --depth_;
+  if (!model_.closed()) refresh();
+}
+
+void ModelWindow::completeEntry(size_t control, const QString& typed) {
+  const std::string name = partName(model_.controls()[control]);
+  const std::string text = typed.toStdString();
+  act([this, name, text] { model_.type(name, text); });
+}
+
+std::string ModelWindow::partOf(QWidget* w) const {
+  for (QWidget* p = w; p != nullptr && p != this; p = p->parentWidget()) {
+    auto it = partOfWidget_.find(p);
+    if (it != partOfWidget_.end()) return it->second;
+  }
+  return {};
+}
+
+QWidget* ModelWindow::focusWidget(const std::string& name) const {
+  for (const ControlView& v : controls_) {
+    if (!sameName(partName(model_.controls()[v.index]), name)) continue;
+    if (auto* group = qobject_cast<QGroupBox*>(v.widget)) {
+      for (QRadioButton* r : group->findChildren<QRadioButton*>())
+        if (r->isChecked()) return r;
+      const QList<QRadioButton*> radios = group->findChildren<QRadioButton*>();
+      return radios.isEmpty() ? v.widget : radios.front();
+    }
+    return v.widget;
+  }
+  for (const ListView& v : lists_) {
+    if (!sameName(model_.lists()[v.index].name, name)) continue;
+    return v.window != nullptr ? static_cast<QWidget*>(v.window->view()) : v.table;
+  }
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    const ScreenButton& b = model_.buttons()[i];
+    if (buttons_[i] != nullptr && (sameName(b.name, name) || (!b.caption.empty() && sameCaption(b.caption, name))))
+      return buttons_[i];
+  }
+  return nullptr;
+}
+
+void ModelWindow::userFocus(QWidget* now) {
+  if (now == nullptr || moving_ || closing_ || model_.closed() || now->window() != window()) return;
+  if (now != this && !isAncestorOf(now)) return;
+  const std::string part = partOf(now);
+  if (!part.empty() && !sameName(part, model_.focus())) {
+    moving_ = true;
+    model_.setFocus(part);
+    moving_ = false;
+  }
+}
+
+void ModelWindow::focusChanged(ScreenModel&, const std::string& focus) {
+  if (moving_ || closing_) return;
+  QPointer<QWidget> target = focusWidget(focus);
+  if (target.isNull() || target->hasFocus()) return;
+  // Deferred: the Tab or Enter that completed a field is still moving the
+  // focus, and the screen's choice must land after it.
+  QTimer::singleShot(0, this, [this, target, focus] {
+    // A later move of the screen's may have overtaken this one.
+    if (target.isNull() || closing_ || !sameName(model_.focus(), focus)) return;
+    moving_ = true;
+    target->setFocus(Qt::OtherFocusReason);
+    moving_ = false;
+  });
+}
+
+void ModelWindow::closed(ScreenModel&) {
+  if (closing_) return;
+  // Queued: the screen may close itself in the middle of an action.
+  QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+void ModelWindow::run(ScreenModel& child, ScreenModel*) { runModelWindow(child, this, options_); }
+
+bool ModelWindow::hasKey(const std::string& name, const std::string& scope) const {
+  for (const ScreenKey& k : model_.keys())
+    if (k.name == name && (scope.empty() ? k.scope.empty() : sameName(k.scope, scope))) return true;
+  return false;
+}
+
+bool ModelWindow::keyPress(QWidget* w, QKeyEvent* key) {
+  if (key->modifiers() & ~Qt::KeypadModifier) return false;
+  const std::string name = keyName(key->key());
+  if (name.empty()) return false;
+  const std::string part = partOf(w);
+  const bool onList = !part.empty() && model_.list(part) != nullptr;
+  const bool scoped = !part.empty() && hasKey(name, part);
+  const bool unscoped = hasKey(name, "");
+  const bool editing = qobject_cast<QLineEdit*>(w) != nullptr || qobject_cast<QComboBox*>(w) != nullptr;
+  bool handle = false;
+  if (name == "Esc") handle = true;
+  else if (scoped) handle = true;
+  else if (name[0] == 'F') handle = unscoped;
+  else if (name == "Enter") handle = onList && qobject_cast<QLineEdit*>(w) == nullptr;
+  else if (name == "Insert" || name == "Delete") handle = unscoped && !editing;
+  if (!handle) return false;
+  if (key->type() == QEvent::ShortcutOverride) return true;
+  act([this, name, part, onList] {
+    if (!part.empty() && (onList || hasKey(name, part))) model_.setFocus(part);
+    model_.key(name);
+  });
+  return true;
+}
+
+bool ModelWindow::contextMenu(QWidget* viewport, const QPoint& at) {
+  // The right-button menu repeats the buttons shown with the list.
+  auto* menu = new QMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  const int tab = model_.currentTab();
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    const ScreenButton& b = model_.buttons()[i];
+    if (b.caption.empty() || !model_.visible(b) || (b.tab >= 0 && b.tab != tab)) continue;
+    QAction* a = menu->addAction(modelText(b.caption));
+    a->setEnabled(model_.enabled(b));
+    const std::string caption = b.caption;
+    connect(a, &QAction::triggered, this, [this, caption] { act([this, caption] { model_.press(caption); }); });
+  }
+  menu->popup(viewport->mapToGlobal(at));
+  return true;
+}
+
+bool ModelWindow::eventFilter(QObject* watched, QEvent* event) {
+  auto* w = qobject_cast<QWidget*>(watched);
+  if (w == nullptr || closing_ || (w != this && !isAncestorOf(w))) return false;
+  switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+      const bool handled = keyPress(w, static_cast<QKeyEvent*>(event));
+      if (handled) event->accept();
+      return handled;
+    }
+    case QEvent::ContextMenu: {
+      for (const ListView& v : lists_) {
+        QWidget* viewport = v.window != nullptr ? v.window->view()->viewport() : v.table->viewport();
+        if (w == viewport) return contextMenu(viewport, static_cast<QContextMenuEvent*>(event)->pos());
+      }
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+void ModelWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  focusChanged(model_, model_.focus());
+}
+
+void ModelWindow::closeEvent(QCloseEvent* event) {
+  if (!model_.closed()) {
+    // The screen decides (message 10 on a changed form); never under a
+    // child still open.
+    closing_ = true;
+    const bool mayClose = depth_ == 0 && model_.requestClose();
+    closing_ = false;
+    if (!mayClose) {
+      event->ignore();
+      if (!model_.closed()) refresh();
+      return;
+    }
+  }
+  closing_ = true;
+  event->accept();
+}
+
+// --- Widgets for tests -----------------------------------------------------
+
+QWidget* ModelWindow::control(std::string_view nameOrPrompt) const {
+  const ScreenControl* c = model_.control(nameOrPrompt);
+  if (c == nullptr) return nullptr;
+  for (const ControlView& v : controls_)
+    if (&model_.controls()[v.index] == c) return v.widget;
+  return nullptr;
+}
+
+QLabel* ModelWindow::prompt(std::string_view nameOrPrompt) const {
+  const ScreenControl* c = model_.control(nameOrPrompt);
+  for (const ControlView& v : controls_)
+    if (c != nullptr && &model_.controls()[v.index] == c) return v.prompt;
+  return nullptr;
+}
+
+QAbstractButton* ModelWindow::button(std::string_view caption) const {
+  const ScreenButton* b = model_.button(caption);
+  if (b == nullptr) return nullptr;
+  return buttons_[size_t(b - model_.buttons().data())];
+}
+
+ListWindow* ModelWindow::listWindow(std::string_view name) const {
+  for (const ListView& v : lists_)
+    if (sameName(model_.lists()[v.index].name, name)) return v.window;
+  return nullptr;
+}
+
+QTableWidget* ModelWindow::rowTable(std::string_view name) const {
+  for (const ListView& v : lists_)
+    if (sameName(model_.lists()[v.index].name, name)) return v.table;
+  return nullptr;
+}
+
+void runModelWindow(ScreenModel& child, QWidget* over, const ModelWindowOptions& options) {
+  if (child.closed()) return;
+  auto* window = new ModelWindow(child, options, over);
+  window->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  runForScreen(window, over);
+}
+
+}  // namespace vorlam::qt

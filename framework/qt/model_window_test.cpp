@@ -1,0 +1,228 @@
+#include "framework/qt/model_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "framework/qt/test_harness.h"
+
+namespace vorlam::qt {
+namespace {
+
+// A screen declared as data: two tabs, one control of each kind, a list of
+// plain rows, buttons and keys.  It records what the window asked of it.
+struct Sample {
+  ScreenModel model{"Exemplo", "Exemplo de Tela"};
+  std::string code = "5";
+  std::string active = "1";
+  std::string kind = "2";
+  std::vector<std::string> rows = {"A", "B", "C"};
+  size_t highlighted = 0;
+  int saved = 0;
+  int inserted = 0;
+  int deleted = 0;
+  bool enableSave = true;
+
+  Sample() {
+    model.addTab({.caption = "&Geral", .current = [this] { return tab == 0; }, .select = [this] { tab = 0; }});
+    model.addTab({.caption = "&Lista", .current = [this] { return tab == 1; }, .select = [this] { tab = 1; }});
+    model.addControl({.name = "LOC:CODIGO",
+                      .prompt = "&Código:",
+                      .picture = "@n6",
+                      .status = "Código da empresa",
+                      .tab = 0,
+                      .value = [this] { return code; },
+                      .complete = [this](const std::string& v) {
+                        code = v;
+                        return Status::ok();
+                      }});
+    model.addButton({.name = "search", .tip = "Pesquisa", .tab = 0, .press = [this] { code = "77"; }});
+    model.addControl({.name = "LOC:ATIVO", .prompt = "&Ativo", .kind = ControlKind::kCheckBox, .tab = 0,
+                      .value = [this] { return active; },
+                      .complete = [this](const std::string& v) {
+                        active = v;
+                        return Status::ok();
+                      }});
+    model.addControl({.name = "LOC:TIPO", .prompt = "Tipo:", .kind = ControlKind::kDropList,
+                      .choices = {{"1", "1 Normal"}, {"2", "2 Especial"}}, .tab = 0,
+                      .value = [this] { return kind; },
+                      .complete = [this](const std::string& v) {
+                        kind = v;
+                        return Status::ok();
+                      }});
+    model.addControl({.name = "LOC:NOME", .prompt = "Nome:", .kind = ControlKind::kDisplay, .tab = 0,
+                      .value = [this] { return "Empresa " + code; }});
+    model.addList({.name = "lista", .headers = {"Letra"}, .tab = 1,
+                   .rows = [this] {
+                     std::vector<std::vector<std::string>> out;
+                     for (const std::string& r : rows) out.push_back({r});
+                     return out;
+                   },
+                   .highlighted = [this] { return std::optional<size_t>(highlighted); },
+                   .highlight = [this](size_t r) {
+                     highlighted = r;
+                     return Status::ok();
+                   }});
+    model.addButton({.caption = "&Grava", .status = "Grava e fecha",
+                     .press = [this] { ++saved; },
+                     .enabled = [this] { return enableSave; },
+                     .isDefault = [] { return true; }});
+    model.addButton({.caption = "&Fechar", .press = [this] { model.requestClose(); }});
+    model.addKey({.name = "Insert", .scope = "lista", .action = [this] { ++inserted; }});
+    model.addKey({.name = "F4", .action = [this] { ++deleted; }});
+  }
+  int tab = 0;
+};
+
+TEST(ModelWindow, DrawsTheModelAndSendsActionsToIt) {
+  testing::application();
+  Sample s;
+  auto* window = new ModelWindow(s.model);
+  QPointer<ModelWindow> guard(window);
+  ASSERT_TRUE(testing::showWindow(window));
+
+  EXPECT_EQ(window->windowTitle(), "Exemplo de Tela");
+  ASSERT_NE(window->tabs(), nullptr);
+  EXPECT_EQ(window->tabs()->count(), 2);
+  auto* code = qobject_cast<QLineEdit*>(window->control("LOC:CODIGO"));
+  ASSERT_NE(code, nullptr);
+  EXPECT_EQ(code->text(), "5");
+  EXPECT_EQ(code->statusTip(), "Código da empresa");
+  EXPECT_EQ(window->prompt("LOC:CODIGO")->text(), "&Código:");
+  EXPECT_TRUE(qobject_cast<QCheckBox*>(window->control("LOC:ATIVO"))->isChecked());
+  EXPECT_EQ(qobject_cast<QComboBox*>(window->control("LOC:TIPO"))->currentText(), "2 Especial");
+  EXPECT_EQ(qobject_cast<QLabel*>(window->control("LOC:NOME"))->text(), "Empresa 5");
+
+  // Typing completes the field through the model; the display follows.
+  testing::typeText(code, "12");
+  testing::pressKey(window, Qt::Key_Tab);
+  EXPECT_EQ(s.code, "12");
+  EXPECT_EQ(qobject_cast<QLabel*>(window->control("LOC:NOME"))->text(), "Empresa 12");
+  // The icon-only button stands by the field and acts through the model.
+  ASSERT_NE(window->button("search"), nullptr);
+  window->button("search")->click();
+  EXPECT_EQ(code->text(), "77");
+  qobject_cast<QCheckBox*>(window->control("LOC:ATIVO"))->click();
+  EXPECT_EQ(s.active, "0");
+  auto* combo = qobject_cast<QComboBox*>(window->control("LOC:TIPO"));
+  combo->setCurrentIndex(0);
+  emit combo->activated(0);
+  EXPECT_EQ(s.kind, "1");
+
+  // Buttons: caption, status text, enabled and default are the model's.
+  QAbstractButton* save = window->button("&Grava");
+  ASSERT_NE(save, nullptr);
+  EXPECT_EQ(save->statusTip(), "Grava e fecha");
+  save->click();
+  EXPECT_EQ(s.saved, 1);
+  s.enableSave = false;
+  window->refresh();
+  EXPECT_FALSE(save->isEnabled());
+
+  // The list tab: rows, highlight, scoped key.
+  window->tabs()->setCurrentIndex(1);
+  EXPECT_EQ(s.tab, 1);
+  QTableWidget* table = window->rowTable("lista");
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->rowCount(), 3);
+  EXPECT_EQ(table->item(1, 0)->text(), "B");
+  table->setFocus();
+  table->setCurrentCell(2, 0);
+  testing::wait(50);
+  EXPECT_EQ(s.highlighted, 2u);
+  EXPECT_EQ(s.model.focus(), "lista");
+  testing::pressKey(window, Qt::Key_Insert);
+  EXPECT_EQ(s.inserted, 1);
+  testing::pressKey(window, Qt::Key_F4);
+  EXPECT_EQ(s.deleted, 1);
+
+  // The model moves the focus: the window follows.
+  s.model.setFocus("LOC:CODIGO");
+  window->tabs()->setCurrentIndex(0);
+  testing::wait(50);
+  EXPECT_EQ(testing::focused(), code);
+
+  // "&Fechar" closes the screen, and with it the window.
+  window->button("&Fechar")->click();
+  testing::wait(50);
+  EXPECT_TRUE(s.model.closed());
+  EXPECT_TRUE(guard.isNull());
+}
+
+// A child opens as a window of its own, modal to its parent only; the
+// parent's call returns once the child has closed.  Esc asks to close.
+TEST(ModelWindow, ChildScreensOpenOverTheirParentOnly) {
+  testing::application();
+  ScreenDialogs dialogs;
+  ScreenModel child("Filho", "Tela Filha");
+  bool mayClose = false;
+  child.setCloseRequest([&] { return mayClose; });
+  child.addButton({.caption = "&OK", .press = [&] { child.close(); }});
+  ScreenModel parent("Pai", "Tela Pai");
+  parent.setDialogs(&dialogs);
+  std::string typed;
+  parent.addControl({.name = "LOC:X", .value = [&] { return typed; }, .complete = [&](const std::string& v) {
+                       typed = v;
+                       return Status::ok();
+                     }});
+  bool returned = false;
+  parent.addButton({.caption = "&Abre", .press = [&] {
+                      parent.runChild(child);
+                      returned = true;
+                    }});
+  // The frame goes before the screens its windows show.
+  QMainWindow frame;
+  auto* area = new QMdiArea(&frame);
+  frame.setCentralWidget(area);
+  frame.resize(900, 700);
+  auto* other = new QLineEdit;
+  area->addSubWindow(other);
+  auto* window = new ModelWindow(parent);
+  area->addSubWindow(window);
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  EXPECT_EQ(dialogs.window(), window);  // the parent's messages show over it
+
+  QString childTitle;
+  bool parentBlocked = false;
+  bool escKept = false;
+  QTimer::singleShot(50, [&] {
+    QWidget* top = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (qobject_cast<ModelWindow*>(w) != nullptr && w->isVisible()) top = w;
+    if (top == nullptr) {
+      child.close();  // never hang
+      return;
+    }
+    childTitle = top->windowTitle();
+    // The other screen answers; the parent does not.
+    QTest::keyClicks(other, "x");
+    QTest::keyClicks(window->control("LOC:X"), "y");
+    parentBlocked = qobject_cast<QLineEdit*>(window->control("LOC:X"))->text().isEmpty();
+    QTest::keyClick(top, Qt::Key_Escape);  // refused by the screen
+    escKept = !child.closed();
+    testing::clickButton(top, "&OK");
+    if (!child.closed()) child.close();
+  });
+  window->button("&Abre")->click();
+  EXPECT_TRUE(returned);
+  EXPECT_EQ(childTitle, "Tela Filha");
+  EXPECT_EQ(other->text(), "x");
+  EXPECT_TRUE(parentBlocked);
+  EXPECT_TRUE(escKept);
+  EXPECT_TRUE(child.closed());
+}
+
+}  // namespace
+}  // namespace vorlam::qt
