@@ -1,5 +1,7 @@
 #include "framework/qt/list_model.h"
 
+#include <algorithm>
+
 #include "framework/qt/list_delegate.h"
 #include "storage/text.h"
 
@@ -83,7 +85,9 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
   if (role == kListIndentRole) return column.indent;
   if (role == kListRightBorderRole) return column.rightBorder;
   if (role == kListUnderlineRole) return underlined(column);
-  if ((role == Qt::ForegroundRole || role == Qt::BackgroundRole) && column.colours && colours_) {
+  // A FORMAT that marks no column lets the screen colour the whole row.
+  const bool marked = std::any_of(columns_.begin(), columns_.end(), [](const ListColumn& c) { return c.colours; });
+  if ((role == Qt::ForegroundRole || role == Qt::BackgroundRole) && (column.colours || !marked) && colours_) {
     const Colours c = colours_(*row, index.column());
     const QColor& wanted = role == Qt::ForegroundRole ? c.foreground : c.background;
     if (wanted.isValid()) return wanted;

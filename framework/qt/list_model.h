@@ -43,7 +43,8 @@ class RecordListModel : public QAbstractTableModel {
     QColor background;
   };
   // The colours of `column` on `row`, asked only for columns whose FORMAT
-  // has the "*" modifier (the screen's per-row colours).
+  // has the "*" modifier, or for every column when none has it (the
+  // screen's per-row colours).
   using CellColours = std::function<Colours(const Record& row, int column)>;
 
   // `fields` gives, per column of `columns`, the field shown (-1: none,

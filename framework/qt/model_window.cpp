@@ -1,5 +1,7 @@
 #include "framework/qt/model_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -18,6 +20,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QBrush>
+#include <QColor>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -315,6 +319,29 @@ void ModelWindow::addControl(size_t index) {
   controls_.push_back(v);
 }
 
+namespace {
+
+// The screen's row colours for a list drawn through its controller: the
+// record's place on the shown page picks its colours.
+RecordListModel::CellColours rowColoursOf(const ScreenList& list) {
+  return [&list](const Record& row, int column) {
+    RecordListModel::Colours out;
+    const std::vector<Record>& rows = list.controller->rows();
+    size_t at = 0;
+    while (at < rows.size() && rows[at].recordId() != row.recordId()) ++at;
+    const std::vector<RowColours> colours = list.colours();
+    if (at >= colours.size()) return out;
+    const bool coloured = list.colouredColumns.empty() ||
+                          std::find(list.colouredColumns.begin(), list.colouredColumns.end(), column) !=
+                              list.colouredColumns.end();
+    if (coloured && colours[at].text) out.foreground = QColor(QRgb(*colours[at].text));
+    if (colours[at].background) out.background = QColor(QRgb(*colours[at].background));
+    return out;
+  };
+}
+
+}  // namespace
+
 void ModelWindow::addList(size_t index) {
   const ScreenList& l = model_.lists()[index];
   Page& page = pageFor(l.tab);
@@ -327,6 +354,7 @@ void ModelWindow::addList(size_t index) {
     v.window->dropOwnBehaviour();
     v.window->setServices(options_.list);
     if (l.cellText) v.window->setCellText(l.cellText);
+    if (l.colours) v.window->setCellColours(rowColoursOf(l));
     v.window->showOpen();
     v.window->layout()->setContentsMargins(0, 0, 0, 0);
     QTableView* view = v.window->view();
@@ -449,6 +477,9 @@ void ModelWindow::refresh() {
   refreshing_ = true;
   setWindowTitle(modelText(model_.title()));
   if (tabs_ != nullptr) {
+    int page = 0;
+    for (const ScreenTab& t : model_.tabs())
+      if (t.list.empty() && page < tabs_->count()) tabs_->setTabText(page++, modelText(ScreenModel::captionOf(t)));
     const int current = model_.currentTab();
     for (size_t i = 0; i < tabOfPage_.size(); ++i)
       if (tabOfPage_[i] == current && tabs_->currentIndex() != int(i)) tabs_->setCurrentIndex(int(i));
@@ -497,6 +528,20 @@ void ModelWindow::showControl(const ControlView& v) {
   }
 }
 
+namespace {
+
+// The screen's colours of one cell: the text colour on the coloured
+// columns (all when the list names none), the background on every column.
+void paintCell(QTableWidgetItem* item, const RowColours& colours, const ScreenList& list, int column) {
+  const bool coloured = list.colouredColumns.empty() ||
+                        std::find(list.colouredColumns.begin(), list.colouredColumns.end(), column) !=
+                            list.colouredColumns.end();
+  item->setForeground(coloured && colours.text ? QBrush(QColor(QRgb(*colours.text))) : QBrush());
+  item->setBackground(colours.background ? QBrush(QColor(QRgb(*colours.background))) : QBrush());
+}
+
+}  // namespace
+
 void ModelWindow::showList(ListView& v) {
   const ScreenList& l = model_.lists()[v.index];
   if (v.window != nullptr) {
@@ -506,6 +551,7 @@ void ModelWindow::showList(ListView& v) {
     return;
   }
   const std::vector<std::vector<std::string>> rows = l.rows ? l.rows() : std::vector<std::vector<std::string>>();
+  const std::vector<RowColours> colours = l.colours ? l.colours() : std::vector<RowColours>();
   v.table->setRowCount(int(rows.size()));
   for (size_t r = 0; r < rows.size(); ++r) {
     for (size_t c = 0; c < rows[r].size() && c < l.headers.size(); ++c) {
@@ -515,6 +561,7 @@ void ModelWindow::showList(ListView& v) {
         v.table->setItem(int(r), int(c), item);
       }
       item->setText(modelText(rows[r][c]));
+      paintCell(item, r < colours.size() ? colours[r] : RowColours{}, l, int(c));
     }
   }
   v.table->resizeColumnsToContents();
