@@ -181,6 +181,13 @@ bool FormController::validateField(int field, bool report) {
 bool FormController::validateAll() {
   invalidField_ = -1;
   FieldCheck check = checkRecord(record_);
+  if (checkShownOnly_) {
+    check = FieldCheck{};
+    for (int f : shown_) {
+      check = checkField(record_, f);
+      if (!check.valid) break;
+    }
+  }
   if (!check.valid) {
     invalidField_ = check.field;
     ctx_.errors.setField(check.name);

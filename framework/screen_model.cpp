@@ -104,6 +104,7 @@ std::string ScreenModel::displayValue(const ScreenControl& c) const {
       if (choice.value == v) return choice.caption;
     return v;
   }
+  if (c.format) return c.format(v);
   if (c.picture.empty()) return v;
   Result<Picture> p = Picture::compile(c.picture);
   if (!p.isOk()) return v;
@@ -144,6 +145,10 @@ Status ScreenModel::type(std::string_view name, std::string_view typed) {
     if (it == c->choices.end())
       return Status(StatusCode::kInvalidArgument, "opção inexistente", std::string(typed));
     stored = it->value;
+  } else if (c->parse) {
+    Result<std::string> v = c->parse(typed);
+    if (!v.isOk()) return refuse(v.status().message());
+    stored = v.value();
   } else if (!c->picture.empty()) {
     Result<Picture> p = Picture::compile(c->picture);
     if (p.isOk()) {
