@@ -279,7 +279,9 @@ Status CompanyForm::idCompleted(bool cnpj) {
     form_->requestFocus(field(name));
     return Status(StatusCode::kInvalidArgument, check.text);
   }
-  setText(name, check.number);
+  // A blank number passes (its check digits are 0) and stays blank: zeros
+  // would stand for a number nobody typed.
+  if (!textOf(name).empty()) setText(name, check.number);
   return Status::ok();
 }
 

@@ -125,6 +125,30 @@ TEST_F(CompanyFormTest, StoredSettingsShowOneOnlyWhenZeroAndAreNotWrittenUnlessS
   EXPECT_EQ(stored(2).getInt("EMP:Lotes"), 2);
 }
 
+TEST_F(CompanyFormTest, OpeningMakesTheCompanyCurrentWithTheChartInForceAndClosingClearsIt) {
+  // Company 3 moved from structure 1 (general chart) to 3 (own chart) in
+  // 2024: in 2023 the older settings are in force.
+  shell::CurrentCompany period = session_->state().company();
+  period.ano = 2023;
+  session_->state().setCompany(period);
+  Screen screen(*services_, Request::kChange);
+  ASSERT_TRUE(screen.form.open(3).isOk());
+  shell::CurrentCompany now = session_->state().company();
+  EXPECT_EQ(now.codigo, 3);
+  EXPECT_EQ(now.codPlanoContas, 1);
+  EXPECT_EQ(now.plContas, 1);
+  EXPECT_EQ(now.tpContasDesc, "Geral");
+  EXPECT_FALSE(session_->state().pathFor("Funciona.dat").empty());
+  ASSERT_TRUE(screen.form.model().press("&Cancelar").isOk());
+  now = session_->state().company();
+  EXPECT_EQ(now.codigo, 0);
+  EXPECT_EQ(now.razao, "");
+  EXPECT_EQ(now.codPlanoContas, 0);
+  EXPECT_EQ(now.plContas, 0);
+  EXPECT_EQ(now.tpContasDesc, "");
+  EXPECT_EQ(now.ano, 2023);
+}
+
 TEST_F(CompanyFormTest, LogoIsChosenUnderTheImagesFolderAndTheWorkingDirectoryStays) {
   const fs::path before = fs::current_path();
   Screen screen(*services_, Request::kChange);
