@@ -180,9 +180,8 @@ bool FormController::validateField(int field, bool report) {
 
 bool FormController::validateAll() {
   invalidField_ = -1;
-  FieldCheck check = checkRecord(record_);
+  FieldCheck check = checkShownOnly_ ? FieldCheck{} : checkRecord(record_);
   if (checkShownOnly_) {
-    check = FieldCheck{};
     for (int f : shown_) {
       check = checkField(record_, f);
       if (!check.valid) break;

@@ -314,9 +314,9 @@ bool CompanyForm::lookupExists(const char* name, int64_t value) {
 // Opens the lookup of field `name` to select; true when a record was
 // chosen and taken into the field.
 bool CompanyForm::pick(const char* name) {
-  const char* procedure = sameName(name, "EMP:CNAE")     ? kCnaeListProcedure
-                          : sameName(name, "EMP:CodRespCTB") ? kResponsibleListProcedure
-                                                             : kStructureListProcedure;
+  const char* procedure = sameName(name, "EMP:CNAE")     ? kCnaeLookup
+                          : sameName(name, "EMP:CodRespCTB") ? kResponsibleLookup
+                                                             : kStructureLookup;
   if (!services_.has(procedure)) return false;
   Result<std::unique_ptr<Screen>> list = services_.open(procedure, {.mode = "select"});
   if (!list.isOk() || list.value()->model().closed()) return false;

@@ -55,12 +55,12 @@
 namespace vorlam::registry {
 
 // Procedures the form opens.
-inline constexpr char kCnaeListProcedure[] = "BCNAE";
-inline constexpr char kResponsibleListProcedure[] = "BFuncionarios";
-inline constexpr char kStructureListProcedure[] = "ConfigContas";
-inline constexpr char kBranchFormProcedure[] = "UFiliais";
-inline constexpr char kIntegrationFormProcedure[] = "UConfigura_Integracao_Impostos";
-inline constexpr char kChangeFormProcedure[] = "UAltContratuais";
+inline constexpr char kCnaeLookup[] = "BCNAE";
+inline constexpr char kResponsibleLookup[] = "BFuncionarios";
+inline constexpr char kStructureLookup[] = "ConfigContas";
+inline constexpr char kBranchChildForm[] = "UFiliais";
+inline constexpr char kIntegrationChildForm[] = "UConfigura_Integracao_Impostos";
+inline constexpr char kChangeChildForm[] = "UAltContratuais";
 
 // What the logo's file dialog is asked to show.  The view answers with the
 // chosen file's path (nullopt: nothing chosen); it must not change the

@@ -62,7 +62,7 @@ const ChildText& childText(int i) {
   static const ChildText kChildren[] = {
       {"filiais", "Filiais", "Filiais:Key:CodigoMatrizFilial", "Filiais:Matriz",
        "28R(2)|M~Código~C(0)@n6@160L(2)|M~Razão Social~@s40@0L(2)|M~Contabilidade~@n3@40C(2)|M~Unificação~@s1@",
-       {"Filiais:Filial", "", "Filiais:Contabilidade", ""}, kBranchFormProcedure, 1,
+       {"Filiais:Filial", "", "Filiais:Contabilidade", ""}, kBranchChildForm, 1,
        {{{"&Inclusão", "Seleciona nova filial."},
          {"Alteração", "Altera filial selecionada."},
          {"&Exclui", "Exclui filial selecionada."}}}},
@@ -71,7 +71,7 @@ const ChildText& childText(int i) {
        "120L(2)|M~Conta Crédito~@s40@28R(2)|M~Histórico~C(0)@n6@200L(2)|M~Complemento~@s255@",
        {"CIC:CODIGO_EMPRESA", "CIC:CODIGO_REFERENCIA", "", "CIC:CONTA_DEBITO", "CIC:CONTA_CREDITO",
         "CIC:HISTORICO", "CIC:COMPLEMENTO"},
-       kIntegrationFormProcedure, 1,
+       kIntegrationChildForm, 1,
        {{{"&Incluir", "Incluir integração imposto/baixa de impostos."},
          {"&Alterar", "Alterar integração imposto/baixa de impostos."},
          {"&Excluir", "Excluir integração imposto/baixa de impostos."}}}},
@@ -80,7 +80,7 @@ const ChildText& childText(int i) {
        "160L(2)|M~Observação~@s40@60D(12)|M~Valor~C(0)@n-15.2@0R(2)|M~Cod Alt Escrita~C(0)@n3@",
        {"ALTCONT:CODIGO", "ALTCONT:DATA", "ALTCONT:CODALT", "ALTCONT:OBS", "ALTCONT:VALOR",
         "ALTCONT:CODALTESCRITA"},
-       kChangeFormProcedure, 2,
+       kChangeChildForm, 2,
        {{{"&Inclui", ""}, {"&Altera", ""}, {"&Exclui", ""}}}},
   };
   return kChildren[i];
@@ -231,9 +231,9 @@ void CompanyForm::declareButtons() {
                           "Ajuda", MessageIcon::kInformation, kButtonOk, kButtonOk);
                     }});
   const bool editing = request_ == Request::kInsert || request_ == Request::kChange;
-  const std::pair<const char*, const char*> lookups[] = {{"EMP:CNAE", kCnaeListProcedure},
-                                                         {"EMP:CodRespCTB", kResponsibleListProcedure},
-                                                         {"EMP:CodigoPlanoContas", kStructureListProcedure}};
+  const std::pair<const char*, const char*> lookups[] = {{"EMP:CNAE", kCnaeLookup},
+                                                         {"EMP:CodRespCTB", kResponsibleLookup},
+                                                         {"EMP:CodigoPlanoContas", kStructureLookup}};
   const char* tips[] = {"Pesquisa na Tabela de C.N.A.E.", "Tabela de responsáveis",
                         "Pesquisa na Tabela da Configuração do Plano de Contas"};
   for (size_t i = 0; i < std::size(lookups); ++i) {

@@ -48,7 +48,9 @@ bool CompanyListScreen::checkPeriod() {
       if (c.ano == 0 || c.mes == 0) return false;
     }
     if (c.mes != shell::kWholeYear) return true;
-    ctx_.errors.message(kWholeYearMessage, kWarning, MessageIcon::kExclamation, kButtonOk, kButtonOk);
+    // Picking a company for a caller only drops the whole year.
+    if (!selecting_)
+      ctx_.errors.message(kWholeYearMessage, kWarning, MessageIcon::kExclamation, kButtonOk, kButtonOk);
     c.mes = 0;
     state.setCompany(c);
     if (selecting_) return true;

@@ -9,7 +9,7 @@
 // period it hands the choice to the company and period selection (entry
 // "Selecionar" of "ctb.ini" set to 3, the company locked), and a whole-year
 // month 13 is refused with its message and reset to 0 until another month
-// is chosen.  "&Incluir", "Al&terar" and "&Excluir" open the company form
+// is chosen (opened to select, the month 13 is only reset).  "&Incluir", "Al&terar" and "&Excluir" open the company form
 // `UEmpresa`; closing the list leaves no company current.
 //
 // "F&iltra" opens the query window (framework/query_screen.h, or what the
