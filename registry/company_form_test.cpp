@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "sampledata/demo_data.h"
 #include "shell/session.h"
@@ -147,6 +148,43 @@ TEST_F(CompanyFormTest, OpeningMakesTheCompanyCurrentWithTheChartInForceAndClosi
   EXPECT_EQ(now.plContas, 0);
   EXPECT_EQ(now.tpContasDesc, "");
   EXPECT_EQ(now.ano, 2023);
+}
+
+TEST_F(CompanyFormTest, ChildListsShowTheCompanysBranchesAndIntegrationAccounts) {
+  {
+    Table branches(session_->dictionary().find("Filiais"));
+    ASSERT_TRUE(branches.open(session_->state().pathFor("Filiais.dat")).isOk());
+    for (auto [head, branch, unified] : {std::tuple{1, 2, 1}, {1, 3, 0}, {2, 4, 0}}) {
+      branches.buffer().clear();
+      branches.buffer().setInt("Filiais:Matriz", head);
+      branches.buffer().setInt("Filiais:Filial", branch);
+      branches.buffer().setInt("Filiais:Contabilidade", unified);
+      ASSERT_TRUE(branches.append().isOk());
+    }
+  }
+  Screen screen(*services_, Request::kChange);
+  ASSERT_TRUE(screen.form.open(1).isOk());
+  ScreenModel& m = screen.form.model();
+  const ScreenList* branches = m.list("filiais");
+  ASSERT_NE(branches, nullptr);
+  EXPECT_EQ(branches->headers, (std::vector<std::string>{"Código", "Razão Social", "Unificação"}));
+  EXPECT_EQ(branches->rows(), (std::vector<std::vector<std::string>>{
+                                  {"2", "Freitas & Marques Padaria e Confeitaria", "X"},
+                                  {"3", "Francisco Rodrigues Araújo", ""}}));
+  const ScreenList* accounts = m.list("integracao");
+  ASSERT_NE(accounts, nullptr);
+  // The sample's thirty accounts of company 1, with their reference texts.
+  const auto rows = accounts->rows();
+  ASSERT_EQ(rows.size(), 30u);
+  EXPECT_EQ(rows[0][0], "1");
+  EXPECT_EQ(rows[0][1], "(BAIXA) Valor da Duplicata de entrada");
+  EXPECT_EQ(rows[0][2], "FORNECEDOR");
+  EXPECT_EQ(rows[12][1], "(PROVISÃO) Valor do imposto ICMS");
+  EXPECT_EQ(rows[29][1], "(PAGAMENTO) Valor do imposto Substituição Tributária");
+  // The forms of the rows are not built here: their buttons stay disabled.
+  ASSERT_TRUE(m.selectTab("&Integração / Filiais").isOk());
+  for (const char* b : {"&Inclusão", "Alteração", "&Exclui", "&Incluir", "&Alterar", "&Excluir"})
+    EXPECT_FALSE(m.enabled(*m.button(b))) << b;
 }
 
 TEST_F(CompanyFormTest, LogoIsChosenUnderTheImagesFolderAndTheWorkingDirectoryStays) {
