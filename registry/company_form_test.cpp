@@ -180,7 +180,8 @@ TEST_F(CompanyFormTest, ChildListsShowTheCompanysBranchesAndIntegrationAccounts)
   EXPECT_EQ(rows[0][1], "(BAIXA) Valor da Duplicata de entrada");
   EXPECT_EQ(rows[0][2], "FORNECEDOR");
   EXPECT_EQ(rows[12][1], "(PROVISÃO) Valor do imposto ICMS");
-  EXPECT_EQ(rows[29][1], "(PAGAMENTO) Valor do imposto Substituição Tributária");
+  // The "Imposto" column shows 50 characters.
+  EXPECT_EQ(rows[29][1], "(PAGAMENTO) Valor do imposto Substituição Tributár");
   // The forms of the rows are not built here: their buttons stay disabled.
   ASSERT_TRUE(m.selectTab("&Integração / Filiais").isOk());
   for (const char* b : {"&Inclusão", "Alteração", "&Exclui", "&Incluir", "&Alterar", "&Excluir"})
