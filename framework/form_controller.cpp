@@ -185,7 +185,7 @@ bool FormController::validateAll() {
   FieldCheck check = checkRecord(record_);
   // A form checks the fields it shows: a rule of a field the form never
   // shows cannot be met by its user, and the field is written back as read.
-  if (!check.valid && !def_.fields.empty()) {
+  if (!check.valid && (checkShownOnly_ || !def_.fields.empty())) {
     check = FieldCheck();
     for (const auto& rule : table_.def().rules) {
       if (std::find(shown_.begin(), shown_.end(), rule.field) == shown_.end()) continue;

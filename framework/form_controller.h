@@ -134,6 +134,14 @@ class FormController {
   // the user typed) is added as it stands, and a clash with a stored record
   // is a duplicate key (message 15); a zero is still numbered.
   void setKeepNumbers(bool keep) { keepNumbers_ = keep; }
+  // By default OK checks the dictionary rule of every field of the record.
+  // With `shownOnly`, only the rules of the fields the form shows: a stored
+  // value the form cannot edit does not keep the record from being saved.
+  void setCheckShownFieldsOnly(bool shownOnly) { checkShownOnly_ = shownOnly; }
+  // Makes the record as it stands the one the form compares against: the
+  // defaults a screen fills in as it opens are no edit of the user's (a
+  // form left untouched then writes nothing and cancels without asking).
+  void keepAsOpened() { original_ = record_; }
   // Asks the view to move the focus to `field` once the reaction or button
   // being handled is done; takeFocusRequest() returns it once (-1: none).
   void requestFocus(int field) { focusRequest_ = field; }
@@ -191,6 +199,7 @@ class FormController {
   Validator validator_;
   bool validateDeletes_ = false;
   bool keepNumbers_ = false;
+  bool checkShownOnly_ = false;
   int focusRequest_ = -1;
   std::vector<std::pair<int, Cell>> recall_;  // storage column, the user's value
   int reactionDepth_ = 0;

@@ -114,6 +114,7 @@ std::string ScreenModel::displayValue(const ScreenControl& c) const {
       if (choice.value == v) return choice.caption;
     return v;
   }
+  if (c.format) return c.format(v);
   const std::string picture = pictureOf(c);
   if (picture.empty()) return v;
   Result<Picture> p = Picture::compile(picture);
@@ -155,6 +156,10 @@ Status ScreenModel::type(std::string_view name, std::string_view typed) {
     if (it == c->choices.end())
       return Status(StatusCode::kInvalidArgument, "opção inexistente", std::string(typed));
     stored = it->value;
+  } else if (c->parse) {
+    Result<std::string> v = c->parse(typed);
+    if (!v.isOk()) return refuse(v.status().message());
+    stored = v.value();
   } else if (const std::string picture = pictureOf(*c); !picture.empty()) {
     Result<Picture> p = Picture::compile(picture);
     if (p.isOk()) {

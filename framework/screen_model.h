@@ -107,6 +107,12 @@ struct ScreenControl {
   std::function<Status(const std::string& v)> complete = {};
   // Empty: enabled, visible, editable.
   std::function<ControlState()> state = {};
+  // For values no picture describes (an alphanumeric CNPJ in a digit mask):
+  // the shown text of the stored value, and the stored value of what the
+  // user typed (a refusal's message is shown as the picture's are).  Empty:
+  // the picture does both.
+  std::function<std::string(const std::string& stored)> format = {};
+  std::function<Result<std::string>(std::string_view typed)> parse = {};
 };
 
 struct ScreenButton {

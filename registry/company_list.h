@@ -5,8 +5,8 @@
 // same order and lists only the companies whose name contains what was
 // typed (letter case aside).  The company and period selection opens it to
 // choose a company (the select use): "&Seleciona" is then the default
-// button.  Insert, change and delete open the company form, which this
-// tool does not have yet, so they stay disabled.
+// button; insert, change and delete then stay disabled.  Opened to
+// maintain companies, they open the company form.
 //
 // The functions are pure and thread-safe.
 #pragma once
