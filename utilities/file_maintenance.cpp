@@ -185,8 +185,8 @@ Status runRecfix(const MaintenanceContext& c, const std::string& path, StepListe
   RepairCommand cmd = repairCommand(path);
   Result<std::string> tmp = platform::makeTempDirectory("vorlam-recfix");
   if (!tmp) return tmp.status();
-  const std::string out = *tmp + "/saida.txt";
-  Result<platform::Process> p = platform::Process::start(c.recfix, cmd.args, out, out);
+  const std::string out = *tmp + "/saida.txt", err = *tmp + "/erros.txt";
+  Result<platform::Process> p = platform::Process::start(c.recfix, cmd.args, out, err);
   if (!p) {
     (void)platform::removeTree(*tmp);
     return Status(p.status().code(), "não foi possível iniciar o utilitário de reparo", c.recfix);
@@ -202,7 +202,10 @@ Status runRecfix(const MaintenanceContext& c, const std::string& path, StepListe
     platform::sleepMilliseconds(50);
   }
   Result<int> rc = proc.wait();
+  std::string errors;
   (void)readText(out, output);
+  (void)readText(err, &errors);
+  *output += errors;
   (void)platform::removeTree(*tmp);
   if (!rc) return rc.status();
   if (*rc != 0) return Status(StatusCode::kCorrupt, "o reparo não substituiu o arquivo", "recfix: saída " + std::to_string(*rc));

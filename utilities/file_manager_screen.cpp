@@ -1,5 +1,7 @@
 #include "utilities/file_manager_screen.h"
 
+#include "framework/list_format.h"
+
 namespace vorlam::utilities {
 
 namespace {
@@ -57,8 +59,14 @@ void FileManagerScreen::setAsync(std::function<void()> changed) {
 
 void FileManagerScreen::declareList() {
   FileManager* m = &manager_;
+  // The headers as the list's format string names them: the tick column
+  // has none.
+  std::vector<std::string> headers;
+  if (Result<std::vector<ListColumn>> columns = parseListFormat(kFileListFormat); columns.isOk())
+    for (const ListColumn& c : *columns) headers.push_back(c.header);
+  if (headers.size() != 4) headers = {"", "Arquivo", "Registros", "Nome do Arquivo"};
   model_.addList({.name = kList,
-                  .headers = {"", "Arquivo", "Registros", "Nome do Arquivo"},
+                  .headers = headers,
                   .rows =
                       [m] {
                         std::vector<std::vector<std::string>> rows;
