@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -111,6 +112,22 @@ class Dialogs {
   // Returns the 1-based number of the pressed button of the list; closing the
   // box without a button answers the last button of the list.
   virtual int question(const QuestionRequest& request) = 0;
+
+  // A file to open: the dialog's title, its filter as the screens write it
+  // ("Imagens | *.bmp;*.gif") and the folder it starts in.  The answer is
+  // the chosen file's full path; nullopt when nothing was chosen or the
+  // interface has no file dialog (canChooseFiles()).  Choosing never
+  // changes the process's working directory.
+  struct FileRequest {
+    std::string title;
+    std::string filter;
+    std::string directory;
+  };
+  virtual bool canChooseFiles() const { return false; }
+  virtual std::optional<std::string> chooseFile(const FileRequest& request) {
+    (void)request;
+    return std::nullopt;
+  }
 };
 
 // The application's end.  A fatal message asks for it; the application then

@@ -49,7 +49,14 @@ CompanyForm::CompanyForm(shell::ScreenServices& services, ScreenContext& context
       structures_(context.dictionary.find("ConfPlanoContas")),
       history_(context.dictionary.find("AltContratuais")),
       funcionarios_(context.dictionary.find("Funcionarios")),
-      model_(kCompanyFormProcedure, kCompanyFormTitle) {}
+      model_(kCompanyFormProcedure, kCompanyFormTitle) {
+  // The windows' file dialog picks the logo; without one the path is typed.
+  if (services.dialogs().canChooseFiles()) {
+    logoChooser_ = [&services](const LogoRequest& r) {
+      return services.dialogs().chooseFile({r.title, r.filter, r.directory});
+    };
+  }
+}
 
 CompanyForm::~CompanyForm() = default;
 

@@ -120,6 +120,11 @@ int ScreenDialogs::question(const QuestionRequest& request) {
   return dialogs.question(request);
 }
 
+std::optional<std::string> ScreenDialogs::chooseFile(const FileRequest& request) {
+  QtDialogs dialogs(window());
+  return dialogs.chooseFile(request);
+}
+
 // --- ModelWindow: building -------------------------------------------------
 
 ModelWindow::ModelWindow(ScreenModel& model, ModelWindowOptions options, QWidget* parent)

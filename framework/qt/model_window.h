@@ -64,6 +64,8 @@ class ScreenDialogs : public Dialogs {
 
   uint32_t messageBox(const MessageBoxRequest& request) override;
   int question(const QuestionRequest& request) override;
+  bool canChooseFiles() const override { return true; }
+  std::optional<std::string> chooseFile(const FileRequest& request) override;
 
  private:
   std::vector<QPointer<QWidget>> windows_;

@@ -3,6 +3,7 @@
 #include "framework/qt/screen_modal.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -140,6 +141,21 @@ int QtDialogs::question(const QuestionRequest& request) {
   int pressed = run(fromUtf8(request.title), fromUtf8(request.text), request.icon, captions,
                     request.defaultButton);
   return pressed >= 1 ? pressed : int(captions.size());
+}
+
+std::optional<std::string> QtDialogs::chooseFile(const FileRequest& request) {
+  // "Imagens | *.bmp;*.gif" is Qt's "Imagens (*.bmp *.gif)".
+  QString filter = QString::fromUtf8(request.filter.c_str());
+  if (const qsizetype bar = filter.indexOf('|'); bar >= 0) {
+    QString patterns = filter.mid(bar + 1).trimmed();
+    patterns.replace(';', ' ');
+    filter = filter.left(bar).trimmed() + " (" + patterns + ")";
+  }
+  // The static dialog leaves the working directory alone.
+  const QString chosen = QFileDialog::getOpenFileName(parent_, QString::fromUtf8(request.title.c_str()),
+                                                      QString::fromUtf8(request.directory.c_str()), filter);
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen.toStdString();
 }
 
 }  // namespace vorlam::qt

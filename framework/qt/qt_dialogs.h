@@ -67,6 +67,8 @@ class QtDialogs : public Dialogs {
   // Shows the captions of the request's button list; returns the 1-based
   // number pressed, or the last button's number when the window is closed.
   int question(const QuestionRequest& request) override;
+  bool canChooseFiles() const override { return true; }
+  std::optional<std::string> chooseFile(const FileRequest& request) override;
 
  private:
   int run(const QString& title, const QString& text, MessageIcon icon, const QStringList& captions,
