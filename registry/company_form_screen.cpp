@@ -5,6 +5,7 @@
 
 #include "framework/screen_binding.h"
 #include "registry/company_form.h"
+#include "registry/integration_references.h"
 #include "registry/taxpayer_numbers.h"
 #include "storage/text.h"
 
@@ -24,27 +25,6 @@ struct CompanyForm::ChildText {
 
 
 namespace {
-
-// The texts of the integration reference codes 1 to 30, as the integration
-// list shows them.
-constexpr const char* kReferenceTexts[] = {
-    "(BAIXA) Valor da Duplicata de entrada",         "(BAIXA) Desconto da Duplicata de entrada",
-    "(BAIXA) Multa da Duplicata de entrada",         "(BAIXA) Juros da Duplicata de entrada",
-    "(BAIXA) Valor da Duplicata de saída",           "(BAIXA) Desconto da Duplicata de saída",
-    "(BAIXA) Multa da Duplicata de saída",           "(BAIXA) Juros da Duplicata de saída",
-    "(BAIXA) Valor da Duplicata de serviço",         "(BAIXA) Desconto da Duplicata de serviço",
-    "(BAIXA) Multa da Duplicata de serviço",         "(BAIXA) Juros da Duplicata de serviço",
-    "(PROVISÃO) Valor do imposto ICMS",              "(PAGAMENTO) Valor do imposto ICMS",
-    "(PROVISÃO) Valor do imposto IPI",               "(PAGAMENTO) Valor do imposto IPI",
-    "(PROVISÃO) Valor do imposto Simples Federal",   "(PAGAMENTO) Valor do imposto Simples Federal",
-    "(PROVISÃO) Valor do imposto Simples Estadual",  "(PAGAMENTO) Valor do imposto Simples Estadual",
-    "(PROVISÃO) Valor do imposto PIS",               "(PAGAMENTO) Valor do imposto PIS",
-    "(PROVISÃO) Valor do imposto Cofins",            "(PAGAMENTO) Valor do imposto Cofins",
-    "(PROVISÃO) Valor do imposto Contribuição Social", "(PAGAMENTO) Valor do imposto Contribuição Social",
-    "(PROVISÃO) Valor do imposto IRPJ",              "(PAGAMENTO) Valor do imposto IRPJ",
-    "(PROVISÃO) Valor do imposto Substituição Tributária",
-    "(PAGAMENTO) Valor do imposto Substituição Tributária",
-};
 
 ControlKind kindOf(CompanyControl c) {
   switch (c) {
@@ -292,8 +272,7 @@ void CompanyForm::declareChildren() {
       binding.cellText = [](const Record& row, int column) -> std::optional<std::string> {
         if (column != 2) return std::nullopt;
         const int64_t ref = row.getInt(row.def().fieldIndex("CIC:CODIGO_REFERENCIA"));
-        if (ref < 1 || ref > 30) return "";
-        return cutCharacters(kReferenceTexts[ref - 1], 50);
+        return cutCharacters(std::string(integrationReferenceText(int(ref))), 50);
       };
     }
     if (c->table.isOpen()) (void)bindList(model_, *c->list, binding);
