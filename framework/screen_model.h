@@ -71,7 +71,8 @@ class ListController;
 class Record;
 class ScreenModel;
 
-enum class ControlKind { kEntry, kCheckBox, kRadioGroup, kDropList, kDisplay };
+// kProgress: a bar of long work; its value is a percentage, "0" to "100".
+enum class ControlKind { kEntry, kCheckBox, kRadioGroup, kDropList, kDisplay, kProgress };
 
 struct ControlChoice {
   std::string value;    // stored ("1", "10")

@@ -111,11 +111,11 @@ void FileManagerScreen::declareProgress() {
                      .value = [m] { return m->progress().currentFile; }, .state = shown});
   model_.addControl({.name = "LOC:Acao", .prompt = "Action :", .kind = ControlKind::kDisplay,
                      .value = [m] { return m->progress().action; }, .state = shown});
-  model_.addControl({.name = "LOC:Progresso", .prompt = "Progress :", .kind = ControlKind::kDisplay,
+  model_.addControl({.name = "LOC:Progresso", .prompt = "Progress :", .kind = ControlKind::kProgress,
                      .value = [m] { return std::to_string(m->progress().filePercent); }, .state = shown});
   model_.addControl({.name = "LOC:ArquivosRestantes", .prompt = "Files Left     :", .kind = ControlKind::kDisplay,
                      .value = [m] { return std::to_string(m->progress().filesLeft); }, .state = shown});
-  model_.addControl({.name = "LOC:ProgressoTotal", .kind = ControlKind::kDisplay,
+  model_.addControl({.name = "LOC:ProgressoTotal", .kind = ControlKind::kProgress,
                      .value = [m] { return std::to_string(m->progress().overallPercent); }, .state = shown});
   model_.addButton({.caption = "&Cancel", .press = [m] { m->cancel(); }, .enabled = [m] { return m->running(); },
                     .visible = [m] { return m->running(); }});

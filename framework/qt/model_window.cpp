@@ -1,6 +1,7 @@
 #include "framework/qt/model_window.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,6 +22,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QBrush>
+#include <QProgressBar>
 #include <QColor>
 #include <QTableWidget>
 #include <QTimer>
@@ -286,6 +288,12 @@ QWidget* ModelWindow::makeControl(const ScreenControl& c, QWidget* parent) {
       });
       return combo;
     }
+    case ControlKind::kProgress: {
+      auto* bar = new QProgressBar(parent);
+      bar->setRange(0, 100);
+      bar->setMinimumWidth(pixelsFor(fm, 30));
+      return bar;
+    }
     case ControlKind::kDisplay: {
       auto* label = new QLabel(parent);
       label->setTextFormat(Qt::PlainText);
@@ -524,6 +532,9 @@ void ModelWindow::showControl(const ControlView& v) {
     const QList<QRadioButton*> radios = group->findChildren<QRadioButton*>();
     for (int i = 0; i < radios.size() && size_t(i) < c.choices.size(); ++i)
       radios[i]->setChecked(c.choices[size_t(i)].value == value);
+  } else if (auto* bar = qobject_cast<QProgressBar*>(v.widget)) {
+    bar->setEnabled(s.enabled);
+    bar->setValue(std::clamp(std::atoi(value.c_str()), 0, 100));
   } else if (auto* label = qobject_cast<QLabel*>(v.widget)) {
     label->setEnabled(s.enabled);
     const QString text = modelText(model_.displayValue(c));
