@@ -34,8 +34,8 @@ struct ReferenceListSpec {
   std::string formProcedure;  // the form of insert, change and delete
   // Button captions and tips, in order: insert, change, delete, select.
   std::vector<FormButtonText> buttons;
-  std::string selectTip;
-  std::string legendProcedure;  // "&Legenda"; "" none
+  std::string selectTip = {};
+  std::string legendProcedure = {};  // "&Legenda"; "" none
   bool queryButtons = false;    // "&Limpa" and "&Filtro"
 };
 
@@ -68,7 +68,7 @@ class ReferenceList : public shell::HostedScreen {
 struct ReferenceFormSpec {
   std::string table;          // dictionary label
   FormDefinition definition;  // procedure, title, captions
-  std::string heading;        // a line above the fields; "" none
+  std::string heading = {};   // a line above the fields; "" none
   std::vector<FormFieldBinding> fields;
   FormButtonText ok, cancel, help;
   FormButtonText deleteOk, deleteCancel;
