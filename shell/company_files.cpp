@@ -335,8 +335,13 @@ void CompanyFiles::selectCompany(AppState& state, CurrentCompany selected,
     company = selected;
     Table history(altContratuais_);
     openHistory(before, history);
-    ChartInForce chart = shell::planoVigente(history, company.codigo, company.ano,
-                                             {company.plContas, company.codPlanoContas});
+    // The history reads back from the record's newest values: the company
+    // being selected again for another year holds what the earlier year
+    // derived, which the history cannot lead forward from.
+    const ChartInForce newest = record.found && record.codigo == company.codigo
+                                    ? ChartInForce{record.plContas, record.codigoPlanoContas}
+                                    : ChartInForce{company.plContas, company.codPlanoContas};
+    ChartInForce chart = shell::planoVigente(history, company.codigo, company.ano, newest);
     company.plContas = chart.plContas;
     company.codPlanoContas = static_cast<uint16_t>(chart.codPlanoContas);
     company.tpContasDesc = chartTypeDescription(company.plContas, company.tpContasDesc);

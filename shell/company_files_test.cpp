@@ -205,6 +205,26 @@ TEST_F(CompanyFilesTest, PlanoVigenteStructureHistory) {
   EXPECT_EQ(planoVigente(*h, 8, 2014, rec), rec);  // no code-41 rows
 }
 
+TEST_F(CompanyFilesTest, SelectingAnotherYearDerivesFromTheRecordNotFromTheEarlierYear) {
+  addCompany(7, 1, 9, 0);
+  addChange(7, kChangeCodigoPlano, day(2016, 1, 1), "005 . Conteúdo anterior");
+  Result<CompanyRecord> record = files_.readCompany(*state_, 7);
+  ASSERT_TRUE(record.isOk());
+  CurrentCompany c;
+  c.codigo = 7;
+  c.mes = 1;
+  c.ano = 2015;
+  c.plContas = record->plContas;
+  c.codPlanoContas = uint16_t(record->codigoPlanoContas);
+  files_.selectCompany(*state_, c, record.value());
+  EXPECT_EQ(state_->company().codPlanoContas, 5);
+  // The same company, now 2016: the state holds structure 5 from 2015.
+  CurrentCompany next = state_->company();
+  next.ano = 2016;
+  files_.selectCompany(*state_, next, record.value());
+  EXPECT_EQ(state_->company().codPlanoContas, 9);
+}
+
 TEST_F(CompanyFilesTest, PlanoVigenteChartType) {
   addChange(7, kChangePlContas, day(2018, 1, 1), "2");
   addChange(6, kChangePlContas, day(2018, 1, 1), "X");  // unreadable
