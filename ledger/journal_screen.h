@@ -24,8 +24,8 @@
 // but the lot) with its accounts' and history's descriptions, and writes
 // its date (day number) and accounts to "Ctb.Ini", section "Pesquisa",
 // entries "Data", "CDebito" and "CCredito".  "&Incluir", "Al&terar",
-// "&Excluir", "&Grava" / "&Exclui" and "&Cancela" work as the spec of the
-// screen says; new lines are added by addJournalLine (journal_numbers.h), so
+// "&Excluir", "&Grava" / "&Exclui" and "&Cancela" behave as the suite's
+// screen does; new lines are added by addJournalLine (journal_numbers.h), so
 // two workstations never add under one number.
 //
 // Complement markers: "cd" and "CD" stand for the debit account's
