@@ -338,6 +338,12 @@ void ChartScreen::print() {
     if (Status s = printer_(job); !s) say("Atenção!!! Erro na impressão do plano de contas: " + s.message());
     return;
   }
+  // The windows print (or write a PDF) through their print dialog.
+  if (services_.dialogs().canPrint()) {
+    Result<bool> printed = services_.dialogs().print({job.title, job.headers, job.rows});
+    if (!printed.isOk()) say("Atenção!!! Erro na impressão do plano de contas: " + printed.status().message());
+    return;
+  }
   Result<std::string> text = renderChartText(job);
   if (!text.isOk()) {
     say("Atenção!!! Erro na impressão do plano de contas: " + text.status().message());

@@ -10,10 +10,13 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "storage/status.h"
 
 namespace vorlam {
 
@@ -124,6 +127,22 @@ class Dialogs {
     std::string directory;
   };
   virtual bool canChooseFiles() const { return false; }
+
+  // A table to print as a list shows it: the title, the column headers and
+  // the rows in order.  `rows` hands every row to its visitor and may be
+  // called more than once (a long list is never held whole).  The user
+  // picks the printer (or a PDF file); print() answers true once every row
+  // has gone to the printer, false when the user gave up.
+  struct PrintRequest {
+    std::string title;
+    std::vector<std::string> headers;
+    std::function<Status(const std::function<void(const std::vector<std::string>&)>& row)> rows;
+  };
+  virtual bool canPrint() const { return false; }
+  virtual Result<bool> print(const PrintRequest& request) {
+    (void)request;
+    return Status(StatusCode::kUnsupported, "impressão indisponível");
+  }
   virtual std::optional<std::string> chooseFile(const FileRequest& request) {
     (void)request;
     return std::nullopt;

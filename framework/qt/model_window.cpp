@@ -127,6 +127,11 @@ std::optional<std::string> ScreenDialogs::chooseFile(const FileRequest& request)
   return dialogs.chooseFile(request);
 }
 
+Result<bool> ScreenDialogs::print(const PrintRequest& request) {
+  QtDialogs dialogs(window());
+  return dialogs.print(request);
+}
+
 // --- ModelWindow: building -------------------------------------------------
 
 ModelWindow::ModelWindow(ScreenModel& model, ModelWindowOptions options, QWidget* parent)

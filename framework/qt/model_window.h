@@ -66,6 +66,8 @@ class ScreenDialogs : public Dialogs {
   int question(const QuestionRequest& request) override;
   bool canChooseFiles() const override { return true; }
   std::optional<std::string> chooseFile(const FileRequest& request) override;
+  bool canPrint() const override { return true; }
+  Result<bool> print(const PrintRequest& request) override;
 
  private:
   std::vector<QPointer<QWidget>> windows_;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -54,6 +55,11 @@ QIcon messageIcon(MessageIcon icon);
 
 // Dialogs shown with MessageWindow.  `parent` (may be null) is the window the
 // boxes are centred on; it must outlive this object.
+// Prints `request` to `printer` as it stands (a PDF file or a printer the
+// caller set up): landscape, the title and page number and the headers on
+// every page, the columns as wide as their widest text.
+Status printTable(const Dialogs::PrintRequest& request, QPrinter& printer);
+
 class QtDialogs : public Dialogs {
  public:
   explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
@@ -69,6 +75,10 @@ class QtDialogs : public Dialogs {
   int question(const QuestionRequest& request) override;
   bool canChooseFiles() const override { return true; }
   std::optional<std::string> chooseFile(const FileRequest& request) override;
+  bool canPrint() const override { return true; }
+  // Asks for the printer (the print dialog offers a PDF file too) and
+  // prints the table in landscape, the headers on every page.
+  Result<bool> print(const PrintRequest& request) override;
 
  private:
   int run(const QString& title, const QString& text, MessageIcon icon, const QStringList& captions,
