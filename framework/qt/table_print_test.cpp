@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "framework/qt/qt_dialogs.h"
+#include "framework/qt/test_harness.h"
 #include "storage/test_util.h"
 
 namespace vorlam::qt {
@@ -22,6 +23,7 @@ int pdfPages(const std::string& path) {
 }
 
 TEST(TablePrint, EveryRowReachesTheFileOverAsManyPagesAsItNeeds) {
+  testing::application();
   testing::TempDir tmp;
   int rowsAsked = 0;
   auto printRows = [&](int count) {
@@ -51,6 +53,7 @@ TEST(TablePrint, EveryRowReachesTheFileOverAsManyPagesAsItNeeds) {
 }
 
 TEST(TablePrint, AFailingRowSourceIsAnErrorNotAPrintout) {
+  testing::application();
   testing::TempDir tmp;
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
