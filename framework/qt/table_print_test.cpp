@@ -24,7 +24,7 @@ int pdfPages(const std::string& path) {
 
 TEST(TablePrint, EveryRowReachesTheFileOverAsManyPagesAsItNeeds) {
   testing::application();
-  testing::TempDir tmp;
+  vorlam::testing::TempDir tmp;
   int rowsAsked = 0;
   auto printRows = [&](int count) {
     return Dialogs::PrintRequest{
@@ -54,7 +54,7 @@ TEST(TablePrint, EveryRowReachesTheFileOverAsManyPagesAsItNeeds) {
 
 TEST(TablePrint, AFailingRowSourceIsAnErrorNotAPrintout) {
   testing::application();
-  testing::TempDir tmp;
+  vorlam::testing::TempDir tmp;
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(QString::fromStdString(tmp.path() + "/x.pdf"));
