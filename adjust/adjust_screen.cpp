@@ -311,14 +311,8 @@ Reaction AdjustScreen::restore() {
   if (!done) {
     stopBox(done.status().message());
   } else {
-    // The current company put back on its old structure: the toolbar shows
-    // the structure it is on now.
-    shell::CurrentCompany current = state_.company();
-    for (uint16_t restored : done->companies) {
-      if (restored != current.codigo || current.codigo == 0) continue;
-      current.codPlanoContas = done->structure;
-      state_.setCompany(current);
-    }
+    // The current company put back on its old structure.
+    showStructureOfCurrent(done->companies, done->structure);
     appendLog("-" + done->message);
     errors_.message(done->message, kMessageTitle, MessageIcon::kInformation, kButtonOk, kButtonOk);
   }
@@ -418,6 +412,15 @@ void AdjustScreen::waitForRun() {
   if (worker_.joinable()) worker_.join();
 }
 
+void AdjustScreen::showStructureOfCurrent(const std::vector<uint16_t>& companies, uint16_t structure) {
+  // The toolbar shows the structure the current company is on now.
+  shell::CurrentCompany current = state_.company();
+  if (current.codigo == 0) return;
+  if (std::find(companies.begin(), companies.end(), current.codigo) == companies.end()) return;
+  current.codPlanoContas = structure;
+  state_.setCompany(current);
+}
+
 Reaction AdjustScreen::completeRun() {
   Reaction r;
   if (!running()) return r;
@@ -440,6 +443,10 @@ Reaction AdjustScreen::completeRun() {
   } else if (stop_ && done.companiesDone < done.companiesTotal) {
     stopBox(kInterrupted);
   } else if (result->value().success) {
+    std::vector<uint16_t> converted;
+    for (const CompanyReport& c : result->value().companies)
+      if (c.outcome == CompanyOutcome::kConverted) converted.push_back(c.code);
+    showStructureOfCurrent(converted, structureCode_);
     beep();
     errors_.message(result->value().finalMessage, kMessageTitle, MessageIcon::kInformation, kButtonOk, kButtonOk);
   } else {

@@ -242,6 +242,8 @@ class AdjustScreen {
   Reaction close();
 
  private:
+  // The current company, when among `companies`, is on `structure` now.
+  void showStructureOfCurrent(const std::vector<uint16_t>& companies, uint16_t structure);
   class RunObserver;
   void beep();
   void stopBox(const std::string& text, MessageIcon icon = MessageIcon::kError);

@@ -463,6 +463,7 @@ TEST_F(AdjustScreenTest, RunConvertsTheListAndEndsWithTheSuccessMessage) {
   EXPECT_EQ(structureOf(30), 1);
   EXPECT_EQ(selectedCodes(), (std::vector<uint16_t>{10, 20}));  // left as it was
   EXPECT_EQ(state_->company().codigo, 20);
+  EXPECT_EQ(state_->company().codPlanoContas, 2);  // the toolbar follows the current company
   EXPECT_EQ(shutdown_.activeBulkOperations(), 0);
 
   // A second run empties the log; the companies are already on structure 2.
