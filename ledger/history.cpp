@@ -51,8 +51,8 @@ class HistoryForm : public RegistryForm {
 
 }  // namespace
 
-const RegistryListSpec& historyListSpec() {
-  static const RegistryListSpec kSpec{
+const RegistryListLayout& historyListLayout() {
+  static const RegistryListLayout kLayout{
       .procedure = kHistoryListProcedure,
       .title = kHistoryListTitle,
       .table = "Historico",
@@ -64,7 +64,7 @@ const RegistryListSpec& historyListSpec() {
                 "Parte da Descrição:"}},
       .closeTip = "Fecha e retorna. <Alt + f>.",
   };
-  return kSpec;
+  return kLayout;
 }
 
 RegistryFormFactory historyForm() {

@@ -10,7 +10,7 @@ inline constexpr char kHistoryListProcedure[] = "Historico";
 inline constexpr char kHistoryListTitle[] = "Visualização da Tabela de Histórico Padrão";
 inline constexpr char kHistoryFormProcedure[] = "UHistorico";
 
-const RegistryListSpec& historyListSpec();
+const RegistryListLayout& historyListLayout();
 RegistryFormFactory historyForm();
 
 }  // namespace vorlam::ledger

@@ -8,9 +8,9 @@
 namespace vorlam::ledger {
 
 void registerScreens(shell::ScreenRegistry& registry) {
-  registerRegistry(registry, historyListSpec(), kHistoryFormProcedure,
+  registerRegistry(registry, historyListLayout(), kHistoryFormProcedure,
                    [](shell::ScreenServices&) { return historyForm(); });
-  registerRegistry(registry, standardListSpec(), kStandardFormProcedure,
+  registerRegistry(registry, standardListLayout(), kStandardFormProcedure,
                    [](shell::ScreenServices& s) { return standardForm(s); });
   registry.add(kJournalProcedure, [](shell::ScreenServices& s, const shell::ScreenRequest& r)
                                       -> Result<std::unique_ptr<Screen>> {

@@ -11,11 +11,11 @@ namespace {
 
 constexpr uint16_t kMsgOpenFailed = 26;  // "Arquivo %File não pôde ser aberto."
 
-ListDefinition listDefinition(const RegistryListSpec& spec) {
+ListDefinition listDefinition(const RegistryListLayout& layout) {
   ListDefinition d;
-  d.procedure = spec.procedure;
-  d.title = spec.title;
-  for (const RegistryListTab& t : spec.tabs) d.tabs.push_back(t.tab);
+  d.procedure = layout.procedure;
+  d.title = layout.title;
+  for (const RegistryListTab& t : layout.tabs) d.tabs.push_back(t.tab);
   d.deleteThroughForm = true;  // the forms ask "Confirma Exclusão" themselves
   return d;
 }
@@ -29,21 +29,21 @@ Status openBound(ScreenContext& context, Table& table, OpenMode mode) {
   return s;
 }
 
-RegistryList::RegistryList(shell::ScreenServices& services, RegistryListSpec spec, RegistryFormFactory form,
+RegistryList::RegistryList(shell::ScreenServices& services, RegistryListLayout layout, RegistryFormFactory form,
                            bool selecting)
     : HostedScreen(services),
-      spec_(std::move(spec)),
-      definition_(listDefinition(spec_)),
+      layout_(std::move(layout)),
+      definition_(listDefinition(layout_)),
       form_(std::move(form)),
       selecting_(selecting),
-      table_(context_.dictionary.find(spec_.table)),
+      table_(context_.dictionary.find(layout_.table)),
       list_(context_, definition_, table_, selecting),
-      model_(spec_.procedure, spec_.title) {
+      model_(layout_.procedure, layout_.title) {
   list_.setFormOpener([this](Request r, const Record* row) { return runForm(r, row); });
 }
 
 Status RegistryList::open() {
-  ProcedureScope procedure(errors_, spec_.procedure);
+  ProcedureScope procedure(errors_, layout_.procedure);
   Status s = openBound(context_, table_);
   // Part-name tabs filter by their variable: blank until the user types.
   for (const ListTabDefinition& t : definition_.tabs)
@@ -72,9 +72,9 @@ bool RegistryList::runForm(Request request, const Record* row) {
 
 void RegistryList::declare() {
   ListBinding binding;
-  binding.format = spec_.format;
-  binding.columnFields = spec_.columns;
-  for (const RegistryListTab& t : spec_.tabs) binding.locatorPrompts.push_back(t.locatorPrompt);
+  binding.format = layout_.format;
+  binding.columnFields = layout_.columns;
+  for (const RegistryListTab& t : layout_.tabs) binding.locatorPrompts.push_back(t.locatorPrompt);
   bindList(model_, list_, binding);
   model_.setFocus("lista");
 
@@ -99,7 +99,7 @@ void RegistryList::declare() {
                       .enabled = [this] { return list_.canSelect(); },
                       .isDefault = [] { return true; }});
   }
-  model_.addButton({.caption = "&Fechar", .tip = spec_.closeTip, .press = [this] { model_.requestClose(); }});
+  model_.addButton({.caption = "&Fechar", .tip = layout_.closeTip, .press = [this] { model_.requestClose(); }});
   model_.addKey({.name = "Insert", .scope = "lista", .action = [request] { request(Request::kInsert); }});
   model_.addKey({.name = "Delete", .scope = "lista", .action = [request] { request(Request::kDelete); }});
 }
@@ -163,19 +163,19 @@ void addFormButtons(ScreenModel& model, FormController& form, const std::string&
   model.setCloseRequest([&form] { return form.cancel() != FormState::kOpen; });
 }
 
-void registerRegistry(shell::ScreenRegistry& registry, const RegistryListSpec& spec, const std::string& formProcedure,
+void registerRegistry(shell::ScreenRegistry& registry, const RegistryListLayout& layout, const std::string& formProcedure,
                       std::function<RegistryFormFactory(shell::ScreenServices&)> form) {
-  registry.add(spec.procedure, [spec, form](shell::ScreenServices& s, const shell::ScreenRequest& r)
+  registry.add(layout.procedure, [layout, form](shell::ScreenServices& s, const shell::ScreenRequest& r)
                                    -> Result<std::unique_ptr<Screen>> {
     if (!r.mode.empty() && !r.selecting())
-      return Status(StatusCode::kNotFound, "a lista abre só para selecionar", spec.procedure);
-    return std::unique_ptr<Screen>(new RegistryList(s, spec, form(s), r.selecting()));
+      return Status(StatusCode::kNotFound, "a lista abre só para selecionar", layout.procedure);
+    return std::unique_ptr<Screen>(new RegistryList(s, layout, form(s), r.selecting()));
   });
-  registry.add(formProcedure, [spec, formProcedure, form](shell::ScreenServices& s, const shell::ScreenRequest& r)
+  registry.add(formProcedure, [layout, formProcedure, form](shell::ScreenServices& s, const shell::ScreenRequest& r)
                                   -> Result<std::unique_ptr<Screen>> {
     std::optional<Request> request = r.formRequest();
     if (!request) return Status(StatusCode::kNotFound, "pedido inválido para o formulário", formProcedure);
-    return std::unique_ptr<Screen>(new StandaloneRegistryForm(s, spec.table, formProcedure, form(s), *request, r.keys));
+    return std::unique_ptr<Screen>(new StandaloneRegistryForm(s, layout.table, formProcedure, form(s), *request, r.keys));
   });
 }
 

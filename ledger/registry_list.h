@@ -41,7 +41,7 @@ struct RegistryListTab {
   std::string locatorPrompt;  // "" when none
 };
 
-struct RegistryListSpec {
+struct RegistryListLayout {
   std::string procedure;
   std::string title;
   std::string table;   // the dictionary's label
@@ -53,7 +53,7 @@ struct RegistryListSpec {
 
 class RegistryList : public shell::HostedScreen {
  public:
-  RegistryList(shell::ScreenServices& services, RegistryListSpec spec, RegistryFormFactory form, bool selecting);
+  RegistryList(shell::ScreenServices& services, RegistryListLayout layout, RegistryFormFactory form, bool selecting);
 
   ScreenModel& model() override { return model_; }
   // Opens the table (message 26 and a closed screen when it cannot be) and
@@ -68,7 +68,7 @@ class RegistryList : public shell::HostedScreen {
   void declare();
   bool runForm(Request request, const Record* row);
 
-  RegistryListSpec spec_;
+  RegistryListLayout layout_;
   ListDefinition definition_;
   RegistryFormFactory form_;
   bool selecting_;
@@ -110,7 +110,7 @@ void addFormButtons(ScreenModel& model, FormController& form, const std::string&
 std::vector<std::string> runLookup(shell::ScreenServices& services, ScreenModel& parent, std::string_view procedure);
 
 // Registers the list (plain and select mode) and the form of a registry.
-void registerRegistry(shell::ScreenRegistry& registry, const RegistryListSpec& spec, const std::string& formProcedure,
+void registerRegistry(shell::ScreenRegistry& registry, const RegistryListLayout& layout, const std::string& formProcedure,
                       std::function<RegistryFormFactory(shell::ScreenServices&)> form);
 
 }  // namespace vorlam::ledger

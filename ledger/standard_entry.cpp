@@ -216,8 +216,8 @@ class StandardForm : public RegistryForm {
 
 }  // namespace
 
-const RegistryListSpec& standardListSpec() {
-  static const RegistryListSpec kSpec{
+const RegistryListLayout& standardListLayout() {
+  static const RegistryListLayout kLayout{
       .procedure = kStandardListProcedure,
       .title = kStandardListTitle,
       .table = "LanPadrao",
@@ -229,7 +229,7 @@ const RegistryListSpec& standardListSpec() {
                {{"Apelido", "LPR:KEY:APELIDO", "LPR:APELIDO", "", 0, ""}, "Pesquisa por Apelido....."}},
       .closeTip = "",
   };
-  return kSpec;
+  return kLayout;
 }
 
 RegistryFormFactory standardForm(shell::ScreenServices& services) {

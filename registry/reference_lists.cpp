@@ -10,7 +10,7 @@ namespace {
 const std::vector<FormButtonText> kListButtons = {
     {"&Inclui"}, {"&Altera"}, {"&Exclui"}, {"&Seleciona"}};
 
-ReferenceListSpec cnaeList() {
+ReferenceListLayout cnaeList() {
   return {.procedure = kCnaeListProcedure,
           .title = "Visualização da Tabela de C.N.A.E.",
           .table = "CNAE",
@@ -26,7 +26,7 @@ ReferenceListSpec cnaeList() {
           .buttons = kListButtons};
 }
 
-ReferenceListSpec stateList() {
+ReferenceListLayout stateList() {
   return {.procedure = kStateListProcedure,
           .title = "Visualização da Tabela Unidade de Federação",
           .table = "Estados",
@@ -39,7 +39,7 @@ ReferenceListSpec stateList() {
           .buttons = kListButtons};
 }
 
-ReferenceListSpec municipalityList() {
+ReferenceListLayout municipalityList() {
   return {.procedure = kMunicipalityListProcedure,
           .title = "Visualização da Tabela  de Municípios",
           .table = "Municipios",
@@ -55,7 +55,7 @@ ReferenceListSpec municipalityList() {
           .buttons = kListButtons};
 }
 
-ReferenceListSpec responsibleList() {
+ReferenceListLayout responsibleList() {
   return {.procedure = kResponsibleListProcedure,
           .title = "Tabela de responsáveis",
           .table = "Funcionarios",
@@ -75,7 +75,7 @@ ReferenceListSpec responsibleList() {
           .queryButtons = true};
 }
 
-ReferenceFormSpec cnaeForm() {
+ReferenceFormLayout cnaeForm() {
   return {.table = "CNAE",
           .definition = {kCnaeFormProcedure, "Atualização da Tabela do CNAE ", "Incluindo um CNAE",
                          "Alterando um CNAE", "Excluindo um CNEA", {}},
@@ -95,7 +95,7 @@ ReferenceFormSpec cnaeForm() {
           .helpText = "O código da atividade econômica (CNAE) e sua descrição, conforme a tabela oficial."};
 }
 
-ReferenceFormSpec stateForm() {
+ReferenceFormLayout stateForm() {
   return {.table = "Estados",
           .definition = {kStateFormProcedure, "Atualização da Tabela dos Estados", "Incluindo um Estado",
                          "Alterando um Estado", "Excluindo um Estado", {}},
@@ -116,7 +116,7 @@ ReferenceFormSpec stateForm() {
           .helpText = "A sigla da Unidade da Federação e seu nome."};
 }
 
-ReferenceFormSpec municipalityForm() {
+ReferenceFormLayout municipalityForm() {
   return {.table = "Municipios",
           .definition = {kMunicipalityFormProcedure, "Atualização da Tabela de Municípios", "Incluindo um Município",
                          "Alterando um Município", "Excluindo um Município", {}},
@@ -140,7 +140,7 @@ class MunicipalityForm : public ReferenceForm {
  public:
   MunicipalityForm(shell::ScreenServices& s, Request request, std::vector<std::string> keys)
       : ReferenceForm(s, municipalityForm(), request, std::move(keys)), states_(context_.dictionary.find("Estados")) {
-    spec_.fields[2].accepted = [this] { return checkState(); };
+    layout_.fields[2].accepted = [this] { return checkState(); };
   }
 
  protected:
@@ -198,16 +198,16 @@ shell::ScreenFactory formFactory(std::function<std::unique_ptr<Form>(shell::Scre
   };
 }
 
-shell::ScreenFactory listFactory(ReferenceListSpec (*spec)()) {
-  return [spec](shell::ScreenServices& s, const shell::ScreenRequest& r) -> Result<std::unique_ptr<Screen>> {
+shell::ScreenFactory listFactory(ReferenceListLayout (*layout)()) {
+  return [layout](shell::ScreenServices& s, const shell::ScreenRequest& r) -> Result<std::unique_ptr<Screen>> {
     if (!r.mode.empty() && !r.selecting()) return Status(StatusCode::kNotFound, "a lista abre só para selecionar");
-    return std::unique_ptr<Screen>(new ReferenceList(s, spec(), r.selecting()));
+    return std::unique_ptr<Screen>(new ReferenceList(s, layout(), r.selecting()));
   };
 }
 
-shell::ScreenFactory plainForm(ReferenceFormSpec (*spec)()) {
-  return formFactory<ReferenceForm>([spec](shell::ScreenServices& s, Request request, std::vector<std::string> keys) {
-    return std::make_unique<ReferenceForm>(s, spec(), request, std::move(keys));
+shell::ScreenFactory plainForm(ReferenceFormLayout (*layout)()) {
+  return formFactory<ReferenceForm>([layout](shell::ScreenServices& s, Request request, std::vector<std::string> keys) {
+    return std::make_unique<ReferenceForm>(s, layout(), request, std::move(keys));
   });
 }
 

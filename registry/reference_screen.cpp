@@ -16,30 +16,30 @@ std::string modeWord(Request request) {
   return {};
 }
 
-ListDefinition listDefinition(const ReferenceListSpec& spec) {
+ListDefinition listDefinition(const ReferenceListLayout& layout) {
   ListDefinition d;
-  d.procedure = spec.procedure;
-  d.title = spec.title;
-  d.tabs = spec.tabs;
+  d.procedure = layout.procedure;
+  d.title = layout.title;
+  d.tabs = layout.tabs;
   d.deleteThroughForm = true;  // the form asks "Confirma Exclusão" itself
   return d;
 }
 
 }  // namespace
 
-ReferenceList::ReferenceList(shell::ScreenServices& services, ReferenceListSpec spec, bool selecting)
+ReferenceList::ReferenceList(shell::ScreenServices& services, ReferenceListLayout layout, bool selecting)
     : HostedScreen(services),
-      spec_(std::move(spec)),
+      layout_(std::move(layout)),
       selecting_(selecting),
-      definition_(listDefinition(spec_)),
-      table_(context_.dictionary.find(spec_.table)),
+      definition_(listDefinition(layout_)),
+      table_(context_.dictionary.find(layout_.table)),
       list_(context_, definition_, table_, selecting),
-      model_(spec_.procedure, spec_.title) {
+      model_(layout_.procedure, layout_.title) {
   list_.setFormOpener([this](Request r, const Record* row) { return runForm(r, row); });
 }
 
 Status ReferenceList::open() {
-  ProcedureScope procedure(errors_, spec_.procedure);
+  ProcedureScope procedure(errors_, layout_.procedure);
   Status s = openBound(context_, table_);
   if (s) s = list_.open();
   if (!s) {
@@ -57,20 +57,20 @@ std::vector<std::string> ReferenceList::chosenKeys() const {
 
 void ReferenceList::declare() {
   ListBinding binding;
-  binding.format = spec_.format;
-  binding.columnFields = spec_.columns;
-  for (size_t t = 0; t < spec_.tabs.size(); ++t) {
-    const bool partName = !spec_.tabs[t].locatorVariable.empty();
-    binding.locatorPrompts.push_back(partName ? "" : spec_.locatorPrompts[t]);
+  binding.format = layout_.format;
+  binding.columnFields = layout_.columns;
+  for (size_t t = 0; t < layout_.tabs.size(); ++t) {
+    const bool partName = !layout_.tabs[t].locatorVariable.empty();
+    binding.locatorPrompts.push_back(partName ? "" : layout_.locatorPrompts[t]);
   }
   bindList(model_, list_, binding);
   // The part-name entries: completing one filters and goes to the list.
-  for (size_t t = 0; t < spec_.tabs.size(); ++t) {
-    const ListTabDefinition& tab = spec_.tabs[t];
+  for (size_t t = 0; t < layout_.tabs.size(); ++t) {
+    const ListTabDefinition& tab = layout_.tabs[t];
     if (tab.locatorVariable.empty()) continue;
     const int index = static_cast<int>(t);
     model_.addControl({.name = tab.locatorVariable,
-                       .prompt = spec_.locatorPrompts[t],
+                       .prompt = layout_.locatorPrompts[t],
                        .picture = "@s" + std::to_string(tab.locatorWidth),
                        .text = true,
                        .value = [this] { return list_.locatorText(); },
@@ -91,11 +91,11 @@ void ReferenceList::declare() {
 }
 
 void ReferenceList::declareButtons() {
-  const bool hasForm = !spec_.formProcedure.empty() && services_.has(spec_.formProcedure);
+  const bool hasForm = !layout_.formProcedure.empty() && services_.has(layout_.formProcedure);
   const Request requests[] = {Request::kInsert, Request::kChange, Request::kDelete};
   for (size_t i = 0; i < 3; ++i) {
     const Request r = requests[i];
-    ScreenButton b{.caption = spec_.buttons[i].caption, .tip = spec_.buttons[i].tip};
+    ScreenButton b{.caption = layout_.buttons[i].caption, .tip = layout_.buttons[i].tip};
     if (r == Request::kChange && !selecting_) b.tip = b.status = kChangeSelected;
     b.press = [this, r] { list_.request(r); };
     b.enabled = [this, r, hasForm] { return hasForm && list_.canRequest(r); };
@@ -103,8 +103,8 @@ void ReferenceList::declareButtons() {
     model_.addButton(std::move(b));
   }
   if (selecting_) {
-    model_.addButton({.caption = spec_.buttons[3].caption,
-                      .tip = spec_.selectTip,
+    model_.addButton({.caption = layout_.buttons[3].caption,
+                      .tip = layout_.selectTip,
                       .press =
                           [this] {
                             chosen_ = list_.chooseSelected();
@@ -113,14 +113,14 @@ void ReferenceList::declareButtons() {
                       .enabled = [this] { return list_.canSelect(); },
                       .isDefault = [] { return true; }});
   }
-  if (spec_.queryButtons) {
+  if (layout_.queryButtons) {
     model_.addButton({.caption = "&Limpa", .tip = "Cancela o filtro", .press = [this] { list_.clearQuery(); }});
     model_.addButton({.caption = "&Filtro", .tip = "Filtra os funcionários", .press = [this] {
                         if (query_) query_();
                       }});
   }
-  if (!spec_.legendProcedure.empty()) {
-    const std::string legend = spec_.legendProcedure;
+  if (!layout_.legendProcedure.empty()) {
+    const std::string legend = layout_.legendProcedure;
     model_.addButton({.caption = "&Legenda",
                       .press =
                           [this, legend] {
@@ -141,7 +141,7 @@ void ReferenceList::declareButtons() {
 bool ReferenceList::runForm(Request request, const Record* row) {
   shell::ScreenRequest r{.mode = modeWord(request)};
   if (row != nullptr) r.keys = primaryKeyTexts(*row);
-  Result<std::unique_ptr<Screen>> child = services_.open(spec_.formProcedure, r);
+  Result<std::unique_ptr<Screen>> child = services_.open(layout_.formProcedure, r);
   if (!child.isOk()) return false;
   Screen& screen = *child.value();
   if (!screen.model().closed()) model_.runChild(screen.model());
@@ -157,17 +157,17 @@ bool ReferenceList::runForm(Request request, const Record* row) {
   return true;
 }
 
-ReferenceForm::ReferenceForm(shell::ScreenServices& services, ReferenceFormSpec spec, Request request,
+ReferenceForm::ReferenceForm(shell::ScreenServices& services, ReferenceFormLayout layout, Request request,
                              std::vector<std::string> keys)
     : HostedScreen(services),
-      spec_(std::move(spec)),
+      layout_(std::move(layout)),
       request_(request),
       keys_(std::move(keys)),
-      table_(context_.dictionary.find(spec_.table)),
-      model_(spec_.definition.procedure, spec_.definition.title) {}
+      table_(context_.dictionary.find(layout_.table)),
+      model_(layout_.definition.procedure, layout_.definition.title) {}
 
 Status ReferenceForm::open() {
-  ProcedureScope procedure(errors_, spec_.definition.procedure);
+  ProcedureScope procedure(errors_, layout_.definition.procedure);
   if (!openBound(context_, table_)) {
     model_.close();
     return Status::ok();  // reported
@@ -178,18 +178,18 @@ Status ReferenceForm::open() {
     if (!found.isOk()) return found.status();
     id = found.value();
   }
-  form_ = std::make_unique<FormController>(context_, spec_.definition, table_, request_);
+  form_ = std::make_unique<FormController>(context_, layout_.definition, table_, request_);
   // A code the user types is kept; a zero is numbered.
   form_->setKeepNumbers(true);
   const FormState state = request_ == Request::kInsert ? form_->openNew() : form_->openRecord(id);
-  if (!spec_.heading.empty()) model_.addControl({.prompt = spec_.heading, .kind = ControlKind::kDisplay,
+  if (!layout_.heading.empty()) model_.addControl({.prompt = layout_.heading, .kind = ControlKind::kDisplay,
                                                  .value = [] { return std::string(); }});
-  bindForm(model_, *form_, spec_.fields);
+  bindForm(model_, *form_, layout_.fields);
   extend();
   const bool deleting = request_ == Request::kDelete;
-  addFormButtons(model_, *form_, deleting ? spec_.deleteOk : spec_.ok, deleting ? spec_.deleteCancel : spec_.cancel,
-                 spec_.help, spec_.helpText);
-  model_.setFocus(spec_.fields.front().field);
+  addFormButtons(model_, *form_, deleting ? layout_.deleteOk : layout_.ok, deleting ? layout_.deleteCancel : layout_.cancel,
+                 layout_.help, layout_.helpText);
+  model_.setFocus(layout_.fields.front().field);
   if (state != FormState::kOpen) model_.close();
   return Status::ok();
 }

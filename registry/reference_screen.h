@@ -20,7 +20,7 @@
 
 namespace vorlam::registry {
 
-struct ReferenceListSpec {
+struct ReferenceListLayout {
   std::string procedure;
   std::string title;
   std::string table;  // dictionary label
@@ -41,7 +41,7 @@ struct ReferenceListSpec {
 
 class ReferenceList : public shell::HostedScreen {
  public:
-  ReferenceList(shell::ScreenServices& services, ReferenceListSpec spec, bool selecting);
+  ReferenceList(shell::ScreenServices& services, ReferenceListLayout layout, bool selecting);
   ScreenModel& model() override { return model_; }
   // Opens the table (message 26 and a closed screen when it cannot be).
   Status open() override;
@@ -55,7 +55,7 @@ class ReferenceList : public shell::HostedScreen {
   void declareButtons();
   bool runForm(Request request, const Record* row);
 
-  ReferenceListSpec spec_;
+  ReferenceListLayout layout_;
   bool selecting_;
   ListDefinition definition_;
   Table table_;
@@ -65,7 +65,7 @@ class ReferenceList : public shell::HostedScreen {
   std::function<void()> query_;
 };
 
-struct ReferenceFormSpec {
+struct ReferenceFormLayout {
   std::string table;          // dictionary label
   FormDefinition definition;  // procedure, title, captions
   std::string heading = {};   // a line above the fields; "" none
@@ -77,7 +77,7 @@ struct ReferenceFormSpec {
 
 class ReferenceForm : public shell::HostedScreen {
  public:
-  ReferenceForm(shell::ScreenServices& services, ReferenceFormSpec spec, Request request,
+  ReferenceForm(shell::ScreenServices& services, ReferenceFormLayout layout, Request request,
                 std::vector<std::string> keys);
   ScreenModel& model() override { return model_; }
   // Opens the table and the record the keys name (insert: a blank one).
@@ -93,7 +93,7 @@ class ReferenceForm : public shell::HostedScreen {
   // buttons.
   virtual void extend() {}
 
-  ReferenceFormSpec spec_;
+  ReferenceFormLayout layout_;
   Request request_;
   std::vector<std::string> keys_;
   Table table_;

@@ -172,7 +172,7 @@ shell::BindingMap companyNames(const Dictionary& dict, const std::string& root,
   return shell::nomeiaArquivosEmpresa(root, cur, rec, closed, true).names;
 }
 
-struct ChartSpec {
+struct ChartPlan {
   int structure = 0;
   std::vector<std::string> customers, suppliers;
   std::vector<uint16_t> filials;
@@ -317,18 +317,18 @@ Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progre
       }
   }
   std::map<std::string, PartyFile> partyFiles;
-  std::map<std::string, ChartSpec> chartSpecs;
+  std::map<std::string, ChartPlan> chartPlans;
   std::vector<std::string> currentChartPath(companies.size()), partyPath(companies.size());
   std::vector<shell::BindingMap> currentNames(companies.size());
   for (size_t i = 0; i < companies.size(); ++i) {
     CompanyPlan& c = companies[i];
     for (const DemoChartPeriod& p : c.info.charts) {
       shell::BindingMap names = companyNames(dict, root, c, p);
-      ChartSpec& chartSpec = chartSpecs[names.at(shell::kPlanoContasFile)];
-      chartSpec.structure = p.structure;
+      ChartPlan& chartPlan = chartPlans[names.at(shell::kPlanoContasFile)];
+      chartPlan.structure = p.structure;
       if (&p == &c.info.charts.back()) {
         currentChartPath[i] = names.at(shell::kPlanoContasFile);
-        if (chartSpec.filials.empty()) chartSpec.filials = c.chartFilials;
+        if (chartPlan.filials.empty()) chartPlan.filials = c.chartFilials;
         currentNames[i] = names;
       }
     }
@@ -340,22 +340,22 @@ Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progre
       partyFiles.emplace(forCli, std::move(f));
       // Numbering "Manual" keeps the chart's general accounts; the others
       // get accounts of their own in the chart.
-      if (c.tipoAutomatica != 0) chartSpecs[currentChartPath[i]].parties = &partyFiles.at(forCli);
+      if (c.tipoAutomatica != 0) chartPlans[currentChartPath[i]].parties = &partyFiles.at(forCli);
     }
   }
   std::map<std::string, ChartModel> charts;
-  for (auto& [path, chartSpec] : chartSpecs) {
+  for (auto& [path, chartPlan] : chartPlans) {
     std::vector<std::string> customers, suppliers;
-    if (chartSpec.parties) {
-      for (size_t k : chartSpec.parties->customers) customers.push_back(chartSpec.parties->parties[k].nome);
-      for (size_t k : chartSpec.parties->suppliers) suppliers.push_back(chartSpec.parties->parties[k].nome);
+    if (chartPlan.parties) {
+      for (size_t k : chartPlan.parties->customers) customers.push_back(chartPlan.parties->parties[k].nome);
+      for (size_t k : chartPlan.parties->suppliers) suppliers.push_back(chartPlan.parties->parties[k].nome);
     }
-    ChartModel m = buildChart(demoStructure(chartSpec.structure), customers, suppliers, chartSpec.filials);
-    if (chartSpec.parties) {
-      for (size_t n = 0; n < chartSpec.parties->customers.size(); ++n)
-        chartSpec.parties->parties[chartSpec.parties->customers[n]].contaCliente = m.customerAccounts[n];
-      for (size_t n = 0; n < chartSpec.parties->suppliers.size(); ++n)
-        chartSpec.parties->parties[chartSpec.parties->suppliers[n]].contaFornecedor = m.supplierAccounts[n];
+    ChartModel m = buildChart(demoStructure(chartPlan.structure), customers, suppliers, chartPlan.filials);
+    if (chartPlan.parties) {
+      for (size_t n = 0; n < chartPlan.parties->customers.size(); ++n)
+        chartPlan.parties->parties[chartPlan.parties->customers[n]].contaCliente = m.customerAccounts[n];
+      for (size_t n = 0; n < chartPlan.parties->suppliers.size(); ++n)
+        chartPlan.parties->parties[chartPlan.parties->suppliers[n]].contaFornecedor = m.supplierAccounts[n];
     }
     charts.emplace(path, std::move(m));
   }
