@@ -1,0 +1,211 @@
+// The lists of a model window: a list over a ListController is the paging
+// list window; any other list is a table of the rows the screen shows.
+
+#include "framework/qt/model_window.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QBrush>
+#include <QProgressBar>
+#include <QColor>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include "framework/picture.h"
+#include "framework/qt/model_view.h"
+#include "framework/qt/qt_dialogs.h"
+#include "framework/qt/screen_modal.h"
+#include "storage/table_def.h"
+
+namespace vorlam::qt {
+
+namespace {
+
+// The screen's row colours for a list drawn through its controller: the
+// record's place on the shown page picks its colours.
+RecordListModel::CellColours rowColoursOf(const ScreenList& list) {
+  return [&list](const Record& row, int column) {
+    RecordListModel::Colours out;
+    const std::vector<Record>& rows = list.controller->rows();
+    size_t at = 0;
+    while (at < rows.size() && rows[at].recordId() != row.recordId()) ++at;
+    const std::vector<RowColours> colours = list.colours();
+    if (at >= colours.size()) return out;
+    const bool coloured = list.colouredColumns.empty() ||
+                          std::find(list.colouredColumns.begin(), list.colouredColumns.end(), column) !=
+                              list.colouredColumns.end();
+    if (coloured && colours[at].text) out.foreground = QColor(QRgb(*colours[at].text));
+    if (colours[at].background) out.background = QColor(QRgb(*colours[at].background));
+    return out;
+  };
+}
+
+}  // namespace
+
+void ModelWindow::addList(size_t index) {
+  const ScreenList& l = model_.lists()[index];
+  Page& page = pageFor(l.tab);
+  ListView v;
+  v.index = index;
+  QWidget* shown = nullptr;
+  if (l.controller != nullptr) {
+    ListWindowDefinition def{l.format, l.columnFields, l.locatorPrompts, 0};
+    v.window = new ListWindow(*l.controller, def, page.widget);
+    v.window->dropOwnBehaviour();
+    v.window->setServices(options_.list);
+    if (l.cellText) v.window->setCellText(l.cellText);
+    if (l.colours) v.window->setCellColours(rowColoursOf(l));
+    v.window->showOpen();
+    v.window->layout()->setContentsMargins(0, 0, 0, 0);
+    QTableView* view = v.window->view();
+    // Room for a dozen rows before the window is resized.
+    view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 12 + view->horizontalHeader()->sizeHint().height());
+    view->viewport()->installEventFilter(this);
+    // The list's own moves (clicks, paging, sort tabs, the locator) reach
+    // the controller directly; the rest of the screen follows.
+    auto follow = [this] {
+      if (refreshing_ || closing_) return;
+      QTimer::singleShot(0, this, [this] {
+        if (closing_) return;
+        model_.sync();
+        refresh();
+      });
+    };
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this, follow);
+    connect(v.window->tabs(), &QTabBar::currentChanged, this, follow);
+    connect(v.window->locator(), &QLineEdit::textEdited, this, follow);
+    const std::string name = l.name;
+    connect(view, &QTableView::doubleClicked, this, [this, name] {
+      act([this, name] {
+        model_.setFocus(name);
+        model_.key("Enter");
+      });
+    });
+    shown = v.window;
+  } else {
+    auto* box = new QWidget(page.widget);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    v.table = new QTableWidget(box);
+    v.table->setColumnCount(int(l.headers.size()));
+    QStringList headers;
+    for (const std::string& h : l.headers) headers << modelText(h);
+    v.table->setHorizontalHeaderLabels(headers);
+    v.table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    v.table->setSelectionMode(QAbstractItemView::SingleSelection);
+    v.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    v.table->setTabKeyNavigation(false);
+    v.table->setWordWrap(false);
+    v.table->verticalHeader()->hide();
+    v.table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    v.table->viewport()->installEventFilter(this);
+    column->addWidget(v.table, 1);
+    const std::string name = l.name;
+    connect(v.table, &QTableWidget::currentCellChanged, this, [this, name](int row) {
+      if (refreshing_ || row < 0) return;
+      QTimer::singleShot(0, this, [this, name, row] {
+        act([this, name, row] {
+          model_.setFocus(name);
+          model_.highlightRow(size_t(row));
+        });
+      });
+    });
+    if (l.locate) {
+      auto* locatorRow = new QHBoxLayout;
+      v.locatorPrompt = new QLabel(box);
+      v.locator = new QLineEdit(box);
+      v.locatorPrompt->setBuddy(v.locator);
+      locatorRow->addWidget(v.locatorPrompt);
+      locatorRow->addWidget(v.locator, 1);
+      column->addLayout(locatorRow);
+      connect(v.locator, &QLineEdit::textEdited, this, [this, name](const QString& text) {
+        act([this, name, text] {
+          model_.setFocus(name);
+          model_.locate(text.toStdString());
+        });
+      });
+    }
+    shown = box;
+    partOfWidget_[v.table] = l.name;
+  }
+  partOfWidget_[shown] = l.name;
+  page.grid->addWidget(shown, page.row, 0, 1, 4);
+  page.grid->setRowStretch(page.row, 1);
+  ++page.row;
+  lists_.push_back(v);
+}
+
+
+namespace {
+
+// The screen's colours of one cell: the text colour on the coloured
+// columns (all when the list names none), the background on every column.
+void paintCell(QTableWidgetItem* item, const RowColours& colours, const ScreenList& list, int column) {
+  const bool coloured = list.colouredColumns.empty() ||
+                        std::find(list.colouredColumns.begin(), list.colouredColumns.end(), column) !=
+                            list.colouredColumns.end();
+  item->setForeground(coloured && colours.text ? QBrush(QColor(QRgb(*colours.text))) : QBrush());
+  item->setBackground(colours.background ? QBrush(QColor(QRgb(*colours.background))) : QBrush());
+}
+
+}  // namespace
+
+void ModelWindow::showList(ListView& v) {
+  const ScreenList& l = model_.lists()[v.index];
+  if (v.window != nullptr) {
+    v.window->change([] { return Status::ok(); });
+    if (!v.window->locator()->hasFocus() && l.locatorText)
+      v.window->locator()->setText(modelText(l.locatorText()));
+    return;
+  }
+  const std::vector<std::vector<std::string>> rows = l.rows ? l.rows() : std::vector<std::vector<std::string>>();
+  const std::vector<RowColours> colours = l.colours ? l.colours() : std::vector<RowColours>();
+  v.table->setRowCount(int(rows.size()));
+  for (size_t r = 0; r < rows.size(); ++r) {
+    for (size_t c = 0; c < rows[r].size() && c < l.headers.size(); ++c) {
+      QTableWidgetItem* item = v.table->item(int(r), int(c));
+      if (item == nullptr) {
+        item = new QTableWidgetItem;
+        v.table->setItem(int(r), int(c), item);
+      }
+      item->setText(modelText(rows[r][c]));
+      paintCell(item, r < colours.size() ? colours[r] : RowColours{}, l, int(c));
+    }
+  }
+  v.table->resizeColumnsToContents();
+  const std::optional<size_t> at = l.highlighted ? l.highlighted() : std::nullopt;
+  if (at && *at < rows.size()) {
+    v.table->setCurrentCell(int(*at), 0);
+    v.table->scrollToItem(v.table->item(int(*at), 0));
+  } else {
+    v.table->clearSelection();
+  }
+  if (v.locator != nullptr) {
+    const std::string prompt = l.locatorPrompt ? l.locatorPrompt() : std::string();
+    v.locatorPrompt->setText(modelText(prompt));
+    v.locatorPrompt->setVisible(!prompt.empty());
+    v.locator->setVisible(!prompt.empty());
+    if (!v.locator->hasFocus() && l.locatorText) v.locator->setText(modelText(l.locatorText()));
+  }
+}
+
+}  // namespace vorlam::qt
