@@ -11,4 +11,7 @@ void registerScreens(shell::ScreenRegistry& registry);
 // The customer/supplier list and form (fiscal/party_registration.cpp).
 void registerPartyScreens(shell::ScreenRegistry& registry);
 
+// The four instalment lists (fiscal/instalment_screens.cpp).
+void registerInstalmentScreens(shell::ScreenRegistry& registry);
+
 }  // namespace vorlam::fiscal

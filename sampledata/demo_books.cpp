@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <map>
 
 #include "storage/date.h"
+#include "storage/table.h"
 #include "storage/text.h"
 #include "sampledata/demo_plan.h"
 #include "sampledata/record_writer.h"
@@ -249,7 +251,13 @@ class InstalmentWriter {
       : ctx_(ctx), label_(label), w_(ctx.dict->find(label)), p_(std::move(prefix) + ":"),
         dateField_(std::move(dateField)), origin_(origin), settlements_(settlements) {}
 
-  Status open() { return w_.open(pathOf(*ctx_.dict, ctx_.names, label_)); }
+  // `allowExisting`: adding to instalments written before.
+  Status open(bool allowExisting = false) {
+    return w_.open(pathOf(*ctx_.dict, ctx_.names, label_), allowExisting);
+  }
+  // Settlements of payments made after the year go to `nextYear` (that
+  // year's file); without one they are not written.
+  void setNextYear(RecordWriter* nextYear) { nextYear_ = nextYear; }
 
   // Writes the instalments and the settlement of each paid one.
   // `party`: the document's supplier or customer account.
@@ -272,7 +280,9 @@ class InstalmentWriter {
       w_.setText(p_ + "NumeroDuplicata", std::to_string(id.numero) + "/" + std::to_string(&p - parts.data() + 1));
       w_.write();
       if (p.paid == 0) continue;
-      RecordWriter& s = *settlements_;
+      const bool later = fromDayNumber(p.paid).year > ctx_.year;
+      if (later && nextYear_ == nullptr) continue;
+      RecordWriter& s = later ? *nextYear_ : *settlements_;
       s.begin();
       s.setInt("PARCPG:ORIGEM", origin_);
       s.setInt("PARCPG:DATALANCAMENTO", id.date);
@@ -322,6 +332,7 @@ class InstalmentWriter {
   std::string p_, dateField_;
   int origin_;
   RecordWriter* settlements_;
+  RecordWriter* nextYear_ = nullptr;
 };
 
 // The party's account when it belongs to the chart in force, else the
@@ -509,6 +520,82 @@ Status writeServiceNotes(const BookContext& ctx, RecordWriter& settlements, bool
   return si ? sp : si;
 }
 
+// Entry invoices of fixed figures, for the instalment screens' scripts:
+//  - 9001 of 10 March, two lines worth 600.00 and 400.00 and one
+//    instalment of 300.00 due 10 April, paid 12 April with a discount of
+//    3.00 and settled (cash 300.00 and 400.00);
+//  - 9002 of 1 December, one line of 500.00 and one instalment of 500.00
+//    due 20 December and paid 5 January of the following year, settled in
+//    that year's `PARCPAGA.dat`.
+Status writeInstalmentCases(const BookContext& ctx, RecordWriter& settlements, int64_t* records) {
+  const std::string here = pathOf(*ctx.dict, ctx.names, "ParcPagas");
+  const std::filesystem::path next =
+      std::filesystem::path(here).parent_path().parent_path() / std::to_string(ctx.year + 1);
+  if (Status s = makeDirectories(next.string()); !s) return s;
+  RecordWriter nextYear(ctx.dict->find("ParcPagas"));
+  if (Status s = nextYear.open((next / "PARCPAGA.dat").string(), true); !s) return s;
+  RecordWriter w(ctx.dict->find("RegEntrada"));
+  if (Status s = w.open(pathOf(*ctx.dict, ctx.names, "RegEntrada"), true); !s) return s;
+  InstalmentWriter parts(ctx, "ParcRegEntrada", "PREntr", "DataLancamento", 1, &settlements);
+  if (Status s = parts.open(true); !s) return s;
+  parts.setNextYear(&nextYear);
+  const DemoParty& party = partyAt(*ctx.parties, false, 1);
+  const std::string account = partyAccount(ctx, party, false);
+  struct Line {
+    int codigo;
+    uint32_t numero;
+    int32_t date;
+    int64_t total, vista;
+  };
+  const Line lines[] = {{101, 9001, dayOf(ctx.year, 3, 10), 60000, 30000},
+                        {102, 9001, dayOf(ctx.year, 3, 10), 40000, 40000},
+                        {103, 9002, dayOf(ctx.year, 12, 1), 50000, 0}};
+  for (const Line& l : lines) {
+    w.begin();
+    w.setInt("REG:Codigo", l.codigo);
+    w.setInt("REG:DataLancamento", l.date);
+    w.setInt("REG:DataEmissao", l.date);
+    w.setText("REG:Especie", "NF");
+    w.setText("REG:Serie", "1");
+    w.setInt("REG:Numero", l.numero);
+    w.setText("REG:Inscricao", party.inscricao());
+    w.setInt("REG:CodigoForCli", party.codigo);
+    w.setText("REG:Estado", party.uf);
+    w.setInt("REG:CodigoFiscal", party.uf == ctx.company->uf ? 1102 : 2102);
+    w.setUnits("REG:ValorContabil", l.total);
+    w.setUnits("REG:BaseCalculo1", l.total);
+    w.setUnits("REG:Vista", l.vista);
+    w.setText("REG:Modelo", "55");
+    w.write();
+  }
+  InvoiceId id;
+  id.date = lines[0].date;
+  id.numero = 9001;
+  id.especie = "NF";
+  id.serie = "1";
+  id.inscricao = party.inscricao();
+  Instalment settled;
+  settled.due = dayOf(ctx.year, 4, 10);
+  settled.value = 30000;
+  settled.paid = dayOf(ctx.year, 4, 12);
+  settled.discount = 300;
+  parts.write(id, {settled}, account);
+  id.date = lines[2].date;
+  id.numero = 9002;
+  Instalment later;
+  later.due = dayOf(ctx.year, 12, 20);
+  later.value = 50000;
+  later.paid = dayOf(ctx.year + 1, 1, 5);
+  parts.write(id, {later}, account);
+  Status s = w.finish();
+  *records += w.written();
+  Status sp = parts.finish(records);
+  Status sn = nextYear.finish();
+  *records += nextYear.written();
+  if (!s) return s;
+  return sp ? sn : sp;
+}
+
 }  // namespace
 
 Status writeBooks(const BookContext& ctx, const DemoProgress& progress, int64_t* records) {
@@ -517,11 +604,14 @@ Status writeBooks(const BookContext& ctx, const DemoProgress& progress, int64_t*
   if (Status s = journal.write(progress, records); !s) return s;
   if (Status s = writeReconciliation(ctx, totals, records); !s) return s;
   RecordWriter settlements(ctx.dict->find("ParcPagas"));
-  if (Status s = settlements.open(pathOf(*ctx.dict, ctx.names, "ParcPagas")); !s) return s;
+  // The previous year's books may have filed settlements of payments made
+  // in this year.
+  if (Status s = settlements.open(pathOf(*ctx.dict, ctx.names, "ParcPagas"), true); !s) return s;
   if (Status s = writeGoodsInvoices(ctx, settlements, true, records); !s) return s;
   if (Status s = writeGoodsInvoices(ctx, settlements, false, records); !s) return s;
   if (Status s = writeServiceNotes(ctx, settlements, true, records); !s) return s;
   if (Status s = writeServiceNotes(ctx, settlements, false, records); !s) return s;
+  if (Status s = writeInstalmentCases(ctx, settlements, records); !s) return s;
   Status s = settlements.finish();
   *records += settlements.written();
   return s;
