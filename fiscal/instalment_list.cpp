@@ -42,7 +42,7 @@ ListDefinition instalmentListDefinition(const InstalmentKind& kind) {
   ListDefinition d;
   d.procedure = kind.listProcedure;
   d.title = kind.listTitle;
-  d.tabs.push_back({"Data N.F.", kind.keyByDate, kind.name(kind.invoiceDate), "", 0, ""});
+  d.tabs.push_back({"Data N.F.", kind.keyByDate, kind.name(kind.invoiceDate), "", 0, "", "@d06b"});
   d.tabs.push_back({"Número N.F.", kind.keyByNumber, "", "", 0, ""});
   if (kind.keyByInscription != nullptr) d.tabs.push_back({"Inscrição", kind.keyByInscription, "", "", 0, ""});
   d.tabs.push_back({"Vencimento", kind.keyByDue, "", "", 0, ""});

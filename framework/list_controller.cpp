@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/filter_pictures.h"
+#include "framework/picture.h"
 #include "storage/text.h"
 
 namespace vorlam {
@@ -249,7 +250,15 @@ Status ListController::locate(std::string_view typed) {
   if (blank(typed)) return show(cache_.first(), 0);
   Record probe = rangeValues_ ? *rangeValues_ : Record(&table_.def());
   if (!rangeValues_) probe.clear();
-  if (Status s = probe.setFromText(field, utf8ToLatin1(typed)); !s) return s;
+  std::string stored = utf8ToLatin1(typed);
+  if (!tab.locatorPicture.empty()) {
+    Result<Picture> picture = Picture::compile(tab.locatorPicture);
+    if (!picture.isOk()) return picture.status();
+    Result<PictureValue> value = picture.value().parse(typed);
+    if (!value.isOk()) return value.status();
+    stored = utf8ToLatin1(plainValueText(value.value()));
+  }
+  if (Status s = probe.setFromText(field, stored); !s) return s;
   Result<size_t> at = cache_.locate(probe);
   if (!at) return show(at.status(), 0);
   select(*at);

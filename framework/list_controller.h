@@ -53,6 +53,9 @@ struct ListTabDefinition {
   std::string locatorVariable;
   int locatorWidth = 0;
   std::string filter;  // this tab's own filter expression; empty: none
+  // The picture through which the locator reads what is typed ("@d06b":
+  // a date typed as shown); empty: the field's stored form.
+  std::string locatorPicture = {};
 };
 
 struct ListDefinition {
