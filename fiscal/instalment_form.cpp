@@ -97,6 +97,8 @@ InstalmentForm::InstalmentForm(ScreenContext& context, InstalmentTables& tables,
                   .deleteCaption = tables.kind.deleteCaption,
                   .fields = shownFields(tables.kind)},
       form_(context, definition_, tables.instalments, request),
+      fields_(*this),
+      rules_(*env_.lookup, context.errors, fields_, IntegrationPolicy{env_.postingChecked, kSupplierWord}),
       model_(tables.kind.formProcedure, tables.kind.listTitle) {
   form_.setCheckShownFieldsOnly(true);
   for (const char* f : {tables_.kind.invoiceDate, "Numero", "Especie", "Serie", "Inscricao", "Valor"})
@@ -112,6 +114,7 @@ FormState InstalmentForm::open(int64_t recordId) {
   opened_ = instalmentKey(tables_.kind, form_.record());
   openedValue_ = form_.record().getDecimal(field("Valor"));
   if (form_.request() != Request::kInsert) fillFromSettlement();
+  for (int g = 0; g < kSettlementGroups; ++g) rules_.describe(integrationGroup(g));
   refreshSummary();
   refreshPartyName();
   model_.setFocus(form_.request() == Request::kInsert ? tables_.kind.name("Numero") : tables_.kind.name("Data"));
@@ -132,24 +135,37 @@ void InstalmentForm::fillFromSettlement() {
     const Record& s = t->buffer();
     for (int g = 0; g < kSettlementGroups; ++g) {
       const SettlementGroup& group = settlementGroup(g);
-      shownIntegration_[field(group.debit)] = latin1ToUtf8(clipText(s.getText(group.settledDebit)));
-      shownIntegration_[field(group.credit)] = latin1ToUtf8(clipText(s.getText(group.settledCredit)));
-      shownIntegration_[field(group.history)] = std::to_string(s.getInt(group.settledHistory));
-      shownIntegration_[field(group.complement)] = latin1ToUtf8(clipText(s.getText(group.settledComplement)));
+      const InstalmentKind& k = tables_.kind;
+      shownIntegration_[k.name(group.debit)] = latin1ToUtf8(clipText(s.getText(group.settledDebit)));
+      shownIntegration_[k.name(group.credit)] = latin1ToUtf8(clipText(s.getText(group.settledCredit)));
+      shownIntegration_[k.name(group.history)] = std::to_string(s.getInt(group.settledHistory));
+      shownIntegration_[k.name(group.complement)] = latin1ToUtf8(clipText(s.getText(group.settledComplement)));
     }
   }
   if (t == &tables_.other) tables_.other.close();
   if (!found || form_.request() != Request::kChange) return;
   // A change edits the settlement's accounts: they become the form's own,
   // and showing them is no edit of the user's.
-  for (const auto& [f, text] : shownIntegration_) form_.assignText(f, text);
+  for (const auto& [f, text] : shownIntegration_) form_.assignText(form_.fieldIndex(f), text);
   form_.keepAsOpened();
   shownIntegration_.clear();
 }
 
-std::string InstalmentForm::integrationText(int f) const {
-  auto it = shownIntegration_.find(f);
-  return it != shownIntegration_.end() ? it->second : form_.text(f);
+std::string InstalmentForm::Fields::text(const std::string& field) const {
+  auto it = owner_.shownIntegration_.find(field);
+  return it != owner_.shownIntegration_.end() ? it->second : FormIntegrationFields::text(field);
+}
+
+Status InstalmentForm::Fields::setText(const std::string& field, const std::string& utf8) {
+  Status s = FormIntegrationFields::setText(field, utf8);
+  if (s) owner_.complementCompleted(field);
+  return s;
+}
+
+IntegrationGroup InstalmentForm::integrationGroup(int group) const {
+  const SettlementGroup& g = settlementGroup(group);
+  const InstalmentKind& k = tables_.kind;
+  return {g.title, k.name(g.debit), k.name(g.credit), k.name(g.history), k.name(g.complement)};
 }
 
 void InstalmentForm::refreshSummary() {

@@ -38,6 +38,7 @@
 
 #include "fiscal/instalment_kind.h"
 #include "fiscal/instalment_settlement.h"
+#include "fiscal/integration_rules.h"
 #include "framework/form_controller.h"
 #include "framework/screen_context.h"
 #include "framework/screen_model.h"
@@ -63,10 +64,15 @@ struct InstalmentTables {
 };
 
 // Where the form stands in the program: the data root and the current
-// company and year (the settlement file of another year is built from them).
+// company and year (the settlement file of another year is built from them),
+// and what the integration rules read: the chart and histories, the
+// posting-account switch, the chart and history searches.
 struct InstalmentEnvironment {
-  std::string dataRoot;
-  shell::CurrentCompany company;
+  std::string dataRoot = {};
+  shell::CurrentCompany company = {};
+  PostingLookup* lookup = nullptr;  // required
+  bool postingChecked = false;
+  IntegrationSearch search = {};
 };
 
 class InstalmentForm {
@@ -86,13 +92,7 @@ class InstalmentForm {
   ScreenModel& screen() { return model_; }
   // Empty: the search button stays disabled.
   void setPartySearch(PartySearch search) { partySearch_ = std::move(search); }
-  // The integration rules: run once an integration field took what was
-  // typed (a failure keeps the focus there), and the description shown
-  // beside an account or history field.
-  void setIntegrationRules(std::function<Status(int field)> accepted, std::function<std::string(int field)> describe) {
-    integrationAccepted_ = std::move(accepted);
-    describe_ = std::move(describe);
-  }
+  IntegrationRules& rules() { return rules_; }
 
   // "&Gravar": saves the instalment, then its settlement.
   FormState save();
@@ -113,7 +113,21 @@ class InstalmentForm {
   const std::string& partyName() const { return partyName_; }
 
  private:
+  // The form's record for the rules, showing the settlement's values while
+  // a view or delete form shows them, and telling the form which field the
+  // rules set.
+  class Fields : public FormIntegrationFields {
+   public:
+    explicit Fields(InstalmentForm& owner) : FormIntegrationFields(owner.form_), owner_(owner) {}
+    std::string text(const std::string& field) const override;
+    Status setText(const std::string& field, const std::string& utf8) override;
+
+   private:
+    InstalmentForm& owner_;
+  };
+
   int field(const char* suffix) const { return form_.fieldIndex(tables_.kind.name(suffix)); }
+  IntegrationGroup integrationGroup(int group) const;
   void declareScreen();
   void declareIdentity();
   void declareSummary();
@@ -121,32 +135,30 @@ class InstalmentForm {
   void declareIntegration();
   void declareButtons();
   void amountButton(int group, const char* nextField);
-  void complementCompleted(int group);
+  void complementCompleted(const std::string& field);
   void fillFromSettlement();
   void refreshSummary();
   void refreshPartyName();
   void searchParty();
   void updateSettlement();
-  // An integration field's text: the settlement's while a view or delete
-  // form shows it, else the form's.
-  std::string integrationText(int field) const;
 
   ScreenContext& ctx_;
   InstalmentTables& tables_;
   InstalmentEnvironment env_;
   FormDefinition definition_;
   FormController form_;
+  Fields fields_;
+  IntegrationRules rules_;
   InstalmentKey opened_;
   Decimal openedValue_;
   std::optional<SettlementOutcome> outcome_;
   InvoiceTotals summary_;
-  std::map<int, std::string> shownIntegration_;  // field -> the settlement's text
+  std::map<std::string, std::string> shownIntegration_;  // field -> the settlement's text
   std::string partyName_;
   PartySearch partySearch_;
-  std::function<Status(int field)> integrationAccepted_;
-  std::function<std::string(int field)> describe_;
   int tab_ = 0;
   int pendingGroup_ = -1;  // the amount whose button led to the integration tab
+  std::string returning_;  // the field the focus goes back to, once
   std::array<std::string, kSettlementGroups> returnTo_;  // the field after each amount
   ScreenModel model_;
 };

@@ -1,8 +1,9 @@
 // The screen model of the instalment form (framework/screen_model.h): its two
 // tabs, their controls and buttons.
 
+#include <utility>
+
 #include "fiscal/instalment_form.h"
-#include "fiscal/posting_screen.h"
 #include "framework/screen_binding.h"
 
 namespace vorlam::fiscal {
@@ -118,51 +119,37 @@ void InstalmentForm::amountButton(int group, const char* nextField) {
                     }});
 }
 
-void InstalmentForm::complementCompleted(int group) {
-  if (pendingGroup_ != group) return;
+// Once the complement of the group whose amount button led to the
+// integration tab is completed, the focus goes back to the first tab.
+void InstalmentForm::complementCompleted(const std::string& f) {
+  if (pendingGroup_ < 0 || f != tables_.kind.name(settlementGroup(pendingGroup_).complement)) return;
+  const size_t group = size_t(pendingGroup_);
   pendingGroup_ = -1;
   tab_ = kTabInstalment;
-  model_.setFocus(returnTo_[size_t(group)]);
+  returning_ = returnTo_[group];
 }
 
 void InstalmentForm::declareIntegration() {
+  IntegrationGroupScreen screen{.tab = kTabIntegration,
+                                .debitPrompt = "Conta débito....",
+                                .creditPrompt = "Conta crédito...",
+                                .historyPrompt = "Histórico..........",
+                                .complementPrompt = "Complemento..",
+                                .editable = [this] {
+                                  return form_.request() == Request::kInsert || form_.request() == Request::kChange;
+                                }};
   for (int g = 0; g < kSettlementGroups; ++g) {
     const SettlementGroup& group = settlementGroup(g);
     model_.addControl({.name = std::string("LOC:Grupo_") + group.amount,
                        .kind = ControlKind::kDisplay,
                        .tab = kTabIntegration,
                        .value = [title = group.screenTitle] { return std::string(title); }});
-    auto add = [this, g](const char* suffix, const char* prompt, const char* picture, bool described) {
-      const int f = field(suffix);
-      const bool complement = suffix == settlementGroup(g).complement;
-      model_.addControl({.name = tables_.kind.name(suffix),
-                         .prompt = prompt,
-                         .picture = picture,
-                         .tab = kTabIntegration,
-                         .text = form_.table().def().fields[size_t(f)].isText(),
-                         .value = [this, f] { return integrationText(f); },
-                         .complete =
-                             [this, f, g, complement](const std::string& v) {
-                               Status s = form_.type(f, v);
-                               if (s && integrationAccepted_) s = integrationAccepted_(f);
-                               if (s && complement) complementCompleted(g);
-                               return s;
-                             },
-                         .state = [this, f] {
-                           const FieldState s = form_.fieldState(f);
-                           return ControlState{s.enabled, s.visible, s.readOnly};
-                         }});
-      if (!described) return;
-      model_.addControl({.name = descriptionControl(tables_.kind.name(suffix)),
-                         .kind = ControlKind::kDisplay,
-                         .tab = kTabIntegration,
-                         .value = [this, f] { return describe_ ? describe_(f) : std::string(); }});
-    };
-    add(group.debit, "Conta débito....", "@s40", true);
-    add(group.credit, "Conta crédito...", "@s40", true);
-    add(group.history, "Histórico..........", "@n6", true);
-    add(group.complement, "Complemento..", "@s500", false);
+    declareIntegrationGroup(model_, rules_, integrationGroup(g), screen, env_.search);
   }
+  // After the rules' own focus requests: back to the first tab.
+  model_.addAfterAction([this] {
+    if (!returning_.empty()) model_.setFocus(std::exchange(returning_, std::string()));
+  });
 }
 
 void InstalmentForm::declareButtons() {

@@ -16,7 +16,10 @@ constexpr char kPartySearchProcedure[] = "BFornecedores";
 class InstalmentListHosted : public shell::HostedScreen {
  public:
   InstalmentListHosted(shell::ScreenServices& s, const InstalmentKind& kind)
-      : HostedScreen(s), kind_(kind), placeholder_(kind.listProcedure, kind.listTitle) {}
+      : HostedScreen(s),
+        kind_(kind),
+        placeholder_(kind.listProcedure, kind.listTitle),
+        lookup_(s.session().dictionary(), s.session().state()) {}
   ScreenModel& model() override { return list_ ? list_->screen() : placeholder_; }
   Status open() override {
     shell::Session& session = services_.session();
@@ -24,7 +27,11 @@ class InstalmentListHosted : public shell::HostedScreen {
       placeholder_.close();
       return Status::ok();
     }
-    InstalmentEnvironment env{.dataRoot = session.state().dataRoot(), .company = session.state().company()};
+    InstalmentEnvironment env{.dataRoot = session.state().dataRoot(),
+                              .company = session.state().company(),
+                              .lookup = &lookup_,
+                              .postingChecked = postingAccountsChecked(session.settings(), session.state().dataRoot()),
+                              .search = search()};
     list_ = std::make_unique<InstalmentList>(context_, session.dictionary(), kind_, std::move(env));
     services_.attach(list_->screen());
     list_->setFormSetup([this](InstalmentForm& form) { setUp(form); });
@@ -33,7 +40,25 @@ class InstalmentListHosted : public shell::HostedScreen {
   }
 
  private:
+  // The chart and history searches, over the form open at the time.
+  IntegrationSearch search() {
+    IntegrationSearch found;
+    found.available = [this](LookupKind kind) {
+      return services_.has(kind == LookupKind::kAccount ? kChartLookupProcedure : kHistoryLookupProcedure);
+    };
+    found.open = [this](LookupKind kind) -> std::optional<std::vector<std::string>> {
+      const char* procedure = kind == LookupKind::kAccount ? kChartLookupProcedure : kHistoryLookupProcedure;
+      if (over_ == nullptr || !services_.has(procedure)) return std::nullopt;
+      Result<std::unique_ptr<Screen>> child = services_.open(procedure, {.mode = "select"});
+      if (!child.isOk()) return std::nullopt;
+      if (!child.value()->model().closed()) over_->runChild(child.value()->model());
+      return child.value()->chosenKeys();
+    };
+    return found;
+  }
+
   void setUp(InstalmentForm& form) {
+    over_ = &form.screen();
     if (!services_.has(kPartySearchProcedure)) return;
     form.setPartySearch([this](ScreenModel& over) -> std::optional<std::string> {
       Result<std::unique_ptr<Screen>> child = services_.open(kPartySearchProcedure, {.mode = "select"});
@@ -47,6 +72,8 @@ class InstalmentListHosted : public shell::HostedScreen {
 
   const InstalmentKind& kind_;
   ScreenModel placeholder_;
+  PostingLookup lookup_;
+  ScreenModel* over_ = nullptr;  // the form open now, for the searches
   std::unique_ptr<InstalmentList> list_;
 };
 
