@@ -150,6 +150,20 @@ TEST_F(ListControllerTest, TheLocatorPositionsOrFiltersByPartOfTheName) {
   EXPECT_TRUE(list->cache().filterPushedDown());
 }
 
+TEST_F(ListControllerTest, ALocatorPictureReadsWhatIsTypedAsShown) {
+  // Codes that are day numbers: 10/03/2024 and 10/04/2024.
+  definition.tabs.push_back({"&Data", "CID:KEY:CODIGO", "CID:Codigo", "", 0, "", "@d06b"});
+  file.add("SP", 81522, "Março");
+  file.add("SP", 81553, "Abril");
+  auto list = openList();
+  ASSERT_TRUE(list->selectTab(3).isOk());
+  ASSERT_TRUE(list->locate("01/04/2024").isOk());
+  EXPECT_EQ(selectedCode(*list), 81553);
+  ASSERT_TRUE(list->locate("10/03/2024").isOk());
+  EXPECT_EQ(selectedCode(*list), 81522);
+  EXPECT_FALSE(list->locate("31/02/2024").isOk()) << "a date that does not exist";
+}
+
 TEST_F(ListControllerTest, DeleteAsks11AndNoLeavesTheRecord) {
   file.addMany("SP", 3);
   definition.deleteThroughForm = false;
