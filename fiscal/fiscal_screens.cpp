@@ -8,6 +8,7 @@ namespace vorlam::fiscal {
 void registerScreens(shell::ScreenRegistry& registry) {
   registerCfopScreens(registry);
   registerPartyScreens(registry);
+  registerInvoiceScreens(registry);
 }
 
 }  // namespace vorlam::fiscal

@@ -11,4 +11,7 @@ void registerScreens(shell::ScreenRegistry& registry);
 // The customer/supplier list and form (fiscal/party_registration.cpp).
 void registerPartyScreens(shell::ScreenRegistry& registry);
 
+// The entry and exit invoice lists (fiscal/invoice_screens.cpp).
+void registerInvoiceScreens(shell::ScreenRegistry& registry);
+
 }  // namespace vorlam::fiscal
