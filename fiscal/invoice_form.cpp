@@ -118,7 +118,7 @@ void InvoiceForm::declareInvoice() {
   shownField(p + "Municipio", "Município da operação:", "@s60");
   shownField(p + "EstadoIFrete", "UF do frete:", "@s2");
   shownField(p + "MunicipioIFrete", "Município do frete:", "@s25");
-  shownField(p + "CodigoFiscal", "CFOP:", "@n4");
+  shownField(p + "CodigoFiscal", "CFOP:", "@n04");
   shownField(p + "Turbo", "Complemento:", "@s10");
   model_.addButton({.name = "PesquisaCFOP", .tip = "Pesquisa", .tab = 0, .enabled = [] { return false; }});
   model_.addControl({.name = "LOC:DescricaoCFOP", .kind = ControlKind::kDisplay, .tab = 0,

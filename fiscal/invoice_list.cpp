@@ -31,7 +31,7 @@ std::vector<Column> columns() {
       {"Número", "@n7", "Numero", 32, 'R'},
       {"Data Lançamento", "@d06B", "DataLancamento", 44, 'L'},
       {"Série", "@s5", "Serie", 24, 'L'},
-      {"Cfop", "@n4", "CodigoFiscal", 24, 'R'},
+      {"Cfop", "@n04", "CodigoFiscal", 24, 'R'},
       {"Comp.", "@s10", "Turbo", 32, 'L'},
       {"Descricao", "@s60", "", 160, 'L'},
       {"Valor Contábil", "@n-15.2", "ValorContabil", 60, 'R'},
