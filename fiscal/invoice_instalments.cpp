@@ -179,7 +179,9 @@ Status InvoiceInstalments::insertRow() {
   b.setInt(kind_.i("Data"), date_);
   b.setDecimal(kind_.i("Valor"), value_);
   b.setInt(kind_.i("MesImport"), 0);
-  return table_.insert();
+  Status s = table_.insert();
+  if (s) reportWrite(ctx_, b, WriteKind::kInsert);
+  return s;
 }
 
 Status InvoiceInstalments::changeRow() {
@@ -190,14 +192,19 @@ Status InvoiceInstalments::changeRow() {
     return Status(StatusCode::kNotFound, "Registro não encontrado", "alterado por outra estação");
   b.setInt(kind_.i("Data"), date_);
   b.setDecimal(kind_.i("Valor"), value_);
-  return table_.update();
+  Status s = table_.update();
+  if (s) reportWrite(ctx_, b, WriteKind::kChange);
+  return s;
 }
 
 Status InvoiceInstalments::deleteRow() {
   if (Status s = table_.getById(targetId_); !s) return s;
   if (!identityOf(table_.buffer()) || table_.buffer().getInt(kind_.i("Data")) != previousDate_)
     return Status(StatusCode::kNotFound, "Registro não encontrado", "excluído por outra estação");
-  return table_.erase();
+  const Record gone = table_.buffer();
+  Status s = table_.erase();
+  if (s) reportWrite(ctx_, gone, WriteKind::kDelete);
+  return s;
 }
 
 void InvoiceInstalments::finish() {
