@@ -9,6 +9,7 @@ void registerScreens(shell::ScreenRegistry& registry) {
   registerCfopScreens(registry);
   registerPartyScreens(registry);
   registerInstalmentScreens(registry);
+  registerInvoiceScreens(registry);
 }
 
 }  // namespace vorlam::fiscal

@@ -14,4 +14,7 @@ void registerPartyScreens(shell::ScreenRegistry& registry);
 // The four instalment lists (fiscal/instalment_screens.cpp).
 void registerInstalmentScreens(shell::ScreenRegistry& registry);
 
+// The entry and exit invoice lists (fiscal/invoice_screens.cpp).
+void registerInvoiceScreens(shell::ScreenRegistry& registry);
+
 }  // namespace vorlam::fiscal

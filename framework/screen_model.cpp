@@ -12,9 +12,10 @@ namespace {
 
 
 // Keys a screen may be sent; the others are script errors.
-constexpr std::array<std::string_view, 24> kKnownKeys = {
+constexpr std::array<std::string_view, 25> kKnownKeys = {
     "Insert", "Delete", "Enter", "Esc",  "Tab",  "Up",   "Down", "PageUp", "PageDown", "Home", "End", "Menu",
-    "F1",     "F2",     "F3",    "F4",   "F5",   "F6",   "F7",   "F8",     "F9",       "F10",  "F11", "F12"};
+    "F1",     "F2",     "F3",    "F4",   "F5",   "F6",   "F7",   "F8",     "F9",       "F10",  "F11", "F12",
+    "Space"};
 
 }  // namespace
 

@@ -84,6 +84,7 @@ std::string keyName(int key) {
     case Qt::Key_End: return "End";
     case Qt::Key_Up: return "Up";
     case Qt::Key_Down: return "Down";
+    case Qt::Key_Space: return "Space";  // only where a list declares it
     default: break;
   }
   if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return "F" + std::to_string(key - Qt::Key_F1 + 1);
