@@ -18,7 +18,7 @@ namespace {
 Decimal money(const char* text) { return Decimal::parse(text, 2).value(); }
 int32_t day(int y, int m, int d) { return toDayNumber(y, m, d).value(); }
 
-class InstalmentFixture : public ::testing::Test {
+class SettlementFixture : public ::testing::Test {
  protected:
   void openAll(const InstalmentKind& kind) {
     kind_ = &kind;
@@ -111,7 +111,7 @@ class InstalmentFixture : public ::testing::Test {
   std::unique_ptr<Table> registers, instalments, settlements;
 };
 
-TEST_F(InstalmentFixture, CashFollowsTheInstalmentsLineByLineForEveryKind) {
+TEST_F(SettlementFixture, CashFollowsTheInstalmentsLineByLineForEveryKind) {
   for (const InstalmentKind* kind : instalmentKinds()) {
     SCOPED_TRACE(kind->table);
     openAll(*kind);
@@ -141,7 +141,7 @@ TEST_F(InstalmentFixture, CashFollowsTheInstalmentsLineByLineForEveryKind) {
   }
 }
 
-TEST_F(InstalmentFixture, SettlementTakesTheSavedInstalmentAndClearsGroupsWithoutAmount) {
+TEST_F(SettlementFixture, SettlementTakesTheSavedInstalmentAndClearsGroupsWithoutAmount) {
   openAll(entryInstalments());
   const Record opened = instalment(day(2024, 4, 10), "300.00", day(2024, 4, 12));
   settle(opened);
@@ -172,7 +172,7 @@ TEST_F(InstalmentFixture, SettlementTakesTheSavedInstalmentAndClearsGroupsWithou
   EXPECT_EQ(s.getText("PARCPG:DOCUMENTO").substr(0, 5), "DOC-7");
 }
 
-TEST_F(InstalmentFixture, SettlementIsDeletedWithTheInstalmentOrItsPaymentDateAndNeverCreated) {
+TEST_F(SettlementFixture, SettlementIsDeletedWithTheInstalmentOrItsPaymentDateAndNeverCreated) {
   openAll(exitInstalments());
   const Record paid = instalment(day(2024, 4, 10), "300.00", day(2024, 4, 12));
   settle(paid);
