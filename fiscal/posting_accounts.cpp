@@ -12,6 +12,7 @@ namespace {
 
 constexpr uint16_t kMsgLoadFailed = 21;  // "Erro ao carregar o arquivo"
 constexpr int kAnalytic = 2;             // `PLA:SintAnali`
+constexpr int kSynthetic = 1;
 constexpr size_t kNicknameWidth = 20;    // `PLA:Apelido`
 
 constexpr char kEqualAccounts[] = "Atenção!!! Conta débito e crédito estão com conta igual!!!";
@@ -74,6 +75,7 @@ Result<std::optional<ChartAccount>> PostingLookup::read(int key) {
   ChartAccount a;
   a.code = latin1ToUtf8(clipText(r.getText("PLA:Codigo")));
   a.analytic = r.getInt("PLA:SintAnali") == kAnalytic;
+  a.synthetic = r.getInt("PLA:SintAnali") == kSynthetic;
   a.description = latin1ToUtf8(clipText(r.getText("PLA:Descricao")));
   return std::optional<ChartAccount>(std::move(a));
 }
@@ -99,12 +101,18 @@ Result<std::optional<ChartAccount>> PostingLookup::findRecord(int64_t id) {
   return findCode(latin1ToUtf8(clipText(chart_.buffer().getText("PLA:Codigo"))));
 }
 
+Status PostingLookup::normalise(std::string_view typedUtf8, std::string* bare, Typed* out) {
+  *bare = chart::trocaCaracter(utf8ToLatin1(typedUtf8), '.', "");
+  Result<std::string> code = structure_.formataConta(*bare);
+  if (!code.isOk()) return code.status();
+  out->normalised = latin1ToUtf8(code.value());
+  return Status::ok();
+}
+
 Result<PostingLookup::Typed> PostingLookup::findTyped(std::string_view typedUtf8) {
   Typed out;
-  const std::string bare = chart::trocaCaracter(utf8ToLatin1(typedUtf8), '.', "");
-  Result<std::string> code = structure_.formataConta(bare);
-  if (!code.isOk()) return code.status();
-  out.normalised = latin1ToUtf8(code.value());
+  std::string bare;
+  if (Status s = normalise(typedUtf8, &bare, &out); !s) return s;
   // By code, else by reduced code, else by nickname: the first analytic
   // account wins; a group account found on the way is what is reported
   // when none is analytic.
@@ -117,19 +125,46 @@ Result<PostingLookup::Typed> PostingLookup::findTyped(std::string_view typedUtf8
   if (Status s = consider(findCode(out.normalised)); !s) return s;
   auto analytic = [&out] { return out.account && out.account->analytic; };
   if (!analytic() && chartOpen_) {
-    if (std::optional<int64_t> reduced = reducedCode(bare)) {
-      chart_.buffer().clear();
-      chart_.buffer().setInt("PLA:Reduzido", *reduced);
-      if (Status s = consider(read(chart_.def().keyIndex("PLA:KEY:REDUZIDO"))); !s) return s;
-    }
+    if (Status s = consider(byReduced(bare)); !s) return s;
   }
-  // The nickname keeps its inner blanks ("CAIXA GERAL"): only the dots go.
+  if (!analytic() && chartOpen_) {
+    if (Status s = consider(byNickname(typedUtf8)); !s) return s;
+  }
+  return out;
+}
+
+Result<std::optional<ChartAccount>> PostingLookup::byReduced(std::string_view bare) {
+  std::optional<int64_t> reduced = reducedCode(bare);
+  if (!reduced) return std::optional<ChartAccount>();
+  chart_.buffer().clear();
+  chart_.buffer().setInt("PLA:Reduzido", *reduced);
+  return read(chart_.def().keyIndex("PLA:KEY:REDUZIDO"));
+}
+
+// The nickname keeps its inner blanks ("CAIXA GERAL"): only the dots go.
+Result<std::optional<ChartAccount>> PostingLookup::byNickname(std::string_view typedUtf8) {
   std::string nickname = utf8ToLatin1(typedUtf8);
   nickname.erase(std::remove(nickname.begin(), nickname.end(), '.'), nickname.end());
-  if (!analytic() && chartOpen_ && !clipText(nickname).empty()) {
-    chart_.buffer().clear();
-    chart_.buffer().setText("PLA:Apelido", nickname.substr(0, kNicknameWidth));
-    if (Status s = consider(read(chart_.def().keyIndex("PLA:KEY:APELIDO"))); !s) return s;
+  if (clipText(nickname).empty()) return std::optional<ChartAccount>();
+  chart_.buffer().clear();
+  chart_.buffer().setText("PLA:Apelido", nickname.substr(0, kNicknameWidth));
+  return read(chart_.def().keyIndex("PLA:KEY:APELIDO"));
+}
+
+Result<PostingLookup::Typed> PostingLookup::findReducedFirst(std::string_view typedUtf8) {
+  Typed out;
+  std::string bare;
+  if (Status s = normalise(typedUtf8, &bare, &out); !s) return s;
+  if (Status s = openOnce(chart_, &chartOpen_); !s) {
+    if (s.is(StatusCode::kFileNotFound)) return out;
+    return s;
+  }
+  for (int step = 0; step < 3 && !out.account; ++step) {
+    Result<std::optional<ChartAccount>> found = step == 0   ? byReduced(bare)
+                                                : step == 1 ? findCode(out.normalised)
+                                                            : byNickname(typedUtf8);
+    if (!found.isOk()) return found.status();
+    out.account = std::move(found).value();
   }
   return out;
 }

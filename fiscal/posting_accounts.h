@@ -71,7 +71,8 @@ bool isPartyWord(std::string_view text);
 // An account of the chart; texts UTF-8, code without trailing blanks.
 struct ChartAccount {
   std::string code;
-  bool analytic = false;  // `PLA:SintAnali` = 2
+  bool analytic = false;   // `PLA:SintAnali` = 2
+  bool synthetic = false;  // `PLA:SintAnali` = 1
   std::string description;
 };
 
@@ -89,6 +90,10 @@ class PostingLookup {
     std::optional<ChartAccount> account;  // by code, reduced code or nickname
   };
   Result<Typed> findTyped(std::string_view typedUtf8);
+  // The order of the documents' integration forms: the typed digits as a
+  // reduced code first, else the regrouped code, else the text without dots
+  // as a nickname; the first account found, analytic or not.
+  Result<Typed> findReducedFirst(std::string_view typedUtf8);
   // The account of exactly `code`.
   Result<std::optional<ChartAccount>> findCode(std::string_view codeUtf8);
   // The account with record number `id` (a chart list without a primary
@@ -99,7 +104,11 @@ class PostingLookup {
 
  private:
   Status openOnce(Table& table, bool* opened);
+  // The typed text without dots, and regrouped by the structure.
+  Status normalise(std::string_view typedUtf8, std::string* bare, Typed* out);
   Result<std::optional<ChartAccount>> read(int key);
+  Result<std::optional<ChartAccount>> byReduced(std::string_view bare);
+  Result<std::optional<ChartAccount>> byNickname(std::string_view typedUtf8);
 
   const shell::AppState& state_;
   chart::CurrentStructure structure_;
