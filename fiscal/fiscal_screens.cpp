@@ -8,6 +8,7 @@ namespace vorlam::fiscal {
 void registerScreens(shell::ScreenRegistry& registry) {
   registerCfopScreens(registry);
   registerPartyScreens(registry);
+  registerServiceNoteScreens(registry);
 }
 
 }  // namespace vorlam::fiscal

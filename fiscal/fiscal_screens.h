@@ -11,4 +11,7 @@ void registerScreens(shell::ScreenRegistry& registry);
 // The customer/supplier list and form (fiscal/party_registration.cpp).
 void registerPartyScreens(shell::ScreenRegistry& registry);
 
+// The service-tax note lists and forms (fiscal/service_note_screens.cpp).
+void registerServiceNoteScreens(shell::ScreenRegistry& registry);
+
 }  // namespace vorlam::fiscal
