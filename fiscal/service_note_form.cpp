@@ -20,7 +20,7 @@ struct NoteField {
 
 // The note as the form shows it, in tab order.
 constexpr NoteField kNoteFields[] = {
-    {"Data", "Data:", "@d06b"},
+    {"Data", "Data da Nota:", "@d06b"},
     {"Especie", "Espécie:", "@s5"},
     {"Serie", "Série:", "@s5"},
     {"Numero", "Número:", "@n7"},

@@ -289,7 +289,6 @@ void ScriptRunner::execute(const ScriptCommand& c) {
   if (cmd == "expect") {
     check(c);
     shown_.clear();
-    beeps_ = 0;
     return;
   }
   if (cmd == "answer") {
@@ -317,6 +316,7 @@ void ScriptRunner::execute(const ScriptCommand& c) {
     if (!s) cannotRun(c.line, s.message() + (s.detail().empty() ? "" : ": " + s.detail()));
     return;
   }
+  beeps_ = 0;  // "expect beep" asks about the action that follows
   if (cmd == "open") {
     std::string request;
     std::vector<std::string> keys(c.words.begin() + 2, c.words.end());

@@ -135,7 +135,7 @@ class ScriptRunner : public ScreenHost, public ScreenObserver, public Dialogs, p
   std::vector<ScreenModel*> stack_;  // receiving = the last open one
   std::deque<std::pair<int, std::string>> answers_;  // line, caption
   std::vector<Shown> shown_;  // message boxes since the previous check
-  int beeps_ = 0;             // beeps since the previous check
+  int beeps_ = 0;             // beeps of the last action
   ScreenModel* target_ = nullptr;  // the screen of the last action
   bool targetClosed_ = false;
 };
