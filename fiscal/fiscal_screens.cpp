@@ -8,6 +8,7 @@ namespace vorlam::fiscal {
 void registerScreens(shell::ScreenRegistry& registry) {
   registerCfopScreens(registry);
   registerPartyScreens(registry);
+  registerInvoiceScreens(registry);
   registerServiceNoteScreens(registry);
 }
 

@@ -11,6 +11,9 @@ void registerScreens(shell::ScreenRegistry& registry);
 // The customer/supplier list and form (fiscal/party_registration.cpp).
 void registerPartyScreens(shell::ScreenRegistry& registry);
 
+// The entry and exit invoice lists (fiscal/invoice_screens.cpp).
+void registerInvoiceScreens(shell::ScreenRegistry& registry);
+
 // The service-tax note lists and forms (fiscal/service_note_screens.cpp).
 void registerServiceNoteScreens(shell::ScreenRegistry& registry);
 
