@@ -92,7 +92,10 @@ void ServiceNoteForm::declareInstalments() {
   Result<std::vector<ListColumn>> columns = parseListFormat(kInstalmentFormat);
   if (columns.isOk())
     instalmentCells_ = ListCells(columns.value(), {d.fieldIndex(ip + "Data"), d.fieldIndex(ip + "Valor")});
-  model_.addButton({.caption = "À Prazo", .tab = kNoteTabIndex, .press = [this] { tab_ = kInstalmentTabIndex; }});
+  model_.addButton({.caption = "À Prazo", .tab = kNoteTabIndex, .press = [this] {
+                      tab_ = kInstalmentTabIndex;
+                      model_.setFocus("parcelas");
+                    }});
   model_.addList({.name = "parcelas",
                   .headers = instalmentCells_.shownHeaders(),
                   .tab = kInstalmentTabIndex,

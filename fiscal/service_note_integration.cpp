@@ -56,6 +56,10 @@ ServiceNoteIntegration::ServiceNoteIntegration(ScreenContext& context, const Ser
   for (const NoteGroup& g : layout.groups)
     groups_.push_back({.title = g.title, .debit = g.debit, .credit = g.credit, .history = g.history,
                        .complement = g.complement});
+  // The note's other values are the fiscal books' own: a stored value this
+  // form cannot edit never keeps the integration from being saved.
+  form_.setCheckShownFieldsOnly(true);
+  form_.setValidator([this](FormController&) { return rules_.checkGroup(groups_[group_]); });
 }
 
 FormState ServiceNoteIntegration::open(int64_t recordId) {
@@ -82,7 +86,7 @@ void ServiceNoteIntegration::declareScreen() {
     declareIntegrationGroup(model_, rules_, groups_[g], screen, search);
   }
   model_.setFocus(groups_[group_].debit);
-  model_.addButton({.caption = "&Grava", .press = [this] { save(); }, .isDefault = [] { return true; }});
+  model_.addButton({.caption = "&OK", .press = [this] { save(); }, .isDefault = [] { return true; }});
   model_.addButton({.caption = "&Cancela", .press = [this] {
                       if (form_.cancel() != FormState::kOpen) model_.close();
                     }});
@@ -91,11 +95,11 @@ void ServiceNoteIntegration::declareScreen() {
 }
 
 void ServiceNoteIntegration::save() {
-  if (form_.request() == Request::kChange && !rules_.checkGroup(groups_[group_])) {
-    if (std::optional<std::string> focus = rules_.takeFocus()) model_.setFocus(*focus);
+  if (form_.ok() != FormState::kOpen) {
+    model_.close();
     return;
   }
-  if (form_.ok() != FormState::kOpen) model_.close();
+  if (std::optional<std::string> focus = rules_.takeFocus()) model_.setFocus(*focus);
 }
 
 }  // namespace vorlam::fiscal

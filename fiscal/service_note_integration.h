@@ -9,7 +9,7 @@
 // follows the integration rules of fiscal/integration_rules.h (the words
 // "FORNECEDOR" and "CLIENTE" taken as they are), with the message titles
 // "Valor à vista.", "Valor a prazo.", "Valor IRRF." and "Valor
-// I.N.S.S.R.F.".  "&Grava" checks the group once more and writes the note;
+// I.N.S.S.R.F.".  "&OK" checks the group once more and writes the note;
 // "&Cancela" (or Esc) leaves it as it was.  Captions "Altera integração"
 // for a change, "View Record" for a view (every field read-only).
 //

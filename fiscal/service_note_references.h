@@ -2,7 +2,8 @@
 // (`ForCli`) and its service code (`CtaISS`, the company's own or the shared
 // copy, as the bound file name says).
 //
-// The client is looked for by CNPJ (`FOR:CGC`) equal to the note's
+// The client is the invoices' party (fiscal/invoice_lookups.h) of a note
+// without a party code: by CNPJ (`FOR:CGC`) equal to the note's
 // inscription, else by CPF (`FOR:CPF`), else by code (`FOR:Codigo`) equal
 // to the inscription read as a number; an inscription that is not a
 // positive number is not tried as a code.  No hit gives a blank name.
@@ -20,6 +21,7 @@
 #include <string>
 #include <string_view>
 
+#include "fiscal/invoice_lookups.h"
 #include "framework/screen_context.h"
 #include "storage/record.h"
 #include "storage/table.h"
@@ -38,15 +40,9 @@ class NoteReferences {
   std::optional<Record> serviceCode(int64_t code);
 
  private:
-  bool ready(Table& table, bool* tried);
-  // The record of key `key` whose first component equals the buffer's,
-  // positioned from the buffer's values.
-  bool firstOf(Table& table, int key, int field);
-
   ScreenContext& ctx_;
-  Table parties_;
+  InvoiceLookups parties_;
   Table codes_;
-  bool partiesTried_ = false;
   bool codesTried_ = false;
 };
 
