@@ -10,6 +10,7 @@ void registerScreens(shell::ScreenRegistry& registry) {
   registerPartyScreens(registry);
   registerInstalmentScreens(registry);
   registerInvoiceScreens(registry);
+  registerServiceNoteScreens(registry);
 }
 
 }  // namespace vorlam::fiscal

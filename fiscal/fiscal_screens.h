@@ -17,4 +17,7 @@ void registerInstalmentScreens(shell::ScreenRegistry& registry);
 // The entry and exit invoice lists (fiscal/invoice_screens.cpp).
 void registerInvoiceScreens(shell::ScreenRegistry& registry);
 
+// The service-tax note lists and forms (fiscal/service_note_screens.cpp).
+void registerServiceNoteScreens(shell::ScreenRegistry& registry);
+
 }  // namespace vorlam::fiscal

@@ -318,6 +318,10 @@ void ScreenModel::close() {
   if (observer_ != nullptr) observer_->closed(*this);
 }
 
+void ScreenModel::beep() {
+  if (observer_ != nullptr && !closed_) observer_->beeped(*this);
+}
+
 void ScreenModel::setFocus(const std::string& name) {
   ++focusMoves_;
   if (name == focus_) return;

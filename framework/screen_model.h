@@ -29,6 +29,7 @@
 //    optionally only while a given control or list has the focus;
 //  - lists: headers, the displayed rows, the highlighted row, the locator;
 //  - the focus (a control, list or button name; empty when none);
+//  - beeps, told to the observer (a search that found nothing);
 //  - the menu (the main frame's): items by their captions;
 //  - children: a screen opens a lookup or a form with runChild(), which
 //    returns once the child has closed; meanwhile the child receives every
@@ -201,6 +202,8 @@ class ScreenObserver {
   virtual ~ScreenObserver() = default;
   virtual void focusChanged(ScreenModel& screen, const std::string& focus) = 0;
   virtual void closed(ScreenModel& screen) = 0;
+  // The screen beeps (a search that found nothing).
+  virtual void beeped(ScreenModel& /*screen*/) {}
 };
 
 // Names match letter case aside (sameName of storage/table_def.h); captions
@@ -296,6 +299,8 @@ class ScreenModel {
   void close();
   // The screen moves the focus; empty clears it.
   void setFocus(const std::string& name);
+  // The screen beeps; its observer is told.
+  void beep();
   // Runs the after-action hooks; actions call it, views call it after
   // driving the controller directly.
   void sync();

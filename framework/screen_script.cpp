@@ -28,7 +28,7 @@ const std::map<std::string, Arity, std::less<>>& commandArity() {
 
 const std::map<std::string, Arity, std::less<>>& expectArity() {
   static const std::map<std::string, Arity, std::less<>> kArity = {
-      {"message", {2, 2}}, {"no-message", {0, 0}}, {"value", {2, 2}}, {"state", {2, 2}},
+      {"message", {2, 2}}, {"no-message", {0, 0}}, {"beep", {0, 0}},  {"value", {2, 2}}, {"state", {2, 2}},
       {"focus", {1, 1}},   {"screen", {1, 1}},     {"closed", {0, 0}}, {"title", {1, 1}},
       {"rows", {1, 1}},    {"cell", {3, 3}},       {"record", {1, -1}},
   };
@@ -202,6 +202,11 @@ void ScriptRunner::closed(ScreenModel& screen) {
   if (&screen == target_) targetClosed_ = true;
 }
 
+void ScriptRunner::beeped(ScreenModel& /*screen*/) {
+  out_ << "beep\n";
+  ++beeps_;
+}
+
 void ScriptRunner::written(const std::string& table, WriteKind kind, const std::string& key) {
   out_ << "write " << table << " " << writeKindName(kind) << " " << key << "\n";
 }
@@ -311,6 +316,7 @@ void ScriptRunner::execute(const ScriptCommand& c) {
     if (!s) cannotRun(c.line, s.message() + (s.detail().empty() ? "" : ": " + s.detail()));
     return;
   }
+  beeps_ = 0;  // "expect beep" asks about the action that follows
   if (cmd == "open") {
     std::string request;
     std::vector<std::string> keys(c.words.begin() + 2, c.words.end());
@@ -371,6 +377,10 @@ void ScriptRunner::check(const ScriptCommand& c) {
   }
   if (what == "no-message") {
     if (!shown_.empty()) expected("nenhuma mensagem", shown_.back().title + "\" \"" + shown_.back().text);
+    return;
+  }
+  if (what == "beep") {
+    if (beeps_ == 0) expected("beep", "nenhum");
     return;
   }
   if (what == "record") return checkRecord(c);

@@ -12,7 +12,7 @@
 //   open PROCEDURE [insert|change|delete|view|select] [KEY...]
 //   tab CAPTION | type CONTROL TEXT | press CAPTION | key NAME
 //   row N | locate TEXT | answer CAPTION
-//   expect message TITLE TEXT | expect no-message
+//   expect message TITLE TEXT | expect no-message | expect beep
 //   expect value CONTROL TEXT | expect state CONTROL enabled|disabled|hidden|visible|read-only
 //   expect focus CONTROL | expect screen PROCEDURE | expect closed | expect title TEXT
 //   expect rows N | expect cell ROW COLUMN TEXT
@@ -25,7 +25,7 @@
 // queued answer; a box with none presses its default button.
 //
 // Transcript, one line per event: open PROCEDURE "TITLE", message "TITLE"
-// "TEXT" [BUTTONS] -> "ANSWER", focus CONTROL, write TABLE
+// "TEXT" [BUTTONS] -> "ANSWER", focus CONTROL, beep, write TABLE
 // insert|change|delete KEY, close PROCEDURE, and "fail LINE: ..." for a
 // failed check.  Exit status: 0 every check passed; 1 a check failed (the
 // script stops there); 2 the script cannot run (unknown command, screen,
@@ -96,6 +96,7 @@ class ScriptRunner : public ScreenHost, public ScreenObserver, public Dialogs, p
   // ScreenObserver
   void focusChanged(ScreenModel& screen, const std::string& focus) override;
   void closed(ScreenModel& screen) override;
+  void beeped(ScreenModel& screen) override;
   // Dialogs
   uint32_t messageBox(const MessageBoxRequest& request) override;
   int question(const QuestionRequest& request) override;
@@ -134,6 +135,7 @@ class ScriptRunner : public ScreenHost, public ScreenObserver, public Dialogs, p
   std::vector<ScreenModel*> stack_;  // receiving = the last open one
   std::deque<std::pair<int, std::string>> answers_;  // line, caption
   std::vector<Shown> shown_;  // message boxes since the previous check
+  int beeps_ = 0;             // beeps of the last action
   ScreenModel* target_ = nullptr;  // the screen of the last action
   bool targetClosed_ = false;
 };

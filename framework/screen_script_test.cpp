@@ -11,7 +11,7 @@ namespace {
 
 // A small screen: a code entry (@n6) that must not be 0, a display of its
 // double, a default OK button that asks a question, and a child screen
-// opened by "&Pesquisa" whose "&Seleciona" sets the code.
+// opened by "&Pesquisa" whose "&Seleciona" sets the code; "&Bipe" beeps.
 class FakeScreen : public Screen {
  public:
   FakeScreen() : model_("Fake", "Tela de teste"), child_("FakeChild", "Filha") {
@@ -51,6 +51,7 @@ class FakeScreen : public Screen {
                       .isDefault = [] { return true; }});
     model_.addButton({.caption = "&Pesquisa", .press = [this] { model_.runChild(child_); }});
     model_.addButton({.caption = "&Nunca", .enabled = [] { return false; }});
+    model_.addButton({.caption = "&Bipe", .press = [this] { model_.beep(); }});
     child_.addButton({.caption = "&Seleciona", .press = [this] {
                         code_ = 42;
                         child_.close();
@@ -169,6 +170,15 @@ TEST(ScreenScript, FailedChecksStopWithTheLineAndScriptErrorsExitTwo) {
   EXPECT_EQ(runScript("open Fake\ntype LOC:NADA 1\n").status, 2);
   EXPECT_EQ(runScript("open Fake\nkey Foo\n").status, 2);
   EXPECT_EQ(runScript("press &OK\n").status, 2);  // no screen open
+}
+
+TEST(ScreenScript, BeepsAreTranscribedAndCheckedForTheLastAction) {
+  Outcome o = runScript("open Fake\npress &Bipe\nexpect no-message\nexpect beep\n");
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_NE(o.out.find("beep\n"), std::string::npos) << o.out;
+  EXPECT_EQ(runScript("open Fake\nexpect beep\n").status, 1);
+  // The action after the beep took it.
+  EXPECT_EQ(runScript("open Fake\npress &Bipe\ntype LOC:CODIGO 3\nexpect beep\n").status, 1);
 }
 
 }  // namespace

@@ -443,13 +443,15 @@ Status writeServiceNotes(const BookContext& ctx, RecordWriter& settlements, bool
   DemoRandom rng = DemoRandom(ctx.seed).fork(model51 ? 21 : 22);
   const ChartModel& ch = *ctx.chart;
   auto services = serviceRows();
+  // Half the notes fall in January, so that the first period lists them.
+  constexpr int kMonths[kServiceNotes] = {1, 1, 1, 1, 3, 6, 9, 1};
   for (int k = 1; k <= kServiceNotes; ++k) {
     // Model 51 books the services the company renders, model 53 those it takes.
     const DemoParty& party = partyAt(*ctx.parties, model51, k);
     const std::string account = partyAccount(ctx, party, model51);
     const ServiceRow& svc = services[static_cast<size_t>(k) % services.size()];
     InvoiceId id;
-    id.date = dayOf(ctx.year, (k * 3 - 1) % 12 + 1, static_cast<int>(rng.between(1, 28)));
+    id.date = dayOf(ctx.year, kMonths[k - 1], static_cast<int>(rng.between(1, 28)));
     id.numero = static_cast<uint32_t>((model51 ? 300 : 700) + k);
     id.serie = "A";
     id.especie = "NFS";
@@ -463,28 +465,42 @@ Status writeServiceNotes(const BookContext& ctx, RecordWriter& settlements, bool
     std::string vc = model51 ? ch.code("servicos") : ch.code("caixa");
     std::string pd = model51 ? account : ch.code("servicos_terceiros");
     std::string pc = model51 ? ch.code("servicos") : account;
+    // The integration labels the notes show: a group a note leaves blank
+    // posts by its service code ("C. ISS": the cash of notes 1 and 4, the
+    // term of note 4); notes 3 and 8 have no registered code (0), so their
+    // blank groups show no label, and note 3's term accounts without a
+    // history keep the label they had (none).
+    const bool unregistered = k == 3 || k == 8;
+    const bool ownCash = k != 1 && k != 3 && k != 4;
+    const bool ownTerm = k != 4 && k != 8;
+    const bool termHistory = k != 3;
     w.begin();
     w.setInt(p + "Data", id.date);
     w.setText(p + "NaturezaOperacao", "A");
     w.setInt(p + "Numero", id.numero);
     w.setText(p + "Serie", id.serie);
     w.setText(p + "Especie", id.especie);
-    w.setInt(p + "CodServico", svc.code);
-    w.setInt(p + "SubCodServico", svc.subCode);
+    w.setInt(p + "CodServico", unregistered ? 0 : svc.code);
+    w.setInt(p + "SubCodServico", unregistered ? 0 : svc.subCode);
     w.setUnits(p + "Aliquota", svc.issRateBasisPoints * 100LL);
     w.setUnits(p + "ValorNota", total);
     w.setUnits(p + "ValorImposto", tax);
     w.setUnits(p + "BaseCalculo", total);
     w.setUnits(p + "IRF", irf);
+    w.setUnits(p + "ISSRF", k % 4 == 2 ? tax : 0);  // withheld by the taker
     w.setUnits(p + "Vista", vista);
     w.setText(p + "Inscricao", id.inscricao);
-    w.setText(p + "Debito", vd);
-    w.setText(p + "Credito", vc);
-    w.setInt(p + "Historico", 17);
+    if (ownCash) {
+      w.setText(p + "Debito", vd);
+      w.setText(p + "Credito", vc);
+      w.setInt(p + "Historico", 17);
+    }
     w.setText(p + "Complemento", "NFS " + std::to_string(id.numero));
-    w.setText(p + "PrazoDebito", pd);
-    w.setText(p + "PrazoCredito", pc);
-    w.setInt(p + "PrazoHistorico", 17);
+    if (ownTerm) {
+      w.setText(p + "PrazoDebito", pd);
+      w.setText(p + "PrazoCredito", pc);
+      w.setInt(p + "PrazoHistorico", termHistory ? 17 : 0);
+    }
     if (irf > 0) {
       w.setText(p + "IRPJDebito", model51 ? ch.code("irrf_recuperar") : account);
       w.setText(p + "IRPJCredito", model51 ? account : ch.code("irrf_recolher"));

@@ -526,6 +526,8 @@ void ModelWindow::closed(ScreenModel&) {
   QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
 }
 
+void ModelWindow::beeped(ScreenModel&) { QApplication::beep(); }
+
 void ModelWindow::run(ScreenModel& child, ScreenModel*) { runModelWindow(child, this, options_); }
 
 bool ModelWindow::hasKey(const std::string& name, const std::string& scope) const {

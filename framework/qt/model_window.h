@@ -114,6 +114,7 @@ class ModelWindow : public QWidget, public ScreenHost, public ScreenObserver {
   // ScreenObserver.
   void focusChanged(ScreenModel& screen, const std::string& focus) override;
   void closed(ScreenModel& screen) override;
+  void beeped(ScreenModel& screen) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
