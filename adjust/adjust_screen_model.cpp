@@ -118,7 +118,7 @@ void AdjustScreenModel::declareFields() {
                     },
                     .enabled = [s] { return !s->running(); }});
   model_.addControl({.name = "LOC:FORMATO", .kind = ControlKind::kDisplay, .picture = "@s40", .tab = 0,
-                     .value = [s] { return s->formato(); }});
+                     .value = [s] { return s->formato(); }, .beside = true});
   model_.addControl({.name = kYearField,
                      .prompt = "02 - Ano",
                      .picture = "@n6.",
