@@ -30,6 +30,30 @@ bool unhex(const std::string& token, std::string* out) {
   return true;
 }
 
+// Rows written inside a file's transaction: told once it is committed, so
+// that a transaction that fails reports nothing it did not keep.
+class HeldWrites : public WriteListener {
+ public:
+  explicit HeldWrites(WriteListener* to) : to_(to) {}
+  void written(const std::string& table, WriteKind kind, const std::string& key) override {
+    if (to_) held_.push_back({table, kind, key});
+  }
+  // The transaction is committed: tell the rows held.
+  void release() {
+    for (const Held& h : held_) to_->written(h.table, h.kind, h.key);
+    held_.clear();
+  }
+
+ private:
+  struct Held {
+    std::string table;
+    WriteKind kind;
+    std::string key;
+  };
+  WriteListener* to_;
+  std::vector<Held> held_;
+};
+
 struct Files {
   Table emp, alt, cic;
   explicit Files(const Dictionary& dict)
@@ -148,10 +172,11 @@ Result<SavedRows> loadRows(const std::string& workDir) {
 }
 
 Status applyRows(const Dictionary& dict, const shell::AppState& state, const SavedRows& rows,
-                 const std::map<uint16_t, chart::ConversionPlan>& plans) {
+                 const std::map<uint16_t, chart::ConversionPlan>& plans, WriteListener* writes) {
   Files f(dict);
   if (Status s = f.open(state); !s) return s;
   const std::string newCode = std::to_string(rows.newStructure);
+  HeldWrites integration(writes);
   // Integration rows of every company in one transaction.
   if (Status s = f.cic.beginBulk(); !s) return s;
   for (const auto& c : rows.companies) {
@@ -166,10 +191,12 @@ Status applyRows(const Dictionary& dict, const shell::AppState& state, const Sav
           return Status(StatusCode::kInvalidArgument, problem);
       }
       if (Status s = f.cic.update(); !s) return s;
+      reportWrite(&integration, f.cic.buffer(), WriteKind::kChange);
     }
     if (Status s = f.cic.setProperty(structurePropertyOf(1, c.code), newCode); !s) return s;
   }
   if (Status s = f.cic.flush(); !s) return s;
+  integration.release();
   // History: the structure in force before 1 January of the year.  A row of
   // that date keeps its observation: it already says what came before.
   for (const auto& c : rows.companies) {
@@ -178,6 +205,7 @@ Status applyRows(const Dictionary& dict, const shell::AppState& state, const Sav
     if (!h.is(StatusCode::kNotFound)) return h;
     f.alt.buffer().setText("OBS", shell::zeroPadded(c.oldStructure, 3) + " . " + utf8ToLatin1("Conteúdo anterior"));
     if (Status s = f.alt.insert(); !s) return s;
+    reportWrite(writes, f.alt.buffer(), WriteKind::kInsert);
   }
   for (const auto& c : rows.companies) {
     const chart::ConversionPlan& plan = plans.at(c.oldStructure);
@@ -195,13 +223,16 @@ Status applyRows(const Dictionary& dict, const shell::AppState& state, const Sav
       s = f.emp.update();
     }
     if (!s) return s;
+    reportWrite(writes, f.emp.buffer(), WriteKind::kChange);
   }
   return Status::ok();
 }
 
-Status undoRows(const Dictionary& dict, const shell::AppState& state, const SavedRows& rows) {
+Status undoRows(const Dictionary& dict, const shell::AppState& state, const SavedRows& rows,
+                WriteListener* writes) {
   Files f(dict);
   if (Status s = f.open(state); !s) return s;
+  HeldWrites integration(writes);
   for (const auto& c : rows.companies) {
     Status s = Status(StatusCode::kChangedByOther, "");
     for (int attempt = 0; attempt < 3 && s.is(StatusCode::kChangedByOther); ++attempt) {
@@ -211,10 +242,12 @@ Status undoRows(const Dictionary& dict, const shell::AppState& state, const Save
       s = f.emp.update();
     }
     if (!s) return s;
+    reportWrite(writes, f.emp.buffer(), WriteKind::kChange);
     if (!c.historyExisted) {
       Status h = f.readHistory(c.code, rows.year);
       if (h) {
         if (Status e = f.alt.erase(); !e) return e;
+        reportWrite(writes, f.alt.buffer(), WriteKind::kDelete);
       } else if (!h.is(StatusCode::kNotFound)) {
         return h;
       }
@@ -229,10 +262,13 @@ Status undoRows(const Dictionary& dict, const shell::AppState& state, const Save
       f.cic.buffer().setText("CONTA_DEBITO", r.debit);
       f.cic.buffer().setText("CONTA_CREDITO", r.credit);
       if (Status s = f.cic.update(); !s) return s;
+      reportWrite(&integration, f.cic.buffer(), WriteKind::kChange);
     }
     if (Status s = f.cic.setProperty(structurePropertyOf(1, c.code), c.integrationProperty); !s) return s;
   }
-  return f.cic.flush();
+  if (Status s = f.cic.flush(); !s) return s;
+  integration.release();
+  return Status::ok();
 }
 
 }  // namespace vorlam::adjust

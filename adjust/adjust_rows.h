@@ -13,6 +13,7 @@
 
 #include "chart/account_conversion.h"
 #include "dictionary/dictionary.h"
+#include "framework/screen_context.h"
 #include "shell/app_state.h"
 #include "storage/file_set_io.h"
 #include "storage/status.h"
@@ -51,10 +52,13 @@ Result<SavedRows> loadRows(const std::string& workDir);
 
 // Converts the saved companies' rows with `plans` (by old structure) and
 // sets their structure: integration rows, history row, company record, in
-// that order, each file in one transaction.
+// that order, each file in one transaction.  `writes` (may be null) is told
+// of each row once it is in its file (the integration rows once their
+// transaction is committed), in the order they were written.
 Status applyRows(const Dictionary& dict, const shell::AppState& state, const SavedRows& rows,
-                 const std::map<uint16_t, chart::ConversionPlan>& plans);
-// Puts the saved values back.
-Status undoRows(const Dictionary& dict, const shell::AppState& state, const SavedRows& rows);
+                 const std::map<uint16_t, chart::ConversionPlan>& plans, WriteListener* writes = nullptr);
+// Puts the saved values back, telling `writes` as applyRows() does.
+Status undoRows(const Dictionary& dict, const shell::AppState& state, const SavedRows& rows,
+                WriteListener* writes = nullptr);
 
 }  // namespace vorlam::adjust

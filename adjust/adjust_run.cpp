@@ -234,7 +234,7 @@ Status AdjustRun::putBack(const PendingAdjustment& pending) {
   // The rows first (their saved values, written again whatever the crash
   // left), then the files.
   if (Result<SavedRows> rows = loadRows(pending.workDir); rows) {
-    if (Status s = undoRows(dict_, state_, rows.value()); !s)
+    if (Status s = undoRows(dict_, state_, rows.value(), writes_); !s)
       return Status(s.code(), "Atenção!!! Não foi possível restaurar o cadastro das empresas " +
                                   joinCodes(pending.companies) + ": " + s.toString());
   }
@@ -270,7 +270,7 @@ Result<RestoreReport> AdjustRun::restore(uint16_t code) {
     if (!rows) return Status(rows.status().code(), "Atenção!!! " + rows.status().toString());
     if (Status s = FileSetCommit::restore(path, hook_); !s)
       return Status(s.code(), "Atenção!!! Não foi possível restaurar os arquivos: " + s.toString());
-    if (Status s = undoRows(dict_, state_, rows.value()); !s)
+    if (Status s = undoRows(dict_, state_, rows.value(), writes_); !s)
       return Status(s.code(), "Atenção!!! Arquivos restaurados, mas não o cadastro das empresas: " + s.toString());
     RestoreReport r;
     r.companies = name.companies;

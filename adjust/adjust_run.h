@@ -46,6 +46,7 @@
 #include "chart/account_structure.h"
 #include "chart/current_structure.h"
 #include "dictionary/dictionary.h"
+#include "framework/screen_context.h"
 #include "shell/app_state.h"
 #include "storage/file_set_io.h"
 #include "storage/status.h"
@@ -149,6 +150,11 @@ class AdjustRun {
 
   // Test hook for the file operations of the commit (may be null).
   void setFileOpHook(FileOpHook* hook) { hook_ = hook; }
+  // Told of every row the run writes in the files that hold every company
+  // (company records, history rows, integration rows; adjust_rows.h), on
+  // the thread that runs it; may be null.  The records rewritten in the
+  // companies' own files are not told.
+  void setWrites(WriteListener* writes) { writes_ = writes; }
 
  private:
   struct Unit;
@@ -168,6 +174,7 @@ class AdjustRun {
   shell::AppState& state_;
   Observer* observer_;
   FileOpHook* hook_ = nullptr;
+  WriteListener* writes_ = nullptr;
   chart::AccountStructure newStructure_;
   uint16_t workingYear_ = 0;
 };

@@ -37,11 +37,22 @@ std::string inscricao(const Record& empresa) {
   return {};
 }
 
-// The worker's observer: feeds the log and the bars, and tells the run to
-// stop only between two companies.
-class AdjustScreen::RunObserver : public Observer {
+// The worker's observer: feeds the log and the bars, keeps the rows written
+// for the screen's thread, and tells the run to stop only between two
+// companies.
+class AdjustScreen::RunObserver : public Observer, public WriteListener {
  public:
   explicit RunObserver(AdjustScreen& screen) : screen_(screen) {}
+
+  void written(const std::string& table, WriteKind kind, const std::string& key) override {
+    bool notify = false;
+    {
+      std::lock_guard lock(screen_.mu_);
+      screen_.writes_.push_back({table, kind, key});
+      notify = !std::exchange(screen_.notified_, true);
+    }
+    if (notify && screen_.listener_) screen_.listener_->runChanged();
+  }
 
   void logLine(const std::string& line) override { screen_.appendLog(line); }
   void companyStarted(uint16_t) override { inCompany_ = true; }
@@ -307,7 +318,9 @@ Reaction AdjustScreen::restore() {
     errors_.message(kCancelled, kMessageTitle, MessageIcon::kError, kButtonOk, kButtonOk);
     return r;
   }
-  Result<RestoreReport> done = AdjustRun(dict_, state_, nullptr).restore(code);
+  AdjustRun run(dict_, state_, nullptr);
+  run.setWrites(context_.writes);  // on the screen's thread: told at once
+  Result<RestoreReport> done = run.restore(code);
   if (!done) {
     stopBox(done.status().message());
   } else {
@@ -366,6 +379,7 @@ Reaction AdjustScreen::adjust(Listener* listener) {
   {
     std::lock_guard lock(mu_);
     log_.clear();
+    writes_.clear();
     progress_ = RunProgress{};
     progress_.running = true;
     progress_.companiesTotal = int(request.companies.size());
@@ -380,6 +394,7 @@ Reaction AdjustScreen::adjust(Listener* listener) {
     std::optional<ShutdownCoordinator::BulkOperation> bulk;
     if (shutdown_) bulk.emplace(*shutdown_);
     AdjustRun run(dict_, state_, observer_.get());
+    run.setWrites(observer_.get());
     Result<AdjustReport> report = run.run(request);
     {
       std::lock_guard lock(mu_);
@@ -412,6 +427,16 @@ void AdjustScreen::waitForRun() {
   if (worker_.joinable()) worker_.join();
 }
 
+void AdjustScreen::reportWrites() {
+  std::vector<RowWrite> writes;
+  {
+    std::lock_guard lock(mu_);
+    writes.swap(writes_);
+  }
+  if (context_.writes == nullptr) return;
+  for (const RowWrite& w : writes) context_.writes->written(w.table, w.kind, w.key);
+}
+
 void AdjustScreen::showStructureOfCurrent(const std::vector<uint16_t>& companies, uint16_t structure) {
   // The toolbar shows the structure the current company is on now.
   shell::CurrentCompany current = state_.company();
@@ -425,6 +450,7 @@ Reaction AdjustScreen::completeRun() {
   Reaction r;
   if (!running()) return r;
   waitForRun();
+  reportWrites();
   std::optional<Result<AdjustReport>> result;
   RunProgress done;
   {

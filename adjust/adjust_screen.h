@@ -139,10 +139,10 @@ class AdjustScreen {
   class Listener {
    public:
     virtual ~Listener() = default;
-    // progress() or the log changed.  Called once, then not again until the
-    // view has called progress(), so that the view posts one update at a
-    // time however fast the worker goes.  Called on the worker thread, or on
-    // the thread that asks for a stop.
+    // progress(), the log or the rows written changed.  Called once, then
+    // not again until the view has called progress(), so that the view
+    // posts one update at a time however fast the worker goes.  Called on
+    // the worker thread, or on the thread that asks for a stop.
     virtual void runChanged() = 0;
     // The worker has ended: call completeRun() on the screen's thread.
     virtual void runEnded() = 0;
@@ -163,6 +163,10 @@ class AdjustScreen {
   // Called before each message that has a sound (all but "Operação
   // cancelada!!!").
   void setBeep(std::function<void()> beep) { beep_ = std::move(beep); }
+  // Told, on the screen's thread, of the rows the runs and restores write
+  // in the files of every company (company records, history and
+  // integration rows), in the order they were written; may be null.
+  void setWrites(WriteListener* writes) { context_.writes = writes; }
 
   // --- Opening -----------------------------------------------------------
   // No current company: the company-and-period selection comes first.
@@ -227,6 +231,9 @@ class AdjustScreen {
   void requestStop();
   // Blocks until the worker has ended (the view waits for runEnded()).
   void waitForRun();
+  // Tells the writes listener of the rows the worker has written since the
+  // last call.  Screen's thread; completeRun() does it first.
+  void reportWrites();
   // After the worker ended: the final message, the refreshed list, the
   // focus on "&Fechar".  Does nothing when no run ended.
   Reaction completeRun();
@@ -280,6 +287,12 @@ class AdjustScreen {
   std::thread worker_;
   mutable std::mutex mu_;
   std::vector<std::string> log_;            // guarded by mu_
+  struct RowWrite {
+    std::string table;
+    WriteKind kind;
+    std::string key;
+  };
+  std::vector<RowWrite> writes_;            // guarded by mu_; not yet reported
   RunProgress progress_;                    // guarded by mu_
   bool notified_ = false;                   // guarded by mu_
   std::optional<Result<AdjustReport>> result_;  // guarded by mu_

@@ -1,5 +1,7 @@
 #include "adjust/adjust_screen_model.h"
 
+#include <algorithm>
+
 #include "chart/structure_list.h"
 #include "framework/screen_binding.h"
 #include "shell/main_menu.h"
@@ -28,6 +30,12 @@ std::string focusName(Control c) {
   return {};
 }
 
+// A bar's position as the model shows it: a percentage.
+std::string percent(int64_t done, int64_t total) {
+  if (total <= 0) return "0";
+  return std::to_string(std::clamp<int64_t>(done * 100 / total, 0, 100));
+}
+
 std::optional<uint16_t> pickFromStructureList(ScreenContext& context, ScreenModel& parent) {
   chart::StructureList list(context, /*selecting=*/true);
   if (!list.open()) return std::nullopt;
@@ -41,6 +49,7 @@ std::optional<uint16_t> pickFromStructureList(ScreenContext& context, ScreenMode
 AdjustScreenModel::AdjustScreenModel(AdjustScreen& screen, ScreenContext& context, StructurePicker pickStructure)
     : screen_(screen), context_(context), pick_(std::move(pickStructure)), model_(kScreenProcedure, kScreenTitle) {
   if (!pick_) pick_ = [this](ScreenModel& parent) { return pickFromStructureList(context_, parent); };
+  screen_.setWrites(context_.writes);
   AdjustScreen* s = &screen_;
   model_.addTab({.caption = "Selecionar empresas",
                  .current = [s] { return s->tab() == ScreenTab::kSelectCompanies; },
@@ -54,6 +63,12 @@ AdjustScreenModel::AdjustScreenModel(AdjustScreen& screen, ScreenContext& contex
     apply(screen_.close());
     return model_.closed();
   });
+}
+
+AdjustScreenModel::~AdjustScreenModel() {
+  // The worker posts to the model: it ends before the model does.
+  screen_.requestStop();
+  screen_.waitForRun();
 }
 
 bool AdjustScreenModel::open(const CompanyPicker& pickCompany) {
@@ -82,6 +97,8 @@ void AdjustScreenModel::apply(const Reaction& r) {
 
 void AdjustScreenModel::declareFields() {
   AdjustScreen* s = &screen_;
+  // While the run goes on the screen takes no input but "&Fechar".
+  auto idle = [s] { return ControlState{!s->running(), true, false}; };
   model_.addControl({.name = kStructureField,
                      .prompt = "01 - Código da nova estrutura",
                      .picture = "@n6",
@@ -92,14 +109,16 @@ void AdjustScreenModel::declareFields() {
                          [this](const std::string& v) {
                            apply(screen_.acceptStructure(uint32_t(std::stoul(v))));
                            return Status::ok();
-                         }});
+                         },
+                     .state = idle});
   model_.addButton({.tip = kLookupTip, .status = kLookupTip, .tab = 0, .press = [this] {
                       Reaction r;
                       r.openLookup = true;
                       apply(r);
-                    }});
+                    },
+                    .enabled = [s] { return !s->running(); }});
   model_.addControl({.name = "LOC:FORMATO", .kind = ControlKind::kDisplay, .picture = "@s40", .tab = 0,
-                     .value = [s] { return s->formato(); }});
+                     .value = [s] { return s->formato(); }, .beside = true});
   model_.addControl({.name = kYearField,
                      .prompt = "02 - Ano",
                      .picture = "@n6.",
@@ -112,16 +131,17 @@ void AdjustScreenModel::declareFields() {
                            if (year > 65535) return Status(StatusCode::kInvalidArgument, "ano");
                            s->acceptYear(uint16_t(year));
                            return Status::ok();
-                         }});
-  model_.addControl({.prompt = "Empresas ......................", .kind = ControlKind::kDisplay, .tab = 1,
+                         },
+                     .state = idle});
+  model_.addControl({.prompt = "Empresas ......................", .kind = ControlKind::kProgress, .tab = 1,
                      .value = [s] {
                        const RunProgress p = s->progress();
-                       return std::to_string(p.companiesDone) + "/" + std::to_string(p.companiesTotal);
+                       return percent(p.companiesDone, p.companiesTotal);
                      }});
-  model_.addControl({.prompt = "Arquivos da empresa ...", .kind = ControlKind::kDisplay, .tab = 1,
+  model_.addControl({.prompt = "Arquivos da empresa ...", .kind = ControlKind::kProgress, .tab = 1,
                      .value = [s] {
                        const RunProgress p = s->progress();
-                       return std::to_string(p.filePosition) + "/" + std::to_string(p.fileTotal);
+                       return percent(p.filePosition, p.fileTotal);
                      }});
 }
 
@@ -135,6 +155,7 @@ void AdjustScreenModel::declareLists() {
     if (column == kInscricaoColumn) return inscricao(row);
     return std::nullopt;
   };
+  companies.rowColours = [this](const Record& row) { return RowColours{.background = screen_.companyRowColour(row)}; };
   bindList(model_, screen_.companyList(), companies);
 
   AdjustScreen* s = &screen_;
@@ -176,29 +197,47 @@ void AdjustScreenModel::declareLists() {
 }
 
 void AdjustScreenModel::declareButtons() {
+  AdjustScreen* s = &screen_;
+  auto idle = [s] { return !s->running(); };
   model_.addButton({.caption = "&Incluir",
                     .tip = "Incluir empresa no ajuste do plano de contas.",
                     .tab = 0,
-                    .press = [this] { apply(screen_.include()); }});
+                    .press = [this] { apply(screen_.include()); },
+                    .enabled = idle});
   model_.addButton({.caption = "&Excluir",
                     .tip = "Excluir empresa do ajuste do plano de contas.",
                     .tab = 0,
-                    .press = [this] { apply(screen_.exclude()); }});
+                    .press = [this] { apply(screen_.exclude()); },
+                    .enabled = idle});
   model_.addButton(
       {.caption = "&Restaurar",
        .tip = "Restaura a empresa selecionada como estava antes do seu último ajuste do plano de contas.",
        .tab = 0,
-       .press = [this] { apply(screen_.restore()); }});
-  model_.addButton({.caption = "Ajustar", .tip = "Confirma ajuste do plano de contas.", .press = [this] { runAdjust(); }});
+       .press = [this] { apply(screen_.restore()); },
+       .enabled = idle});
+  model_.addButton({.caption = "Ajustar",
+                    .tip = "Confirma ajuste do plano de contas.",
+                    .press = [this] { runAdjust(); },
+                    .enabled = idle});
   model_.addButton({.caption = kClose, .tip = "Fechar e retornar.", .press = [this] { model_.requestClose(); }});
 }
 
 void AdjustScreenModel::runAdjust() {
-  Reaction r = screen_.adjust(nullptr);
-  apply(r);
-  if (!screen_.running()) return;
+  const bool background = model_.runsInBackground();
+  apply(screen_.adjust(background ? this : nullptr));
+  if (!screen_.running() || background) return;
   screen_.waitForRun();
   apply(screen_.completeRun());
+}
+
+void AdjustScreenModel::runChanged() {
+  // The bars and the log are read when the model is shown again; the rows
+  // written are told on the screen's thread.
+  model_.post([this] { screen_.reportWrites(); });
+}
+
+void AdjustScreenModel::runEnded() {
+  model_.post([this] { apply(screen_.completeRun()); });
 }
 
 }  // namespace vorlam::adjust

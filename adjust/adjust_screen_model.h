@@ -7,10 +7,15 @@
 // list includes, Delete in the selected list excludes.
 //
 // The model carries out the controller's Reactions itself (focus, list
-// moves, lookup, closing).  Without a run listener, "Ajustar" waits for the
-// run and completes it before it returns, which is what a script wants.
+// moves, lookup, closing).  In a window (ScreenModel::runsInBackground())
+// the run goes on while "Ajustar" returns: the worker posts its progress,
+// the rows it writes and its end to the screen's thread, and the screen
+// takes no input but "&Fechar" meanwhile.  In a script "Ajustar" waits for
+// the run and completes it before it returns.  Either way the rows the run
+// writes in the files of every company are told to the screen's writes
+// listener, in order, before the run's final message.
 //
-// Not thread-safe: lives on the screen's thread.
+// Not thread-safe: lives on the screen's thread (the Listener excepted).
 #pragma once
 
 #include <functional>
@@ -21,7 +26,7 @@
 
 namespace vorlam::adjust {
 
-class AdjustScreenModel : public Screen {
+class AdjustScreenModel : public Screen, private AdjustScreen::Listener {
  public:
   // Opens the structure list over `parent` to pick a structure.
   using StructurePicker = std::function<std::optional<uint16_t>(ScreenModel& parent)>;
@@ -33,6 +38,8 @@ class AdjustScreenModel : public Screen {
   // must outlive the model.  An empty `pickStructure` opens the structure
   // list (chart/structure_list.h) as a child.
   AdjustScreenModel(AdjustScreen& screen, ScreenContext& context, StructurePicker pickStructure = {});
+  // Stops a run in progress at the next company boundary and waits for it.
+  ~AdjustScreenModel() override;
 
   // The company selection first when no company is current, then the
   // screen's own opening (the backup question).  False, with the model
@@ -49,6 +56,9 @@ class AdjustScreenModel : public Screen {
   void declareLists();
   void declareButtons();
   void runAdjust();
+  // AdjustScreen::Listener, on the worker's thread.
+  void runChanged() override;
+  void runEnded() override;
 
   AdjustScreen& screen_;
   ScreenContext& context_;

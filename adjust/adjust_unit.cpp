@@ -297,7 +297,7 @@ Status AdjustRun::commitUnit(Unit& u) {
   }
   if (Status s = u.set->commit(); !s) return failure("falha ao colocar os arquivos convertidos no lugar: " + s.toString());
   if (observer_) observer_->fileCommitted(u.set->workDir());
-  Status s = applyRows(dict_, state_, rows.value(), u.plans);
+  Status s = applyRows(dict_, state_, rows.value(), u.plans, writes_);
   if (s) {
     if (observer_) observer_->fileCommitted(savedRowsPath(u.set->workDir()));
     s = u.set->finish();
@@ -306,7 +306,7 @@ Status AdjustRun::commitUnit(Unit& u) {
     // The files go back only with the rows: should the rows stay as they
     // are, the unit is left committed for the recovery of the next start,
     // which puts both back.
-    Status undone = undoRows(dict_, state_, rows.value());
+    Status undone = undoRows(dict_, state_, rows.value(), writes_);
     u.leaveForRecovery = !undone;
     return failure("falha ao gravar o cadastro das empresas: " + s.toString() +
                    (undone ? std::string()

@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <cstdio>
 
-#include "adjust/qt/adjust_window.h"
 #include "adjust/qt/pending_dialog.h"
 #include "app/all_screens.h"
 #include "framework/qt/qt_dialogs.h"
@@ -26,12 +25,8 @@ using vorlam::shell::qt::MainFrame;
 using vorlam::shell::qt::ShellServices;
 
 // The screens of the menu: every registered screen opens in the generic
-// model window; the adjustment keeps a view of its own (its run goes on a
-// worker thread with progress bars).  An item of a screen not built stays
-// greyed.
+// model window.  An item of a screen not built stays greyed.
 void registerScreens(MainFrame& frame, ShellServices& services, const vorlam::shell::ScreenRegistry& registry) {
-  namespace menu = vorlam::shell::qt::menu;
-  frame.registerScreen(menu::kAjustePlanoContas, [&services] { return vorlam::adjust::openAdjustScreen(services); });
   vorlam::shell::qt::registerMenuScreens(frame, services, registry);
 }
 
@@ -53,9 +48,7 @@ int main(int argc, char** argv) {
 
   vorlam::qt::QtDialogs dialogs;
   const vorlam::shell::ScreenRegistry registry = vorlam::app::allScreens();
-  ShellServices services{session, dialogs, {}, {}, &registry};
-  // The selection's search opens the company list.
-  services.companyPicker = vorlam::shell::qt::registryCompanyPicker(services);
+  ShellServices services{session, dialogs, {}, &registry};
   int rc = 0;
   {
     MainFrame frame(services);

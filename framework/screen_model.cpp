@@ -345,4 +345,35 @@ void ScreenModel::runChild(ScreenModel& child) {
   sync();
 }
 
+void ScreenModel::setWaker(std::function<void()> wake) {
+  std::lock_guard lock(postMu_);
+  wake_ = std::move(wake);
+  // Tasks posted before the host was there are run on its first wake.
+  if (wake_ && !posted_.empty()) wake_();
+}
+
+bool ScreenModel::runsInBackground() const {
+  std::lock_guard lock(postMu_);
+  return bool(wake_);
+}
+
+void ScreenModel::post(std::function<void()> task) {
+  std::lock_guard lock(postMu_);
+  posted_.push_back(std::move(task));
+  // One wake per batch: the host runs every task waiting when it gets to
+  // it.  Under the lock, so that a host that clears its waker is never
+  // called afterwards.
+  if (posted_.size() == 1 && wake_) wake_();
+}
+
+void ScreenModel::runPosted() {
+  std::vector<std::function<void()>> tasks;
+  {
+    std::lock_guard lock(postMu_);
+    tasks.swap(posted_);
+  }
+  for (const std::function<void()>& task : tasks) task();
+  sync();
+}
+
 }  // namespace vorlam

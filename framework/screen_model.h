@@ -50,13 +50,24 @@
 // read-only control).  Messages the screen shows go through its Dialogs as
 // before; the model does not see them.
 //
-// Not thread-safe: the model lives on its screen's thread.  The callbacks
-// refer to the screen's controller, which must outlive the model.
+// Work on another thread.  A screen whose long work runs on a worker thread
+// of its own (the adjustment's run) hands what must happen on the screen's
+// thread over with post().  A host that keeps the screen's thread free
+// while such work goes on (a window) sets a waker: it runs the posted tasks
+// soon, in order, on the screen's thread and shows the model again.  A host
+// without one (a script) expects every action to have finished its work
+// when it returns: the screen waits for its worker and calls runPosted()
+// itself.
+//
+// Not thread-safe, but for setWaker(), runsInBackground() and post(): the
+// model lives on its screen's thread.  The callbacks refer to the screen's
+// controller, which must outlive the model.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -115,6 +126,15 @@ struct ScreenControl {
   // the picture does both.
   std::function<std::string(const std::string& stored)> format = {};
   std::function<Result<std::string>(std::string_view typed)> parse = {};
+  // Layout, for the views.  `group`: the caption of the frame the control
+  // stands in (consecutive controls of one caption share it; captions keep
+  // their blanks).  `beside`: on the line of the control declared before
+  // it, after it.  `blink`: shown and hidden in turn (a warning label).
+  std::string group = {};
+  bool beside = false;
+  bool blink = false;
+  // Values an entry offers in a drop-down; typing stays free.
+  std::vector<std::string> suggestions = {};
 };
 
 struct ScreenButton {
@@ -187,6 +207,9 @@ struct MenuItem {
   std::string status = {};             // status text ("Em construção" when not built)
   std::function<bool()> enabled = {};  // empty: always
   std::function<void()> choose = {};
+  // The status text in force when it follows the screen's state; empty:
+  // `status`.
+  std::function<std::string()> statusNow = {};
 };
 
 // Shows a child screen and returns once it has closed.
@@ -276,6 +299,7 @@ class ScreenModel {
   // The picture and tab caption in force (pictureNow / captionNow).
   static std::string pictureOf(const ScreenControl& control);
   static std::string captionOf(const ScreenTab& tab);
+  static std::string statusOf(const MenuItem& item) { return item.statusNow ? item.statusNow() : item.status; }
   const std::string& focus() const { return focus_; }
   bool closed() const { return closed_; }
 
@@ -309,6 +333,17 @@ class ScreenModel {
   // a host the child cannot be shown and is closed at once.
   void runChild(ScreenModel& child);
 
+  // --- Work on another thread (see the top of this file) -------------------
+  // `wake` is called, from any thread, when tasks wait to be run; it must
+  // only arrange for runPosted() on the screen's thread.  Empty: none.
+  void setWaker(std::function<void()> wake);
+  // True when a waker is set: long work may go on after an action returns.
+  bool runsInBackground() const;
+  // Queues `task` for the screen's thread.  Any thread.
+  void post(std::function<void()> task);
+  // Runs the tasks posted so far, in order, then sync().  Screen's thread.
+  void runPosted();
+
  private:
   // The control or list after `name` in declaration order that can take
   // the focus (Tab's order); `name` itself when there is none.
@@ -333,6 +368,9 @@ class ScreenModel {
   ScreenHost* host_ = nullptr;
   ScreenObserver* observer_ = nullptr;
   Dialogs* dialogs_ = nullptr;
+  mutable std::mutex postMu_;
+  std::function<void()> wake_;                // guarded by postMu_
+  std::vector<std::function<void()>> posted_;  // guarded by postMu_
   std::string focus_;
   uint64_t focusMoves_ = 0;  // every setFocus(), the same control's included
   bool closed_ = false;

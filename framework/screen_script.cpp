@@ -31,6 +31,7 @@ const std::map<std::string, Arity, std::less<>>& expectArity() {
       {"message", {2, 2}}, {"no-message", {0, 0}}, {"beep", {0, 0}},  {"value", {2, 2}}, {"state", {2, 2}},
       {"focus", {1, 1}},   {"screen", {1, 1}},     {"closed", {0, 0}}, {"title", {1, 1}},
       {"rows", {1, 1}},    {"cell", {3, 3}},       {"record", {1, -1}},
+      {"write", {2, -1}},  {"no-write", {0, 0}},
   };
   return kArity;
 }
@@ -208,7 +209,9 @@ void ScriptRunner::beeped(ScreenModel& /*screen*/) {
 }
 
 void ScriptRunner::written(const std::string& table, WriteKind kind, const std::string& key) {
-  out_ << "write " << table << " " << writeKindName(kind) << " " << key << "\n";
+  const std::string line = table + " " + std::string(writeKindName(kind)) + " " + key;
+  out_ << "write " << line << "\n";
+  writes_.push_back(line);
 }
 
 int ScriptRunner::takeAnswer(const std::vector<std::string>& captions, int defaultIndex, bool* byDefault) {
@@ -295,6 +298,8 @@ void ScriptRunner::execute(const ScriptCommand& c) {
     answers_.emplace_back(c.line, c.words[1]);
     return;
   }
+  // The writes checked are those of the command that follows.
+  writes_.clear();
   if (cmd == "company" || cmd == "period" || cmd == "setting") {
     Status s;
     if (cmd == "company") {
@@ -384,6 +389,7 @@ void ScriptRunner::check(const ScriptCommand& c) {
     return;
   }
   if (what == "record") return checkRecord(c);
+  if (what == "write" || what == "no-write") return checkWrite(c);
   if (what == "closed") {
     if (!targetClosed_) fail(c.line, "expect closed: a tela " + std::string(target_ ? target_->procedure() : "") + " continua aberta");
     return;
@@ -463,6 +469,38 @@ void ScriptRunner::check(const ScriptCommand& c) {
   if (size_t(row) > rows.size()) return expected(c.words[4], "a lista tem " + std::to_string(rows.size()) + " linha(s)");
   const std::string& seen = rows[size_t(row - 1)][size_t(column - 1)];
   if (trimmed(seen) != trimmed(c.words[4])) expected(c.words[4], seen);
+}
+
+void ScriptRunner::checkWrite(const ScriptCommand& c) {
+  if (c.words[1] == "no-write") {
+    if (!writes_.empty()) fail(c.line, "expect no-write: esperado nenhuma gravação, vista " + quotedText(writes_.front()));
+    return;
+  }
+  const TableDef* def = env_.dictionary().find(c.words[2]);
+  if (def == nullptr) return cannotRun(c.line, "tabela desconhecida: " + c.words[2]);
+  const std::string& kind = c.words[3];
+  if (kind != "insert" && kind != "change" && kind != "delete")
+    return cannotRun(c.line, "gravação desconhecida: " + kind);
+  // "count N" at the end: N writes in a row of that kind.
+  size_t end = c.words.size();
+  long count = 1;
+  if (end >= 6 && c.words[end - 2] == "count") {
+    if (!parseCount(c.words[end - 1], &count) || count == 0)
+      return cannotRun(c.line, "contagem inválida: " + c.words[end - 1]);
+    end -= 2;
+  }
+  // Without KEY any record of the table and kind will do.
+  std::string want = def->label + " " + kind;
+  for (size_t i = 4; i < end; ++i) want += " " + c.words[i];
+  for (long n = 0; n < count; ++n) {
+    if (writes_.empty())
+      return fail(c.line, "expect write: esperado " + quotedText(want) + ", visto nenhuma gravação (" +
+                              std::to_string(n) + " de " + std::to_string(count) + ")");
+    const std::string& seen = writes_.front();
+    const bool matches = end > 4 ? seen == want : seen.rfind(want + " ", 0) == 0;
+    if (!matches) return fail(c.line, "expect write: esperado " + quotedText(want) + ", visto " + quotedText(seen));
+    writes_.pop_front();
+  }
 }
 
 void ScriptRunner::checkRecord(const ScriptCommand& c) {

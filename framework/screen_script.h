@@ -17,7 +17,12 @@
 //   expect focus CONTROL | expect screen PROCEDURE | expect closed | expect title TEXT
 //   expect rows N | expect cell ROW COLUMN TEXT
 //   expect record TABLE FIELD=VALUE... [count N]
+//   expect write TABLE insert|change|delete [KEY...] [count N] | expect no-write
 //
+// "expect write" checks the oldest write of the last command not checked
+// yet (the writes a command makes are told in the order they were made),
+// or the N oldest in a row; without KEY any key will do.  "expect
+// no-write" checks that every one of them has been checked.
 // Actions go to the screen receiving them: the innermost open child, else
 // the screen opened last that is still open.  A child screen (a lookup, a
 // form) opened by an action takes the following commands until it closes;
@@ -113,6 +118,7 @@ class ScriptRunner : public ScreenHost, public ScreenObserver, public Dialogs, p
   void act(const ScriptCommand& c);
   void check(const ScriptCommand& c);
   void checkRecord(const ScriptCommand& c);
+  void checkWrite(const ScriptCommand& c);
   ScreenModel* receiving() const;
   // The answer for a box with `captions`; -1 when none is queued.
   int takeAnswer(const std::vector<std::string>& captions, int defaultIndex, bool* byDefault);
@@ -136,6 +142,7 @@ class ScriptRunner : public ScreenHost, public ScreenObserver, public Dialogs, p
   std::deque<std::pair<int, std::string>> answers_;  // line, caption
   std::vector<Shown> shown_;  // message boxes since the previous check
   int beeps_ = 0;             // beeps of the last action
+  std::deque<std::string> writes_;  // "TABLE KIND KEY" of the last command, not yet checked
   ScreenModel* target_ = nullptr;  // the screen of the last action
   bool targetClosed_ = false;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <thread>
 
 #include "dictionary/dictionary.h"
 
@@ -14,7 +15,8 @@ namespace {
 // opened by "&Pesquisa" whose "&Seleciona" sets the code; "&Bipe" beeps.
 class FakeScreen : public Screen {
  public:
-  FakeScreen() : model_("Fake", "Tela de teste"), child_("FakeChild", "Filha") {
+  explicit FakeScreen(WriteListener* writes)
+      : writes_(writes), model_("Fake", "Tela de teste"), child_("FakeChild", "Filha") {
     model_.addControl({.name = "LOC:CODIGO",
                        .prompt = "0&1 - Código",
                        .picture = "@n6",
@@ -52,6 +54,16 @@ class FakeScreen : public Screen {
     model_.addButton({.caption = "&Pesquisa", .press = [this] { model_.runChild(child_); }});
     model_.addButton({.caption = "&Nunca", .enabled = [] { return false; }});
     model_.addButton({.caption = "&Bipe", .press = [this] { model_.beep(); }});
+    // Long work: a worker writes two records and hands them over to the
+    // screen's thread; a script waits for it.
+    model_.addButton({.caption = "&Grava", .press = [this] {
+                        std::thread worker([this] {
+                          model_.post([this] { writes_->written("Empresa", WriteKind::kChange, "7"); });
+                          model_.post([this] { writes_->written("AltContratuais", WriteKind::kInsert, "7 41 01/01/2024"); });
+                        });
+                        worker.join();
+                        if (!model_.runsInBackground()) model_.runPosted();
+                      }});
     child_.addButton({.caption = "&Seleciona", .press = [this] {
                         code_ = 42;
                         child_.close();
@@ -60,6 +72,7 @@ class FakeScreen : public Screen {
   ScreenModel& model() override { return model_; }
 
  private:
+  WriteListener* writes_;
   ScreenModel model_;
   ScreenModel child_;
   int code_ = 5;
@@ -79,8 +92,9 @@ class Env : public ScriptEnvironment {
   Result<std::unique_ptr<Screen>> open(const std::string& procedure, const std::string&,
                                       const std::vector<std::string>&) override {
     if (!sameName(procedure, "fake")) return Status(StatusCode::kNotFound, "tela desconhecida");
-    return std::unique_ptr<Screen>(new FakeScreen);
+    return std::unique_ptr<Screen>(new FakeScreen(writes));
   }
+  WriteListener* writes = nullptr;
 
  private:
   std::shared_ptr<const Dictionary> dict_;
@@ -98,6 +112,7 @@ Outcome runScript(const std::string& text) {
   Result<std::vector<ScriptCommand>> script = parseScript(text);
   if (!script.isOk()) return {2, "", script.status().message()};
   ScriptRunner runner(env, out, err);
+  env.writes = &runner;
   const int status = runner.run(script.value());
   return {status, out.str(), err.str()};
 }
@@ -151,6 +166,35 @@ TEST(ScreenScript, ActionsChecksAndTranscript) {
   EXPECT_NE(o.out.find("open FakeChild \"Filha\"\nclose FakeChild\n"), std::string::npos) << o.out;
   EXPECT_NE(o.out.find("message \"Confirma\" \"Grava?\" [&Não|&Sim] -> \"&Não\"\n"), std::string::npos);
   EXPECT_NE(o.out.find("-> \"&Sim\" (default)\nclose Fake\n"), std::string::npos) << o.out;
+}
+
+TEST(ScreenScript, WritesAreCheckedInTheOrderTheyWereMade) {
+  Outcome o = runScript(
+      "open Fake\n"
+      "press &Grava\n"
+      "expect write empresa change 7\n"
+      "expect write AltContratuais insert 7 41 01/01/2024\n"
+      "expect no-write\n"
+      "press &Grava\n"
+      "expect write Empresa change\n"
+      "expect write AltContratuais insert\n"
+      "press &Grava\n"
+      "expect write Empresa change 7 count 1\n"
+      "expect write AltContratuais insert count 1\n"
+      "expect no-write\n");
+  EXPECT_EQ(o.status, 0) << o.out << o.err;
+  EXPECT_NE(o.out.find("write Empresa change 7\nwrite AltContratuais insert 7 41 01/01/2024\n"), std::string::npos)
+      << o.out;
+
+  // Out of order, one left unchecked, a wrong key, none at all.
+  EXPECT_EQ(runScript("open Fake\npress &Grava\nexpect write AltContratuais insert\n").status, 1);
+  EXPECT_EQ(runScript("open Fake\npress &Grava\nexpect write Empresa change 7\nexpect no-write\n").status, 1);
+  EXPECT_EQ(runScript("open Fake\npress &Grava\nexpect write Empresa change 8\n").status, 1);
+  // The writes checked are those of the last command.
+  EXPECT_EQ(runScript("open Fake\npress &Grava\ntype LOC:CODIGO 3\nexpect write Empresa change\n").status, 1);
+  EXPECT_EQ(runScript("open Fake\npress &Grava\nexpect write Nada change\n").status, 2);
+  EXPECT_EQ(runScript("open Fake\npress &Grava\nexpect write Empresa altera\n").status, 2);
+  EXPECT_EQ(runScript("open Fake\npress &Grava\nexpect write Empresa change count 2\n").status, 1);
 }
 
 TEST(ScreenScript, FailedChecksStopWithTheLineAndScriptErrorsExitTwo) {

@@ -9,6 +9,9 @@ namespace {
 constexpr char kCode[] = "GLO:EMPRESA:CODIGO";
 constexpr char kYear[] = "GLO:ANO";
 constexpr char kMonth[] = "GLO:MES";
+constexpr char kHeading[] = "Seleciona a Empresa para Trabalhar";
+constexpr char kCompanyGroup[] = "  Empresa";
+constexpr char kPeriodGroup[] = "  Período";
 
 Status refusedUnless(bool accepted) {
   return accepted ? Status::ok() : Status(StatusCode::kInvalidArgument, "valor recusado");
@@ -54,6 +57,7 @@ void CompanySelectionScreen::applyFocusRequest() {
 void CompanySelectionScreen::declare() {
   CompanySelection* c = controller_.get();
   auto codeEnabled = [c] { return ControlState{c->codeEntryEnabled(), true, false}; };
+  model_.addControl({.kind = ControlKind::kDisplay, .value = [] { return std::string(kHeading); }});
   model_.addControl({.name = kCode,
                      .prompt = "0&1 - Código.....",
                      .picture = "@n6",
@@ -68,7 +72,8 @@ void CompanySelectionScreen::declare() {
                            c->acceptCode();
                            return Status::ok();
                          },
-                     .state = codeEnabled});
+                     .state = codeEnabled,
+                     .group = kCompanyGroup});
   model_.addButton({.tip = "Pesquisa empresas cadastradas.",
                     .status = "Pesquisa empresas cadastradas.",
                     .press = [c] { c->search(); },
@@ -79,24 +84,41 @@ void CompanySelectionScreen::declare() {
                      .picture = "@s2",
                      .tip = "Estado",
                      .value = [c] { return c->values().uf; },
-                     .state = [] { return ControlState{true, true, true}; }});
+                     .state = [] { return ControlState{true, true, true}; },
+                     .group = kCompanyGroup});
   model_.addControl({.name = "GLO:EMPRESA:RAZAO",
                      .prompt = "0&3 - Empresa..",
                      .picture = "@s40",
                      .value = [c] { return c->values().razao; },
-                     .state = [] { return ControlState{true, true, true}; }});
+                     .state = [] { return ControlState{true, true, true}; },
+                     .group = kCompanyGroup});
   model_.addControl({.name = kYear,
                      .prompt = "0&4 - Ano..........",
                      .picture = "@p####p",
                      // No year yet shows blank, not as zeros.
                      .value = [c] { return c->values().ano == 0 ? std::string() : std::to_string(c->values().ano); },
-                     .complete = [c](const std::string& v) { return refusedUnless(c->setYear(std::stoi(v))); }});
+                     .complete = [c](const std::string& v) { return refusedUnless(c->setYear(std::stoi(v))); },
+                     .group = kPeriodGroup,
+                     .suggestions = {"1997", "1998", "1999", "2000", "2001", "2002", "2003"}});
   model_.addControl({.name = kMonth,
                      .prompt = "0&5 - Mês...",
                      .picture = "@p##p",
                      .value = [c] { return std::to_string(c->values().mes); },
-                     .complete = [c](const std::string& v) { return refusedUnless(c->setMonth(std::stoi(v))); }});
-  model_.addControl({.name = "LOC:DESCRICAO_MES", .kind = ControlKind::kDisplay, .value = [c] { return c->monthText(); }});
+                     .complete = [c](const std::string& v) { return refusedUnless(c->setMonth(std::stoi(v))); },
+                     .group = kPeriodGroup});
+  model_.addControl({.name = "LOC:DESCRICAO_MES",
+                     .kind = ControlKind::kDisplay,
+                     .value = [c] { return c->monthText(); },
+                     .group = kPeriodGroup,
+                     .beside = true});
+  model_.addControl({.kind = ControlKind::kDisplay,
+                     .value = [] { return std::string("Atenção!!! "); },
+                     .group = kPeriodGroup,
+                     .blink = true});
+  model_.addControl({.kind = ControlKind::kDisplay,
+                     .value = [] { return std::string("Para selecionar o ano inteiro informe o mês como 13."); },
+                     .group = kPeriodGroup,
+                     .beside = true});
   model_.addButton({.caption = "&Selecionar",
                     .tip = "Confirma a seleção da empresa",
                     .status = "Confirma a seleção",

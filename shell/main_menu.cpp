@@ -46,27 +46,28 @@ MainScreen::MainScreen(const AppState& state, Actions actions)
     : state_(state), actions_(std::move(actions)), model_(kFrameProcedure, kFrameTitle) {
   for (const MenuItemDef& item : menuItems()) {
     const std::string name = item.item;
-    const bool built = actions_.built && actions_.built(name);
+    auto built = [this, name] { return actions_.built && actions_.built(name); };
     model_.addMenuItem({.path = {item.menu, item.item},
-                        .status = built ? "" : kUnbuiltStatus,
-                        .enabled = [this, name] { return actions_.built && actions_.built(name); },
-                        .choose = [this, name] { actions_.open(name); }});
+                        .status = built() ? "" : kUnbuiltStatus,
+                        .enabled = built,
+                        .choose = [this, name] { actions_.open(name); },
+                        .statusNow = [built] { return std::string(built() ? "" : kUnbuiltStatus); }});
   }
   model_.addMenuItem({.path = {kExitMenu}, .choose = [this] { model_.requestClose(); }});
   model_.addMenuItem({.path = {kHelpMenu}, .choose = [] {}});
 
   const AppState* st = &state_;
   model_.addControl({.name = "GLO:EMPRESA:CODIGO", .prompt = "Código :", .kind = ControlKind::kDisplay,
-                     .value = [st] { return toolbarNumber(st->company().codigo); }});
+                     .picture = "@n6.", .value = [st] { return std::to_string(st->company().codigo); }});
   model_.addControl({.name = "GLO:EMPRESA:TPCONTAS_DESC", .prompt = "Tipo do Plano:", .kind = ControlKind::kDisplay,
-                     .value = [st] { return st->company().tpContasDesc; }});
+                     .picture = "@s20", .value = [st] { return st->company().tpContasDesc; }});
   model_.addControl({.name = "GLO:EMPRESA:CODPLANOCONTAS", .prompt = "Código PL:", .kind = ControlKind::kDisplay,
-                     .value = [st] { return toolbarNumber(st->company().codPlanoContas); }});
+                     .picture = "@n6.", .value = [st] { return std::to_string(st->company().codPlanoContas); }});
   model_.addButton({.caption = kSelectCompanyCaption, .tip = kSelectCompanyTip, .status = kSelectCompanyTip,
                     .press = [this] { actions_.selectCompany(); }});
   model_.addButton({.tip = kExitTip, .status = kExitTip, .press = [this] { model_.requestClose(); }});
   model_.addControl({.name = "GLO:EMPRESA:RAZAO", .prompt = "Empresa :", .kind = ControlKind::kDisplay,
-                     .value = [st] { return st->company().razao; }});
+                     .picture = "@s40", .value = [st] { return st->company().razao; }});
   model_.addKey({.name = "F2", .action = [this] { actions_.selectCompany(); }});
 }
 

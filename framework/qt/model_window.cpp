@@ -147,6 +147,9 @@ ModelWindow::ModelWindow(ScreenModel& model, ModelWindowOptions options, QWidget
   behaviour_ = installScreenBehaviour(this, options_.look);
   qApp->installEventFilter(this);
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { userFocus(now); });
+  // Called on the worker's thread: only a queued call crosses over.  A
+  // window deleted meanwhile drops it.
+  model_.setWaker([this] { QMetaObject::invokeMethod(this, [this] { runPosted(); }, Qt::QueuedConnection); });
   refresh();
 }
 
@@ -154,6 +157,7 @@ ModelWindow::~ModelWindow() {
   qApp->removeEventFilter(this);
   disconnect(qApp, nullptr, this, nullptr);
   closing_ = true;
+  model_.setWaker({});
   model_.setObserver(nullptr);
   model_.setHost(nullptr);
   if (auto* dialogs = dynamic_cast<ScreenDialogs*>(model_.dialogs())) dialogs->remove(this);
@@ -243,19 +247,54 @@ void ModelWindow::build() {
   for (Page& p : pages_) p.grid->setRowStretch(p.grid->rowCount(), 1);
 }
 
+QWidget* ModelWindow::makeEntry(const ScreenControl& c, size_t index, QWidget* parent) {
+  const QFontMetrics fm = fontMetrics();
+  QLineEdit* edit = nullptr;
+  QWidget* shown = nullptr;
+  if (c.suggestions.empty()) {
+    edit = new QLineEdit(parent);
+    edit->setFixedWidth(pixelsFor(fm, charsOf(model_, c)));
+    shown = edit;
+  } else {
+    // Typed, or picked from the values it offers.
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    for (const std::string& v : c.suggestions) combo->addItem(modelText(v));
+    combo->setFixedWidth(pixelsFor(fm, charsOf(model_, c)) + 24);
+    edit = combo->lineEdit();
+    connect(combo, &QComboBox::activated, this, [this, index, combo](int) {
+      if (!refreshing_ && !closing_) completeEntry(index, combo->currentText());
+    });
+    shown = combo;
+  }
+  if (rightAligned(c)) edit->setAlignment(Qt::AlignRight);
+  connect(edit, &QLineEdit::editingFinished, this, [this, index, edit] {
+    if (!refreshing_ && !closing_ && edit->isModified()) completeEntry(index, edit->text());
+  });
+  return shown;
+}
+
+void ModelWindow::enterGroup(Page& page, const std::string& group) {
+  if (group == page.group) return;
+  page.group = group;
+  page.frame = nullptr;
+  page.frameGrid = nullptr;
+  page.frameRow = 0;
+  if (group.empty()) return;
+  auto* frame = new QGroupBox(modelText(group), page.widget);
+  page.frame = frame;
+  page.frameGrid = new QGridLayout(frame);
+  page.frameGrid->setColumnStretch(3, 1);
+  page.grid->addWidget(frame, page.row++, 0, 1, 4);
+}
+
 QWidget* ModelWindow::makeControl(const ScreenControl& c, QWidget* parent) {
   const size_t index = controls_.size();
   const QFontMetrics fm = fontMetrics();
   switch (c.kind) {
-    case ControlKind::kEntry: {
-      auto* edit = new QLineEdit(parent);
-      edit->setFixedWidth(pixelsFor(fm, charsOf(model_, c)));
-      if (rightAligned(c)) edit->setAlignment(Qt::AlignRight);
-      connect(edit, &QLineEdit::editingFinished, this, [this, index, edit] {
-        if (!refreshing_ && !closing_ && edit->isModified()) completeEntry(index, edit->text());
-      });
-      return edit;
-    }
+    case ControlKind::kEntry:
+      return makeEntry(c, index, parent);
     case ControlKind::kCheckBox: {
       auto* box = new QCheckBox(modelText(c.prompt), parent);
       connect(box, &QCheckBox::clicked, this, [this, index](bool checked) {
@@ -320,20 +359,54 @@ QWidget* ModelWindow::makeControl(const ScreenControl& c, QWidget* parent) {
 void ModelWindow::addControl(size_t index) {
   const ScreenControl& c = model_.controls()[index];
   Page& page = pageFor(c.tab);
+  enterGroup(page, c.group);
+  QWidget* parent = page.frame != nullptr ? page.frame : page.widget;
+  QGridLayout* grid = page.frameGrid != nullptr ? page.frameGrid : page.grid;
+  int& row = page.frame != nullptr ? page.frameRow : page.row;
   ControlView v;
   v.index = index;
-  v.widget = makeControl(c, page.widget);
+  v.widget = makeControl(c, parent);
   v.widget->setToolTip(modelText(c.tip));
   v.widget->setStatusTip(modelText(c.status));
+  if (c.blink) {
+    // A warning: bold and red, keeping its place while hidden.
+    QFont bold = v.widget->font();
+    bold.setBold(true);
+    v.widget->setFont(bold);
+    v.widget->setStyleSheet(QStringLiteral("color: #c00000;"));
+    QSizePolicy keep = v.widget->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    v.widget->setSizePolicy(keep);
+    if (blink_ == nullptr) {
+      blink_ = new QTimer(this);
+      connect(blink_, &QTimer::timeout, this, [this] {
+        blinkShown_ = !blinkShown_;
+        for (const ControlView& cv : controls_)
+          if (model_.controls()[cv.index].blink) showControl(cv);
+      });
+      blink_->start(kBlinkMs);
+    }
+  }
   const bool ownCaption = c.kind == ControlKind::kCheckBox || c.kind == ControlKind::kRadioGroup;
   if (!c.prompt.empty() && !ownCaption) {
-    v.prompt = new QLabel(modelText(c.prompt), page.widget);
+    v.prompt = new QLabel(modelText(c.prompt), parent);
     v.prompt->setBuddy(v.widget);
-    page.grid->addWidget(v.prompt, page.row, 0);
   }
-  page.grid->addWidget(v.widget, page.row, c.prompt.empty() || ownCaption ? 0 : 1, 1,
-                       c.prompt.empty() || ownCaption ? 2 : 1, Qt::AlignLeft);
-  ++page.row;
+  if (c.beside && lastLine_ != nullptr) {
+    if (v.prompt != nullptr) lastLine_->addWidget(v.prompt);
+    lastLine_->addWidget(v.widget);
+  } else {
+    if (v.prompt != nullptr) grid->addWidget(v.prompt, row, 0);
+    // The control's line: what stands beside it joins it there.
+    auto* line = new QHBoxLayout;
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(v.widget);
+    const bool wide = v.prompt == nullptr;
+    grid->addLayout(line, row, wide ? 0 : 1, 1, wide ? 4 : 3, Qt::AlignLeft);
+    ++row;
+    lastLine_ = line;
+  }
+  lineOf_[v.widget] = lastLine_;
   partOfWidget_[v.widget] = partName(c);
   controls_.push_back(v);
 }
@@ -351,15 +424,10 @@ void ModelWindow::addButton(size_t index, QWidget*& lastControl) {
                                             : QStyle::SP_ArrowForward));
     tool->setFocusPolicy(Qt::StrongFocus);
     button = tool;
-    if (lastControl != nullptr) {
-      int row = 0, col = 0, rs = 0, cs = 0;
-      const int at = page.grid->indexOf(lastControl);
-      if (at >= 0) {
-        page.grid->getItemPosition(at, &row, &col, &rs, &cs);
-        page.grid->addWidget(tool, row, col + cs, Qt::AlignLeft);
-      } else {
-        page.buttons->addWidget(tool);
-      }
+    auto line = lastControl != nullptr ? lineOf_.find(lastControl) : lineOf_.end();
+    if (line != lineOf_.end()) {
+      tool->setParent(line->second->parentWidget() != nullptr ? line->second->parentWidget() : page.widget);
+      line->second->addWidget(tool);
     } else {
       page.grid->addWidget(tool, page.row++, 0, Qt::AlignLeft);
     }
@@ -397,10 +465,13 @@ void ModelWindow::showControl(const ControlView& v) {
   const ScreenControl& c = model_.controls()[v.index];
   // The page hides what stands on other tabs; the state is the screen's.
   const ControlState s = c.state ? c.state() : ControlState{};
-  v.widget->setVisible(s.visible);
+  v.widget->setVisible(s.visible && (!c.blink || blinkShown_));
   if (v.prompt != nullptr) v.prompt->setVisible(s.visible);
   const std::string value = c.value ? c.value() : std::string();
-  if (auto* edit = qobject_cast<QLineEdit*>(v.widget)) {
+  auto* offering = qobject_cast<QComboBox*>(v.widget);
+  QLineEdit* typed = offering != nullptr && offering->isEditable() ? offering->lineEdit() : nullptr;
+  if (typed != nullptr) offering->setEnabled(s.enabled && !s.readOnly);
+  if (auto* edit = typed != nullptr ? typed : qobject_cast<QLineEdit*>(v.widget)) {
     edit->setEnabled(s.enabled);
     edit->setReadOnly(s.readOnly || !c.complete);
     // What the user is typing stays until the field is completed.
@@ -454,7 +525,25 @@ void ModelWindow::act(const std::function<void()>& action) {
   action();
   if (self.isNull()) return;
   --depth_;
+  if (depth_ == 0 && postedWaiting_ && !model_.closed()) {
+    postedWaiting_ = false;
+    ++depth_;
+    model_.runPosted();
+    if (self.isNull()) return;
+    --depth_;
+  }
   if (!model_.closed()) refresh();
+}
+
+void ModelWindow::runPosted() {
+  if (closing_ || model_.closed()) return;
+  // A question of the screen's is up (the action that asked is still in
+  // hand): what the worker posted waits for its answer.
+  if (depth_ > 0) {
+    postedWaiting_ = true;
+    return;
+  }
+  act([this] { model_.runPosted(); });
 }
 
 void ModelWindow::completeEntry(size_t control, const QString& typed) {
@@ -608,9 +697,18 @@ void ModelWindow::closeEvent(QCloseEvent* event) {
   if (!model_.closed()) {
     // The screen decides (message 10 on a changed form); never under a
     // child still open.
-    closing_ = true;
-    const bool mayClose = depth_ == 0 && model_.requestClose();
-    closing_ = false;
+    if (depth_ > 0) {
+      event->ignore();
+      return;
+    }
+    QPointer<ModelWindow> self(this);
+    bool mayClose = false;
+    act([this, &mayClose] {
+      closing_ = true;
+      mayClose = model_.requestClose();
+      closing_ = false;
+    });
+    if (self.isNull()) return;
     if (!mayClose) {
       event->ignore();
       if (!model_.closed()) refresh();

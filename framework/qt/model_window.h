@@ -4,9 +4,12 @@
 // Layout.  The screen's own tabs become the pages of a tab widget; what
 // stands on every tab goes above it.  On each page the controls and lists
 // follow in the order the screen declared them, one per line: the prompt,
-// then the control by kind (an entry field sized from its picture, a check
-// box, a group of radio buttons, a drop list, a display field); an
-// icon-only button goes beside the control declared before it.  The
+// then the control by kind (an entry field sized from its picture, typed
+// or picked from the values it offers, a check box, a group of radio
+// buttons, a drop list, a display field, a progress bar); a control
+// declared `beside` and an icon-only button go on the line of the control
+// declared before them.  Consecutive controls of one group stand in a frame
+// with its caption; a blinking control is shown and hidden in turn.  The
 // captioned buttons of a page form a row below it, those of every tab a row
 // at the bottom.  A list over a ListController is the framework's list
 // window (its pages read from the file as the user scrolls, its columns
@@ -21,7 +24,11 @@
 // the window's close button does.  The focus follows the model both ways.
 // A child screen (a form, a lookup) opens as a window of its own, modal to
 // this window only: the frame and every other screen stay usable.  The
-// window closes when its screen closes.
+// window closes when its screen closes.  Long work of the screen on a
+// worker thread of its own goes on while the window stays usable: what the
+// worker posts (ScreenModel::post) runs on the GUI thread, after the action
+// in hand when one is (a question of the screen's may be up), and the
+// window then shows the model again.
 //
 // Lives on the GUI thread.  The model must outlive the window (or be owned
 // by it, adopt()).
@@ -47,6 +54,7 @@ class QLabel;
 class QLineEdit;
 class QTabWidget;
 class QTableWidget;
+class QTimer;
 
 namespace vorlam::qt {
 
@@ -73,6 +81,9 @@ class ScreenDialogs : public Dialogs {
   std::vector<QPointer<QWidget>> windows_;
   QPointer<QWidget> fallback_;
 };
+
+// How long a blinking control stays shown, and hidden.
+inline constexpr int kBlinkMs = 500;
 
 struct ModelWindowOptions {
   ScreenLook look = {};
@@ -127,6 +138,11 @@ class ModelWindow : public QWidget, public ScreenHost, public ScreenObserver {
     QGridLayout* grid = nullptr;
     QHBoxLayout* buttons = nullptr;
     int row = 0;
+    // The frame of the controls declared last, while they have one.
+    std::string group;
+    QWidget* frame = nullptr;
+    QGridLayout* frameGrid = nullptr;
+    int frameRow = 0;
   };
   struct ControlView {
     size_t index = 0;
@@ -148,12 +164,17 @@ class ModelWindow : public QWidget, public ScreenHost, public ScreenObserver {
   void addList(size_t index);
   void addButton(size_t index, QWidget*& lastControlRow);
   QWidget* makeControl(const ScreenControl& c, QWidget* parent);
+  QWidget* makeEntry(const ScreenControl& c, size_t index, QWidget* parent);
+  // Opens or closes the frame of `group` on `page`.
+  void enterGroup(Page& page, const std::string& group);
   void showControl(const ControlView& v);
   void showList(ListView& v);
   void showButtons();
   // Runs a user action on the model, then shows the model again (or closes
   // once the screen has closed).
   void act(const std::function<void()>& action);
+  // Runs what the screen's worker posted, unless an action is in hand.
+  void runPosted();
   void completeEntry(size_t control, const QString& typed);
   void userFocus(QWidget* now);
   bool keyPress(QWidget* w, QKeyEvent* key);
@@ -174,10 +195,16 @@ class ModelWindow : public QWidget, public ScreenHost, public ScreenObserver {
   std::vector<ListView> lists_;
   std::vector<QAbstractButton*> buttons_;  // per model button
   std::map<QWidget*, std::string> partOfWidget_;
+  // The line each control stands on: what is declared beside it joins it.
+  std::map<QWidget*, QHBoxLayout*> lineOf_;
+  QHBoxLayout* lastLine_ = nullptr;
+  QTimer* blink_ = nullptr;  // the blinking controls' turn
+  bool blinkShown_ = true;
   bool refreshing_ = false;
   bool moving_ = false;  // the window gives the focus the model asked for
   bool closing_ = false;
   int depth_ = 0;  // actions in progress (a child window may be up)
+  bool postedWaiting_ = false;  // posted tasks wait for the action in hand
 };
 
 // Shows `child` in a ModelWindow of its own, modal to the screen of `over`

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -69,6 +70,8 @@ void typeText(QWidget* field, const QString& text) {
   if (target == nullptr || target->window() != field->window()) target = field;
   // As when the user tabs into the field: what is typed replaces its text.
   if (auto* edit = qobject_cast<QLineEdit*>(target)) edit->selectAll();
+  if (auto* combo = qobject_cast<QComboBox*>(target); combo != nullptr && combo->lineEdit() != nullptr)
+    combo->lineEdit()->selectAll();
   for (QChar ch : text) {
     // Latin-1 letters have key codes equal to their upper-case code point;
     // anything else travels as text alone.

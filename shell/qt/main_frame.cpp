@@ -20,8 +20,12 @@
 #include <QToolButton>
 
 #include "framework/picture.h"
+#include "framework/qt/model_view.h"
+#include "framework/qt/model_window.h"
 #include "framework/qt/window_state_qt.h"
-#include "shell/qt/company_selection_view.h"
+#include "shell/company_selection.h"
+#include "shell/qt/screen_windows.h"
+#include "shell/shell_screens.h"
 #include "shell/startup.h"
 
 namespace vorlam::shell::qt {
@@ -34,7 +38,16 @@ QString fromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), qsizet
 // any screen; also how soon a requested shutdown is noticed.
 constexpr int kWatchMs = 250;
 
-QString numberText(int64_t value) { return fromUtf8(toolbarNumber(value)); }
+// The characters a toolbar value shows: its picture's width.
+int charsOf(const ScreenControl& c) {
+  Result<Picture> p = Picture::compile(c.picture);
+  return p.isOk() && p->width() > 0 ? p->width() : 12;
+}
+
+std::string trimmed(const std::string& s) {
+  const size_t b = s.find_first_not_of(' ');
+  return b == std::string::npos ? std::string() : s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
 
 // The control of `screen` whose '&' mnemonic is `key`: a button, or the
 // buddy of a prompt.  nullptr when none is visible and enabled.
@@ -73,8 +86,16 @@ MainFrame::MainFrame(ShellServices& services, QWidget* parent)
   errors_ = services_.newErrorManager();
   errors_->pushProcedure(kFrameProcedure);
   procedurePushed_ = true;
+  if (services_.registry == nullptr) {
+    ownRegistry_ = std::make_unique<ScreenRegistry>();
+    registerScreens(*ownRegistry_);
+  }
+  screen_ = std::make_unique<MainScreen>(
+      state, MainScreen::Actions{.built = [this](std::string_view item) { return isRegistered(item); },
+                                 .open = [this](std::string_view item) { openScreen(item); },
+                                 .selectCompany = [this] { openCompanySelection(); }});
 
-  setWindowTitle(fromUtf8(kFrameTitle));
+  setWindowTitle(fromUtf8(screen_->model().title()));
   // Every window of the process, the separate ones and the message boxes
   // included, in the frame's font.
   QApplication::setFont(QFont("Arial", 9));
@@ -108,25 +129,28 @@ MainFrame::~MainFrame() {
 
 void MainFrame::buildMenus() {
   std::map<std::string, QMenu*> menus;
-  for (const MenuItemDef& def : menuItems()) {
-    QMenu*& m = menus[def.menu];
-    if (m == nullptr) {
-      m = menuBar()->addMenu(fromUtf8(def.menu));
-      // A greyed item says why on hover, whatever the style does with the
-      // status text of disabled items.
-      m->setToolTipsVisible(true);
+  ScreenModel& model = screen_->model();
+  for (const MenuItem& item : model.menu()) {
+    QAction* a = nullptr;
+    if (item.path.size() == 1) {
+      // An item of the bar itself ("&Sair", "Aj&uda").
+      a = menuBar()->addAction(fromUtf8(item.path[0]));
+    } else {
+      QMenu*& m = menus[item.path[0]];
+      if (m == nullptr) {
+        m = menuBar()->addMenu(fromUtf8(item.path[0]));
+        // A greyed item says why on hover, whatever the style does with the
+        // status text of disabled items.
+        m->setToolTipsVisible(true);
+      }
+      a = m->addAction(fromUtf8(item.path.back()));
+      actions_[item.path.back()] = a;
     }
-    QAction* a = m->addAction(fromUtf8(def.item));
-    a->setEnabled(false);
-    a->setStatusTip(QString::fromUtf8(kUnbuiltStatus));
-    a->setToolTip(QString::fromUtf8(kUnbuiltStatus));
-    const std::string item = def.item;
-    connect(a, &QAction::triggered, this, [this, item] { openScreen(item); });
-    actions_[item] = a;
+    const std::vector<std::string> path = item.path;
+    connect(a, &QAction::triggered, this, [this, path] { act([this, path] { screen_->model().chooseMenu(path); }); });
+    if (path.size() == 1 && sameCaption(path[0], kExitMenu)) exit_ = a;
+    if (path.size() == 1 && sameCaption(path[0], kHelpMenu)) help_ = a;
   }
-  exit_ = menuBar()->addAction(QString::fromUtf8("&Sair"));
-  connect(exit_, &QAction::triggered, this, &QWidget::close);
-  help_ = menuBar()->addAction(QString::fromUtf8("Aj&uda"));
 }
 
 void MainFrame::buildToolbar() {
@@ -137,62 +161,89 @@ void MainFrame::buildToolbar() {
   bar_->setContextMenuPolicy(Qt::PreventContextMenu);
   addToolBar(Qt::TopToolBarArea, bar_);
   bar_->addSeparator();
-  auto prompt = [this](const char* text) {
-    auto* l = new QLabel(QString::fromUtf8(text), bar_);
-    l->setContentsMargins(8, 0, 4, 0);
-    bar_->addWidget(l);
-  };
-  prompt("Código :");
-  code_ = displayField(bar_, 7, "codeValue");
-  code_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  bar_->addWidget(code_);
-  prompt("Tipo do Plano:");
-  chartType_ = displayField(bar_, 12, "chartTypeValue");
-  bar_->addWidget(chartType_);
-  prompt("Código PL:");
-  structure_ = displayField(bar_, 7, "structureValue");
-  structure_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  bar_->addWidget(structure_);
+  ScreenModel& model = screen_->model();
+  for (const ScreenModel::Part& part : model.parts()) {
+    if (part.kind == ScreenModel::PartKind::kControl) {
+      const ScreenControl& c = model.controls()[part.index];
+      auto* prompt = new QLabel(fromUtf8(c.prompt), bar_);
+      prompt->setContentsMargins(8, 0, 4, 0);
+      bar_->addWidget(prompt);
+      QLabel* value = displayField(bar_, charsOf(c) + 1, c.name.c_str());
+      Result<Picture> picture = Picture::compile(c.picture);
+      if (picture.isOk() && picture->kind() == Picture::Kind::kNumber)
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      bar_->addWidget(value);
+      values_.emplace_back(&c, value);
+      continue;
+    }
+    if (part.kind != ScreenModel::PartKind::kButton) continue;
+    const ScreenButton& b = model.buttons()[part.index];
+    const std::string caption = b.caption.empty() ? b.tip : b.caption;
+    auto* action = new QAction(fromUtf8(b.caption), this);
+    action->setToolTip(fromUtf8(b.tip));
+    action->setStatusTip(fromUtf8(b.status));
+    connect(action, &QAction::triggered, this, [this, caption] { act([this, caption] { screen_->model().press(caption); }); });
+    auto* button = new QToolButton(bar_);
+    button->setDefaultAction(action);
+    button->setFocusPolicy(Qt::TabFocus);
+    if (b.caption.empty()) {
+      action->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+      exitButton_ = button;
+    } else {
+      button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+      bar_->addWidget(new QLabel(QStringLiteral("  "), bar_));
+      selectButton_ = button;
+      selectAction_ = action;
+    }
+    bar_->addWidget(button);
+    // The toolbar flattens the buttons it is given; these are buttons.
+    button->setAutoRaise(b.caption.empty());
+  }
+  // The keys the frame reacts to, wherever the focus is in it.
+  for (const ScreenKey& k : model.keys()) {
+    auto* key = new QAction(this);
+    key->setShortcut(QKeySequence(fromUtf8(k.name)));
+    key->setShortcutContext(Qt::WindowShortcut);
+    const std::string name = k.name;
+    connect(key, &QAction::triggered, this, [this, name] { act([this, name] { screen_->model().key(name); }); });
+    addAction(key);
+  }
+  code_ = bar_->findChild<QLabel*>("GLO:EMPRESA:CODIGO");
+  chartType_ = bar_->findChild<QLabel*>("GLO:EMPRESA:TPCONTAS_DESC");
+  structure_ = bar_->findChild<QLabel*>("GLO:EMPRESA:CODPLANOCONTAS");
+  name_ = bar_->findChild<QLabel*>("GLO:EMPRESA:RAZAO");
+}
 
-  selectAction_ = new QAction(QString::fromUtf8("Seleciona Empresa"), this);
-  selectAction_->setShortcut(QKeySequence(Qt::Key_F2));
-  selectAction_->setShortcutContext(Qt::WindowShortcut);
-  selectAction_->setToolTip(QString::fromUtf8(kSelectCompanyTip));
-  selectAction_->setStatusTip(QString::fromUtf8(kSelectCompanyTip));
-  connect(selectAction_, &QAction::triggered, this, &MainFrame::openCompanySelection);
-  addAction(selectAction_);
-  selectButton_ = new QToolButton(bar_);
-  selectButton_->setDefaultAction(selectAction_);
-  selectButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  selectButton_->setFocusPolicy(Qt::TabFocus);
-  bar_->addWidget(new QLabel(QStringLiteral("  "), bar_));
-  bar_->addWidget(selectButton_);
-  // The toolbar flattens the buttons it is given; this one is a button.
-  selectButton_->setAutoRaise(false);
+void MainFrame::act(const std::function<void()>& action) {
+  action();
+  // "&Sair" and the exit button close the frame's screen: the frame goes.
+  if (screen_->model().closed()) {
+    close();
+    return;
+  }
+  refreshModel();
+}
 
-  auto* quit = new QAction(style()->standardIcon(QStyle::SP_DialogCloseButton), QString(), this);
-  quit->setToolTip(QString::fromUtf8(kExitTip));
-  quit->setStatusTip(QString::fromUtf8(kExitTip));
-  connect(quit, &QAction::triggered, this, &QWidget::close);
-  exitButton_ = new QToolButton(bar_);
-  exitButton_->setDefaultAction(quit);
-  exitButton_->setFocusPolicy(Qt::TabFocus);
-  bar_->addWidget(exitButton_);
-
-  prompt("Empresa :");
-  name_ = displayField(bar_, 40, "nameValue");
-  bar_->addWidget(name_);
+void MainFrame::refreshModel() {
+  ScreenModel& model = screen_->model();
+  for (const auto& [control, label] : values_) label->setText(fromUtf8(trimmed(model.displayValue(*control))));
+  for (const MenuItem& item : model.menu()) {
+    if (item.path.size() < 2) continue;
+    QAction* a = menuAction(item.path.back());
+    if (a == nullptr) continue;
+    const bool enabled = !item.enabled || item.enabled();
+    const QString status = fromUtf8(ScreenModel::statusOf(item));
+    a->setEnabled(enabled);
+    a->setStatusTip(status);
+    a->setToolTip(status.isEmpty() ? a->text().remove('&') : status);
+  }
 }
 
 bool MainFrame::registerScreen(std::string_view item, ScreenOpener opener) {
   auto it = actions_.find(item);
   if (it == actions_.end()) return false;
   openers_[std::string(item)] = std::move(opener);
-  const bool built = bool(openers_[std::string(item)]);
-  it->second->setEnabled(built);
-  const QString status = built ? QString() : QString::fromUtf8(kUnbuiltStatus);
-  it->second->setStatusTip(status);
-  it->second->setToolTip(built ? it->second->text().remove('&') : status);
+  refreshModel();
   return true;
 }
 
@@ -264,28 +315,22 @@ void MainFrame::openCompanySelection() {
     area_->setActiveSubWindow(selection_);
     return;
   }
-  auto* view = new CompanySelectionView(services_, nullptr);
-  QMdiSubWindow* sub = showInArea(view);
+  const ScreenRegistry& registry = services_.registry != nullptr ? *services_.registry : *ownRegistry_;
+  vorlam::qt::ModelWindow* window = openScreenWindow(services_, registry, kSelectionProcedure, area_);
+  if (window == nullptr) return;  // the company file could not be opened: it has said why
+  QMdiSubWindow* sub = showInArea(window);
   sub->setWindowFlags(sub->windowFlags() & ~Qt::WindowMaximizeButtonHint);
   sub->adjustSize();
   selection_ = sub;
-  connect(view, &CompanySelectionView::finished, this, [this, sub] {
-    refreshCompany();
-    sub->close();
-  });
   connect(sub, &QObject::destroyed, this, [this, sub] {
     if (selection_ == sub) selection_ = nullptr;
+    refreshCompany();
   });
-  view->setFocus();
 }
 
 void MainFrame::refreshCompany() {
-  AppSnapshot s = services_.session.state().snapshot();
-  shownGeneration_ = s.generation;
-  code_->setText(numberText(s.company.codigo));
-  chartType_->setText(fromUtf8(s.company.tpContasDesc));
-  structure_->setText(numberText(s.company.codPlanoContas));
-  name_->setText(fromUtf8(s.company.razao));
+  shownGeneration_ = services_.session.state().snapshot().generation;
+  refreshModel();
 }
 
 void MainFrame::watchState() {

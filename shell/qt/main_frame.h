@@ -2,6 +2,13 @@
 // window, with the menu that reaches every screen, the toolbar that shows
 // the current company, and the work area where screens open.
 //
+// Everything the frame shows comes from its screen model (MainScreen,
+// shell/main_menu.h): the title, the menus and their items with their
+// status texts ("Em construção" for a screen not built), the toolbar's
+// prompts, values, buttons and their tips, and the F2 key.  The frame
+// stays a window of its own because a menu bar, a toolbar and a work area
+// of windows are no screen the generic model window draws.
+//
 // Screens reach the menu through a registry.  Each subsystem registers, for
 // a menu item, an opener that builds a new, independent copy of its screen
 // (its own tables, its own error manager) and returns its top widget:
@@ -28,6 +35,7 @@
 
 #include "framework/error_manager.h"
 #include "shell/main_menu.h"
+#include "shell/screen_registry.h"
 #include "shell/qt/shell_services.h"
 
 class QAction;
@@ -74,12 +82,14 @@ class MainFrame : public QMainWindow {
   // The work-area windows now open, oldest first.
   std::vector<QMdiSubWindow*> screens() const;
 
-  // "Seleciona Empresa" (F2): the company and period selection in the work
-  // area; when one is open already it is brought to the front.
+  // "Seleciona Empresa" (F2): the company and period selection (in the
+  // generic model window) in the work area; when one is open already it is
+  // brought to the front.
   void openCompanySelection();
   // Shows the current company in the toolbar.
   void refreshCompany();
 
+  ScreenModel& model() { return screen_->model(); }
   QAction* menuAction(std::string_view item) const;
   QAction* exitAction() const { return exit_; }
   QAction* helpAction() const { return help_; }
@@ -102,6 +112,10 @@ class MainFrame : public QMainWindow {
  private:
   void buildMenus();
   void buildToolbar();
+  // Reads the model again: toolbar values, menu items' state and status.
+  void refreshModel();
+  // Runs a user action on the model, then shows it again (or closes).
+  void act(const std::function<void()>& action);
   QWidget* runModal(QWidget* screen);
   QMdiSubWindow* showInArea(QWidget* screen);
   void watchState();
@@ -109,6 +123,11 @@ class MainFrame : public QMainWindow {
 
   ShellServices& services_;
   std::unique_ptr<ErrorManager> errors_;
+  // The screens the frame opens itself (the selection) when the services
+  // name no registry.
+  std::unique_ptr<ScreenRegistry> ownRegistry_;
+  std::unique_ptr<MainScreen> screen_;
+  std::vector<std::pair<const ScreenControl*, QLabel*>> values_;  // toolbar values
   QMdiArea* area_ = nullptr;
   QToolBar* bar_ = nullptr;
   QToolButton* selectButton_ = nullptr;

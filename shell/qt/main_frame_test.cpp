@@ -1,6 +1,7 @@
 #include "shell/qt/main_frame.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -10,9 +11,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QToolBar>
+#include <QTest>
 #include <QToolButton>
 
-#include "shell/qt/company_selection_view.h"
+#include "framework/qt/model_window.h"
 #include "shell/qt/shell_qt_test_fixture.h"
 
 namespace vorlam::shell::qt {
@@ -172,7 +174,7 @@ TEST_F(MainFrameTest, F2OpensOneSelectionAndItsChoiceReachesTheToolbar) {
   ASSERT_TRUE(harness::showWindow(&frame));
   harness::pressKey(&frame, Qt::Key_F2);
   ASSERT_EQ(frame.screens().size(), 1u);
-  auto* view = qobject_cast<CompanySelectionView*>(frame.screens()[0]->widget());
+  auto* view = qobject_cast<vorlam::qt::ModelWindow*>(frame.screens()[0]->widget());
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->windowTitle(), QString::fromUtf8("Selecionar empresa e período"));
   // The button does what F2 does, and a second request brings the same one.
@@ -189,9 +191,11 @@ TEST_F(MainFrameTest, F2OpensOneSelectionAndItsChoiceReachesTheToolbar) {
     EXPECT_EQ(script.seen()[0].text, QString::fromUtf8("Selecione uma Empresa !"));
     EXPECT_EQ(frame.screens().size(), 1u);
   }
-  harness::wait(20);  // the frame has the keyboard again
-  harness::typeText(view->codeEntry(), "12");
-  harness::typeText(view->monthEntry(), "13");
+  // The frame has the keyboard again, on the code entry the screen asked for.
+  frame.activateWindow();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == view->control("GLO:EMPRESA:CODIGO"); }, 2000));
+  harness::typeText(view->control("GLO:EMPRESA:CODIGO"), "12");
+  harness::typeText(view->control("GLO:MES"), "13");
   // The screen's "&Selecionar" takes Alt+S before the menu bar's "&Sair".
   harness::pressKey(&frame, Qt::Key_S, Qt::AltModifier);
   harness::wait(20);

@@ -1,6 +1,5 @@
 #include "shell/qt/screen_windows.h"
 
-#include <cstdlib>
 
 #include "shell/main_menu.h"
 #include <QMdiArea>
@@ -87,14 +86,6 @@ std::vector<std::string> lookUp(ShellServices& shell, std::string_view procedure
   if (!opened.isOk() || opened.value()->model().closed()) return {};
   vorlam::qt::runModelWindow(opened.value()->model(), over, services->windowOptions());
   return opened.value()->chosenKeys();
-}
-
-CompanyPicker registryCompanyPicker(ShellServices& shell) {
-  return [&shell](QWidget* parent) -> std::optional<uint16_t> {
-    const std::vector<std::string> keys = lookUp(shell, "BEmpresa", parent);
-    if (keys.empty()) return std::nullopt;
-    return uint16_t(std::atoi(keys.front().c_str()));
-  };
 }
 
 void registerMenuScreens(MainFrame& frame, ShellServices& shell, const ScreenRegistry& registry) {

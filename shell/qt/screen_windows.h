@@ -68,9 +68,6 @@ vorlam::qt::ModelWindow* openScreenWindow(ShellServices& shell, const ScreenRegi
 // did not open (it has said why).
 std::vector<std::string> lookUp(ShellServices& shell, std::string_view procedure, QWidget* over);
 
-// The company list "BEmpresa" as the selection's search: the chosen code.
-CompanyPicker registryCompanyPicker(ShellServices& shell);
-
 // Makes every menu item whose screen is registered open it in a model
 // window in the frame's work area, unless the frame has a view of its own
 // registered for the item.  Items of screens not built stay greyed with

@@ -34,7 +34,7 @@ class ShellQtTest : public ::testing::Test {
     auto started = Session::start({wd, tmp_.path() + "/ini"});
     EXPECT_TRUE(started.isOk());
     session_ = std::move(started).value();
-    services_ = std::make_unique<ShellServices>(ShellServices{*session_, dialogs_, {}, {}});
+    services_ = std::make_unique<ShellServices>(ShellServices{*session_, dialogs_, {}});
   }
 
   void addCompany(uint16_t code, const std::string& razao, int plContas = 1, int plano = 1) {

@@ -1,6 +1,6 @@
 // What every Qt screen of the tool is given: the process's session, the
-// message boxes, the list the company selection searches with, and the
-// focus-highlight colour the main frame fixes.
+// message boxes, the focus-highlight colour the main frame fixes and the
+// screens by procedure name.
 //
 // One ShellServices is made in main() before the frame and lives until the
 // process ends; screens keep a reference.  Everything here belongs to the
@@ -27,10 +27,6 @@ class ScreenRegistry;
 
 namespace vorlam::shell::qt {
 
-// Opens a company list over `parent` to pick a company; returns its code,
-// nullopt when the user gave up.
-using CompanyPicker = std::function<std::optional<uint16_t>(QWidget* parent)>;
-
 // The focus-highlight colour text the main frame sets when it opens; read
 // as a number it is red 255, green 255, blue 210.
 inline constexpr char kHighlightColourText[] = "13828095";
@@ -38,10 +34,6 @@ inline constexpr char kHighlightColourText[] = "13828095";
 struct ShellServices {
   Session& session;
   Dialogs& dialogs;
-  // The list the selection's search button opens ("BEmpresa" in select
-  // mode, once the company registry provides it); the company search
-  // "Pesquisa empresa" when empty.
-  CompanyPicker companyPicker;
   // Empty until the main frame opens.
   std::string highlightColour;
   // The screens by procedure name (shell/screen_registry.h), for views
