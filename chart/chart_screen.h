@@ -42,8 +42,9 @@
 // windows set a printer that draws the job on paper or PDF; without one the
 // job is written as text to "Temp/PlanoContas.txt" under the data root.
 //
-// List colours: through ScreenList::colours (framework/screen_model.h):
-// code, description, reduced code, nickname and type are red 128, green 0,
+// The account list is bound to its ListController (framework/
+// screen_binding.h), so the windows page and scroll it as any list.
+// Colours: code, description, reduced code, nickname and type are red 128, green 0,
 // blue 64 for synthetic accounts and blue 255 for analytic ones; on the
 // result-structure tabs members (or accounts under a member group) are
 // green 128 and the others red 255; every second line of the lists of the
