@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Uso: vorlam-tool demo --root DIR [--companies N] [--entries N] [--years A1,A2,...]\n"
-    "                      [--seed S] [--big-journal N]\n"
+    "                      [--seed S] [--big-journal N] [--unified-branch]\n"
     "\n"
     "Cria em DIR um diretório de dados de exemplo completo: tabelas comuns\n"
     "(estados, municípios, CNAE, códigos de alteração contratual, estruturas\n"
@@ -36,6 +36,8 @@ constexpr const char* kUsage =
     "  --seed S         semente dos dados, número inteiro sem sinal (padrão 1)\n"
     "  --big-journal N  o diário da primeira empresa no último ano com N linhas\n"
     "                   (de 0 a 10000000; 1000000 para medir a tela de lançamentos)\n"
+    "  --unified-branch com menos de 4 empresas: a empresa 1 é filial da empresa 2,\n"
+    "                   com contabilidade unificada na matriz\n"
     "  --quiet          sem barra de progresso\n"
     "  --help           mostra esta ajuda\n"
     "\n"
@@ -97,6 +99,10 @@ int runDemo(const Args& args, std::ostream& out, std::ostream& err) {
     }
     if (a == "--quiet") {
       quiet = true;
+      continue;
+    }
+    if (a == "--unified-branch") {
+      opt.unifiedBranch = true;
       continue;
     }
     std::string name = a, value;

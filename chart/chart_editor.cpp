@@ -124,9 +124,7 @@ void ChartScreen::startInsert() {
 }
 
 void ChartScreen::startChange() {
-  const Record* row = nullptr;
-  if (tagView_ == TagView::kAll) row = list_->selected();
-  else if (!tagRows_.empty()) row = &tagRows_[tagSelected_];
+  const Record* row = list_->selected();
   if (row == nullptr) return;
   loadEditor(*row);
   mode_ = Mode::kChange;
@@ -134,9 +132,7 @@ void ChartScreen::startChange() {
 }
 
 void ChartScreen::startDelete() {
-  const Record* row = nullptr;
-  if (tagView_ == TagView::kAll) row = list_->selected();
-  else if (!tagRows_.empty()) row = &tagRows_[tagSelected_];
+  const Record* row = list_->selected();
   if (row == nullptr) return;
   loadEditor(*row);
   mode_ = Mode::kDelete;
@@ -269,7 +265,6 @@ bool ChartScreen::saveInsert() {
   }
   reportWrite(context_, r, WriteKind::kInsert);
   const Record added = r;
-  if (tagView_ != TagView::kAll) reloadTagRows();
   list_->showAround(added);
   // The editor stays in insert mode, ready for the next account.
   code_ = nextCodeProposal(structure_, code_, type_);
@@ -329,7 +324,6 @@ bool ChartScreen::saveChange() {
   }
   reportWrite(context_, r, WriteKind::kChange);
   const Record changed = r;
-  if (tagView_ != TagView::kAll) reloadTagRows();
   list_->showAround(changed);
   endEdit();
   return true;
@@ -367,13 +361,15 @@ bool ChartScreen::saveDelete() {
     return false;
   }
   reportWrite(context_, *stored, WriteKind::kDelete);
-  if (tagView_ != TagView::kAll) {
-    reloadTagRows();
-  } else {
-    // Back on the account two places before the deleted one.
-    list_->showAround(*stored);
-    list_->moveSelection(-2);
+  // The tag goes with the account: a number the file gives again later
+  // must not come tagged.
+  if (tags_.tagged(stored->recordId())) {
+    tags_.toggle(stored->recordId());
+    applyTagView();
   }
+  // Back on the account two places before the deleted one.
+  list_->showAround(*stored);
+  list_->moveSelection(-2);
   endEdit();
   return true;
 }

@@ -39,6 +39,8 @@ constexpr SortTab kSortTabs[] = {
     {"Apelido", "PLA:KEY:APELIDO", "PLA:Apelido", "Pesquisa por Apelido:"},
 };
 constexpr int kDescriptionTab = 3;
+// The tag file's wait limit once open (the storage's default).
+constexpr int kTagFileBusyMs = 10000;
 
 ListDefinition chartListDefinition() {
   ListDefinition d;
@@ -80,8 +82,26 @@ ChartScreen::~ChartScreen() {
 }
 
 Status ChartScreen::saveTags() {
-  if (!tagFile_ || !tagFile_->isOpen()) return Status::ok();
-  return tags_.save(*tagFile_);
+  if (!tagsWritable_ || !tagFile_ || !tagFile_->isOpen()) return Status::ok();
+  Status s = tags_.save(*tagFile_);
+  if (s) savedTags_ = tags_.ids();
+  return s;
+}
+
+void ChartScreen::closeTags() {
+  if (!tagsLoaded_) return;
+  if (tagsWritable_) {
+    if (Status s = saveTags(); !s)
+      say("Atenção!!! Erro número " + std::to_string(s.errorNumber()) + " na gravação das marcas do plano de contas!!!");
+  } else if (tags_.ids() != savedTags_) {
+    say("Atenção!!! As marcas do plano de contas estão em uso em outra janela ou estação; as marcas desta janela "
+        "não foram gravadas!!!");
+  }
+  // A closed screen may outlive its window a while: the next chart screen
+  // must find the tag file free.
+  tagsLoaded_ = false;
+  tagsWritable_ = false;
+  tagFile_->close();
 }
 
 std::vector<std::string> ChartScreen::chosenKeys() const {
@@ -101,8 +121,7 @@ Status ChartScreen::openTables() {
   const Dictionary& dict = context_.dictionary;
   chart_ = std::make_unique<Table>(dict.find("PlanoContas"));
   scan_ = std::make_unique<Table>(dict.find("PlanoContas"));
-  tagFile_ = std::make_unique<Table>(dict.find("DasTagFileInd"));
-  for (Table* t : {chart_.get(), scan_.get(), tagFile_.get()}) {
+  for (Table* t : {chart_.get(), scan_.get()}) {
     const std::string path = context_.resolve(t->def().binding);
     if (Status s = t->open(path, OpenMode::kShared); !s) {
       ProcedureScope procedure(errors_, kChartProcedure);
@@ -110,7 +129,21 @@ Status ChartScreen::openTables() {
       return s;
     }
   }
+  openTagFile();
   return Status::ok();
+}
+
+void ChartScreen::openTagFile() {
+  // The tag set is this screen's to write while it is open; others may
+  // read it.  A second chart screen (here or on another workstation, the
+  // lookup of a form included) reads the tags without waiting and keeps
+  // its own changes to itself: it says so when it closes with tags changed.
+  tagFile_ = std::make_unique<Table>(context_.dictionary.find("DasTagFileInd"));
+  const std::string path = context_.resolve(tagFile_->def().binding);
+  tagFile_->setBusyTimeout(0);
+  tagsWritable_ = tagFile_->open(path, OpenMode::kDenyWrite).isOk();
+  if (!tagsWritable_ && !tagFile_->open(path, OpenMode::kReadOnly)) tagFile_->close();
+  tagFile_->setBusyTimeout(kTagFileBusyMs);
 }
 
 Status ChartScreen::repairIndexes() {
@@ -209,7 +242,8 @@ Status ChartScreen::open() {
     return Status::ok();
   }
   loadBranches();
-  tagsLoaded_ = tags_.load(*tagFile_).isOk();
+  tagsLoaded_ = tagFile_->isOpen() && tags_.load(*tagFile_).isOk();
+  savedTags_ = tags_.ids();
   groups_ = std::make_unique<Groups>(*this);
   groups_->open();
   declareList();
@@ -224,69 +258,29 @@ uint32_t ChartScreen::accountColour(const Record& account) {
   return account.getInt("PLA:SintAnali") == kAnalytic ? kAnalyticColour : kSyntheticColour;
 }
 
-const std::vector<Record>& ChartScreen::shownRows() const {
-  return tagView_ == TagView::kAll ? list_->rows() : tagRows_;
-}
-
 void ChartScreen::declareList() {
-  ListBinding binding;
-  binding.format = kChartListFormat;
-  for (const char* f : kColumnFields) binding.columnFields.push_back(f);
-  binding.cellText = [this](const Record& row, int column) -> std::optional<std::string> {
+  binding_.name = "lista";
+  binding_.format = kChartListFormat;
+  for (const char* f : kColumnFields) binding_.columnFields.push_back(f);
+  for (const SortTab& t : kSortTabs) binding_.locatorPrompts.push_back(t.locatorPrompt);
+  binding_.cellText = [this](const Record& row, int column) -> std::optional<std::string> {
     if (column == kMarkColumn) return tags_.tagged(row.recordId()) ? "*" : "";
     if (column == kTypeColumn) return row.getInt("PLA:SintAnali") == kAnalytic ? "Analítica" : "Sintética";
     if (column == kCnpjColumn) return cnpjOf(static_cast<uint16_t>(row.getInt("PLA:Filial")));
     return std::nullopt;
   };
-  Result<ListCells> made = listCells(*list_, binding);
+  binding_.tab = 0;
+  binding_.rowColours = [](const Record& row) { return RowColours{.text = accountColour(row)}; };
+  // Code, description, reduced code, nickname and type.
+  binding_.colouredColumns = {1, 2, 3, 4, 5};
+  // A click on the mark column tags or untags the account.
+  binding_.clickCell = [this](size_t, int column) {
+    if (column == kMarkColumn && mode_ == Mode::kIdle) toggleTag();
+    return Status::ok();
+  };
+  Result<ListCells> made = listCells(*list_, binding_);
   cells_ = std::make_shared<ListCells>(made.isOk() ? std::move(made).value() : ListCells());
-  model_.addList({
-      .name = "lista",
-      .headers = cells_->shownHeaders(),
-      .tab = 0,
-      .rows =
-          [this] {
-            std::vector<std::vector<std::string>> out;
-            for (const Record& r : shownRows()) out.push_back(cells_->shownTexts(r));
-            return out;
-          },
-      .highlighted = [this]() -> std::optional<size_t> {
-        if (tagView_ == TagView::kAll) return list_->selectedIndex();
-        if (tagRows_.empty()) return std::nullopt;
-        return tagSelected_;
-      },
-      .highlight =
-          [this](size_t row) {
-            if (tagView_ == TagView::kAll) list_->select(row);
-            else if (!tagRows_.empty()) tagSelected_ = std::min(row, tagRows_.size() - 1);
-            return Status::ok();
-          },
-      .locatorPrompt = [this] { return std::string(kSortTabs[list_->currentTab()].locatorPrompt); },
-      .locatorText = [this] { return list_->locatorText(); },
-      .locate =
-          [this](const std::string& text) {
-            if (kSortTabs[list_->currentTab()].locatorPrompt[0] == '\0')
-              return Status(StatusCode::kNotFound, "a aba não tem localizador");
-            return list_->locate(text);
-          },
-      .colours =
-          [this] {
-            std::vector<RowColours> out;
-            for (const Record& r : shownRows()) out.push_back({.text = accountColour(r)});
-            return out;
-          },
-      .colouredColumns = {1, 2, 3, 4, 5},
-  });
-  for (int t = 0; t < list_->tabCount(); ++t) {
-    model_.addTab({.caption = kSortTabs[t].caption,
-                   .list = "lista",
-                   .current = [this, t] { return list_->currentTab() == t; },
-                   .select =
-                       [this, t] {
-                         list_->selectTab(t);
-                         if (tagView_ != TagView::kAll) reloadTagRows();
-                       }});
-  }
+  if (Status s = bindList(model_, *list_, binding_); !s) errors_.throwFile(kMsgOpenFailed, chart_->path(), s);
 }
 
 // --- Tags ------------------------------------------------------------------
@@ -299,21 +293,23 @@ std::set<int64_t> ChartScreen::allIds() {
   return ids;
 }
 
-void ChartScreen::reloadTagRows() {
-  tagRows_.clear();
-  tagSelected_ = 0;
-  if (tagView_ == TagView::kAll) return;
-  const int key = chart_->def().keyIndex(definition_.tabs[size_t(list_->currentTab())].key);
-  Status s = scan_->seekStart(key);
-  while (s && (s = scan_->next()))
-    if (tags_.matches(scan_->buffer().recordId(), tagView_)) tagRows_.push_back(scan_->buffer());
-  scan_->endWalk();
+void ChartScreen::applyTagView() {
+  // The list narrows itself to the tagged (or untagged) record numbers, so
+  // that it pages, scrolls and locates as the whole chart does.
+  if (tagView_ == TagView::kAll) {
+    if (list_->cache().hasRecordSet()) list_->clearRecordSet();
+    return;
+  }
+  const std::set<int64_t>& ids = tags_.ids();
+  list_->setRecordSet(std::vector<int64_t>(ids.begin(), ids.end()), tagView_ == TagView::kTagged);
 }
 
-void ChartScreen::setTagView(TagView view) {
-  tagView_ = view;
-  reloadTagRows();
-  if (view == TagView::kAll) list_->refresh();
+void ChartScreen::toggleTag() {
+  const Record* row = list_->selected();
+  if (row == nullptr) return;
+  tags_.toggle(row->recordId());
+  // In a tag view the account leaves the list it no longer belongs to.
+  if (tagView_ != TagView::kAll) applyTagView();
 }
 
 // --- Printing --------------------------------------------------------------
@@ -324,13 +320,10 @@ void ChartScreen::print() {
   job.title = std::string(kChartTitle) + " - " + services_.session().state().company().razao;
   job.headers = cells_->shownHeaders();
   job.rows = [this](const std::function<void(const std::vector<std::string>&)>& row) -> Status {
-    if (tagView_ != TagView::kAll) {
-      for (const Record& r : tagRows_) row(cells_->shownTexts(r));
-      return Status::ok();
-    }
     const int key = chart_->def().keyIndex(definition_.tabs[size_t(list_->currentTab())].key);
     Status s = scan_->seekStart(key);
-    while (s && (s = scan_->next())) row(cells_->shownTexts(scan_->buffer()));
+    while (s && (s = scan_->next()))
+      if (tags_.matches(scan_->buffer().recordId(), tagView_)) row(cells_->shownTexts(scan_->buffer()));
     scan_->endWalk();
     return s.is(StatusCode::kNotFound) ? Status::ok() : s;
   };

@@ -8,6 +8,16 @@
 // the group roles of `ConfiguracaoGrupos` are read; the tags of set 0 of
 // `DasTagFileInd` are loaded (and written back when the screen closes).
 //
+// Tags.  The screen opens `DasTagFileInd` for writing while others may
+// only read it (OpenMode::kDenyWrite), without waiting.  When another
+// screen has it so already (a second chart window, the chart lookup of a
+// form, another workstation), this one reads it and keeps its tag changes
+// to itself, saying so when the user closes it with tags changed.  The
+// tag views ("Showing Tagged", "Showing UnTagged") narrow the list
+// controller to the tagged record numbers, so they page, scroll and
+// locate as the whole chart does; a click on the first column, like
+// "&Marca", tags or untags the account; a deleted account loses its tag.
+//
 // Tabs: "&Plano de Contas" (the account list with its five sort tabs and
 // the account editor), "Gr&upos", "&Receitas", "&Despesas", "Lucro Real"
 // and "Depreciação".
@@ -32,8 +42,9 @@
 // windows set a printer that draws the job on paper or PDF; without one the
 // job is written as text to "Temp/PlanoContas.txt" under the data root.
 //
-// List colours: through ScreenList::colours (framework/screen_model.h):
-// code, description, reduced code, nickname and type are red 128, green 0,
+// The account list is bound to its ListController (framework/
+// screen_binding.h), so the windows page and scroll it as any list.
+// Colours: code, description, reduced code, nickname and type are red 128, green 0,
 // blue 64 for synthetic accounts and blue 255 for analytic ones; on the
 // result-structure tabs members (or accounts under a member group) are
 // green 128 and the others red 255; every second line of the lists of the
@@ -105,12 +116,14 @@ class ChartScreen : public shell::HostedScreen {
   ListController& list() { return *list_; }
   const AccountTags& tags() const { return tags_; }
   TagView tagView() const { return tagView_; }
-  // The records the account list shows now (the page, or the tag view).
-  const std::vector<Record>& shownRows() const;
+  // The records the account list shows now: its page, in the tag view.
+  const std::vector<Record>& shownRows() const { return list_->rows(); }
   // The list colours of an account record.
   static uint32_t accountColour(const Record& account);
-  // Writes the tags back (the screen does it when it closes).
+  // Writes the tags back (the screen does it when it closes); nothing when
+  // another screen has the tag file for writing.
   Status saveTags();
+  bool tagsWritable() const { return tagsWritable_; }
 
  private:
   struct Branch {
@@ -123,6 +136,7 @@ class ChartScreen : public shell::HostedScreen {
 
   // Opening.
   Status openTables();
+  void openTagFile();
   bool loadStructure();
   Status repairIndexes();
   void loadBranches();
@@ -158,8 +172,11 @@ class ChartScreen : public shell::HostedScreen {
   const Branch* branch(uint16_t code) const;
 
   // Tags.
-  void setTagView(TagView view);
-  void reloadTagRows();
+  // Narrows the list to what the tag view shows (after the tags changed).
+  void applyTagView();
+  void toggleTag();
+  // Writes the tags back when closing, or says why they stay unwritten.
+  void closeTags();
   std::set<int64_t> allIds();
   void print();
   std::string cnpjOf(uint16_t company) const;
@@ -171,14 +188,15 @@ class ChartScreen : public shell::HostedScreen {
   std::unique_ptr<Table> scan_;     // lookups and checks
   std::unique_ptr<Table> tagFile_;  // DasTagFileInd
   std::unique_ptr<ListController> list_;
+  ListBinding binding_;
   std::shared_ptr<ListCells> cells_;
   AccountStructure structure_;
   std::vector<Branch> branches_;
   AccountTags tags_;
   TagView tagView_ = TagView::kAll;
-  std::vector<Record> tagRows_;
-  size_t tagSelected_ = 0;
   bool tagsLoaded_ = false;
+  bool tagsWritable_ = false;
+  std::set<int64_t> savedTags_;  // as stored (or as last reported unstored)
   std::optional<std::string> chosen_;
   Printer printer_;
   std::unique_ptr<Groups> groups_;

@@ -26,7 +26,7 @@ void ChartScreen::declareButtons() {
   }
   auto idle = [this] { return mode_ == Mode::kIdle; };
   auto onRow = [this, idle] {
-    return idle() && (tagView_ == TagView::kAll ? list_->selected() != nullptr : !tagRows_.empty());
+    return idle() && list_->selected() != nullptr;
   };
   model_.addButton({.caption = "&Incluir",
                     .tip = "Inclui nova conta contábil. <Alt + i>.",
@@ -58,12 +58,11 @@ void ChartScreen::declareButtons() {
                     .tab = 0,
                     .press =
                         [this] {
-                          const Record* row = nullptr;
-                          if (tagView_ == TagView::kAll) row = list_->selected();
-                          else if (!tagRows_.empty()) row = &tagRows_[tagSelected_];
+                          const Record* row = list_->selected();
                           if (row == nullptr) return;
                           chosen_ = std::string(row->getText("PLA:Codigo"));
                           while (!chosen_->empty() && chosen_->back() == ' ') chosen_->pop_back();
+                          closeTags();
                           model_.close();
                         },
                     .enabled = [this, onRow] { return selecting_ && onRow(); },
@@ -90,35 +89,35 @@ void ChartScreen::declareButtons() {
                  }});
   model_.addKey({.name = "Esc", .action = [this] { model_.requestClose(); }});
   model_.setCloseRequest([this] {
-    saveTags();
+    closeTags();
     return true;
   });
 }
 
 void ChartScreen::declareTagButtons() {
-  auto current = [this]() -> const Record* {
-    if (tagView_ == TagView::kAll) return list_->selected();
-    return tagRows_.empty() ? nullptr : &tagRows_[tagSelected_];
-  };
-  model_.addButton({.caption = "&Marca", .tab = 0, .press = [this, current] {
-                      if (const Record* r = current()) tags_.toggle(r->recordId());
-                    }});
+  model_.addButton({.caption = "&Marca", .tab = 0, .press = [this] { toggleTag(); }});
   model_.addButton({.caption = "&Todas", .tab = 0, .press = [this] {
                       for (int64_t id : allIds()) tags_.tag(id);
-                      reloadTagRows();
+                      applyTagView();
                     }});
   model_.addButton({.caption = "To&das", .tab = 0, .press = [this] {
                       tags_.clear();
-                      reloadTagRows();
+                      applyTagView();
                     }});
   model_.addButton({.caption = "I&nverte", .tab = 0, .press = [this] {
                       tags_.invert(allIds());
-                      reloadTagRows();
+                      applyTagView();
                     }});
   for (TagView view : {TagView::kAll, TagView::kTagged, TagView::kUntagged}) {
     model_.addButton({.caption = tagViewCaption(view),
                       .tab = 0,
-                      .press = [this] { setTagView(nextTagView(tagView_)); },
+                      .press =
+                          [this] {
+                            tagView_ = nextTagView(tagView_);
+                            applyTagView();
+                            // Another view starts from its top.
+                            list_->firstPage();
+                          },
                       .visible = [this, view] { return tagView_ == view; }});
   }
 }

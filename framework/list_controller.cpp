@@ -133,6 +133,24 @@ Status ListController::refresh() {
   std::optional<Record> around;
   if (const Record* row = selected()) around = *row;
   installFilter();
+  return reloadAround(around);
+}
+
+Status ListController::setRecordSet(std::vector<int64_t> ids, bool inside) {
+  std::optional<Record> around;
+  if (const Record* row = selected()) around = *row;
+  cache_.setRecordSet(std::move(ids), inside);
+  return reloadAround(around);
+}
+
+Status ListController::clearRecordSet() {
+  std::optional<Record> around;
+  if (const Record* row = selected()) around = *row;
+  cache_.clearRecordSet();
+  return reloadAround(around);
+}
+
+Status ListController::reloadAround(const std::optional<Record>& around) {
   if (!around) return show(cache_.first(), 0);
   Result<size_t> at = cache_.refreshAround(*around);
   if (!at) return show(at.status(), 0);

@@ -105,6 +105,11 @@ class ListController {
   FilterVariableMap& variables() { return variables_; }
   // Binds the filters to the current variables and reloads from the top.
   Status refresh();
+  // Narrows the list to the records whose numbers are in `ids` (`inside`)
+  // or not (!`inside`), beside its filters (a screen's marks: its tagged
+  // rows); the list then stands at the highlighted record's place.
+  Status setRecordSet(std::vector<int64_t> ids, bool inside);
+  Status clearRecordSet();
   // Applies what the user typed in the query window; raises 44 per column
   // left out and 43 when the resulting filter cannot be applied.  An empty
   // query clears it.
@@ -174,6 +179,8 @@ class ListController {
   std::string joinedExpression() const;
   Status applyRange();
   Status show(Status loaded, size_t highlight);
+  // Reloads at `around`'s place (the first page without one).
+  Status reloadAround(const std::optional<Record>& around);
   void filterFailed(const Status& why);
 
   ScreenContext& ctx_;

@@ -155,6 +155,18 @@ void PageCache::clearFilter() {
   setPage({}, true, true);
 }
 
+void PageCache::setRecordSet(std::vector<int64_t> ids, bool inside) {
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  recordSet_ = RecordSet{std::move(ids), inside};
+  setPage({}, true, true);
+}
+
+void PageCache::clearRecordSet() {
+  recordSet_.reset();
+  setPage({}, true, true);
+}
+
 Status PageCache::selectIds(bool forward, From from, const Record* anchor, size_t limit, std::vector<int64_t>* ids) {
   const TableDef& def = table_.def();
   const KeyDef& key = def.keys[key_];
@@ -181,6 +193,13 @@ Status PageCache::selectIds(bool forward, From from, const Record* anchor, size_
       terms.push_back({columnOf(def, c.field), (forward != c.descending) ? '>' : '<', paramOf(*anchor, c.field)});
     terms.push_back({"_id", forward ? '>' : '<', SqlParam::ofInteger(anchor->recordId())});
     where.push_back(positionCondition(terms, from == From::kAtOrBeyond, &params));
+  }
+  if (recordSet_) {
+    // Record numbers are integers of our own: written into the statement,
+    // they need no parameter per number (a set may hold the whole file).
+    std::string list;
+    for (int64_t id : recordSet_->ids) list += (list.empty() ? "" : ",") + std::to_string(id);
+    where.push_back(std::string("_id ") + (recordSet_->inside ? "IN (" : "NOT IN (") + list + ")");
   }
   if (!pushedWhere_.empty()) {  // the whole filter, or the part the storage can apply
     where.push_back("(" + pushedWhere_ + ")");
@@ -218,6 +237,9 @@ bool PageCache::inRangeAndFilter(const Record& r) const {
   if (key.excludeEmpty && r.keyIsEmpty(key)) return false;
   for (int i = 0; i < rangeCount_; ++i)
     if (compareField(r, *rangeValues_, key.components[i].field) != 0) return false;
+  if (recordSet_ && std::binary_search(recordSet_->ids.begin(), recordSet_->ids.end(), r.recordId()) !=
+                        recordSet_->inside)
+    return false;
   return !filtered_ || filter_.matches(r);
 }
 

@@ -48,6 +48,12 @@ class PageCache {
   // Narrows the rows to those the filter matches.
   void setFilter(const BoundFilter& filter);
   void clearFilter();
+  // Narrows the rows to the records whose numbers are in `ids` (`inside`)
+  // or not in them (!`inside`), beside range and filter; applied by the
+  // storage.  A screen's own marks over the list (tagged records) use it.
+  void setRecordSet(std::vector<int64_t> ids, bool inside);
+  void clearRecordSet();
+  bool hasRecordSet() const { return recordSet_.has_value(); }
   // True when the current filter is applied by the storage (known for sure
   // once a page was loaded: a SQL form SQLite cannot prepare is dropped).
   bool filterPushedDown() const { return pushed_; }
@@ -130,6 +136,11 @@ class PageCache {
   std::string pushedWhere_;
   std::vector<SqlParam> pushedParams_;
   bool pushedChecked_ = false;  // the SQL form was prepared once
+  struct RecordSet {
+    std::vector<int64_t> ids;  // sorted, distinct
+    bool inside = true;
+  };
+  std::optional<RecordSet> recordSet_;
   std::vector<Record> rows_;
   bool atStart_ = true;
   bool atEnd_ = true;

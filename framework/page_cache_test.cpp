@@ -144,6 +144,55 @@ TEST_F(PageCacheTest, FiltersGiveTheSameRowsPushedDownOrRecordByRecord) {
   EXPECT_EQ(codes(evaluated.rows()), span(1, 10));
 }
 
+TEST_F(PageCacheTest, RecordSetsNarrowPagesWithTheFilterAndTheRange) {
+  std::vector<int64_t> ids;
+  for (int i = 1; i <= 60; ++i) ids.push_back(file.add(i % 2 ? "SP" : "RJ", i, "Cidade " + std::to_string(i)));
+  file.add("SP", 99, "Fora");
+  // Marked: codes 3, 5 and 21 to 59 (record numbers, any order, repeated).
+  std::vector<int64_t> marked = {ids[4], ids[2], ids[2]};
+  for (int i = 21; i <= 59; ++i) marked.push_back(ids[size_t(i - 1)]);
+  PageCache cache(file.table, 5);
+  ASSERT_TRUE(cache.setOrder(key("CID:KEY:CODIGO")).isOk());
+  Record sp(&def);
+  sp.clear();
+  sp.setText("CID:UF", "SP");
+  ASSERT_TRUE(cache.setRange(1, sp).isOk());
+  cache.setRecordSet(marked, true);
+  ASSERT_TRUE(cache.first().isOk());
+  EXPECT_EQ(codes(cache.rows()), (std::vector<int64_t>{3, 5, 21, 23, 25}));
+  ASSERT_TRUE(cache.last().isOk());
+  EXPECT_EQ(codes(cache.rows()), (std::vector<int64_t>{51, 53, 55, 57, 59}));
+  cache.setFilter(filter("CID:Codigo < 30"));
+  ASSERT_TRUE(cache.first().isOk());
+  EXPECT_EQ(codes(cache.rows()), (std::vector<int64_t>{3, 5, 21, 23, 25}));
+  ASSERT_TRUE(cache.nextPage().isOk());
+  EXPECT_EQ(codes(cache.rows()), (std::vector<int64_t>{21, 23, 25, 27, 29}));
+  EXPECT_TRUE(cache.atEnd());
+  cache.clearFilter();
+  // The others: unmarked towns of the range only.
+  cache.setRecordSet(marked, false);
+  ASSERT_TRUE(cache.first().isOk());
+  EXPECT_EQ(codes(cache.rows()), (std::vector<int64_t>{1, 7, 9, 11, 13}));
+  ASSERT_TRUE(cache.last().isOk());
+  EXPECT_EQ(codes(cache.rows()), (std::vector<int64_t>{13, 15, 17, 19, 99}));
+  // A marked town is no row of this list: the page stays where it stood
+  // and the row after the town's place is highlighted.
+  ASSERT_TRUE(cache.first().isOk());
+  Record three = cache.rows()[0];
+  ASSERT_TRUE(file.table.getById(ids[2]).isOk());
+  three = file.table.buffer();
+  Result<size_t> at = cache.refreshAround(three);
+  ASSERT_TRUE(at.isOk());
+  EXPECT_EQ(*at, 1u);
+  EXPECT_EQ(codes(cache.rows()), (std::vector<int64_t>{1, 7, 9, 11, 13}));
+  cache.setRecordSet({}, true);
+  ASSERT_TRUE(cache.first().isOk());
+  EXPECT_TRUE(cache.rows().empty());
+  cache.clearRecordSet();
+  ASSERT_TRUE(cache.first().isOk());
+  EXPECT_EQ(codes(cache.rows()), (std::vector<int64_t>{1, 3, 5, 7, 9}));
+}
+
 TEST_F(PageCacheTest, FiltersSqliteCannotPrepareAreTriedOnEachRecord) {
   file.addMany("SP", 120);
   // 100 OR-ed terms overflow SQLite's parser stack, and so do 60 nested

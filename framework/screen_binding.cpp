@@ -181,11 +181,14 @@ Status bindList(ScreenModel& model, ListController& list, const ListBinding& bin
             return lc->locate(text);
           },
       .colours = coloursOf(lc, binding.rowColours),
+      .colouredColumns = binding.colouredColumns,
+      .clickCell = binding.clickCell,
       .controller = lc,
       .format = binding.format,
       .columnFields = binding.columnFields,
       .locatorPrompts = binding.locatorPrompts,
       .cellText = binding.cellText,
+      .rowColour = binding.rowColours,
   });
   for (int t = 0; t < list.tabCount(); ++t) {
     model.addTab({.caption = list.definition().tabs[size_t(t)].caption,

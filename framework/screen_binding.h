@@ -89,6 +89,11 @@ struct ListBinding {
   int tab = -1;  // the screen tab the list stands on
   // A row's colours (ScreenList::colours); empty: the view's own.
   std::function<RowColours(const Record& row)> rowColours = {};
+  // The shown columns (0-based among the shown headers) the text colour
+  // applies to; empty: every column.
+  std::vector<int> colouredColumns = {};
+  // A click on a cell of a highlighted row (ScreenList::clickCell).
+  std::function<Status(size_t row, int column)> clickCell = {};
 };
 
 // Declares the list (headers, displayed rows of the page, highlight,

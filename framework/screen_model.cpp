@@ -278,6 +278,18 @@ Status ScreenModel::highlightRow(size_t row) {
   return s;
 }
 
+Status ScreenModel::clickCell(size_t row, int column) {
+  const ScreenList* l = activeList();
+  if (l == nullptr) return Status(StatusCode::kNotFound, "a tela não tem lista");
+  if (column < 0 || size_t(column) >= l->headers.size())
+    return Status(StatusCode::kNotFound, "a lista tem " + std::to_string(l->headers.size()) + " coluna(s)");
+  auto click = l->clickCell;
+  if (Status s = highlightRow(row); !s) return s;
+  Status s = click ? click(row, column) : Status::ok();
+  sync();
+  return s;
+}
+
 Status ScreenModel::locate(std::string_view text) {
   const ScreenList* l = activeList();
   if (l == nullptr || !l->locate) return Status(StatusCode::kNotFound, "a lista não tem localizador");

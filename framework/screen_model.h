@@ -192,6 +192,11 @@ struct ScreenList {
   // or to every column when that is empty.
   std::function<std::vector<RowColours>()> colours = {};
   std::vector<int> colouredColumns = {};
+  // A click on cell `column` (0-based among the shown headers) of row
+  // `row`, once the row is highlighted: what the screen does with it (the
+  // chart's first column toggles the row's tag).  Empty: a click only
+  // highlights.
+  std::function<Status(size_t row, int column)> clickCell = {};
   // A list over a ListController (bindList fills these): a view may page
   // and scroll through the controller itself, showing the same columns.
   // Null for a list known by its rows() alone.
@@ -200,6 +205,9 @@ struct ScreenList {
   std::vector<std::string> columnFields = {};  // per column; "" for none
   std::vector<std::string> locatorPrompts = {};  // per controller tab
   std::function<std::optional<std::string>(const Record& row, int column)> cellText = {};
+  // The colours of one of the controller's records, for a view that draws
+  // the controller's rows itself; empty: colours() by the row's place.
+  std::function<RowColours(const Record& row)> rowColour = {};
 };
 
 struct MenuItem {
@@ -315,6 +323,9 @@ class ScreenModel {
   Status selectTab(std::string_view caption);
   // Highlights row `row` (0-based) of the active list.
   Status highlightRow(size_t row);
+  // Clicks cell `column` (0-based among the shown headers) of row `row` of
+  // the active list: highlights the row, then the list's clickCell.
+  Status clickCell(size_t row, int column);
   Status locate(std::string_view text);
   Status chooseMenu(const std::vector<std::string>& path);
   // The user asks to close (close-request check first).  True when closed.

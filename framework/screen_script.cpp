@@ -20,7 +20,7 @@ const std::map<std::string, Arity, std::less<>>& commandArity() {
   static const std::map<std::string, Arity, std::less<>> kArity = {
       {"company", {1, 1}}, {"period", {1, 1}}, {"setting", {4, 4}}, {"menu", {1, -1}},
       {"open", {1, -1}},   {"tab", {1, 1}},    {"type", {2, 2}},    {"press", {1, 1}},
-      {"key", {1, 1}},     {"row", {1, 1}},    {"locate", {1, 1}},  {"answer", {1, 1}},
+      {"key", {1, 1}},     {"row", {1, 1}},    {"click", {2, 2}},   {"locate", {1, 1}},  {"answer", {1, 1}},
       {"expect", {1, -1}},
   };
   return kArity;
@@ -341,6 +341,20 @@ void ScriptRunner::execute(const ScriptCommand& c) {
   act(c);
 }
 
+namespace {
+
+// A list's column by its number (from 1) or header; 0 when it has none.
+long listColumn(const ScreenList& list, const std::string& word) {
+  long column = -1;
+  if (!parseCount(word, &column)) {
+    for (size_t i = 0; i < list.headers.size(); ++i)
+      if (sameName(withoutMnemonic(list.headers[i]), withoutMnemonic(word))) column = long(i) + 1;
+  }
+  return column > 0 && size_t(column) <= list.headers.size() ? column : 0;
+}
+
+}  // namespace
+
 void ScriptRunner::act(const ScriptCommand& c) {
   ScreenModel* screen = receiving();
   if (screen == nullptr) return cannotRun(c.line, "nenhuma tela aberta para " + c.words[0]);
@@ -362,6 +376,14 @@ void ScriptRunner::act(const ScriptCommand& c) {
     long n = 0;
     if (!parseCount(c.words[1], &n) || n == 0) return cannotRun(c.line, "linha inválida: " + c.words[1]);
     s = screen->highlightRow(size_t(n - 1));
+  } else if (cmd == "click") {
+    long n = 0;
+    if (!parseCount(c.words[1], &n) || n == 0) return cannotRun(c.line, "linha inválida: " + c.words[1]);
+    const ScreenList* list = screen->activeList();
+    if (list == nullptr) return cannotRun(c.line, "a tela não tem lista");
+    const long column = listColumn(*list, c.words[2]);
+    if (column <= 0) return cannotRun(c.line, "coluna desconhecida: " + c.words[2]);
+    s = screen->clickCell(size_t(n - 1), int(column - 1));
   } else if (cmd == "locate") {
     s = screen->locate(c.words[1]);
   }
@@ -459,12 +481,8 @@ void ScriptRunner::check(const ScriptCommand& c) {
   // cell ROW COLUMN TEXT
   long row = 0;
   if (!parseCount(c.words[2], &row) || row == 0) return cannotRun(c.line, "linha inválida: " + c.words[2]);
-  long column = -1;
-  if (!parseCount(c.words[3], &column)) {
-    for (size_t i = 0; i < list->headers.size(); ++i)
-      if (sameName(withoutMnemonic(list->headers[i]), withoutMnemonic(c.words[3]))) column = long(i) + 1;
-  }
-  if (column <= 0 || size_t(column) > list->headers.size())
+  const long column = listColumn(*list, c.words[3]);
+  if (column <= 0)
     return cannotRun(c.line, "coluna desconhecida: " + c.words[3]);
   if (size_t(row) > rows.size()) return expected(c.words[4], "a lista tem " + std::to_string(rows.size()) + " linha(s)");
   const std::string& seen = rows[size_t(row - 1)][size_t(column - 1)];

@@ -11,7 +11,7 @@
 //   menu ITEM...                      a main-menu item by its captions
 //   open PROCEDURE [insert|change|delete|view|select] [KEY...]
 //   tab CAPTION | type CONTROL TEXT | press CAPTION | key NAME
-//   row N | locate TEXT | answer CAPTION
+//   row N | click N COLUMN | locate TEXT | answer CAPTION
 //   expect message TITLE TEXT | expect no-message | expect beep
 //   expect value CONTROL TEXT | expect state CONTROL enabled|disabled|hidden|visible|read-only
 //   expect focus CONTROL | expect screen PROCEDURE | expect closed | expect title TEXT

@@ -280,6 +280,23 @@ Status normalizeDemoOptions(DemoOptions* o) {
   return Status::ok();
 }
 
+namespace {
+
+// DemoOptions::unifiedBranch: company 1 a branch of company 2, with
+// company 2's CNPJ root, when no company is a branch yet.
+void giveSmallRootABranch(std::vector<CompanyPlan>& companies) {
+  if (companies.size() < 2) return;
+  for (const CompanyPlan& c : companies)
+    if (c.info.headOffice != 0) return;
+  CompanyPlan& branch = companies[0];
+  const CompanyPlan& head = companies[1];
+  if (branch.info.cpf || head.info.cpf || head.info.charts.back().plContas != shell::kOwnCopy) return;
+  branch.info.headOffice = head.info.codigo;
+  branch.cgc = makeCnpj(10000000 + (long(head.info.codigo) * 7919 + 3) % 89999999, 2);
+}
+
+}  // namespace
+
 Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progress) {
   if (Status s = normalizeDemoOptions(&options); !s) return s;
   std::error_code ec;
@@ -307,6 +324,7 @@ Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progre
   std::vector<CompanyPlan> companies;
   DemoRandom companyRng = rng.fork(1);
   for (int i = 0; i < options.companies; ++i) companies.push_back(planCompany(i, lastYear, companyRng));
+  if (options.unifiedBranch) giveSmallRootABranch(companies);
   for (CompanyPlan& c : companies) {
     // A head office whose branches keep unified accounts separates them in
     // its own chart.

@@ -39,6 +39,11 @@ struct DemoOptions {
   int64_t bigJournal = 0;
   std::vector<int> years;    // ascending, distinct; empty: the previous and the current year
   uint64_t seed = 1;
+  // A root too small for the branch profiles (fewer than four companies)
+  // gets a head office keeping its branch's accounts in its own chart:
+  // company 1 becomes a branch of company 2 (unified accounting), sharing
+  // its CNPJ root.  Larger roots have such a pair of their own.
+  bool unifiedBranch = false;
 };
 
 // Called between steps: a phase text (UTF-8), the work done and the total of

@@ -9,6 +9,8 @@ namespace {
 // Byte 0 carries the open lock; record holds sit far above it, one byte per
 // record number, so that the two never overlap.
 constexpr uint64_t kOpenByte = 0;
+// Byte 1 carries the write lock of writing opens (see acquire()).
+constexpr uint64_t kWriteByte = 1;
 constexpr uint64_t kHoldBase = uint64_t{1} << 32;
 
 // Tries `attempt` until it stops answering kBusy or `waitMs` have passed.
@@ -33,7 +35,7 @@ Status refused(bool exclusive, const std::string& dataPath) {
 
 }  // namespace
 
-Status FileLock::acquire(const std::string& dataPath, bool exclusive, bool readOnly, int waitMs) {
+Status FileLock::acquire(const std::string& dataPath, bool exclusive, bool readOnly, int waitMs, bool denyWrite) {
   release();
   dataPath_ = dataPath;
   const std::string path = dataPath + "-lck";
@@ -43,6 +45,16 @@ Status FileLock::acquire(const std::string& dataPath, bool exclusive, bool readO
     return makeStatus(StatusCode::kAccessDenied, path);
   }
   Status s = retryWhileBusy(waitMs, [&] { return file_.tryLock(kOpenByte, 1, exclusive); });
+  if (s && !readOnly && !exclusive) {
+    s = retryWhileBusy(waitMs, [&] { return file_.tryLock(kWriteByte, 1, denyWrite); });
+    if (s.is(StatusCode::kBusy)) {
+      file_.close();
+      return Status(StatusCode::kAccessDenied,
+                    denyWrite ? "Arquivo aberto para gravação por outra estação"
+                              : "Arquivo reservado para gravação por outra estação",
+                    dataPath);
+    }
+  }
   if (s) return s;
   file_.close();
   // A lock file opened read-only cannot take an exclusive lock: that open

@@ -31,8 +31,11 @@ class FileLock {
   // A read-only open never creates the lock file (nothing is written into
   // the data directory) and goes unlocked when there is none; a lock file
   // that cannot be created (read-only directory) leaves shared opens
-  // unlocked too.
-  Status acquire(const std::string& dataPath, bool exclusive, bool readOnly = false, int waitMs = 0);
+  // unlocked too.  A writing open (not read-only) also takes the write lock:
+  // shared, or exclusive with `denyWrite`, so that one open may keep every
+  // other writer out while readers come and go.
+  Status acquire(const std::string& dataPath, bool exclusive, bool readOnly = false, int waitMs = 0,
+                 bool denyWrite = false);
   // Turns a held shared lock into an exclusive one, waiting up to `waitMs`.
   Status upgrade(int waitMs = 0);
   // Turns a held exclusive lock back into a shared one.

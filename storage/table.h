@@ -32,6 +32,9 @@ enum class OpenMode {
   kShared,     // read-write, others may open too
   kReadOnly,   // read, others may open too
   kExclusive,  // read-write, refused while anyone else has the file open
+  // Read-write while others may only read: refused while another has the
+  // file open for writing, and keeps others' writing opens out.
+  kDenyWrite,
 };
 
 // Key number for walks in record-number (file) order.

@@ -194,7 +194,7 @@ Status Table::open(const std::string& path, OpenMode mode) {
   Impl& im = *impl_;
   im.mode = mode;
   const JournalMode want = journalModeFor(dir, im.policy.value_or(journalPolicyFromEnvironment()));
-  if (Status s = im.lock.acquire(path, mode == OpenMode::kExclusive, readOnly, im.busyMs); !s) return s;
+  if (Status s = im.lock.acquire(path, mode == OpenMode::kExclusive, readOnly, im.busyMs, mode == OpenMode::kDenyWrite); !s) return s;
   if (!readOnly) table_detail::removeLeftoverRebuild(path);
   // SQLite answers "busy" at once in a few places instead of waiting (a
   // change of journal mode, a log being recovered, two creators of one

@@ -240,6 +240,32 @@ TEST_P(TableTest, ExclusiveOpenIsRefusedWhileOthersHaveTheFile) {
   EXPECT_EQ(a.open(dir.file("Setor.dat")).code(), StatusCode::kAccessDenied);
 }
 
+TEST_P(TableTest, DenyWriteOpenLetsOthersReadButNotWrite) {
+  TempDir dir;
+  TableDef def = setorDef();
+  const std::string path = dir.file("Setor.dat");
+  Table a(&def), reader(&def), writer(&def), other(&def);
+  for (Table* t : {&a, &reader, &writer, &other}) t->setBusyTimeout(100);
+  ASSERT_TRUE(writer.open(path));
+  // Another has it open for writing: refused.
+  EXPECT_EQ(a.open(path, OpenMode::kDenyWrite).code(), StatusCode::kAccessDenied);
+  writer.close();
+  ASSERT_TRUE(a.open(path, OpenMode::kDenyWrite));
+  a.buffer().clear();
+  a.buffer().setInt("SET:Codigo", 1);
+  a.buffer().setText("SET:Descricao", "Escrito");
+  ASSERT_TRUE(a.insert());
+  ASSERT_TRUE(reader.open(path, OpenMode::kReadOnly));
+  Result<int64_t> n = reader.count();
+  ASSERT_TRUE(n.isOk());
+  EXPECT_EQ(*n, 1);
+  EXPECT_EQ(writer.open(path).code(), StatusCode::kAccessDenied);
+  EXPECT_EQ(other.open(path, OpenMode::kDenyWrite).code(), StatusCode::kAccessDenied);
+  EXPECT_EQ(other.open(path, OpenMode::kExclusive).code(), StatusCode::kAccessDenied);
+  a.close();
+  EXPECT_TRUE(writer.open(path));
+}
+
 TEST_P(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
   TempDir dir;
   TableDef v1 = TableBuilder("Conta", "CTA", "Conta.dat")

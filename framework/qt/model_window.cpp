@@ -17,6 +17,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -38,6 +40,30 @@
 namespace vorlam::qt {
 
 namespace {
+
+// A tab page that scrolls when it is taller than the screen allows: one
+// tall tab (a screen's many setting fields) no longer makes every tab,
+// lists included, taller than the window can be.
+class PageScroll : public QScrollArea {
+ public:
+  explicit PageScroll(QWidget* parent) : QScrollArea(parent) {
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+  }
+  QSize sizeHint() const override {
+    if (widget() == nullptr) return QScrollArea::sizeHint();
+    QSize hint = widget()->sizeHint();
+    if (const QScreen* s = screen()) {
+      const QRect room = s->availableGeometry();
+      hint = hint.boundedTo(QSize(room.width() * 9 / 10, room.height() * 3 / 4));
+    }
+    return hint;
+  }
+  QSize minimumSizeHint() const override {
+    return widget() == nullptr ? QScrollArea::minimumSizeHint()
+                               : QSize(widget()->minimumSizeHint().width(), 0).expandedTo(QSize(0, 120));
+  }
+};
 
 std::string partName(const ScreenControl& c) { return c.name.empty() ? c.prompt : c.name; }
 
@@ -199,10 +225,12 @@ void ModelWindow::build() {
       tabs_ = new QTabWidget(this);
       top->addWidget(tabs_, 1);
     }
-    auto* page = new QWidget(tabs_);
+    auto* scroll = new PageScroll(tabs_);
+    auto* page = new QWidget(scroll);
     pages_.push_back(makePage(page));
+    scroll->setWidget(page);
     tabOfPage_.push_back(own++);
-    tabs_->addTab(page, modelText(t.caption));
+    tabs_->addTab(scroll, modelText(t.caption));
   }
   bottomButtons_ = common_.buttons;
   if (tabs_ != nullptr) {
@@ -244,7 +272,11 @@ void ModelWindow::build() {
   for (Page* p : {&common_}) {
     if (p->grid->rowCount() > 0 && lists_.empty()) p->grid->setRowStretch(p->grid->rowCount(), 1);
   }
-  for (Page& p : pages_) p.grid->setRowStretch(p.grid->rowCount(), 1);
+  for (Page& p : pages_) {
+    const bool hasList = std::any_of(model_.lists().begin(), model_.lists().end(),
+                                     [&](const ScreenList& l) { return &pageFor(l.tab) == &p; });
+    if (!hasList) p.grid->setRowStretch(p.grid->rowCount(), 1);
+  }
 }
 
 QWidget* ModelWindow::makeEntry(const ScreenControl& c, size_t index, QWidget* parent) {

@@ -40,21 +40,40 @@ namespace vorlam::qt {
 
 namespace {
 
+// The place of FORMAT column `column` among the shown columns; -1 when it
+// is hidden.
+int shownColumn(const std::vector<ListColumn>& columns, int column) {
+  if (column < 0 || size_t(column) >= columns.size() || columns[size_t(column)].hidden()) return -1;
+  int shown = 0;
+  for (int i = 0; i < column; ++i)
+    if (!columns[size_t(i)].hidden()) ++shown;
+  return shown;
+}
+
 // The screen's row colours for a list drawn through its controller: the
-// record's place on the shown page picks its colours.
-RecordListModel::CellColours rowColoursOf(const ScreenList& list) {
-  return [&list](const Record& row, int column) {
+// screen's colour of the record, or else the colours of the record's place
+// on the shown page.  The text colour goes to the coloured columns, which
+// the screen counts among the shown ones.
+RecordListModel::CellColours rowColoursOf(const ScreenList& list, const RecordListModel* model) {
+  return [&list, model](const Record& row, int column) {
     RecordListModel::Colours out;
-    const std::vector<Record>& rows = list.controller->rows();
-    size_t at = 0;
-    while (at < rows.size() && rows[at].recordId() != row.recordId()) ++at;
-    const std::vector<RowColours> colours = list.colours();
-    if (at >= colours.size()) return out;
+    RowColours colours;
+    if (list.rowColour) {
+      colours = list.rowColour(row);
+    } else {
+      const std::vector<Record>& rows = list.controller->rows();
+      size_t at = 0;
+      while (at < rows.size() && rows[at].recordId() != row.recordId()) ++at;
+      const std::vector<RowColours> all = list.colours();
+      if (at >= all.size()) return out;
+      colours = all[at];
+    }
+    const int shown = model != nullptr ? shownColumn(model->columns(), column) : column;
     const bool coloured = list.colouredColumns.empty() ||
-                          std::find(list.colouredColumns.begin(), list.colouredColumns.end(), column) !=
+                          std::find(list.colouredColumns.begin(), list.colouredColumns.end(), shown) !=
                               list.colouredColumns.end();
-    if (coloured && colours[at].text) out.foreground = QColor(QRgb(*colours[at].text));
-    if (colours[at].background) out.background = QColor(QRgb(*colours[at].background));
+    if (coloured && colours.text) out.foreground = QColor(QRgb(*colours.text));
+    if (colours.background) out.background = QColor(QRgb(*colours.background));
     return out;
   };
 }
@@ -73,8 +92,8 @@ void ModelWindow::addList(size_t index) {
     v.window->dropOwnBehaviour();
     v.window->setServices(options_.list);
     if (l.cellText) v.window->setCellText(l.cellText);
-    if (l.colours) v.window->setCellColours(rowColoursOf(l));
     v.window->showOpen();
+    if (l.colours || l.rowColour) v.window->setCellColours(rowColoursOf(l, v.window->model()));
     v.window->layout()->setContentsMargins(0, 0, 0, 0);
     QTableView* view = v.window->view();
     // Room for a dozen rows before the window is resized.
@@ -94,6 +113,18 @@ void ModelWindow::addList(size_t index) {
     connect(v.window->tabs(), &QTabBar::currentChanged, this, follow);
     connect(v.window->locator(), &QLineEdit::textEdited, this, follow);
     const std::string name = l.name;
+    if (l.clickCell) {
+      // The cell the user clicked, once the click moved the highlight there.
+      RecordListModel* model = v.window->model();
+      connect(view, &QTableView::clicked, this, [this, name, model](const QModelIndex& at) {
+        const int column = shownColumn(model->columns(), at.column());
+        if (column < 0 || !at.isValid()) return;
+        act([this, name, row = size_t(at.row()), column] {
+          model_.setFocus(name);
+          model_.clickCell(row, column);
+        });
+      });
+    }
     connect(view, &QTableView::doubleClicked, this, [this, name] {
       act([this, name] {
         model_.setFocus(name);
