@@ -4,7 +4,9 @@
 // thread-safe, but any number of Tables (in any threads or processes) may
 // have the same file open at once.  Each physical record file is one SQLite
 // database; records are rows keyed by a stable record number, and every
-// non-dynamic key of the declaration is an index.
+// non-dynamic key of the declaration is an index.  A path below a server
+// location ("postgresql://...", table_backend.h) names a table of that
+// database instead, with the same behaviour.
 //
 // Reading walks a key (or the file order) through a keyed cursor: set a
 // position with seek*(), then next()/previous() fill the buffer.  Writes go
@@ -27,6 +29,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace vorlam {
+
+class TableBackend;
 
 enum class OpenMode {
   kShared,     // read-write, others may open too
@@ -164,7 +168,8 @@ class Table {
   Result<std::string> property(const std::string& name);
 
   // Internal connection, for tools that run their own SQL over the file
-  // (benchmarks, the export command).  Valid while open.
+  // (benchmarks, the export command).  Valid while open; null for a file
+  // below a server location.
   sqlite3* connection() const;
 
  private:
@@ -183,6 +188,7 @@ class Table {
   Status nextNumber(int key);
   Status insertRow();
   Status staleOutcome();
+  Status serverWrite(Status (TableBackend::*op)());
   Status ensureWritable() const;
   const TableDef* def_;
   Record buffer_;

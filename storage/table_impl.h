@@ -11,6 +11,7 @@
 #include "storage/journal_mode.h"
 #include "storage/sqlite_util.h"
 #include "storage/table.h"
+#include "storage/table_backend.h"
 
 namespace vorlam {
 
@@ -31,6 +32,8 @@ struct OrderStatements {
 
 struct Table::Impl {
   sqlite3* db = nullptr;
+  // Set for a file below a server location: every operation goes to it.
+  std::unique_ptr<TableBackend> server;
   FileLock lock;
   OpenMode mode = OpenMode::kShared;
   std::optional<JournalPolicy> policy;  // the environment's when unset
@@ -74,6 +77,7 @@ struct Table::Impl {
     db = nullptr;
   }
   void closeDb() {
+    server.reset();
     closeConnection();
     orders.clear();
     lock.release();

@@ -13,12 +13,19 @@
 namespace vorlam {
 namespace {
 
+using testing::Backend;
 using testing::TempDir;
+using testing::TestRoot;
 
-// Every case runs in both journal modes.
-class TableTest : public ::testing::TestWithParam<JournalMode> {
+// Every case runs in both journal modes and on a PostgreSQL server.
+class TableTest : public ::testing::TestWithParam<Backend> {
  protected:
-  testing::JournalModeScope journal_{GetParam()};
+  void SetUp() override {
+    if (!dir.unavailable().empty()) GTEST_SKIP() << dir.unavailable();
+  }
+  bool onServer() const { return GetParam() == Backend::kPostgres; }
+  testing::JournalModeScope journal_{testing::journalModeOf(GetParam())};
+  TestRoot dir{GetParam()};
 };
 
 TableDef setorDef() {
@@ -60,7 +67,6 @@ Status addSetor(Table& t, int dept, const char* name) {
 }
 
 TEST_P(TableTest, CreatesOnOpenAndRefusesMissingPlaces) {
-  TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
   EXPECT_EQ(t.open("").code(), StatusCode::kNoName);
@@ -72,7 +78,6 @@ TEST_P(TableTest, CreatesOnOpenAndRefusesMissingPlaces) {
 }
 
 TEST_P(TableTest, AutoNumbersWithinTheGroup) {
-  TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Setor.dat")));
@@ -94,7 +99,6 @@ TEST_P(TableTest, AutoNumbersWithinTheGroup) {
 }
 
 TEST_P(TableTest, ReadsByKeyInBothDirections) {
-  TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Setor.dat")));
@@ -132,7 +136,6 @@ TEST_P(TableTest, ReadsByKeyInBothDirections) {
 }
 
 TEST_P(TableTest, DescendingComponentListsNewestFirst) {
-  TempDir dir;
   TableDef def = changesDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("ACFunc.dat")));
@@ -161,7 +164,6 @@ TEST_P(TableTest, DescendingComponentListsNewestFirst) {
 }
 
 TEST_P(TableTest, ExcludesEmptyKeyHasNoEntryForUnpaidInstalments) {
-  TempDir dir;
   TableDef def = instalmentDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Parcelas.dat")));
@@ -186,7 +188,6 @@ TEST_P(TableTest, ExcludesEmptyKeyHasNoEntryForUnpaidInstalments) {
 }
 
 TEST_P(TableTest, ReportsWhichUniqueKeyIsDuplicated) {
-  TempDir dir;
   TableDef def = instalmentDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Parcelas.dat")));
@@ -201,7 +202,6 @@ TEST_P(TableTest, ReportsWhichUniqueKeyIsDuplicated) {
 }
 
 TEST_P(TableTest, OptimisticCheckRefusesStaleWrites) {
-  TempDir dir;
   TableDef def = instalmentDef();
   Table a(&def), b(&def);
   ASSERT_TRUE(a.open(dir.file("Parcelas.dat")));
@@ -226,13 +226,12 @@ TEST_P(TableTest, OptimisticCheckRefusesStaleWrites) {
 }
 
 TEST_P(TableTest, ExclusiveOpenIsRefusedWhileOthersHaveTheFile) {
-  TempDir dir;
   TableDef def = setorDef();
   Table a(&def), b(&def);
   a.setBusyTimeout(100);
   b.setBusyTimeout(100);
   ASSERT_TRUE(a.open(dir.file("Setor.dat")));
-  EXPECT_EQ(a.journalMode(), GetParam());
+  EXPECT_EQ(a.journalMode(), testing::journalModeOf(GetParam()));
   Status s = b.open(dir.file("Setor.dat"), OpenMode::kExclusive);
   EXPECT_EQ(s.code(), StatusCode::kAccessDenied);
   a.close();
@@ -241,7 +240,6 @@ TEST_P(TableTest, ExclusiveOpenIsRefusedWhileOthersHaveTheFile) {
 }
 
 TEST_P(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
-  TempDir dir;
   TableDef v1 = TableBuilder("Conta", "CTA", "Conta.dat")
                     .field("CTA:Codigo", STRING(20))
                     .field("CTA:Saldo", DECIMAL(9, 2))
@@ -265,6 +263,16 @@ TEST_P(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
     ASSERT_TRUE(t.insert());
     id = t.buffer().recordId();
   }
+  if (onServer()) {
+    // Not converted on the server yet: refused plainly, the file untouched.
+    Table t(&v2);
+    Status s = t.open(dir.file("Conta.dat"));
+    EXPECT_EQ(s.code(), StatusCode::kUnsupported) << s.toString();
+    Table old(&v1);
+    ASSERT_TRUE(old.open(dir.file("Conta.dat")));
+    EXPECT_EQ(*old.count(), 1);
+    return;
+  }
   {
     // Another workstation has the old file open: conversion must wait.
     Table other(&v1), t(&v2);
@@ -286,7 +294,6 @@ TEST_P(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
 }
 
 TEST_P(TableTest, MaintenanceKeepsRecordNumbers) {
-  TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Setor.dat"), OpenMode::kExclusive));
@@ -318,7 +325,6 @@ TEST_P(TableTest, MaintenanceKeepsRecordNumbers) {
 }
 
 TEST_P(TableTest, LongWalksCrossChunkBoundaries) {
-  TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Setor.dat")));
@@ -358,12 +364,22 @@ std::map<std::string, std::pair<uintmax_t, int64_t>> listing(const std::string& 
 }
 
 TEST_P(TableTest, ReadOnlyOpensWriteNothingIntoTheDirectory) {
-  TempDir dir;
   TableDef def = setorDef();
   {
     Table w(&def);
     ASSERT_TRUE(w.open(dir.file("Setor.dat")));
     for (int i = 0; i < 30; ++i) ASSERT_TRUE(addSetor(w, 1, "Lido"));
+  }
+  if (onServer()) {
+    // No directory to watch: readers read and refuse writes, a missing file
+    // stays missing.
+    Table a(&def), c(&def);
+    ASSERT_TRUE(a.open(dir.file("Setor.dat"), OpenMode::kReadOnly));
+    EXPECT_EQ(*a.count(), 30);
+    EXPECT_EQ(addSetor(a, 1, "Nao").code(), StatusCode::kAccessDenied);
+    EXPECT_EQ(c.open(dir.file("Outro.dat"), OpenMode::kReadOnly).code(), StatusCode::kFileNotFound);
+    EXPECT_FALSE(fileExists(dir.file("Outro.dat")));
+    return;
   }
   // The lock file of the writer is the only side file; take it away to see
   // that readers never make one.
@@ -416,8 +432,9 @@ TEST(TableJournalTest, SafeModeTakesAFileOutOfWalOnceNobodyUsesIt) {
   EXPECT_EQ(*shared.count(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(JournalModes, TableTest, ::testing::Values(JournalMode::kRollback, JournalMode::kWal),
-                         [](const auto& info) { return testing::journalModeTestName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Backends, TableTest,
+                         ::testing::Values(Backend::kRollback, Backend::kWal, Backend::kPostgres),
+                         [](const auto& info) { return testing::backendTestName(info.param); });
 
 }  // namespace
 }  // namespace vorlam

@@ -10,6 +10,14 @@ using table_detail::bindCell;
 
 // --- writing --------------------------------------------------------------
 
+Status Table::serverWrite(Status (TableBackend::*op)()) {
+  TableBackend& server = *impl_->server;
+  Status s = (server.*op)();
+  duplicatedKey_ = server.duplicatedKey();
+  bulk_ = server.inBulk();
+  return s;
+}
+
 Status Table::writeFailure(int rc, const char* what) {
   Impl& im = *impl_;
   if ((rc & 0xFF) != SQLITE_CONSTRAINT) return sqlite::toStatus(rc, im.db, what);
@@ -38,22 +46,7 @@ Status Table::writeFailure(int rc, const char* what) {
   return makeStatus(StatusCode::kDuplicateKey, sqlite3_errmsg(im.db));
 }
 
-int64_t Table::rowCheck(int64_t stamp) const {
-  // Over the values as they are stored: texts without their trailing blanks.
-  RowCheck check;
-  check.addInt(stamp);
-  for (const auto& f : def_->fields)
-    for (int e = 0; e < f.dim; ++e) {
-      const Cell& c = buffer_.cells()[f.column + e];
-      if (f.isText()) {
-        std::string_view t = clipText(c.s);
-        check.addText(t.data(), t.size());
-      } else {
-        check.addInt(c.i);
-      }
-    }
-  return check.value();
-}
+int64_t Table::rowCheck(int64_t stamp) const { return recordCheck(*def_, buffer_.cells(), stamp); }
 
 Status Table::insertRow() {
   Impl& im = *impl_;
@@ -125,6 +118,7 @@ Status Table::nextNumber(int key) {
 }
 
 Status Table::insert() {
+  if (impl_->server) return serverWrite(&TableBackend::insert);
   if (Status s = ensureWritable(); !s) return s;
   duplicatedKey_ = -1;
   bool numbered = false;
@@ -157,6 +151,7 @@ Status Table::insert() {
 }
 
 Status Table::append() {
+  if (impl_->server) return serverWrite(&TableBackend::append);
   if (Status s = ensureWritable(); !s) return s;
   duplicatedKey_ = -1;
   return insertRow();
@@ -174,6 +169,7 @@ Status Table::staleOutcome() {
 }
 
 Status Table::update() {
+  if (impl_->server) return serverWrite(&TableBackend::update);
   if (Status s = ensureWritable(); !s) return s;
   Impl& im = *impl_;
   duplicatedKey_ = -1;
@@ -232,6 +228,7 @@ Status Table::update() {
 }
 
 Status Table::erase() {
+  if (impl_->server) return serverWrite(&TableBackend::erase);
   if (Status s = ensureWritable(); !s) return s;
   Impl& im = *impl_;
   if (buffer_.recordId() == 0) return Status(StatusCode::kInvalidArgument, "Nenhum registro lido para excluir");
@@ -248,6 +245,7 @@ Status Table::erase() {
 }
 
 Status Table::beginBulk() {
+  if (impl_->server) return serverWrite(&TableBackend::beginBulk);
   if (Status s = ensureWritable(); !s) return s;
   if (bulk_) return Status::ok();
   Status s = sqlite::exec(impl_->db, "BEGIN IMMEDIATE");
@@ -256,6 +254,7 @@ Status Table::beginBulk() {
 }
 
 Status Table::flush() {
+  if (impl_->server) return serverWrite(&TableBackend::flush);
   if (!bulk_) return Status::ok();
   Status s = sqlite::exec(impl_->db, "COMMIT");
   if (s) bulk_ = false;
@@ -263,6 +262,7 @@ Status Table::flush() {
 }
 
 Status Table::rollbackBulk() {
+  if (impl_->server) return serverWrite(&TableBackend::rollbackBulk);
   if (!bulk_) return Status::ok();
   impl_->resetWalk();
   bulk_ = false;
