@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -133,6 +134,49 @@ TEST_P(TableTest, ReadsByKeyInBothDirections) {
   EXPECT_EQ(t.buffer().getInt("Codigo"), 4);
   t.buffer().setInt("Codigo", 99);
   EXPECT_EQ(t.get(0).code(), StatusCode::kNotFound);
+}
+
+TEST_P(TableTest, TextKeysSortAndMatchAsCompareTextDoes) {
+  TableDef def = setorDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  std::vector<std::string> texts;
+  for (int c = 0x21; c < 0x100; ++c) {
+    texts.push_back(std::string(1, static_cast<char>(c)));
+    texts.push_back("A" + std::string(1, static_cast<char>(c)) + "b");
+  }
+  for (const char* w : {"Joao", "João", "JOÃO", "joão", "Éder", "Eder", "eder", "Fábio", "ab", "AB c", "Ab"})
+    texts.push_back(utf8ToLatin1(w));
+  ASSERT_TRUE(t.beginBulk());
+  for (const auto& text : texts) {
+    t.buffer().clear();
+    t.buffer().setInt("CodigoDepartamento", 1);
+    ASSERT_TRUE(t.buffer().setText("Descricao", text));
+    ASSERT_TRUE(t.insert());
+  }
+  ASSERT_TRUE(t.flush());
+  // Equal texts keep the order they were added in (record numbers).
+  std::vector<std::string> expected = texts;
+  std::stable_sort(expected.begin(), expected.end(),
+                   [](const std::string& a, const std::string& b) { return compareText(a, b) < 0; });
+  const int byName = def.keyIndex("SET:KEY:DESCRICAO");
+  std::vector<std::string> seen;
+  ASSERT_TRUE(t.seekStart(byName));
+  while (t.next()) seen.emplace_back(t.buffer().getText("Descricao"));
+  ASSERT_EQ(seen.size(), expected.size());
+  for (size_t i = 0; i < seen.size(); ++i)
+    ASSERT_EQ(latin1ToUtf8(seen[i]), latin1ToUtf8(expected[i])) << "at " << i;
+  // A locator finds the first of the equal texts whatever their case.
+  t.buffer().clear();
+  ASSERT_TRUE(t.buffer().setText("Descricao", utf8ToLatin1("JOãO")));
+  ASSERT_TRUE(t.seek(byName));
+  ASSERT_TRUE(t.next());
+  EXPECT_EQ(latin1ToUtf8(t.buffer().getText("Descricao")), "João");
+  ASSERT_TRUE(t.next());
+  EXPECT_EQ(latin1ToUtf8(t.buffer().getText("Descricao")), "JOÃO");
+  ASSERT_TRUE(t.buffer().setText("Descricao", "eDER"));
+  ASSERT_TRUE(t.get(byName));
+  EXPECT_EQ(latin1ToUtf8(t.buffer().getText("Descricao")), "Eder");
 }
 
 TEST_P(TableTest, DescendingComponentListsNewestFirst) {
