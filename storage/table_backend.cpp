@@ -32,6 +32,7 @@ Result<std::unique_ptr<TableBackend>> openServerTable(const TableDef&, Record&, 
   return noClient(path);
 }
 bool serverFileExists(const std::string&) { return false; }
+Status checkServerLocation(const std::string& root) { return noClient(root); }
 Status makeServerDirectories(const std::string& path) { return noClient(path); }
 Status removeServerFiles(const std::string& path, int*) { return noClient(path); }
 #endif

@@ -80,6 +80,11 @@ bool isServerLocation(const std::string& path);
 Result<std::unique_ptr<TableBackend>> openServerTable(const TableDef& def, Record& buffer, const std::string& path,
                                                       OpenMode mode, int busyMs);
 
+// Whether the database of server location `root` can be used as a data
+// root: the server answers, the password and database are right, the
+// database stores UTF-8.  The failure says which, in Portuguese.
+Status checkServerLocation(const std::string& root);
+
 // Whether record file `path` (below a server location) exists; false when
 // the server cannot be reached.
 bool serverFileExists(const std::string& path);

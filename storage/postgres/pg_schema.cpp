@@ -1,5 +1,6 @@
 #include "storage/postgres/pg_schema.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "storage/schema.h"
@@ -174,6 +175,13 @@ Status findFile(Connection& c, const std::string& file, FileEntry* out, bool* fo
   return Status::ok();
 }
 
+std::string foldedColumn(const std::string& column, int fold) {
+  const std::string bare = column.substr(1, column.size() - 2);
+  return quoteIdent(bare + (fold == 1 ? "~base" : "~upper"));
+}
+
+std::string KeyAtom::stored() const { return fold == 0 ? column : foldedColumn(column, fold); }
+
 std::string KeyAtom::over(const std::string& value) const {
   if (fold == 1) return "vorlam_base(" + value + ")";
   if (fold == 2) return "vorlam_upper(" + value + ")";
@@ -234,13 +242,21 @@ Status createFile(Connection& c, const TableDef& def, const std::string& file, F
   for (const FieldDef& f : def.fields)
     for (int e = 0; e < f.dim; ++e, ++col)
       sql += ", " + cols[col] + (f.isText() ? " text COLLATE \"C\" NOT NULL DEFAULT ''" : " bigint NOT NULL DEFAULT 0");
+  // The folded forms of every text column a key sorts by.
+  std::vector<std::string> folded;
+  for (const KeyDef& key : def.keys)
+    for (const KeyAtom& a : keyAtoms(def, key))
+      if (a.fold != 0 && !key.dynamic && std::find(folded.begin(), folded.end(), a.stored()) == folded.end()) {
+        folded.push_back(a.stored());
+        sql += ", " + a.stored() + " text COLLATE \"C\" GENERATED ALWAYS AS (" + a.over(a.column) + ") STORED";
+      }
   sql += ");\n";
   for (size_t k = 0; k < def.keys.size(); ++k) {
     const KeyDef& key = def.keys[k];
     if (key.dynamic || key.components.empty()) continue;
     std::string list;
     for (const KeyAtom& a : keyAtoms(def, key))
-      list += (list.empty() ? "" : ", ") + a.over(a.column) + (a.descending ? " DESC" : "");
+      list += (list.empty() ? "" : ", ") + a.stored() + (a.descending ? " DESC" : "");
     if (keyTakesId(key)) list += ", _id";
     sql += std::string("CREATE ") + (key.unique ? "UNIQUE " : "") + "INDEX " + quoteIdent(indexName(out->id, k)) +
            " ON " + table + " (" + list + ")";

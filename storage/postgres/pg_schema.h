@@ -10,10 +10,13 @@
 // element (bigint for numbers and decimal units, text for texts, stored
 // UTF-8 without trailing blanks).
 //
-// Keys are expression indexes.  A text component is indexed twice, as
-// vorlam_base(col) then vorlam_upper(col): the accent-free upper case, then
-// the upper case with its accents, each mapped to Latin-1 code points and
-// compared byte by byte ("C").  That is exactly the order and equality of
+// A text component of a key is sorted twice, by vorlam_base(col) then by
+// vorlam_upper(col): the accent-free upper case, then the upper case with its
+// accents, each mapped to Latin-1 code points and compared byte by byte
+// ("C").  Both are stored generated columns ("COL~base", "COL~upper"; real
+// columns have no lower-case letters) that the key's index covers: reads
+// never compute them (the server would, for every row a walk returns, were
+// they index expressions), writes compute them once.  That is exactly the order and equality of
 // compareText() (text.h) that the SQLite files' collation gives: "Éder" sorts
 // with "Eder", "JOÃO" equals "joão", "João" differs from "Joao".  Both
 // functions are generated from text.h's own tables, so the two engines
@@ -71,15 +74,19 @@ Status dropFile(Connection& c, const FileEntry& entry);
 // The statement that serializes changes of the catalog until commit.
 const char* catalogLockSql();
 
-// One sort column of a key: an index expression over `column`.
+// One sort column of a key: a column, or a folded form of a text column.
 struct KeyAtom {
   std::string column;  // quoted column name
   int component = 0;   // index into the key's components
   int fold = 0;        // 0 plain, 1 vorlam_base, 2 vorlam_upper
   bool descending = false;
-  // The expression over `value` (the column, or a parameter).
+  // The stored column that holds the sort value.
+  std::string stored() const;
+  // The sort value of `value` (a parameter).
   std::string over(const std::string& value) const;
 };
+// The quoted names of the folded columns of `column` (a quoted name).
+std::string foldedColumn(const std::string& column, int fold);
 std::vector<KeyAtom> keyAtoms(const TableDef& def, const KeyDef& key);
 // Whether walks of the key need "_id" after its values (non-unique keys).
 bool keyTakesId(const KeyDef& key);

@@ -16,6 +16,14 @@ Result<std::unique_ptr<TableBackend>> openServerTable(const TableDef& def, Recor
   return std::unique_ptr<TableBackend>(std::move(table));
 }
 
+Status checkServerLocation(const std::string& root) {
+  Result<pg::Location> loc = pg::parseLocation(root);
+  if (!loc) return loc.status();
+  pg::Connection c;
+  if (Status s = c.connect(loc->uri, 10000); !s) return s;
+  return pg::ensureCatalog(c);
+}
+
 bool serverFileExists(const std::string& path) {
   Result<pg::Location> loc = pg::parseLocation(path);
   if (!loc || loc->file.empty()) return false;
@@ -273,7 +281,9 @@ Status PgTable::copyTo(const std::string& target) {
   if (s && found) s = Status(StatusCode::kInvalidArgument, "O arquivo de destino já existe", target);
   if (s) s = createFile(conn_, def_, to->file, &entry);
   const std::string copy = quoteIdent(entry.table);
-  if (s) s = conn_.exec("INSERT INTO " + copy + " SELECT * FROM " + table_, "copiar arquivo");
+  // The folded key columns are computed anew in the copy.
+  if (s) s = conn_.exec("INSERT INTO " + copy + " (" + selectList_ + ") SELECT " + selectList_ + " FROM " + table_,
+                        "copiar arquivo");
   if (s)
     s = conn_.exec("SELECT setval(pg_get_serial_sequence(" + quoteText(copy) + ", '_id'), (SELECT max(_id) FROM " +
                        table_ + "))",

@@ -95,17 +95,15 @@ std::string PgTable::walkSql(bool forward, bool fromTuple, bool inclusive) const
   std::vector<std::string> exprs, params, order;
   std::vector<char> ops;
   std::string where;
-  int limit = 1;  // the parameter number of the chunk size
   if (walkKey_ == kFileOrder) {
     order.push_back(forward ? "_id" : "_id DESC");
     if (fromTuple) where = forward ? "_id > $1::bigint" : "_id < $1::bigint";
-    if (fromTuple) limit = 2;
   } else {
     const KeyDef& key = def_.keys[walkKey_];
     const int n = static_cast<int>(key.components.size());
     for (const KeyAtom& a : keyAtoms(def_, key)) {
       const FieldDef& f = def_.fields[key.components[a.component].field];
-      exprs.push_back(a.over(a.column));
+      exprs.push_back(a.stored());
       params.push_back(a.over(typedParam(f, a.component + 1)));
       ops.push_back(a.descending == !forward ? '>' : '<');
       order.push_back(exprs.back() + (a.descending == forward ? " DESC" : ""));
@@ -118,7 +116,6 @@ std::string PgTable::walkSql(bool forward, bool fromTuple, bool inclusive) const
       inclusive = false;
     }
     where = schema::emptyKeyCondition(def_, key);
-    if (fromTuple) limit = n + (keyTakesId(key) ? 2 : 1);
     if (fromTuple) {
       const std::string last = std::string(1, ops.back()) + (inclusive ? "=" : "");
       bool same = true;
@@ -149,7 +146,10 @@ std::string PgTable::walkSql(bool forward, bool fromTuple, bool inclusive) const
   if (!where.empty()) sql += " WHERE " + where;
   sql += " ORDER BY ";
   for (size_t i = 0; i < order.size(); ++i) sql += (i ? ", " : "") + order[i];
-  return sql + " LIMIT $" + std::to_string(limit) + "::bigint";
+  // The chunk size is written into the statement (one statement per size,
+  // a handful in all): the server's generic plan of a parameter limit
+  // would guess a tenth of the table and may sort it all for every chunk.
+  return sql + " LIMIT " + std::to_string(chunkSize_);
 }
 
 Status PgTable::fetchChunk(bool forward) {
@@ -162,7 +162,6 @@ Status PgTable::fetchChunk(bool forward) {
     addKeyParams(p, walkKey_, tuple_);
     if (keyTakesId(def_.keys[walkKey_])) p.add(tupleId_);
   }
-  p.add(int64_t{chunkSize_});
   Result<Rows> r = conn_.run(walkSql(forward, fromTuple, inclusive), p, "leitura");
   if (!r) return r.status();
   chunk_ = std::move(r).value();
@@ -240,7 +239,7 @@ std::string PgTable::equalityWhere(const KeyDef& key, int components, int firstP
   for (const KeyAtom& a : keyAtoms(def_, key)) {
     if (a.component >= components) break;
     const FieldDef& f = def_.fields[key.components[a.component].field];
-    where += (where.empty() ? "" : " AND ") + a.over(a.column) + " = " +
+    where += (where.empty() ? "" : " AND ") + a.stored() + " = " +
              a.over(typedParam(f, firstParam + a.component));
   }
   return where;
@@ -270,7 +269,7 @@ Status PgTable::get(int key) {
   std::string eq = equalityWhere(k, static_cast<int>(k.components.size()), 1);
   where = where.empty() ? eq : where + " AND " + eq;
   std::string order;
-  for (const KeyAtom& a : keyAtoms(def_, k)) order += a.over(a.column) + (a.descending ? " DESC, " : ", ");
+  for (const KeyAtom& a : keyAtoms(def_, k)) order += a.stored() + (a.descending ? " DESC, " : ", ");
   std::vector<Cell> values;
   captureTuple(key, &values);
   Params p;
