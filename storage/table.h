@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "storage/journal_mode.h"
@@ -98,6 +99,10 @@ class Table {
   Status insert();
   // Adds the buffer as it stands, without auto-numbering.
   Status append();
+  // Adds the buffer as record number `id` (a copy between data roots keeps
+  // record numbers); later records are numbered after it.  kDuplicateKey
+  // when the number or a unique key is taken.
+  Status appendNumbered(int64_t id);
   // Writes the buffer over the record last read.  A walk by a key whose
   // values the update changes may meet the record again further on; bulk
   // rewrites walk in file order.  kChangedByOther or
@@ -166,6 +171,9 @@ class Table {
   Status setProperty(const std::string& name, const std::string& value);
   // The property's value; empty when it was never set.
   Result<std::string> property(const std::string& name);
+  // Every property set, as (name, value) by name (copies of a file take them).
+  using Properties = std::vector<std::pair<std::string, std::string>>;
+  Result<Properties> properties();
 
   // Internal connection, for tools that run their own SQL over the file
   // (benchmarks, the export command).  Valid while open; null for a file

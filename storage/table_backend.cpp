@@ -33,6 +33,7 @@ Result<std::unique_ptr<TableBackend>> openServerTable(const TableDef&, Record&, 
 }
 bool serverFileExists(const std::string&) { return false; }
 Status checkServerLocation(const std::string& root) { return noClient(root); }
+Result<std::vector<ServerFile>> listServerFiles(const std::string& root) { return noClient(root); }
 Status makeServerDirectories(const std::string& path) { return noClient(path); }
 Status removeServerFiles(const std::string& path, int*) { return noClient(path); }
 #endif

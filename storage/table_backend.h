@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "storage/record.h"
@@ -49,6 +50,7 @@ class TableBackend {
 
   virtual Status insert() = 0;
   virtual Status append() = 0;
+  virtual Status appendNumbered(int64_t id) = 0;
   virtual Status update() = 0;
   virtual Status erase() = 0;
   virtual Status beginBulk() = 0;
@@ -68,6 +70,7 @@ class TableBackend {
   virtual Status rebuildFile() = 0;
   virtual Status setProperty(const std::string& name, const std::string& value) = 0;
   virtual Result<std::string> property(const std::string& name) = 0;
+  virtual Result<std::vector<std::pair<std::string, std::string>>> properties() = 0;
 };
 
 // Whether `path` lies below a server location ("postgresql://" or
@@ -93,6 +96,14 @@ bool serverFileExists(const std::string& path);
 // missing file is created on open only in a directory that exists, as on
 // disk.  A directory exists once made, or while a file lies below it.
 Status makeServerDirectories(const std::string& path);
+
+// The record files below server location `root`: relative path (letters as
+// the file was first named) and the label of the table written in it.
+struct ServerFile {
+  std::string path;
+  std::string label;
+};
+Result<std::vector<ServerFile>> listServerFiles(const std::string& root);
 
 // Removes every record file below `path` (a server location, or a directory
 // below one); the number removed goes to `removed`.  Used by tests and by

@@ -43,7 +43,7 @@ struct Table::Impl {
   std::string selectList;
   bool verify = false;  // the records carry check values (row_check.h)
   std::vector<OrderStatements> orders;  // [0] file order, [k+1] key k
-  Statement insert, erase, getById, stampOf, count;
+  Statement insert, insertNumbered, erase, getById, stampOf, count;
   std::vector<std::pair<std::string, Statement>> updates;  // by changed-column mask
 
   // Walk state: the position is the tuple (key values, record number) of the
@@ -64,6 +64,7 @@ struct Table::Impl {
     orders.clear();
     orders.resize(n);
     insert = Statement();
+    insertNumbered = Statement();
     updates.clear();
     erase = Statement();
     getById = Statement();

@@ -173,4 +173,20 @@ Result<std::string> Table::property(const std::string& name) {
   return std::string();
 }
 
+Result<Table::Properties> Table::properties() {
+  if (impl_->server) return impl_->server->properties();
+  if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  Statement st;
+  st.prepare(impl_->db, "SELECT substr(name, 6), value FROM _layout WHERE substr(name, 1, 5) = 'prop:' ORDER BY name");
+  Properties out;
+  int rc;
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    const unsigned char* n = sqlite3_column_text(st.get(), 0);
+    const unsigned char* v = sqlite3_column_text(st.get(), 1);
+    out.emplace_back(n ? reinterpret_cast<const char*>(n) : "", v ? reinterpret_cast<const char*>(v) : "");
+  }
+  if (rc != SQLITE_DONE) return sqlite::toStatus(rc, impl_->db, "propriedades");
+  return out;
+}
+
 }  // namespace vorlam

@@ -368,6 +368,32 @@ TEST_P(TableTest, MaintenanceKeepsRecordNumbers) {
   EXPECT_EQ(*c.count(), 19);
 }
 
+TEST_P(TableTest, CopiesKeepRecordNumbersAndProperties) {
+  TableDef def = setorDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  ASSERT_TRUE(t.beginBulk());
+  for (int64_t id : {7, 3, 40}) {
+    t.buffer().clear();
+    t.buffer().setInt("CodigoDepartamento", 1);
+    t.buffer().setInt("Codigo", static_cast<int>(id));
+    ASSERT_TRUE(t.appendNumbered(id));
+    EXPECT_EQ(t.buffer().recordId(), id);
+  }
+  // A number or a key already taken is refused, the run goes on.
+  EXPECT_EQ(t.appendNumbered(3).code(), StatusCode::kDuplicateKey);
+  ASSERT_TRUE(t.setProperty("b", "2"));
+  ASSERT_TRUE(t.setProperty("a", "1"));
+  ASSERT_TRUE(t.flush());
+  // New records are numbered after the highest.
+  ASSERT_TRUE(addSetor(t, 2, "Novo"));
+  EXPECT_EQ(t.buffer().recordId(), 41);
+  ASSERT_TRUE(t.getById(7));
+  EXPECT_EQ(t.buffer().getInt("Codigo"), 7);
+  EXPECT_EQ(*t.count(), 4);
+  EXPECT_EQ(*t.properties(), (Table::Properties{{"a", "1"}, {"b", "2"}}));
+}
+
 TEST_P(TableTest, LongWalksCrossChunkBoundaries) {
   TableDef def = setorDef();
   Table t(&def);

@@ -150,6 +150,40 @@ Status Table::insert() {
   return Status(StatusCode::kAutoNumberFailed, defaultMessage(StatusCode::kAutoNumberFailed), def_->label);
 }
 
+Status Table::appendNumbered(int64_t id) {
+  if (impl_->server) {
+    Status s = impl_->server->appendNumbered(id);
+    duplicatedKey_ = impl_->server->duplicatedKey();
+    return s;
+  }
+  if (Status s = ensureWritable(); !s) return s;
+  duplicatedKey_ = -1;
+  if (id <= 0) return Status(StatusCode::kInvalidArgument, "Número de registro inválido", std::to_string(id));
+  Impl& im = *impl_;
+  if (!im.insertNumbered.valid()) {
+    std::string cols = "_id, _stamp, _check", vals = "?1, 1, ?2";
+    for (size_t i = 0; i < im.cols.size(); ++i) {
+      cols += ", " + im.cols[i];
+      vals += ", ?" + std::to_string(i + 3);
+    }
+    int rc = im.insertNumbered.prepare(im.db, "INSERT INTO records(" + cols + ") VALUES (" + vals + ")");
+    if (rc != SQLITE_OK) return sqlite::toStatus(rc, im.db, "preparar inclusão");
+  }
+  sqlite3_stmt* st = im.insertNumbered.get();
+  sqlite3_bind_int64(st, 1, id);
+  sqlite3_bind_int64(st, 2, rowCheck(1));
+  int idx = 3;
+  for (const auto& f : def_->fields)
+    for (int e = 0; e < f.dim; ++e) bindCell(st, idx++, f, buffer_.cells()[f.column + e]);
+  int rc = sqlite3_step(st);
+  im.insertNumbered.reset();
+  buffer_.setRecordId(id);
+  if (rc != SQLITE_DONE) return writeFailure(rc, "inclusão");
+  buffer_.setStamp(1);
+  buffer_.markClean();
+  return Status::ok();
+}
+
 Status Table::append() {
   if (impl_->server) return serverWrite(&TableBackend::append);
   if (Status s = ensureWritable(); !s) return s;

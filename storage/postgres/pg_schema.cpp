@@ -96,8 +96,7 @@ Result<Location> parseLocation(const std::string& path) {
   std::string part;
   for (size_t i = dbEnd; i <= path.size(); ++i) {
     if (i < path.size() && !isSeparator(path[i])) {
-      char c = path[i];
-      part += c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+      part += path[i];
       continue;
     }
     if (part == "..") {
@@ -108,7 +107,8 @@ Result<Location> parseLocation(const std::string& path) {
     }
     part.clear();
   }
-  for (const auto& p : parts) loc.file += (loc.file.empty() ? "" : "/") + p;
+  for (const auto& p : parts) loc.spelled += (loc.spelled.empty() ? "" : "/") + p;
+  for (char c : loc.spelled) loc.file += c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
   return loc;
 }
 
@@ -123,8 +123,8 @@ Status ensureCatalog(Connection& c) {
   std::string sql = std::string("BEGIN;\n") + catalogLockSql() + ";\n" +
                     foldFunction("vorlam_base", baseLetter) + foldFunction("vorlam_upper", upperOf) +
                     "CREATE TABLE IF NOT EXISTS vorlam_files(id serial PRIMARY KEY, path text COLLATE \"C\" NOT NULL "
-                    "UNIQUE, tbl text NOT NULL UNIQUE, label text NOT NULL, version integer NOT NULL, fields text NOT "
-                    "NULL);\n"
+                    "UNIQUE, spelled text NOT NULL, tbl text NOT NULL UNIQUE, label text NOT NULL, "
+                    "version integer NOT NULL, fields text NOT NULL);\n"
                     "CREATE TABLE IF NOT EXISTS vorlam_properties(file integer NOT NULL REFERENCES vorlam_files(id) "
                     "ON DELETE CASCADE, name text NOT NULL, value text NOT NULL, PRIMARY KEY (file, name));\n"
                     "CREATE TABLE IF NOT EXISTS vorlam_dirs(path text COLLATE \"C\" PRIMARY KEY);\n"
@@ -221,14 +221,17 @@ int keyOfIndex(int id, const std::string& index) {
   return k;
 }
 
-Status createFile(Connection& c, const TableDef& def, const std::string& file, FileEntry* out) {
+Status createFile(Connection& c, const TableDef& def, const Location& loc, FileEntry* out) {
+  const std::string& file = loc.file;
   out->table = tableNameFor(file);
   out->label = def.label;
   out->version = def.version;
   out->fields = schema::layoutSignature(def);
   Result<Rows> r = c.run(
-      "INSERT INTO vorlam_files(path, tbl, label, version, fields) VALUES ($1, $2, $3, $4, $5) RETURNING id",
-      Params().add(file).add(out->table).add(def.label).add(int64_t{def.version}).add(out->fields), "criar arquivo");
+      "INSERT INTO vorlam_files(path, spelled, tbl, label, version, fields) VALUES ($1, $6, $2, $3, $4, $5) "
+      "RETURNING id",
+      Params().add(file).add(out->table).add(def.label).add(int64_t{def.version}).add(out->fields).add(loc.spelled),
+      "criar arquivo");
   if (!r) return r.status();
   int64_t id = 0;
   if (!r->integer(0, 0, &id)) return Status(StatusCode::kIoError, "Catálogo sem número do arquivo", file);

@@ -43,6 +43,7 @@ namespace vorlam::pg {
 struct Location {
   std::string uri;
   std::string file;
+  std::string spelled;  // `file` with its letters as written
 };
 // kInvalidArgument when `path` names no database or escapes it ("..").
 Result<Location> parseLocation(const std::string& path);
@@ -66,9 +67,10 @@ struct FileEntry {
 };
 // Finds `file` in the catalog; `found` false when it is not there.
 Status findFile(Connection& c, const std::string& file, FileEntry* out, bool* found);
-// Creates `file` with the layout of `def`, inside the caller's transaction
-// (which holds catalogLockSql()).
-Status createFile(Connection& c, const TableDef& def, const std::string& file, FileEntry* out);
+// Creates `loc`'s file with the layout of `def`, inside the caller's
+// transaction (which holds catalogLockSql()).  The catalog keeps the path as
+// written too, so that a copy back to disk gives the files their names.
+Status createFile(Connection& c, const TableDef& def, const Location& loc, FileEntry* out);
 // Drops the table of `entry` and its catalog rows (caller's transaction).
 Status dropFile(Connection& c, const FileEntry& entry);
 // The statement that serializes changes of the catalog until commit.

@@ -44,6 +44,25 @@ Status makeServerDirectories(const std::string& path) {
   return pg::makeDirectories(c, loc->file);
 }
 
+Result<std::vector<ServerFile>> listServerFiles(const std::string& root) {
+  Result<pg::Location> loc = pg::parseLocation(root);
+  if (!loc) return loc.status();
+  pg::Connection c;
+  if (Status s = c.connect(loc->uri, 10000); !s) return s;
+  if (Status s = pg::ensureCatalog(c); !s) return s;
+  Result<pg::Rows> r = c.run(
+      "SELECT spelled, label FROM vorlam_files WHERE $1 = '' OR starts_with(path, $1 || '/') ORDER BY path",
+      pg::Params().add(loc->file), "catálogo");
+  if (!r) return r.status();
+  std::vector<ServerFile> files;
+  for (int i = 0; i < r->size(); ++i) {
+    std::string path = r->text(i, 0);
+    if (!loc->file.empty()) path = path.substr(loc->file.size() + 1);
+    files.push_back({path, r->text(i, 1)});
+  }
+  return files;
+}
+
 Status removeServerFiles(const std::string& path, int* removed) {
   if (removed) *removed = 0;
   Result<pg::Location> loc = pg::parseLocation(path);
@@ -102,7 +121,7 @@ Status PgTable::openFile(const Location& loc, OpenMode mode) {
     // under the catalog's lock.
     Status s = conn_.exec(std::string("BEGIN; ") + catalogLockSql(), "criar arquivo");
     if (s) s = findFile(conn_, loc.file, &file_, &found);
-    if (s && !found) s = createFile(conn_, def_, loc.file, &file_);
+    if (s && !found) s = createFile(conn_, def_, loc, &file_);
     if (s) s = conn_.commit("criar arquivo");
     if (!s) {
       if (conn_.inTransaction()) (void)conn_.exec("ROLLBACK", "criar arquivo");
@@ -209,6 +228,15 @@ Result<std::string> PgTable::property(const std::string& name) {
   return r->size() == 1 ? std::string(r->text(0, 0)) : std::string();
 }
 
+Result<std::vector<std::pair<std::string, std::string>>> PgTable::properties() {
+  Result<Rows> r = conn_.run("SELECT name, value FROM vorlam_properties WHERE file = $1 ORDER BY name COLLATE \"C\"",
+                             Params().add(int64_t{file_.id}), "propriedades");
+  if (!r) return r.status();
+  std::vector<std::pair<std::string, std::string>> out;
+  for (int i = 0; i < r->size(); ++i) out.emplace_back(r->text(i, 0), r->text(i, 1));
+  return out;
+}
+
 // --- maintenance --------------------------------------------------------------
 
 Status PgTable::rebuildKeys(const Progress& progress) {
@@ -279,7 +307,7 @@ Status PgTable::copyTo(const std::string& target) {
   Status s = conn_.exec(std::string("BEGIN; ") + catalogLockSql(), "copiar arquivo");
   if (s) s = findFile(conn_, to->file, &entry, &found);
   if (s && found) s = Status(StatusCode::kInvalidArgument, "O arquivo de destino já existe", target);
-  if (s) s = createFile(conn_, def_, to->file, &entry);
+  if (s) s = createFile(conn_, def_, *to, &entry);
   const std::string copy = quoteIdent(entry.table);
   // The folded key columns are computed anew in the copy.
   if (s) s = conn_.exec("INSERT INTO " + copy + " (" + selectList_ + ") SELECT " + selectList_ + " FROM " + table_,

@@ -49,6 +49,7 @@ class PgTable : public TableBackend {
 
   Status insert() override;
   Status append() override;
+  Status appendNumbered(int64_t id) override;
   Status update() override;
   Status erase() override;
   Status beginBulk() override;
@@ -68,6 +69,7 @@ class PgTable : public TableBackend {
   Status rebuildFile() override;
   Status setProperty(const std::string& name, const std::string& value) override;
   Result<std::string> property(const std::string& name) override;
+  Result<std::vector<std::pair<std::string, std::string>>> properties() override;
 
  private:
   enum class Anchor { kStart, kEnd, kTuple };
@@ -87,7 +89,8 @@ class PgTable : public TableBackend {
   void dropChunk();
   Status readOne(const std::string& sql, const Params& params, int key);
   // pg_table_write.cpp
-  Status insertRow();
+  Status insertRow(int64_t id = 0);  // 0: the next number
+  Status syncNumbers();
   Status nextNumber(int key);
   Status findDuplicate();
   Status staleOutcome();
@@ -106,6 +109,7 @@ class PgTable : public TableBackend {
   bool bulk_ = false;
   bool numberingLocked_ = false;  // the bulk transaction holds the numbering lock
   int duplicatedKey_ = -1;
+  bool numbersBehind_ = false;  // records were added with their own numbers
   std::set<int64_t> holds_;
 
   // Walk state: the position is the tuple (key values, record number) of

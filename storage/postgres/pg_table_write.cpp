@@ -32,14 +32,34 @@ Status PgTable::findDuplicate() {
   return makeStatus(StatusCode::kDuplicateKey, def_.label);
 }
 
-Status PgTable::insertRow() {
-  std::string cols = "_stamp, _check", vals = "1, $1";
-  for (size_t i = 0; i < cols_.size(); ++i) {
-    cols += ", " + cols_[i];
-    vals += ", $" + std::to_string(i + 2);
+Status PgTable::syncNumbers() {
+  if (!numbersBehind_) return Status::ok();
+  // Records added with their own numbers: the next number follows them.
+  Status s = conn_
+                 .run("SELECT setval(pg_get_serial_sequence(" + quoteText(table_) + ", '_id'), (SELECT max(_id) FROM " +
+                          table_ + "))",
+                      "numeração")
+                 .status();
+  if (s) numbersBehind_ = false;
+  return s;
+}
+
+Status PgTable::insertRow(int64_t id) {
+  if (id == 0) {
+    if (Status s = syncNumbers(); !s) return s;
   }
+  std::string cols = "_stamp, _check", vals = "1, $1";
   Params p;
   p.add(recordCheck(def_, buffer_.cells(), 1));  // 1: the stamp of a new record
+  if (id != 0) {
+    cols = "_id, " + cols;
+    vals = "$2, " + vals;
+    p.add(id);
+  }
+  for (size_t i = 0; i < cols_.size(); ++i) {
+    cols += ", " + cols_[i];
+    vals += ", $" + std::to_string(p.size() + 1 + static_cast<int>(i));
+  }
   for (const auto& f : def_.fields)
     for (int e = 0; e < f.dim; ++e) p.add(cellParam(f, buffer_.cells()[f.column + e]));
   // A clash adds nothing and is no error of the transaction: a bulk run
@@ -49,15 +69,26 @@ Status PgTable::insertRow() {
                              p, "inclusão");
   if (!r) return r.status();
   dropChunk();
-  int64_t id = 0;
-  if (r->size() != 1 || !r->integer(0, 0, &id)) {
-    buffer_.setRecordId(0);  // the record is new: any holder of its values is the clash
+  int64_t added = 0;
+  if (r->size() != 1 || !r->integer(0, 0, &added)) {
+    buffer_.setRecordId(id);  // a new record: any other holder of its values is the clash
     return findDuplicate();
   }
-  buffer_.setRecordId(id);
+  buffer_.setRecordId(added);
   buffer_.setStamp(1);
   buffer_.markClean();
+  if (id != 0) {
+    numbersBehind_ = true;
+    if (!bulk_) return syncNumbers();
+  }
   return Status::ok();
+}
+
+Status PgTable::appendNumbered(int64_t id) {
+  if (Status s = ensureWritable(); !s) return s;
+  duplicatedKey_ = -1;
+  if (id <= 0) return Status(StatusCode::kInvalidArgument, "Número de registro inválido", std::to_string(id));
+  return insertRow(id);
 }
 
 Status PgTable::nextNumber(int key) {
@@ -221,7 +252,8 @@ Status PgTable::beginBulk() {
 
 Status PgTable::flush() {
   if (!bulk_) return Status::ok();
-  Status s = conn_.commit("gravação em lote");
+  Status s = syncNumbers();
+  if (s) s = conn_.commit("gravação em lote");
   // A transaction the server undid is over as well: the run ends with its
   // failure.
   bulk_ = conn_.inTransaction();
@@ -233,6 +265,7 @@ Status PgTable::flush() {
 Status PgTable::rollbackBulk() {
   if (!bulk_) return Status::ok();
   dropChunk();
+  numbersBehind_ = false;
   bulk_ = false;
   numberingLocked_ = false;
   return conn_.exec("ROLLBACK", "gravação em lote");
