@@ -33,7 +33,7 @@ class HistoryForm : public RegistryForm {
     bindForm(model_, form_,
              {{.field = "HIS:CODIGO", .prompt = "01-Código........................", .picture = "@n6"},
               {.field = "HIS:Descricao", .prompt = "02-Descrição....................", .picture = "@s40"}});
-    addFormButtons(model_, form_, "Exclui o Histórico Padrão exibido na janela");
+    addRegistryFormButtons(model_, form_, "Exclui o Histórico Padrão exibido na janela");
   }
   FormController& controller() override { return form_; }
   ScreenModel& screen() override { return model_; }
@@ -51,20 +51,14 @@ class HistoryForm : public RegistryForm {
 
 }  // namespace
 
-const RegistryListLayout& historyListLayout() {
-  static const RegistryListLayout kLayout{
-      .procedure = kHistoryListProcedure,
-      .title = kHistoryListTitle,
-      .table = "Historico",
-      .format = "28R(2)|M~Código~C(0)@n6@160L(2)|M~Descrição~@s40@",
-      .columns = {"HIS:CODIGO", "HIS:Descricao"},
-      .tabs = {{{"Código", "HIS:KEY:CODIGO", "HIS:CODIGO", "", 0, ""}, "Pesquisa por Código:"},
-               {{"Descrição", "HIS:KEY:DESCRICAO", "HIS:Descricao", "", 0, ""}, "Pesquisa por Descrição:"},
-               {{"Parte da Descrição", "HIS:KEY:DESCRICAO", "", "Loc:ParteDesc", 20, kPartFilter},
-                "Parte da Descrição:"}},
-      .closeTip = "Fecha e retorna. <Alt + f>.",
-  };
-  return kLayout;
+shell::RecordListLayout historyListLayout() {
+  return registryListLayout(kHistoryListProcedure, kHistoryListTitle, "Historico",
+                            "28R(2)|M~Código~C(0)@n6@160L(2)|M~Descrição~@s40@", {"HIS:CODIGO", "HIS:Descricao"},
+                            {{"Código", "HIS:KEY:CODIGO", "HIS:CODIGO", "", 0, ""},
+                             {"Descrição", "HIS:KEY:DESCRICAO", "HIS:Descricao", "", 0, ""},
+                             {"Parte da Descrição", "HIS:KEY:DESCRICAO", "", "Loc:ParteDesc", 20, kPartFilter}},
+                            {"Pesquisa por Código:", "Pesquisa por Descrição:", "Parte da Descrição:"},
+                            kHistoryFormProcedure, "Fecha e retorna. <Alt + f>.");
 }
 
 RegistryFormFactory historyForm() {

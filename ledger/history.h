@@ -10,7 +10,7 @@ inline constexpr char kHistoryListProcedure[] = "Historico";
 inline constexpr char kHistoryListTitle[] = "Visualização da Tabela de Histórico Padrão";
 inline constexpr char kHistoryFormProcedure[] = "UHistorico";
 
-const RegistryListLayout& historyListLayout();
+shell::RecordListLayout historyListLayout();
 RegistryFormFactory historyForm();
 
 }  // namespace vorlam::ledger

@@ -109,7 +109,7 @@ Status JournalScreen::completeStandard(const std::string& typed) {
 
 void JournalScreen::lookupStandard() {
   if (!fieldEnabled(fPadrao_)) return;
-  std::vector<std::string> keys = runLookup(services_, model_, kStandardListProcedure);
+  std::vector<std::string> keys = shell::runLookup(services_, model_, kStandardListProcedure);
   if (!keys.empty() && applyStandard(leadingNumber(keys[0]), keys[0])) return;
   // Nothing chosen: no standard entry.
   strip_.setText(fPadrao_, "");
@@ -128,7 +128,7 @@ Status JournalScreen::completeAccount(bool debit, const std::string& typed) {
   }
   std::optional<Account> found = chart_.findReducedFirst(typed);
   if (!found || found->synthetic) {
-    std::vector<std::string> keys = runLookup(services_, model_, "PlanoContas");
+    std::vector<std::string> keys = shell::runLookup(services_, model_, "PlanoContas");
     found = keys.empty() ? std::nullopt : chart_.fromChosenKey(keys[0]);
   }
   if (!found || found->synthetic) {
@@ -146,7 +146,7 @@ Status JournalScreen::completeAccount(bool debit, const std::string& typed) {
 void JournalScreen::lookupAccount(bool debit) {
   const int field = debit ? fDebito_ : fCredito_;
   if (!fieldEnabled(field)) return;
-  std::vector<std::string> keys = runLookup(services_, model_, "PlanoContas");
+  std::vector<std::string> keys = shell::runLookup(services_, model_, "PlanoContas");
   if (keys.empty()) return;
   if (std::optional<Account> a = chart_.fromChosenKey(keys[0]); a && !a->synthetic) {
     strip_.setText(field, utf8ToLatin1(a->code));
@@ -171,7 +171,7 @@ Status JournalScreen::completeHistory(int64_t code) {
 
 void JournalScreen::lookupHistory() {
   if (!fieldEnabled(fHistorico_)) return;
-  std::vector<std::string> keys = runLookup(services_, model_, kHistoryListProcedure);
+  std::vector<std::string> keys = shell::runLookup(services_, model_, kHistoryListProcedure);
   if (!keys.empty()) completeHistory(leadingNumber(keys[0]));
 }
 

@@ -8,10 +8,8 @@
 namespace vorlam::ledger {
 
 void registerScreens(shell::ScreenRegistry& registry) {
-  registerRegistry(registry, historyListLayout(), kHistoryFormProcedure,
-                   [](shell::ScreenServices&) { return historyForm(); });
-  registerRegistry(registry, standardListLayout(), kStandardFormProcedure,
-                   [](shell::ScreenServices& s) { return standardForm(s); });
+  registerRegistry(registry, historyListLayout(), [](shell::ScreenServices&) { return historyForm(); });
+  registerRegistry(registry, standardListLayout(), [](shell::ScreenServices& s) { return standardForm(s); });
   registry.add(kJournalProcedure, [](shell::ScreenServices& s, const shell::ScreenRequest& r)
                                       -> Result<std::unique_ptr<Screen>> {
     if (!r.mode.empty()) return Status(StatusCode::kNotFound, "a tela abre só como lista", kJournalProcedure);

@@ -1,22 +1,20 @@
-// The list screens of the ledger's two registries (standard histories and
-// standard entries): one table in one order per tab, each tab with its
-// locator, the buttons "&Incluir", "&Alterar", "&Excluir", "&Selecionar"
-// (only when opened to select a record for a caller, and then the default
-// button) and "&Fechar", the keys Insert, Delete and Enter, and the
-// registry's form opened as a child for insert, change and delete.
+// The ledger's two registries (standard histories and standard entries): the
+// list of each (shell/record_list.h, buttons "&Incluir", "&Alterar",
+// "&Excluir", "&Selecionar" and "&Fechar") and its form, which the list opens
+// by procedure name for insert, change and delete, as scripts do.
 //
-// Not thread-safe: the list runs on its screen's thread.
+// Not thread-safe: the screens run on their screen's thread.
 #pragma once
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/form_controller.h"
-#include "framework/list_controller.h"
+#include "framework/form_support.h"
 #include "framework/screen_model.h"
+#include "shell/record_list.h"
 #include "shell/screen_registry.h"
 #include "storage/table.h"
 
@@ -30,62 +28,31 @@ class RegistryForm {
   virtual ScreenModel& screen() = 0;
 };
 
-// Builds the form for `request` on `table` (the list's own) and opens it on
-// record `recordId` (0 for insert); nullptr when it could not be opened
-// (the form has said why).
+// Builds the form for `request` on `table` (open) and opens it on record
+// `recordId` (0 for insert); nullptr when it could not be opened (the form
+// has said why).
 using RegistryFormFactory =
     std::function<std::unique_ptr<RegistryForm>(ScreenContext& context, Table& table, Request request, int64_t recordId)>;
 
-struct RegistryListTab {
-  ListTabDefinition tab;
-  std::string locatorPrompt;  // "" when none
-};
+// The list of a ledger registry: `tabs` and `locatorPrompts` side by side; a
+// part-name tab's filter is typed into the list's locator.
+shell::RecordListLayout registryListLayout(std::string procedure, std::string title, std::string table,
+                                           std::string format, std::vector<std::string> columns,
+                                           std::vector<ListTabDefinition> tabs,
+                                           std::vector<std::string> locatorPrompts, std::string formProcedure,
+                                           std::string closeTip);
 
-struct RegistryListLayout {
-  std::string procedure;
-  std::string title;
-  std::string table;   // the dictionary's label
-  std::string format;  // FORMAT string of the list
-  std::vector<std::string> columns;  // the field of each column
-  std::vector<RegistryListTab> tabs;
-  std::string closeTip;  // tip of "&Fechar"; "" for none
-};
-
-class RegistryList : public shell::HostedScreen {
- public:
-  RegistryList(shell::ScreenServices& services, RegistryListLayout layout, RegistryFormFactory form, bool selecting);
-
-  ScreenModel& model() override { return model_; }
-  // Opens the table (message 26 and a closed screen when it cannot be) and
-  // shows the first tab.
-  Status open() override;
-  std::vector<std::string> chosenKeys() const override;
-
-  ListController& list() { return list_; }
-  Table& table() { return table_; }
-
- private:
-  void declare();
-  bool runForm(Request request, const Record* row);
-
-  RegistryListLayout layout_;
-  ListDefinition definition_;
-  RegistryFormFactory form_;
-  bool selecting_;
-  Table table_;
-  ListController list_;
-  ScreenModel model_;
-  std::optional<Record> chosen_;
-};
-
-// A registry form opened on its own (a script's `open UHistorico insert`):
-// the registry's table opened, the record found by its primary key.
-class StandaloneRegistryForm : public shell::HostedScreen {
+// A registry form on its own table, found by the primary key the request
+// names (the list's `change` and `delete`, a script's `open UHistorico
+// insert`).
+class StandaloneRegistryForm : public shell::RecordForm {
  public:
   StandaloneRegistryForm(shell::ScreenServices& services, std::string table, std::string procedure,
                          RegistryFormFactory form, Request request, std::vector<std::string> keys);
   ScreenModel& model() override { return form_ ? form_->screen() : placeholder_; }
   Status open() override;
+  bool completed() const override { return form_ && form_->controller().state() == FormState::kCompleted; }
+  const Record& record() const override { return form_ ? form_->controller().record() : table_.buffer(); }
 
  private:
   Table table_;
@@ -96,21 +63,13 @@ class StandaloneRegistryForm : public shell::HostedScreen {
   ScreenModel placeholder_;
 };
 
-// Opens `table` on the file bound to it; message 26 on failure.
-Status openBound(ScreenContext& context, Table& table, OpenMode mode = OpenMode::kShared);
-
 // The form's buttons: "&Grava" (deleting: "&Exclui" with `deleteTip`) and
 // "&Cancela"; the screen closes once the form completes or is cancelled.
 // Esc and the window's close cancel.
-void addFormButtons(ScreenModel& model, FormController& form, const std::string& deleteTip);
-
-// Opens `procedure` in select mode as a child of `parent` and returns the
-// primary key of the record chosen; empty when that screen is not built,
-// refused to open, or nothing was chosen.
-std::vector<std::string> runLookup(shell::ScreenServices& services, ScreenModel& parent, std::string_view procedure);
+void addRegistryFormButtons(ScreenModel& model, FormController& form, const std::string& deleteTip);
 
 // Registers the list (plain and select mode) and the form of a registry.
-void registerRegistry(shell::ScreenRegistry& registry, const RegistryListLayout& layout, const std::string& formProcedure,
+void registerRegistry(shell::ScreenRegistry& registry, const shell::RecordListLayout& layout,
                       std::function<RegistryFormFactory(shell::ScreenServices&)> form);
 
 }  // namespace vorlam::ledger

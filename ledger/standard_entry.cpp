@@ -96,7 +96,7 @@ class StandardForm : public RegistryForm {
   Status completeAccount(const AccountSide& side, const std::string& typed) {
     std::optional<Account> found;
     if (typed.find_first_not_of(' ') == std::string::npos) {
-      std::vector<std::string> keys = runLookup(services_, model_, "PlanoContas");
+      std::vector<std::string> keys = shell::runLookup(services_, model_, "PlanoContas");
       if (!keys.empty()) found = chart_.fromChosenKey(keys[0]);
       if (!found) {
         form_.assignText(field(side), "");
@@ -132,12 +132,12 @@ class StandardForm : public RegistryForm {
   }
 
   void lookupHistory() {
-    std::vector<std::string> keys = runLookup(services_, model_, kHistoryListProcedure);
+    std::vector<std::string> keys = shell::runLookup(services_, model_, kHistoryListProcedure);
     if (!keys.empty()) completeHistory(leadingNumber(keys[0]));
   }
 
   void lookupAccount(const AccountSide& side) {
-    std::vector<std::string> keys = runLookup(services_, model_, "PlanoContas");
+    std::vector<std::string> keys = shell::runLookup(services_, model_, "PlanoContas");
     if (keys.empty()) return;
     if (auto a = chart_.fromChosenKey(keys[0])) {
       form_.assignText(field(side), a->code);
@@ -200,7 +200,7 @@ class StandardForm : public RegistryForm {
                       .press = [this] { lookupHistory(); },
                       .enabled = [this] { return fieldState(history_).enabled && !fieldState(history_).readOnly; }});
     model_.addControl({.name = "Loc:DescHistorico", .kind = ControlKind::kDisplay, .value = [this] { return historyText_; }});
-    addFormButtons(model_, form_, "Exclui o Lançamento Padrão exibido na janela");
+    addRegistryFormButtons(model_, form_, "Exclui o Lançamento Padrão exibido na janela");
   }
 
   shell::ScreenServices& services_;
@@ -216,20 +216,17 @@ class StandardForm : public RegistryForm {
 
 }  // namespace
 
-const RegistryListLayout& standardListLayout() {
-  static const RegistryListLayout kLayout{
-      .procedure = kStandardListProcedure,
-      .title = kStandardListTitle,
-      .table = "LanPadrao",
-      .format = "28R(2)|M~Código~C(0)@n6@120L(2)|M~Descrição~@s40@80L(2)|M~Apelido~@s30@"
-                "80L(2)|M~Conta Débito~@s40@80L(2)|M~Conta Crédito~@s40@24R(2)|M~Hist.~C(0)@n5@",
-      .columns = {"LPR:CODIGO", "LPR:DESCRICAO", "LPR:APELIDO", "LPR:DEBITO", "LPR:CREDITO", "LPR:HISTORICO"},
-      .tabs = {{{"Codigo", "LPR:KEY:CODIGO", "LPR:CODIGO", "", 0, ""}, "Pesquisa por Código......"},
-               {{"Descrição", "LPR:KEY:DESCRICAO", "LPR:DESCRICAO", "", 0, ""}, "Pesquisa por Descrição....."},
-               {{"Apelido", "LPR:KEY:APELIDO", "LPR:APELIDO", "", 0, ""}, "Pesquisa por Apelido....."}},
-      .closeTip = "",
-  };
-  return kLayout;
+shell::RecordListLayout standardListLayout() {
+  return registryListLayout(
+      kStandardListProcedure, kStandardListTitle, "LanPadrao",
+      "28R(2)|M~Código~C(0)@n6@120L(2)|M~Descrição~@s40@80L(2)|M~Apelido~@s30@"
+      "80L(2)|M~Conta Débito~@s40@80L(2)|M~Conta Crédito~@s40@24R(2)|M~Hist.~C(0)@n5@",
+      {"LPR:CODIGO", "LPR:DESCRICAO", "LPR:APELIDO", "LPR:DEBITO", "LPR:CREDITO", "LPR:HISTORICO"},
+      {{"Codigo", "LPR:KEY:CODIGO", "LPR:CODIGO", "", 0, ""},
+       {"Descrição", "LPR:KEY:DESCRICAO", "LPR:DESCRICAO", "", 0, ""},
+       {"Apelido", "LPR:KEY:APELIDO", "LPR:APELIDO", "", 0, ""}},
+      {"Pesquisa por Código......", "Pesquisa por Descrição.....", "Pesquisa por Apelido....."},
+      kStandardFormProcedure, "");
 }
 
 RegistryFormFactory standardForm(shell::ScreenServices& services) {

@@ -19,7 +19,7 @@ inline constexpr char kStandardListProcedure[] = "Lancamento_Padrao";
 inline constexpr char kStandardListTitle[] = "Visualização do Lançamento Padrão";
 inline constexpr char kStandardFormProcedure[] = "UPadrao";
 
-const RegistryListLayout& standardListLayout();
+shell::RecordListLayout standardListLayout();
 // The form; lookups go through `services` (the chart list "PlanoContas",
 // the history list "Historico").
 RegistryFormFactory standardForm(shell::ScreenServices& services);

@@ -1,6 +1,6 @@
 #include "registry/branch_form.h"
 
-#include "registry/form_support.h"
+#include "framework/form_support.h"
 #include "registry/taxpayer_numbers.h"
 #include "storage/text.h"
 
@@ -131,7 +131,7 @@ Status BranchForm::branchAccepted() {
 
 bool BranchForm::chooseCompany() {
   form_->requestFocus(branch_);
-  const std::vector<std::string> chosen = runLookup(services_, model_, kCompanySearchProcedure);
+  const std::vector<std::string> chosen = shell::runLookup(services_, model_, kCompanySearchProcedure);
   if (chosen.empty()) return false;
   const int64_t code = keyNumber(chosen[0]);
   if (!form_->assignInt(branch_, code).isOk()) return false;

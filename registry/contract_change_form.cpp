@@ -1,6 +1,6 @@
 #include "registry/contract_change_form.h"
 
-#include "registry/form_support.h"
+#include "framework/form_support.h"
 #include "storage/text.h"
 
 namespace vorlam::registry {

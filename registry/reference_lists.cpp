@@ -9,8 +9,9 @@ namespace {
 
 const std::vector<FormButtonText> kListButtons = {
     {"&Inclui"}, {"&Altera"}, {"&Exclui"}, {"&Seleciona"}};
+constexpr char kChangeSelected[] = "Altera Registro Selecionado";
 
-ReferenceListLayout cnaeList() {
+shell::RecordListLayout cnaeList() {
   return {.procedure = kCnaeListProcedure,
           .title = "Visualização da Tabela de C.N.A.E.",
           .table = "CNAE",
@@ -23,10 +24,11 @@ ReferenceListLayout cnaeList() {
           .locatorPrompts = {"Código do CNAE a ser pesquisado........", "Descrição a ser pesquisada.......",
                              "Pesquisar parte de Nome................."},
           .formProcedure = kCnaeFormProcedure,
-          .buttons = kListButtons};
+          .buttons = kListButtons,
+          .changeStatus = kChangeSelected};
 }
 
-ReferenceListLayout stateList() {
+shell::RecordListLayout stateList() {
   return {.procedure = kStateListProcedure,
           .title = "Visualização da Tabela Unidade de Federação",
           .table = "Estados",
@@ -36,10 +38,11 @@ ReferenceListLayout stateList() {
                    {"&Alfabética", "EST:KEY:DESCRICAO", "EST:DESC", "", 0, ""}},
           .locatorPrompts = {"Sigla.............", "Descrição Estado..........."},
           .formProcedure = kStateFormProcedure,
-          .buttons = kListButtons};
+          .buttons = kListButtons,
+          .changeStatus = kChangeSelected};
 }
 
-ReferenceListLayout municipalityList() {
+shell::RecordListLayout municipalityList() {
   return {.procedure = kMunicipalityListProcedure,
           .title = "Visualização da Tabela  de Municípios",
           .table = "Municipios",
@@ -52,10 +55,11 @@ ReferenceListLayout municipalityList() {
           .locatorPrompts = {"Código do Município.................", "Alfabética.........................",
                              "Parte do Nome.............."},
           .formProcedure = kMunicipalityFormProcedure,
-          .buttons = kListButtons};
+          .buttons = kListButtons,
+          .changeStatus = kChangeSelected};
 }
 
-ReferenceListLayout responsibleList() {
+shell::RecordListLayout responsibleList() {
   return {.procedure = kResponsibleListProcedure,
           .title = "Tabela de responsáveis",
           .table = "Funcionarios",
@@ -69,7 +73,8 @@ ReferenceListLayout responsibleList() {
                    {"Parte Nome", "FUN:Key:Nome", "", "Loc:Nome", 40, "(InString(Clip(Loc:Nome),Fun:Nome,1,1) > 0)"}},
           .locatorPrompts = {"", "", "Parte nome:"},
           .formProcedure = kPersonFormProcedure,
-          .buttons = {{"&Inclui"}, {"&Altera"}, {"&Exclui"}, {"&Seleciona"}},
+          .buttons = kListButtons,
+          .changeStatus = kChangeSelected,
           .selectTip = "Seleciona o funcionário",
           .legendProcedure = kPersonLegendProcedure,
           .queryButtons = true};
@@ -178,7 +183,7 @@ class MunicipalityForm : public ReferenceForm {
   // field.  Either way the focus returns to the field.
   bool chooseState() {
     form_->requestFocus(state_);
-    const std::vector<std::string> keys = runLookup(services_, model_, kStateListProcedure);
+    const std::vector<std::string> keys = shell::runLookup(services_, model_, kStateListProcedure);
     if (keys.empty()) return false;
     return form_->assignText(state_, keys[0]).isOk();
   }
@@ -198,13 +203,6 @@ shell::ScreenFactory formFactory(std::function<std::unique_ptr<Form>(shell::Scre
   };
 }
 
-shell::ScreenFactory listFactory(ReferenceListLayout (*layout)()) {
-  return [layout](shell::ScreenServices& s, const shell::ScreenRequest& r) -> Result<std::unique_ptr<Screen>> {
-    if (!r.mode.empty() && !r.selecting()) return Status(StatusCode::kNotFound, "a lista abre só para selecionar");
-    return std::unique_ptr<Screen>(new ReferenceList(s, layout(), r.selecting()));
-  };
-}
-
 shell::ScreenFactory plainForm(ReferenceFormLayout (*layout)()) {
   return formFactory<ReferenceForm>([layout](shell::ScreenServices& s, Request request, std::vector<std::string> keys) {
     return std::make_unique<ReferenceForm>(s, layout(), request, std::move(keys));
@@ -214,16 +212,16 @@ shell::ScreenFactory plainForm(ReferenceFormLayout (*layout)()) {
 }  // namespace
 
 void registerReferenceScreens(shell::ScreenRegistry& registry) {
-  registry.add(kCnaeListProcedure, listFactory(cnaeList));
+  registry.add(kCnaeListProcedure, shell::recordListFactory(cnaeList));
   registry.add(kCnaeFormProcedure, plainForm(cnaeForm));
-  registry.add(kStateListProcedure, listFactory(stateList));
+  registry.add(kStateListProcedure, shell::recordListFactory(stateList));
   registry.add(kStateFormProcedure, plainForm(stateForm));
-  registry.add(kMunicipalityListProcedure, listFactory(municipalityList));
+  registry.add(kMunicipalityListProcedure, shell::recordListFactory(municipalityList));
   registry.add(kMunicipalityFormProcedure,
                formFactory<MunicipalityForm>([](shell::ScreenServices& s, Request request, std::vector<std::string> keys) {
                  return std::make_unique<MunicipalityForm>(s, request, std::move(keys));
                }));
-  registry.add(kResponsibleListProcedure, listFactory(responsibleList));
+  registry.add(kResponsibleListProcedure, shell::recordListFactory(responsibleList));
 }
 
 }  // namespace vorlam::registry

@@ -1,7 +1,7 @@
 #include "registry/tax_integration_form.h"
 
 #include "chart/current_structure.h"
-#include "registry/form_support.h"
+#include "framework/form_support.h"
 #include "registry/integration_references.h"
 #include "registry/posting_accounts.h"
 #include "storage/text.h"
@@ -212,7 +212,7 @@ Status TaxIntegrationForm::accountAccepted(AccountField& account) {
 bool TaxIntegrationForm::searchAccount(AccountField& account) {
   form_->requestFocus(account.field);
   if (!chart_.isOpen()) return false;
-  const std::vector<std::string> chosen = runLookup(services_, model_, kChartListProcedure);
+  const std::vector<std::string> chosen = shell::runLookup(services_, model_, kChartListProcedure);
   if (chosen.empty()) return false;
   // The chart has no primary key: the list names the record by its number;
   // a written code is taken too.
@@ -253,7 +253,7 @@ Status TaxIntegrationForm::historyAccepted() {
 bool TaxIntegrationForm::searchHistory() {
   form_->requestFocus(history_);
   historyText_.clear();
-  const std::vector<std::string> chosen = runLookup(services_, model_, kHistoryListProcedure);
+  const std::vector<std::string> chosen = shell::runLookup(services_, model_, kHistoryListProcedure);
   if (chosen.empty()) return false;
   const int64_t code = keyNumber(chosen[0]);
   if (!form_->assignInt(history_, code).isOk()) return false;

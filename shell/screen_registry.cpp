@@ -57,4 +57,13 @@ Result<std::unique_ptr<Screen>> openRegistered(const ScreenRegistry& registry, S
   return screen;
 }
 
+std::vector<std::string> runLookup(ScreenServices& services, ScreenModel& parent, std::string_view procedure) {
+  if (!services.has(procedure)) return {};
+  Result<std::unique_ptr<Screen>> child = services.open(procedure, {.mode = "select"});
+  if (!child.isOk() || !child.value()) return {};
+  Screen& screen = *child.value();
+  if (!screen.model().closed()) parent.runChild(screen.model());
+  return screen.chosenKeys();
+}
+
 }  // namespace vorlam::shell

@@ -84,6 +84,11 @@ class HostedScreen : public Screen {
   ScreenContext context_;
 };
 
+// Opens `procedure` in select mode as a child of `parent` and returns the
+// primary key of the record chosen; empty when that screen is not built,
+// refused to open, or nothing was chosen.
+std::vector<std::string> runLookup(ScreenServices& services, ScreenModel& parent, std::string_view procedure);
+
 using ScreenFactory = std::function<Result<std::unique_ptr<Screen>>(ScreenServices&, const ScreenRequest&)>;
 
 class ScreenRegistry {

@@ -1,4 +1,4 @@
-// What the registry's child forms and reference screens share: opening a
+// What the forms and list screens of every subsystem share: opening a
 // form on the record a caller names, fields with a reaction of their own
 // when the user completes them, the OK / Cancel / Help buttons, the
 // screens' own message boxes and questions, and Up / Down between fields.
@@ -15,11 +15,10 @@
 #include "framework/form_controller.h"
 #include "framework/screen_binding.h"
 #include "framework/screen_model.h"
-#include "shell/screen_registry.h"
 #include "storage/status.h"
 #include "storage/table.h"
 
-namespace vorlam::registry {
+namespace vorlam {
 
 // The title of the screens' own business messages.
 inline constexpr char kAttention[] = "Atenção!!!";
@@ -42,10 +41,10 @@ Result<int64_t> findRecord(Table& table, const std::vector<std::string>& keys, s
 Status openBound(ScreenContext& context, Table& table, OpenMode mode = OpenMode::kShared);
 
 // "OK", "Cancel" and "Help" of a form: OK and Cancel close the model once
-// the form is no longer open; Help shows `helpText`.  Esc and the window's
-// close cancel.
+// the form is no longer open; Help shows `helpText` (no Help button when its
+// caption is empty).  Esc and the window's close cancel.
 void addFormButtons(ScreenModel& model, FormController& form, const FormButtonText& ok, const FormButtonText& cancel,
-                    const FormButtonText& help, std::string helpText);
+                    const FormButtonText& help = {}, std::string helpText = {});
 
 // A message box of the screen: OK only.
 void showMessage(ScreenModel& model, std::string_view title, std::string_view text,
@@ -60,12 +59,7 @@ int ask(ScreenModel& model, std::string_view title, std::string_view text, std::
 // nothing here.
 void addArrowNavigation(ScreenModel& model, std::vector<std::string> fields, std::vector<std::string> lists = {});
 
-// Opens `procedure` in select mode as a child of `parent` and returns the
-// primary key of the row chosen; empty when nothing was chosen or the
-// screen is not built.
-std::vector<std::string> runLookup(shell::ScreenServices& services, ScreenModel& parent, std::string_view procedure);
-
 // The text of an unsigned value as typed keys carry it (0 for none).
 int64_t keyNumber(const std::string& text);
 
-}  // namespace vorlam::registry
+}  // namespace vorlam

@@ -1,11 +1,11 @@
-#include "registry/form_support.h"
+#include "framework/form_support.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "storage/text.h"
 
-namespace vorlam::registry {
+namespace vorlam {
 
 namespace {
 
@@ -61,9 +61,11 @@ void addFormButtons(ScreenModel& model, FormController& form, const FormButtonTe
   model.addButton({.caption = ok.caption, .tip = ok.tip, .press = [fc, finish] { finish(fc->ok()); },
                    .isDefault = [] { return true; }});
   model.addButton({.caption = cancel.caption, .tip = cancel.tip, .press = [fc, finish] { finish(fc->cancel()); }});
-  model.addButton({.caption = help.caption, .tip = help.tip, .press = [m, text = std::move(helpText)] {
-                     showMessage(*m, "Ajuda", text, MessageIcon::kInformation);
-                   }});
+  if (!help.caption.empty()) {
+    model.addButton({.caption = help.caption, .tip = help.tip, .press = [m, text = std::move(helpText)] {
+                       showMessage(*m, "Ajuda", text, MessageIcon::kInformation);
+                     }});
+  }
   model.setCloseRequest([fc] { return fc->cancel() != FormState::kOpen; });
 }
 
@@ -103,14 +105,6 @@ void addArrowNavigation(ScreenModel& model, std::vector<std::string> fields, std
   model.addKey({.name = "Up", .action = [move] { move(-1); }});
 }
 
-std::vector<std::string> runLookup(shell::ScreenServices& services, ScreenModel& parent, std::string_view procedure) {
-  if (!services.has(procedure)) return {};
-  Result<std::unique_ptr<Screen>> child = services.open(procedure, {.mode = "select"});
-  if (!child.isOk()) return {};
-  if (!child.value()->model().closed()) parent.runChild(child.value()->model());
-  return child.value()->chosenKeys();
-}
-
 int64_t keyNumber(const std::string& text) { return std::atoll(text.c_str()); }
 
-}  // namespace vorlam::registry
+}  // namespace vorlam
