@@ -19,6 +19,7 @@ int runMaintain(const Args& args, std::ostream& out, std::ostream& err);
 int runCheckId(const Args& args, std::ostream& out, std::ostream& err);
 int runScreen(const Args& args, std::ostream& out, std::ostream& err);
 int runCreateAccounts(const Args& args, std::ostream& out, std::ostream& err);
+int runMigrate(const Args& args, std::ostream& out, std::ostream& err);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
@@ -39,6 +40,8 @@ const std::vector<Command>& commands() {
       {"screen", "executa um roteiro de telas sobre um diretório de dados", runScreen},
       {"create-accounts", "inclui no plano de contas as contas que faltam a clientes e fornecedores",
        runCreateAccounts},
+      {"migrate", "copia um diretório de dados para um banco PostgreSQL ou de volta, conferindo cada registro",
+       runMigrate},
   };
   return kCommands;
 }

@@ -9,6 +9,8 @@
 // synchronous=NORMAL (local disks).  Prints records per second for each side
 // and the ratio engine/plain (time), the two modes side by side.
 // Every measure is the best of R rounds.  Usage: storage_bench [N [C [R]]].
+// With VORLAM_BENCH_POSTGRES set to a database ("postgresql:///banco"), the
+// engine also runs on that PostgreSQL server, printed beside the files.
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -20,6 +22,7 @@
 #include "storage/platform.h"
 #include "storage/sqlite_util.h"
 #include "storage/table.h"
+#include "storage/table_backend.h"
 
 namespace {
 
@@ -107,7 +110,10 @@ Times runEngine(const TableDef& def, const std::string& path, JournalMode mode, 
   Times t;
   Table table(&def);
   table.setJournalPolicy(mode == JournalMode::kWal ? JournalPolicy::kWal : JournalPolicy::kRollback);
-  if (!table.open(path) || table.journalMode() != mode) std::abort();
+  if (Status s = table.open(path); !s || table.journalMode() != mode) {
+    std::fprintf(stderr, "%s: %s %s\n", path.c_str(), s.toString().c_str(), s.detail().c_str());
+    std::abort();
+  }
   Record& r = table.buffer();
   auto t0 = Clock::now();
   table.beginBulk();
@@ -246,6 +252,32 @@ void report(const char* what, int64_t n, double eR, double pR, double eW, double
               eW / pW);
 }
 
+// The engine on a PostgreSQL database, against its own figures on the files.
+void runOnServer(const TableDef& def, const std::string& dir, int64_t n, int64_t c, int rounds,
+                 const Times& rollback, const Times& wal) {
+  Times best;
+  for (int round = 0; round < rounds; ++round) {
+    if (!removeServerFiles(dir) || !makeServerDirectories(dir)) std::abort();
+    Times t = runEngine(def, dir + "/Diario.dat", JournalMode::kRollback, n, c);
+    if (round == 0) best = t;
+    best.add = std::min(best.add, t.add);
+    best.walk = std::min(best.walk, t.walk);
+    best.rewrite = std::min(best.rewrite, t.rewrite);
+    best.commits = std::min(best.commits, t.commits);
+  }
+  (void)removeServerFiles(dir);
+  std::printf("\n%-26s %9s %9s %9s   (ratio: time on the server / on the files)\n", "rec/s", "postgres",
+              "/rollback", "/wal");
+  auto row = [&](const char* what, int64_t count, double Times::*field) {
+    std::printf("%-26s %9.0f %9.2f %9.2f\n", what, count / (best.*field), best.*field / (rollback.*field),
+                best.*field / (wal.*field));
+  };
+  row("bulk add", n, &Times::add);
+  row("walk in key order", n, &Times::walk);
+  row("rewrite two text fields", n, &Times::rewrite);
+  row("add, one commit each", c, &Times::commits);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -294,5 +326,7 @@ int main(int argc, char** argv) {
   row("rewrite two text fields", n, &Times::rewrite);
   row("add, one commit each", c, &Times::commits);
   (void)platform::removeTree(dir);
+  const std::string server = platform::environmentVariable("VORLAM_BENCH_POSTGRES");
+  if (!server.empty()) runOnServer(def, server + "/BENCH", n, c, rounds, times[0][1], times[1][1]);
   return 0;
 }

@@ -214,6 +214,9 @@ Status PageCache::selectIds(bool forward, From from, const Record* anchor, size_
   sql += " ORDER BY " + order + " LIMIT " + std::to_string(limit);
 
   sqlite3* db = table_.connection();
+  if (db == nullptr && table_.isOpen())
+    return Status(StatusCode::kUnsupported, "Listas paginadas ainda não disponíveis no servidor PostgreSQL",
+                  table_.path());
   if (db == nullptr) return makeStatus(StatusCode::kNotOpen, def.label);
   sqlite3_stmt* st = nullptr;
   int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);

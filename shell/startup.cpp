@@ -7,6 +7,7 @@
 #include "storage/journal_mode.h"
 #include "storage/platform.h"
 #include "storage/table.h"
+#include "storage/table_backend.h"
 
 namespace vorlam::shell {
 
@@ -40,6 +41,8 @@ std::string dataRootFor(const std::string& workingDirectory, const SettingsLooku
   // under a relative name; take the documented default instead.
   if (net.empty()) net = fallback;
   if (net.empty()) return net;
+  // A database on a server is no directory: its address stays as written.
+  if (isServerLocation(net)) return withTrailingSeparator(net);
   return absoluteUnder(dir, net);
 }
 
@@ -109,6 +112,7 @@ std::unique_ptr<AppState> startUp(const std::string& workingDirectory,
 Status checkDataRoot(const std::string& root) {
   std::string dir = trimTrailingBlanks(root);
   while (dir.size() > 1 && platform::isSeparator(dir.back()) && dir[dir.size() - 2] != ':') dir.pop_back();
+  if (isServerLocation(dir)) return checkServerLocation(dir);
   if (!dir.empty() && platform::isDirectory(dir)) return Status::ok();
   return Status(StatusCode::kFileNotFound,
                 "Não foi possível acessar a pasta de dados " + trimTrailingBlanks(root) +

@@ -66,6 +66,18 @@ TEST(DataRoot, TrabalhoItselfIsNotAWorkingCopy) {
             dirs({"srv", "contab"}, true));
 }
 
+TEST(DataRoot, DatabaseOnAServerIsKeptAsWrittenAndCheckedByConnecting) {
+  FakeSettings settings;
+  settings.setNetPath("postgresql://contab@127.0.0.1:1/escritorio");
+  const std::string root = dataRootFor(dirs({"home", "ctb"}, false), settings.lookup());
+  EXPECT_EQ(root, std::string("postgresql://contab@127.0.0.1:1/escritorio") + S);
+  EXPECT_EQ(locationsUnder(root).shared, root + "BComuns");
+  // Nobody listens on port 1: the failure names the server.
+  Status s = checkDataRoot(root);
+  EXPECT_FALSE(s);
+  EXPECT_NE(s.message().find("127.0.0.1:1/escritorio"), std::string::npos) << s.message();
+}
+
 TEST(DataRoot, LauncherValueIsRepairedAndMadeAbsolute) {
   FakeSettings settings;
   std::string wd = dirs({"home", "ctb"}, false);

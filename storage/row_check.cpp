@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "storage/decimal.h"
+#include "storage/record.h"
+#include "storage/text.h"
 
 namespace vorlam {
 
@@ -67,6 +69,22 @@ bool parseCheckType(const char* p, size_t n, CheckType* out) {
   if (size < 1 || (out->kind == 'D' && size > 18)) return false;
   out->size = size;
   return true;
+}
+
+int64_t recordCheck(const TableDef& def, const std::vector<Cell>& cells, int64_t stamp) {
+  RowCheck check;
+  check.addInt(stamp);
+  for (const auto& f : def.fields)
+    for (int e = 0; e < f.dim; ++e) {
+      const Cell& c = cells[f.column + e];
+      if (f.isText()) {
+        std::string_view t = clipText(c.s);
+        check.addText(t.data(), t.size());
+      } else {
+        check.addInt(c.i);
+      }
+    }
+  return check.value();
 }
 
 }  // namespace vorlam

@@ -16,10 +16,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "storage/table_def.h"
 
 namespace vorlam {
+
+struct Cell;
 
 class RowCheck {
  public:
@@ -37,6 +40,10 @@ class RowCheck {
   }
   uint64_t h_;
 };
+
+// The check value of a record of `def` with cells `cells` and write stamp
+// `stamp`, over its values as stored (texts without trailing blanks).
+int64_t recordCheck(const TableDef& def, const std::vector<Cell>& cells, int64_t stamp);
 
 // Whether `v` is a value an element of integer or decimal field `f` can hold
 // (decimals in units).

@@ -4,7 +4,9 @@
 // thread-safe, but any number of Tables (in any threads or processes) may
 // have the same file open at once.  Each physical record file is one SQLite
 // database; records are rows keyed by a stable record number, and every
-// non-dynamic key of the declaration is an index.
+// non-dynamic key of the declaration is an index.  A path below a server
+// location ("postgresql://...", table_backend.h) names a table of that
+// database instead, with the same behaviour.
 //
 // Reading walks a key (or the file order) through a keyed cursor: set a
 // position with seek*(), then next()/previous() fill the buffer.  Writes go
@@ -16,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "storage/journal_mode.h"
@@ -27,6 +30,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace vorlam {
+
+class TableBackend;
 
 enum class OpenMode {
   kShared,     // read-write, others may open too
@@ -97,6 +102,10 @@ class Table {
   Status insert();
   // Adds the buffer as it stands, without auto-numbering.
   Status append();
+  // Adds the buffer as record number `id` (a copy between data roots keeps
+  // record numbers); later records are numbered after it.  kDuplicateKey
+  // when the number or a unique key is taken.
+  Status appendNumbered(int64_t id);
   // Writes the buffer over the record last read.  A walk by a key whose
   // values the update changes may meet the record again further on; bulk
   // rewrites walk in file order.  kChangedByOther or
@@ -165,9 +174,13 @@ class Table {
   Status setProperty(const std::string& name, const std::string& value);
   // The property's value; empty when it was never set.
   Result<std::string> property(const std::string& name);
+  // Every property set, as (name, value) by name (copies of a file take them).
+  using Properties = std::vector<std::pair<std::string, std::string>>;
+  Result<Properties> properties();
 
   // Internal connection, for tools that run their own SQL over the file
-  // (benchmarks, the export command).  Valid while open.
+  // (benchmarks, the export command).  Valid while open; null for a file
+  // below a server location.
   sqlite3* connection() const;
 
  private:
@@ -186,6 +199,7 @@ class Table {
   Status nextNumber(int key);
   Status insertRow();
   Status staleOutcome();
+  Status serverWrite(Status (TableBackend::*op)());
   Status ensureWritable() const;
   const TableDef* def_;
   Record buffer_;

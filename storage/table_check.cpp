@@ -23,7 +23,7 @@ void removeLeftoverRebuild(const std::string& path) {
 
 }  // namespace table_detail
 
-bool Table::hasRecordChecks() const { return impl_->verify; }
+bool Table::hasRecordChecks() const { return impl_->server || impl_->verify; }
 
 Status Table::prepareChecks() {
   Impl& im = *impl_;
@@ -52,8 +52,7 @@ Status Table::prepareChecks() {
 }
 
 Status Table::verifyFile(int64_t* records, const Progress& progress) {
-  Impl& im = *impl_;
-  if (!im.db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  if (!isOpen()) return makeStatus(StatusCode::kNotOpen, def_->label);
   if (records) *records = 0;
   std::string report;
   if (Status s = integrityCheck(&report); !s) {

@@ -11,6 +11,7 @@
 #include "storage/journal_mode.h"
 #include "storage/sqlite_util.h"
 #include "storage/table.h"
+#include "storage/table_backend.h"
 
 namespace vorlam {
 
@@ -31,6 +32,8 @@ struct OrderStatements {
 
 struct Table::Impl {
   sqlite3* db = nullptr;
+  // Set for a file below a server location: every operation goes to it.
+  std::unique_ptr<TableBackend> server;
   FileLock lock;
   OpenMode mode = OpenMode::kShared;
   std::optional<JournalPolicy> policy;  // the environment's when unset
@@ -40,7 +43,7 @@ struct Table::Impl {
   std::string selectList;
   bool verify = false;  // the records carry check values (row_check.h)
   std::vector<OrderStatements> orders;  // [0] file order, [k+1] key k
-  Statement insert, erase, getById, stampOf, count;
+  Statement insert, insertNumbered, erase, getById, stampOf, count;
   std::vector<std::pair<std::string, Statement>> updates;  // by changed-column mask
 
   // Walk state: the position is the tuple (key values, record number) of the
@@ -61,6 +64,7 @@ struct Table::Impl {
     orders.clear();
     orders.resize(n);
     insert = Statement();
+    insertNumbered = Statement();
     updates.clear();
     erase = Statement();
     getById = Statement();
@@ -74,6 +78,7 @@ struct Table::Impl {
     db = nullptr;
   }
   void closeDb() {
+    server.reset();
     closeConnection();
     orders.clear();
     lock.release();

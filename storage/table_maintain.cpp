@@ -19,6 +19,7 @@ std::string holderName() { return platform::hostName() + ":" + std::to_string(pl
 // --- maintenance ----------------------------------------------------------
 
 Status Table::rebuildKeys(const Progress& progress) {
+  if (impl_->server) return impl_->server->rebuildKeys(progress);
   if (Status s = ensureWritable(); !s) return s;
   Result<int64_t> n = count();
   int64_t total = n ? n.value() : 0;
@@ -39,6 +40,7 @@ Status Table::rebuildKeys(const Progress& progress) {
 }
 
 Status Table::pack() {
+  if (impl_->server) return impl_->server->pack();
   if (Status s = ensureWritable(); !s) return s;
   if (bulk_) return Status(StatusCode::kInvalidArgument, "Arquivo em modo de gravação em lote");
   impl_->resetWalk();
@@ -46,6 +48,7 @@ Status Table::pack() {
 }
 
 Status Table::integrityCheck(std::string* report) {
+  if (impl_->server) return impl_->server->integrityCheck(report);
   if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
   Statement st;
   st.prepare(impl_->db, "PRAGMA integrity_check(20)");
@@ -62,6 +65,7 @@ Status Table::integrityCheck(std::string* report) {
 }
 
 Status Table::hold() {
+  if (impl_->server) return impl_->server->hold();
   if (Status s = ensureWritable(); !s) return s;
   if (buffer_.recordId() == 0) return Status(StatusCode::kInvalidArgument, "Nenhum registro lido");
   // The lock is the hold; the row only says who holds it, for the list of
@@ -80,6 +84,7 @@ Status Table::hold() {
 }
 
 Status Table::unhold() {
+  if (impl_->server) return impl_->server->unhold();
   if (Status s = ensureWritable(); !s) return s;
   impl_->lock.releaseRecord(buffer_.recordId());
   Statement st;
@@ -90,6 +95,7 @@ Status Table::unhold() {
 }
 
 Result<std::vector<int64_t>> Table::heldRecords() {
+  if (impl_->server) return impl_->server->heldRecords();
   if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
   Statement st;
   st.prepare(impl_->db, "SELECT id FROM _holds ORDER BY id");
@@ -106,12 +112,14 @@ Result<std::vector<int64_t>> Table::heldRecords() {
 }
 
 Status Table::releaseHolds() {
+  if (impl_->server) return impl_->server->releaseHolds();
   if (Status s = ensureWritable(); !s) return s;
   impl_->lock.releaseRecords();
   return sqlite::exec(impl_->db, "DELETE FROM _holds");
 }
 
 Status Table::copyTo(const std::string& target) {
+  if (impl_->server) return impl_->server->copyTo(target);
   if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
   if (fileExists(target)) return Status(StatusCode::kInvalidArgument, "O arquivo de destino já existe", target);
   if (bulk_) return Status(StatusCode::kInvalidArgument, "Arquivo em modo de gravação em lote");
@@ -129,6 +137,7 @@ Status Table::copyTo(const std::string& target) {
 }
 
 Status Table::rebuildFile() {
+  if (impl_->server) return impl_->server->rebuildFile();
   if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
   if (impl_->mode != OpenMode::kExclusive)
     return Status(StatusCode::kAccessDenied, "A cópia do arquivo exige acesso exclusivo", path_);
@@ -137,6 +146,7 @@ Status Table::rebuildFile() {
 }
 
 Status Table::setProperty(const std::string& name, const std::string& value) {
+  if (impl_->server) return impl_->server->setProperty(name, value);
   if (Status s = ensureWritable(); !s) return s;
   Statement st;
   st.prepare(impl_->db, "INSERT OR REPLACE INTO _layout(name, value) VALUES (?1, ?2)");
@@ -148,6 +158,7 @@ Status Table::setProperty(const std::string& name, const std::string& value) {
 }
 
 Result<std::string> Table::property(const std::string& name) {
+  if (impl_->server) return impl_->server->property(name);
   if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
   Statement st;
   st.prepare(impl_->db, "SELECT value FROM _layout WHERE name = ?1");
@@ -160,6 +171,22 @@ Result<std::string> Table::property(const std::string& name) {
   }
   if (rc != SQLITE_DONE) return sqlite::toStatus(rc, impl_->db, "propriedade");
   return std::string();
+}
+
+Result<Table::Properties> Table::properties() {
+  if (impl_->server) return impl_->server->properties();
+  if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  Statement st;
+  st.prepare(impl_->db, "SELECT substr(name, 6), value FROM _layout WHERE substr(name, 1, 5) = 'prop:' ORDER BY name");
+  Properties out;
+  int rc;
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    const unsigned char* n = sqlite3_column_text(st.get(), 0);
+    const unsigned char* v = sqlite3_column_text(st.get(), 1);
+    out.emplace_back(n ? reinterpret_cast<const char*>(n) : "", v ? reinterpret_cast<const char*>(v) : "");
+  }
+  if (rc != SQLITE_DONE) return sqlite::toStatus(rc, impl_->db, "propriedades");
+  return out;
 }
 
 }  // namespace vorlam

@@ -14,12 +14,13 @@ using table_detail::removeSidecars;
 Table::Table(const TableDef* def) : def_(def), buffer_(def), impl_(std::make_unique<Impl>()) {}
 Table::~Table() { close(); }
 
-bool Table::isOpen() const { return impl_->db != nullptr; }
+bool Table::isOpen() const { return impl_->db != nullptr || impl_->server != nullptr; }
 sqlite3* Table::connection() const { return impl_->db; }
 JournalMode Table::journalMode() const { return impl_->journal; }
 void Table::setJournalPolicy(JournalPolicy policy) { impl_->policy = policy; }
 void Table::setBusyTimeout(int ms) {
   impl_->busyMs = ms;
+  if (impl_->server) impl_->server->setBusyTimeout(ms);
   if (impl_->db) sqlite3_busy_timeout(impl_->db, ms);
 }
 
@@ -29,10 +30,13 @@ void Table::close() {
   bulk_ = false;
 }
 
-bool fileExists(const std::string& path) { return platform::exists(path); }
+bool fileExists(const std::string& path) {
+  return isServerLocation(path) ? serverFileExists(path) : platform::exists(path);
+}
 
 Status makeDirectories(const std::string& path) {
   if (path.empty()) return Status::ok();
+  if (isServerLocation(path)) return makeServerDirectories(path);
   // The root of a share ("\\server\share") cannot be created: start below it.
   size_t first = 0;
   if (path.size() > 2 && platform::isSeparator(path[0]) && platform::isSeparator(path[1])) {
@@ -187,6 +191,14 @@ Status Table::open(const std::string& path, OpenMode mode) {
   close();
   path_ = path;
   if (path.empty()) return makeStatus(StatusCode::kNoName, def_->label);
+  if (isServerLocation(path)) {
+    Result<std::unique_ptr<TableBackend>> server = openServerTable(*def_, buffer_, path, mode, impl_->busyMs);
+    if (!server) return server.status();
+    impl_->server = std::move(server).value();
+    impl_->mode = mode;
+    impl_->journal = JournalMode::kRollback;  // the server keeps its own log
+    return Status::ok();
+  }
   const bool readOnly = mode == OpenMode::kReadOnly;
   const std::string dir = platform::parentDirectory(path);
   if (!fileExists(path) && (readOnly || !platform::isDirectory(dir)))

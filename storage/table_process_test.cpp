@@ -14,7 +14,6 @@
 namespace vorlam {
 namespace {
 
-using testing::TempDir;
 
 // A counter table: one numbered key, a value to increment, a text to rewrite.
 TableDef counterDef() {
@@ -140,10 +139,13 @@ const bool kChild = testing::runChildRole({
 
 // --- cases ---------------------------------------------------------------------
 
-class TableProcessTest : public ::testing::TestWithParam<JournalMode> {
+class TableProcessTest : public ::testing::TestWithParam<testing::Backend> {
  protected:
-  testing::JournalModeScope journal_{GetParam()};
-  TempDir dir_;
+  void SetUp() override {
+    if (!dir_.unavailable().empty()) GTEST_SKIP() << dir_.unavailable();
+  }
+  testing::JournalModeScope journal_{testing::journalModeOf(GetParam())};
+  testing::TestRoot dir_{GetParam()};
   TableDef def_ = counterDef();
   std::string file_ = dir_.file("Contador.dat");
 
@@ -174,7 +176,7 @@ TEST_P(TableProcessTest, TwoWritersLoseNoUpdateAndShareNoNumber) {
   for (platform::Process* p : {&a, &b, &c, &d}) EXPECT_EQ(p->wait().value(), 0);
   Table t(&def_);
   ASSERT_TRUE(t.open(file_));
-  EXPECT_EQ(t.journalMode(), GetParam());
+  EXPECT_EQ(t.journalMode(), testing::journalModeOf(GetParam()));
   ASSERT_TRUE(t.getById(1));
   EXPECT_EQ(t.buffer().getInt("Valor"), 2 * kEach);  // every increment counted
   std::set<int64_t> numbers;
@@ -187,7 +189,7 @@ TEST_P(TableProcessTest, TwoWritersLoseNoUpdateAndShareNoNumber) {
 
 TEST_P(TableProcessTest, ExclusiveUseAndHoldsEndWithTheirHolder) {
   seed(2);
-  const std::string ready = dir_.file("pronto");
+  const std::string ready = dir_.local("pronto");
   platform::Process holder = start("hold-open", {"shared", "hold", ready});
   ASSERT_TRUE(testing::waitForFile(ready));
   Table t(&def_);
@@ -212,7 +214,7 @@ TEST_P(TableProcessTest, ExclusiveUseAndHoldsEndWithTheirHolder) {
   t.close();
 
   // Held exclusively by another process, the file refuses shared opens.
-  const std::string ready2 = dir_.file("pronto2");
+  const std::string ready2 = dir_.local("pronto2");
   platform::Process owner = start("hold-open", {"exclusive", "-", ready2});
   ASSERT_TRUE(testing::waitForFile(ready2));
   EXPECT_EQ(t.open(file_).code(), StatusCode::kAccessDenied);
@@ -234,7 +236,7 @@ TEST_P(TableProcessTest, AbandonedBulkRunLeavesTheFileAsBefore) {
 
 TEST_P(TableProcessTest, WriterKilledMidRewriteLeavesEveryRecordAsItWas) {
   seed(100);
-  const std::string halfway = dir_.file("metade");
+  const std::string halfway = dir_.local("metade");
   platform::Process p = start("bulk-rewrite", {halfway});
   ASSERT_TRUE(testing::waitForFile(halfway));
   ASSERT_TRUE(p.kill());
@@ -249,7 +251,7 @@ TEST_P(TableProcessTest, WriterKilledMidRewriteLeavesEveryRecordAsItWas) {
 
 TEST_P(TableProcessTest, WriterKilledMidCommitLosesNothingCommitted) {
   seed(0);
-  const std::string progress = dir_.file("gravados");
+  const std::string progress = dir_.local("gravados");
   for (int round = 0; round < 3; ++round) {
     platform::Process p = start("commit-loop", {progress});
     ASSERT_TRUE(testing::waitForFile(progress));
@@ -271,7 +273,7 @@ TEST_P(TableProcessTest, WriterKilledMidCommitLosesNothingCommitted) {
 }
 
 TEST_P(TableProcessTest, ProcessesCreatingOneFileTogetherAllWaitTheirTurn) {
-  const std::string go = dir_.file("ja");
+  const std::string go = dir_.local("ja");
   std::vector<platform::Process> creators;
   for (int i = 0; i < 6; ++i) creators.push_back(start("create-together", {go}));
   testing::touch(go);
@@ -281,9 +283,10 @@ TEST_P(TableProcessTest, ProcessesCreatingOneFileTogetherAllWaitTheirTurn) {
   EXPECT_EQ(*t.count(), 6);
 }
 
-INSTANTIATE_TEST_SUITE_P(JournalModes, TableProcessTest,
-                         ::testing::Values(JournalMode::kRollback, JournalMode::kWal),
-                         [](const auto& info) { return testing::journalModeTestName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Backends, TableProcessTest,
+                         ::testing::Values(testing::Backend::kRollback, testing::Backend::kWal,
+                                           testing::Backend::kPostgres),
+                         [](const auto& info) { return testing::backendTestName(info.param); });
 
 }  // namespace
 }  // namespace vorlam

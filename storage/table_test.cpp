@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -13,12 +14,19 @@
 namespace vorlam {
 namespace {
 
+using testing::Backend;
 using testing::TempDir;
+using testing::TestRoot;
 
-// Every case runs in both journal modes.
-class TableTest : public ::testing::TestWithParam<JournalMode> {
+// Every case runs in both journal modes and on a PostgreSQL server.
+class TableTest : public ::testing::TestWithParam<Backend> {
  protected:
-  testing::JournalModeScope journal_{GetParam()};
+  void SetUp() override {
+    if (!dir.unavailable().empty()) GTEST_SKIP() << dir.unavailable();
+  }
+  bool onServer() const { return GetParam() == Backend::kPostgres; }
+  testing::JournalModeScope journal_{testing::journalModeOf(GetParam())};
+  TestRoot dir{GetParam()};
 };
 
 TableDef setorDef() {
@@ -60,7 +68,6 @@ Status addSetor(Table& t, int dept, const char* name) {
 }
 
 TEST_P(TableTest, CreatesOnOpenAndRefusesMissingPlaces) {
-  TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
   EXPECT_EQ(t.open("").code(), StatusCode::kNoName);
@@ -72,7 +79,6 @@ TEST_P(TableTest, CreatesOnOpenAndRefusesMissingPlaces) {
 }
 
 TEST_P(TableTest, AutoNumbersWithinTheGroup) {
-  TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Setor.dat")));
@@ -94,7 +100,6 @@ TEST_P(TableTest, AutoNumbersWithinTheGroup) {
 }
 
 TEST_P(TableTest, ReadsByKeyInBothDirections) {
-  TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Setor.dat")));
@@ -131,8 +136,50 @@ TEST_P(TableTest, ReadsByKeyInBothDirections) {
   EXPECT_EQ(t.get(0).code(), StatusCode::kNotFound);
 }
 
+TEST_P(TableTest, TextKeysSortAndMatchAsCompareTextDoes) {
+  TableDef def = setorDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  std::vector<std::string> texts;
+  for (int c = 0x21; c < 0x100; ++c) {
+    texts.push_back(std::string(1, static_cast<char>(c)));
+    texts.push_back("A" + std::string(1, static_cast<char>(c)) + "b");
+  }
+  for (const char* w : {"Joao", "João", "JOÃO", "joão", "Éder", "Eder", "eder", "Fábio", "ab", "AB c", "Ab"})
+    texts.push_back(utf8ToLatin1(w));
+  ASSERT_TRUE(t.beginBulk());
+  for (const auto& text : texts) {
+    t.buffer().clear();
+    t.buffer().setInt("CodigoDepartamento", 1);
+    ASSERT_TRUE(t.buffer().setText("Descricao", text));
+    ASSERT_TRUE(t.insert());
+  }
+  ASSERT_TRUE(t.flush());
+  // Equal texts keep the order they were added in (record numbers).
+  std::vector<std::string> expected = texts;
+  std::stable_sort(expected.begin(), expected.end(),
+                   [](const std::string& a, const std::string& b) { return compareText(a, b) < 0; });
+  const int byName = def.keyIndex("SET:KEY:DESCRICAO");
+  std::vector<std::string> seen;
+  ASSERT_TRUE(t.seekStart(byName));
+  while (t.next()) seen.emplace_back(t.buffer().getText("Descricao"));
+  ASSERT_EQ(seen.size(), expected.size());
+  for (size_t i = 0; i < seen.size(); ++i)
+    ASSERT_EQ(latin1ToUtf8(seen[i]), latin1ToUtf8(expected[i])) << "at " << i;
+  // A locator finds the first of the equal texts whatever their case.
+  t.buffer().clear();
+  ASSERT_TRUE(t.buffer().setText("Descricao", utf8ToLatin1("JOãO")));
+  ASSERT_TRUE(t.seek(byName));
+  ASSERT_TRUE(t.next());
+  EXPECT_EQ(latin1ToUtf8(t.buffer().getText("Descricao")), "João");
+  ASSERT_TRUE(t.next());
+  EXPECT_EQ(latin1ToUtf8(t.buffer().getText("Descricao")), "JOÃO");
+  ASSERT_TRUE(t.buffer().setText("Descricao", "eDER"));
+  ASSERT_TRUE(t.get(byName));
+  EXPECT_EQ(latin1ToUtf8(t.buffer().getText("Descricao")), "Eder");
+}
+
 TEST_P(TableTest, DescendingComponentListsNewestFirst) {
-  TempDir dir;
   TableDef def = changesDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("ACFunc.dat")));
@@ -161,7 +208,6 @@ TEST_P(TableTest, DescendingComponentListsNewestFirst) {
 }
 
 TEST_P(TableTest, ExcludesEmptyKeyHasNoEntryForUnpaidInstalments) {
-  TempDir dir;
   TableDef def = instalmentDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Parcelas.dat")));
@@ -186,7 +232,6 @@ TEST_P(TableTest, ExcludesEmptyKeyHasNoEntryForUnpaidInstalments) {
 }
 
 TEST_P(TableTest, ReportsWhichUniqueKeyIsDuplicated) {
-  TempDir dir;
   TableDef def = instalmentDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Parcelas.dat")));
@@ -201,7 +246,6 @@ TEST_P(TableTest, ReportsWhichUniqueKeyIsDuplicated) {
 }
 
 TEST_P(TableTest, OptimisticCheckRefusesStaleWrites) {
-  TempDir dir;
   TableDef def = instalmentDef();
   Table a(&def), b(&def);
   ASSERT_TRUE(a.open(dir.file("Parcelas.dat")));
@@ -226,13 +270,12 @@ TEST_P(TableTest, OptimisticCheckRefusesStaleWrites) {
 }
 
 TEST_P(TableTest, ExclusiveOpenIsRefusedWhileOthersHaveTheFile) {
-  TempDir dir;
   TableDef def = setorDef();
   Table a(&def), b(&def);
   a.setBusyTimeout(100);
   b.setBusyTimeout(100);
   ASSERT_TRUE(a.open(dir.file("Setor.dat")));
-  EXPECT_EQ(a.journalMode(), GetParam());
+  EXPECT_EQ(a.journalMode(), testing::journalModeOf(GetParam()));
   Status s = b.open(dir.file("Setor.dat"), OpenMode::kExclusive);
   EXPECT_EQ(s.code(), StatusCode::kAccessDenied);
   a.close();
@@ -267,7 +310,6 @@ TEST_P(TableTest, DenyWriteOpenLetsOthersReadButNotWrite) {
 }
 
 TEST_P(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
-  TempDir dir;
   TableDef v1 = TableBuilder("Conta", "CTA", "Conta.dat")
                     .field("CTA:Codigo", STRING(20))
                     .field("CTA:Saldo", DECIMAL(9, 2))
@@ -291,6 +333,16 @@ TEST_P(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
     ASSERT_TRUE(t.insert());
     id = t.buffer().recordId();
   }
+  if (onServer()) {
+    // Not converted on the server yet: refused plainly, the file untouched.
+    Table t(&v2);
+    Status s = t.open(dir.file("Conta.dat"));
+    EXPECT_EQ(s.code(), StatusCode::kUnsupported) << s.toString();
+    Table old(&v1);
+    ASSERT_TRUE(old.open(dir.file("Conta.dat")));
+    EXPECT_EQ(*old.count(), 1);
+    return;
+  }
   {
     // Another workstation has the old file open: conversion must wait.
     Table other(&v1), t(&v2);
@@ -312,7 +364,6 @@ TEST_P(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
 }
 
 TEST_P(TableTest, MaintenanceKeepsRecordNumbers) {
-  TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Setor.dat"), OpenMode::kExclusive));
@@ -343,8 +394,33 @@ TEST_P(TableTest, MaintenanceKeepsRecordNumbers) {
   EXPECT_EQ(*c.count(), 19);
 }
 
+TEST_P(TableTest, CopiesKeepRecordNumbersAndProperties) {
+  TableDef def = setorDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  ASSERT_TRUE(t.beginBulk());
+  for (int64_t id : {7, 3, 40}) {
+    t.buffer().clear();
+    t.buffer().setInt("CodigoDepartamento", 1);
+    t.buffer().setInt("Codigo", static_cast<int>(id));
+    ASSERT_TRUE(t.appendNumbered(id));
+    EXPECT_EQ(t.buffer().recordId(), id);
+  }
+  // A number or a key already taken is refused, the run goes on.
+  EXPECT_EQ(t.appendNumbered(3).code(), StatusCode::kDuplicateKey);
+  ASSERT_TRUE(t.setProperty("b", "2"));
+  ASSERT_TRUE(t.setProperty("a", "1"));
+  ASSERT_TRUE(t.flush());
+  // New records are numbered after the highest.
+  ASSERT_TRUE(addSetor(t, 2, "Novo"));
+  EXPECT_EQ(t.buffer().recordId(), 41);
+  ASSERT_TRUE(t.getById(7));
+  EXPECT_EQ(t.buffer().getInt("Codigo"), 7);
+  EXPECT_EQ(*t.count(), 4);
+  EXPECT_EQ(*t.properties(), (Table::Properties{{"a", "1"}, {"b", "2"}}));
+}
+
 TEST_P(TableTest, LongWalksCrossChunkBoundaries) {
-  TempDir dir;
   TableDef def = setorDef();
   Table t(&def);
   ASSERT_TRUE(t.open(dir.file("Setor.dat")));
@@ -384,12 +460,22 @@ std::map<std::string, std::pair<uintmax_t, int64_t>> listing(const std::string& 
 }
 
 TEST_P(TableTest, ReadOnlyOpensWriteNothingIntoTheDirectory) {
-  TempDir dir;
   TableDef def = setorDef();
   {
     Table w(&def);
     ASSERT_TRUE(w.open(dir.file("Setor.dat")));
     for (int i = 0; i < 30; ++i) ASSERT_TRUE(addSetor(w, 1, "Lido"));
+  }
+  if (onServer()) {
+    // No directory to watch: readers read and refuse writes, a missing file
+    // stays missing.
+    Table a(&def), c(&def);
+    ASSERT_TRUE(a.open(dir.file("Setor.dat"), OpenMode::kReadOnly));
+    EXPECT_EQ(*a.count(), 30);
+    EXPECT_EQ(addSetor(a, 1, "Nao").code(), StatusCode::kAccessDenied);
+    EXPECT_EQ(c.open(dir.file("Outro.dat"), OpenMode::kReadOnly).code(), StatusCode::kFileNotFound);
+    EXPECT_FALSE(fileExists(dir.file("Outro.dat")));
+    return;
   }
   // The lock file of the writer is the only side file; take it away to see
   // that readers never make one.
@@ -442,8 +528,9 @@ TEST(TableJournalTest, SafeModeTakesAFileOutOfWalOnceNobodyUsesIt) {
   EXPECT_EQ(*shared.count(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(JournalModes, TableTest, ::testing::Values(JournalMode::kRollback, JournalMode::kWal),
-                         [](const auto& info) { return testing::journalModeTestName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Backends, TableTest,
+                         ::testing::Values(Backend::kRollback, Backend::kWal, Backend::kPostgres),
+                         [](const auto& info) { return testing::backendTestName(info.param); });
 
 }  // namespace
 }  // namespace vorlam

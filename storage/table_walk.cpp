@@ -208,10 +208,19 @@ Status Table::walk(bool forward) {
   return makeStatus(StatusCode::kNotFound, def_->label);
 }
 
-Status Table::next() { return walk(true); }
-Status Table::previous() { return walk(false); }
+Status Table::next() {
+  if (impl_->server) return impl_->server->next();
+  return walk(true);
+}
+Status Table::previous() {
+  if (impl_->server) return impl_->server->previous();
+  return walk(false);
+}
 
-void Table::endWalk() { impl_->resetWalk(); }
+void Table::endWalk() {
+  if (impl_->server) return impl_->server->endWalk();
+  impl_->resetWalk();
+}
 
 namespace {
 bool validKey(const TableDef& def, int key) {
@@ -220,6 +229,7 @@ bool validKey(const TableDef& def, int key) {
 }  // namespace
 
 Status Table::seekStart(int key) {
+  if (impl_->server) return impl_->server->seekStart(key);
   if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
   if (!validKey(*def_, key)) return makeStatus(StatusCode::kInvalidArgument, "chave inexistente");
   if (key != kFileOrder && def_->keys[key].dynamic) key = kFileOrder;
@@ -232,12 +242,14 @@ Status Table::seekStart(int key) {
 }
 
 Status Table::seekEnd(int key) {
+  if (impl_->server) return impl_->server->seekEnd(key);
   Status s = seekStart(key);
   if (s) impl_->anchor = Impl::Anchor::kEnd;
   return s;
 }
 
 Status Table::seek(int key) {
+  if (impl_->server) return impl_->server->seek(key);
   Status s = seekStart(key);
   if (!s) return s;
   Impl& im = *impl_;
@@ -249,12 +261,14 @@ Status Table::seek(int key) {
 }
 
 Status Table::seekBefore(int key) {
+  if (impl_->server) return impl_->server->seekBefore(key);
   Status s = seek(key);
   if (s && impl_->walkKey != kFileOrder) impl_->tupleId = INT64_MAX;
   return s;
 }
 
 Status Table::seekId(int64_t id) {
+  if (impl_->server) return impl_->server->seekId(id);
   Status s = seekStart(kFileOrder);
   if (!s) return s;
   impl_->tupleId = id - 1;
@@ -263,6 +277,7 @@ Status Table::seekId(int64_t id) {
 }
 
 Status Table::get(int key) {
+  if (impl_->server) return impl_->server->get(key);
   Impl& im = *impl_;
   if (!im.db) return makeStatus(StatusCode::kNotOpen, def_->label);
   if (key < 0 || key >= static_cast<int>(def_->keys.size()) || def_->keys[key].dynamic)
@@ -304,6 +319,7 @@ Status Table::get(int key) {
 }
 
 Status Table::getById(int64_t id) {
+  if (impl_->server) return impl_->server->getById(id);
   Impl& im = *impl_;
   if (!im.db) return makeStatus(StatusCode::kNotOpen, def_->label);
   if (!im.getById.valid()) {
@@ -330,6 +346,7 @@ Status Table::getById(int64_t id) {
 }
 
 Result<int64_t> Table::count() {
+  if (impl_->server) return impl_->server->count();
   Impl& im = *impl_;
   if (!im.db) return makeStatus(StatusCode::kNotOpen, def_->label);
   if (!im.count.valid()) im.count.prepare(im.db, "SELECT count(*) FROM records");

@@ -10,6 +10,14 @@ using table_detail::bindCell;
 
 // --- writing --------------------------------------------------------------
 
+Status Table::serverWrite(Status (TableBackend::*op)()) {
+  TableBackend& server = *impl_->server;
+  Status s = (server.*op)();
+  duplicatedKey_ = server.duplicatedKey();
+  bulk_ = server.inBulk();
+  return s;
+}
+
 Status Table::writeFailure(int rc, const char* what) {
   Impl& im = *impl_;
   if ((rc & 0xFF) != SQLITE_CONSTRAINT) return sqlite::toStatus(rc, im.db, what);
@@ -38,22 +46,7 @@ Status Table::writeFailure(int rc, const char* what) {
   return makeStatus(StatusCode::kDuplicateKey, sqlite3_errmsg(im.db));
 }
 
-int64_t Table::rowCheck(int64_t stamp) const {
-  // Over the values as they are stored: texts without their trailing blanks.
-  RowCheck check;
-  check.addInt(stamp);
-  for (const auto& f : def_->fields)
-    for (int e = 0; e < f.dim; ++e) {
-      const Cell& c = buffer_.cells()[f.column + e];
-      if (f.isText()) {
-        std::string_view t = clipText(c.s);
-        check.addText(t.data(), t.size());
-      } else {
-        check.addInt(c.i);
-      }
-    }
-  return check.value();
-}
+int64_t Table::rowCheck(int64_t stamp) const { return recordCheck(*def_, buffer_.cells(), stamp); }
 
 Status Table::insertRow() {
   Impl& im = *impl_;
@@ -125,6 +118,7 @@ Status Table::nextNumber(int key) {
 }
 
 Status Table::insert() {
+  if (impl_->server) return serverWrite(&TableBackend::insert);
   if (Status s = ensureWritable(); !s) return s;
   duplicatedKey_ = -1;
   bool numbered = false;
@@ -156,7 +150,42 @@ Status Table::insert() {
   return Status(StatusCode::kAutoNumberFailed, defaultMessage(StatusCode::kAutoNumberFailed), def_->label);
 }
 
+Status Table::appendNumbered(int64_t id) {
+  if (impl_->server) {
+    Status s = impl_->server->appendNumbered(id);
+    duplicatedKey_ = impl_->server->duplicatedKey();
+    return s;
+  }
+  if (Status s = ensureWritable(); !s) return s;
+  duplicatedKey_ = -1;
+  if (id <= 0) return Status(StatusCode::kInvalidArgument, "Número de registro inválido", std::to_string(id));
+  Impl& im = *impl_;
+  if (!im.insertNumbered.valid()) {
+    std::string cols = "_id, _stamp, _check", vals = "?1, 1, ?2";
+    for (size_t i = 0; i < im.cols.size(); ++i) {
+      cols += ", " + im.cols[i];
+      vals += ", ?" + std::to_string(i + 3);
+    }
+    int rc = im.insertNumbered.prepare(im.db, "INSERT INTO records(" + cols + ") VALUES (" + vals + ")");
+    if (rc != SQLITE_OK) return sqlite::toStatus(rc, im.db, "preparar inclusão");
+  }
+  sqlite3_stmt* st = im.insertNumbered.get();
+  sqlite3_bind_int64(st, 1, id);
+  sqlite3_bind_int64(st, 2, rowCheck(1));
+  int idx = 3;
+  for (const auto& f : def_->fields)
+    for (int e = 0; e < f.dim; ++e) bindCell(st, idx++, f, buffer_.cells()[f.column + e]);
+  int rc = sqlite3_step(st);
+  im.insertNumbered.reset();
+  buffer_.setRecordId(id);
+  if (rc != SQLITE_DONE) return writeFailure(rc, "inclusão");
+  buffer_.setStamp(1);
+  buffer_.markClean();
+  return Status::ok();
+}
+
 Status Table::append() {
+  if (impl_->server) return serverWrite(&TableBackend::append);
   if (Status s = ensureWritable(); !s) return s;
   duplicatedKey_ = -1;
   return insertRow();
@@ -174,6 +203,7 @@ Status Table::staleOutcome() {
 }
 
 Status Table::update() {
+  if (impl_->server) return serverWrite(&TableBackend::update);
   if (Status s = ensureWritable(); !s) return s;
   Impl& im = *impl_;
   duplicatedKey_ = -1;
@@ -232,6 +262,7 @@ Status Table::update() {
 }
 
 Status Table::erase() {
+  if (impl_->server) return serverWrite(&TableBackend::erase);
   if (Status s = ensureWritable(); !s) return s;
   Impl& im = *impl_;
   if (buffer_.recordId() == 0) return Status(StatusCode::kInvalidArgument, "Nenhum registro lido para excluir");
@@ -248,6 +279,7 @@ Status Table::erase() {
 }
 
 Status Table::beginBulk() {
+  if (impl_->server) return serverWrite(&TableBackend::beginBulk);
   if (Status s = ensureWritable(); !s) return s;
   if (bulk_) return Status::ok();
   Status s = sqlite::exec(impl_->db, "BEGIN IMMEDIATE");
@@ -256,6 +288,7 @@ Status Table::beginBulk() {
 }
 
 Status Table::flush() {
+  if (impl_->server) return serverWrite(&TableBackend::flush);
   if (!bulk_) return Status::ok();
   Status s = sqlite::exec(impl_->db, "COMMIT");
   if (s) bulk_ = false;
@@ -263,6 +296,7 @@ Status Table::flush() {
 }
 
 Status Table::rollbackBulk() {
+  if (impl_->server) return serverWrite(&TableBackend::rollbackBulk);
   if (!bulk_) return Status::ok();
   impl_->resetWalk();
   bulk_ = false;

@@ -2,6 +2,7 @@
 // it): temporary directories, child processes, the journal mode under test.
 #pragma once
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <initializer_list>
@@ -11,6 +12,7 @@
 
 #include "storage/journal_mode.h"
 #include "storage/platform.h"
+#include "storage/table_backend.h"
 
 namespace vorlam::testing {
 
@@ -104,5 +106,65 @@ class JournalModeScope {
 };
 
 inline std::string journalModeTestName(JournalMode mode) { return mode == JournalMode::kWal ? "Wal" : "Rollback"; }
+
+// --- Storage backends -----------------------------------------------------------
+
+// The storage cases run on the embedded files in both journal modes and on
+// a PostgreSQL server.
+enum class Backend { kRollback, kWal, kPostgres };
+
+inline JournalMode journalModeOf(Backend b) { return b == Backend::kWal ? JournalMode::kWal : JournalMode::kRollback; }
+inline std::string backendTestName(Backend b) {
+  return b == Backend::kPostgres ? "Postgres" : journalModeTestName(journalModeOf(b));
+}
+
+// The environment variable naming the database the server cases use
+// ("postgresql:///postgres"); ctest sets it inside a throw-away cluster.
+constexpr const char* kTestServerVariable = "VORLAM_TEST_POSTGRES";
+
+// Where one case keeps its record files: a fresh directory, or a fresh
+// directory below the test database (its files dropped at the end).
+// local() names files that are no record files (children's signals), always
+// in a directory on disk.
+class TestRoot {
+ public:
+  explicit TestRoot(Backend backend) {
+    if (backend != Backend::kPostgres) {
+      path_ = local_.path();
+      return;
+    }
+    const std::string server = platform::environmentVariable(kTestServerVariable);
+    if (server.empty()) {
+      unavailable_ = std::string("no PostgreSQL server to test on: ") + kTestServerVariable + " is not set";
+      return;
+    }
+    path_ = server + "/T" + std::to_string(platform::processId()) + "_" +
+            std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    // Leftovers of an earlier run under the same name go first; a server
+    // that cannot be reached says so here.
+    Status s = removeServerFiles(path_);
+    if (s) s = makeServerDirectories(path_);
+    if (!s) unavailable_ = "PostgreSQL server unavailable: " + s.toString() + " " + s.detail();
+  }
+  ~TestRoot() {
+    if (isServerLocation(path_) && unavailable_.empty()) (void)removeServerFiles(path_);
+  }
+  TestRoot(const TestRoot&) = delete;
+  TestRoot& operator=(const TestRoot&) = delete;
+
+  // Empty when the backend can be tested, else why not.
+  const std::string& unavailable() const { return unavailable_; }
+  bool onServer() const { return isServerLocation(path_); }
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const {
+    return onServer() ? path_ + "/" + name : local_.file(name);
+  }
+  std::string local(const std::string& name) const { return local_.file(name); }
+
+ private:
+  TempDir local_;
+  std::string path_;
+  std::string unavailable_;
+};
 
 }  // namespace vorlam::testing

@@ -27,6 +27,10 @@ void appendUtf8(std::string& out, uint32_t cp) {
 
 char latin1Of(uint32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  // The five bytes Windows-1252 leaves undefined travel as the code points
+  // of the same number (latin1ToUtf8): back they come, so that every byte
+  // survives the round trip.
+  if (cp < 0xA0 && kHigh[cp - 0x80] == 0) return static_cast<char>(cp);
   for (int i = 0; i < 32; ++i)
     if (kHigh[i] == cp) return static_cast<char>(0x80 + i);
   return '?';

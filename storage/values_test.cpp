@@ -65,6 +65,11 @@ TEST(TextTest, ConvertsBetweenUtf8AndWindows1252) {
   EXPECT_EQ(latin, std::string("A\xE7\xE3o \x96 \x80"));
   EXPECT_EQ(latin1ToUtf8(latin), "Ação – €");
   EXPECT_EQ(utf8ToLatin1("日本"), "??");
+  // Every byte comes back as it went, the ones Windows-1252 leaves undefined too.
+  for (int c = 1; c < 256; ++c) {
+    const std::string byte(1, static_cast<char>(c));
+    EXPECT_EQ(utf8ToLatin1(latin1ToUtf8(byte)), byte) << c;
+  }
   EXPECT_EQ(fitText("abc", 5), "abc  ");
   EXPECT_EQ(fitText("abcdef", 3), "abc");
   EXPECT_EQ(upperLatin1(utf8ToLatin1("joão")), utf8ToLatin1("JOÃO"));

@@ -1,0 +1,211 @@
+#include "storage/postgres/pg_connection.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace vorlam::pg {
+
+namespace {
+
+bool contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
+
+std::string firstLine(std::string s) {
+  size_t nl = s.find('\n');
+  if (nl != std::string::npos) s.resize(nl);
+  return s;
+}
+
+std::string field(const PGresult* r, int code) {
+  const char* v = r ? PQresultErrorField(r, code) : nullptr;
+  return v ? v : "";
+}
+
+// Notices ("relation already exists, skipping") are no business of the
+// user: the outcome of every statement is its status.
+void quiet(void*, const char*) {}
+
+}  // namespace
+
+bool Rows::integer(int row, int col, int64_t* out) const {
+  if (!r_ || row >= PQntuples(r_) || col >= PQnfields(r_) || PQgetisnull(r_, row, col)) return false;
+  const char* p = PQgetvalue(r_, row, col);
+  char* end = nullptr;
+  errno = 0;
+  long long v = std::strtoll(p, &end, 10);
+  if (end == p || *end != '\0' || errno != 0) return false;
+  *out = v;
+  return true;
+}
+
+int64_t Rows::affected() const {
+  const char* n = r_ ? PQcmdTuples(r_) : "";
+  return *n ? std::strtoll(n, nullptr, 10) : 0;
+}
+
+std::vector<const char*> Params::pointers() const {
+  std::vector<const char*> out;
+  out.reserve(values_.size());
+  for (const auto& v : values_) out.push_back(v.c_str());
+  return out;
+}
+
+Connection::~Connection() { close(); }
+
+void Connection::close() {
+  if (conn_) PQfinish(conn_);
+  conn_ = nullptr;
+  prepared_.clear();
+}
+
+std::string Connection::describe() const {
+  if (!conn_) return "";
+  std::string host = PQhost(conn_) ? PQhost(conn_) : "";
+  if (host.empty() || host[0] == '/') host = "localhost";
+  std::string port = PQport(conn_) ? PQport(conn_) : "";
+  std::string db = PQdb(conn_) ? PQdb(conn_) : "";
+  return host + (port.empty() ? "" : ":" + port) + "/" + db;
+}
+
+Status Connection::connect(const std::string& uri, int busyMs) {
+  close();
+  char* parseError = nullptr;
+  PQconninfoOption* options = PQconninfoParse(uri.c_str(), &parseError);
+  if (!options) {
+    std::string why = parseError ? firstLine(parseError) : "";
+    PQfreemem(parseError);
+    return Status(StatusCode::kInvalidArgument, "Endereço do servidor PostgreSQL inválido", why);
+  }
+  PQconninfoFree(options);
+  conn_ = PQconnectdb(uri.c_str());
+  if (!conn_) return Status(StatusCode::kIoError, "Sem memória para conectar ao servidor PostgreSQL");
+  if (PQstatus(conn_) != CONNECTION_OK) {
+    const std::string err = PQerrorMessage(conn_);
+    const std::string where = describe();
+    const std::string user = PQuser(conn_) ? PQuser(conn_) : "";
+    const std::string db = PQdb(conn_) ? PQdb(conn_) : "";
+    Status s;
+    if (contains(err, "password authentication failed") || contains(err, "no password supplied") ||
+        PQconnectionNeedsPassword(conn_))
+      s = Status(StatusCode::kAccessDenied, "Senha recusada pelo servidor PostgreSQL para o usuário " + user, where);
+    else if (contains(err, "database \"") && contains(err, "does not exist"))
+      s = Status(StatusCode::kFileNotFound, "O banco de dados " + db + " não existe no servidor PostgreSQL", where);
+    else if (contains(err, "role \"") && contains(err, "does not exist"))
+      s = Status(StatusCode::kAccessDenied, "O usuário " + user + " não existe no servidor PostgreSQL", where);
+    else
+      s = Status(StatusCode::kIoError, "Servidor PostgreSQL inacessível: " + where, firstLine(err));
+    close();
+    return s;
+  }
+  PQsetNoticeProcessor(conn_, quiet, nullptr);
+  const char* encoding = PQparameterStatus(conn_, "server_encoding");
+  if (!encoding || std::strcmp(encoding, "UTF8") != 0) {
+    Status s(StatusCode::kInvalidArgument,
+             "O banco de dados do servidor PostgreSQL precisa usar a codificação UTF8", describe());
+    close();
+    return s;
+  }
+  if (PQsetClientEncoding(conn_, "UTF8") != 0) {
+    Status s(StatusCode::kIoError, "Servidor PostgreSQL recusou a codificação UTF8", describe());
+    close();
+    return s;
+  }
+  return setLockTimeout(busyMs);
+}
+
+Status Connection::setLockTimeout(int ms) {
+  if (!conn_) return Status::ok();
+  return exec("SET lock_timeout = " + std::to_string(ms < 1 ? 1 : ms), "limite de espera");
+}
+
+bool Connection::inTransaction() const {
+  if (!conn_) return false;
+  PGTransactionStatusType t = PQtransactionStatus(conn_);
+  return t == PQTRANS_INTRANS || t == PQTRANS_INERROR || t == PQTRANS_ACTIVE;
+}
+
+Status Connection::failed(PGresult* r, const char* what) {
+  const std::string state = field(r, PG_DIAG_SQLSTATE);
+  std::string message = field(r, PG_DIAG_MESSAGE_PRIMARY);
+  if (message.empty()) message = firstLine(conn_ ? PQerrorMessage(conn_) : "");
+  const std::string detail = std::string(what) + ": " + message;
+  constraint_.clear();
+  if (!conn_ || PQstatus(conn_) != CONNECTION_OK || state.rfind("08", 0) == 0 || state.rfind("57P", 0) == 0) {
+    failure_ = Failure::kConnectionLost;
+    return Status(StatusCode::kIoError, "Conexão com o servidor PostgreSQL perdida: " + describe(), detail);
+  }
+  if (state == "23505") {
+    failure_ = Failure::kUniqueViolation;
+    constraint_ = field(r, PG_DIAG_CONSTRAINT_NAME);
+    return makeStatus(StatusCode::kDuplicateKey, detail);
+  }
+  if (state == "55P03" || state == "40P01" || state == "40001" || state == "57014") {
+    failure_ = Failure::kLockTimeout;
+    return makeStatus(StatusCode::kBusy, detail);
+  }
+  failure_ = Failure::kOther;
+  if (state == "42501") return makeStatus(StatusCode::kAccessDenied, detail);
+  if (state.rfind("22", 0) == 0) return Status(StatusCode::kInvalidArgument, "Valor recusado pelo servidor", detail);
+  return Status(StatusCode::kIoError, "Erro do servidor PostgreSQL", detail);
+}
+
+Result<Rows> Connection::run(const std::string& sql, const Params& params, const char* what) {
+  failure_ = Failure::kNone;
+  if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
+  // Each statement is prepared once per session: the server plans the
+  // walks and writes of a table once, not at every record.
+  auto it = prepared_.find(sql);
+  if (it == prepared_.end()) {
+    std::string name = "s" + std::to_string(prepared_.size());
+    Rows prep(PQprepare(conn_, name.c_str(), sql.c_str(), params.size(), nullptr));
+    if (PQresultStatus(prep.raw()) != PGRES_COMMAND_OK) return failed(prep.raw(), what);
+    it = prepared_.emplace(sql, name).first;
+  }
+  std::vector<const char*> values = params.pointers();
+  PGresult* r = PQexecPrepared(conn_, it->second.c_str(), params.size(), values.data(), nullptr, nullptr, 0);
+  ExecStatusType st = PQresultStatus(r);
+  if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
+    Status s = failed(r, what);
+    PQclear(r);
+    return s;
+  }
+  return Rows(r);
+}
+
+Status Connection::exec(const std::string& sql, const char* what) {
+  failure_ = Failure::kNone;
+  if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
+  Rows r(PQexec(conn_, sql.c_str()));
+  ExecStatusType st = PQresultStatus(r.raw());
+  if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) return failed(r.raw(), what);
+  return Status::ok();
+}
+
+Status Connection::commit(const char* what) {
+  failure_ = Failure::kNone;
+  if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
+  Rows r(PQexec(conn_, "COMMIT"));
+  if (PQresultStatus(r.raw()) != PGRES_COMMAND_OK) return failed(r.raw(), what);
+  if (r.command() != "COMMIT") {
+    failure_ = Failure::kOther;
+    return Status(StatusCode::kIoError, "Gravação desfeita: uma falha anterior anulou a transação", what);
+  }
+  return Status::ok();
+}
+
+namespace {
+// `text` between `quote`s, each `quote` inside doubled.
+std::string quoted(const std::string& text, char quote) {
+  std::string q(1, quote);
+  for (char c : text) {
+    if (c == quote) q += quote;
+    q += c;
+  }
+  return q + quote;
+}
+}  // namespace
+
+std::string quoteIdent(const std::string& name) { return quoted(name, '"'); }
+std::string quoteText(const std::string& text) { return quoted(text, '\''); }
+
+}  // namespace vorlam::pg

@@ -1,0 +1,128 @@
+// One connection to a PostgreSQL server, through libpq.
+//
+// Each open Table below a server location owns one Connection.  One per
+// table rather than a shared pool, because the server's session-level
+// advisory locks are what carry a table's open lock and its record holds:
+// two tables of one process must exclude each other as two workstations
+// do, which only separate sessions give (a session re-enters its own
+// locks).  A Table is used by one thread at a time, so is its Connection;
+// nothing here is shared between objects or kept in globals.
+//
+// Every value goes to and from the server as text; record texts are
+// Windows-1252 in the buffer and UTF-8 on the server (the database must be
+// UTF-8, which connect() checks).  Errors come back as Status values: a
+// server that cannot be reached, a refused password or a missing database
+// each get a Portuguese message naming it.
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "storage/status.h"
+
+namespace vorlam::pg {
+
+// A query result; frees itself.
+class Rows {
+ public:
+  Rows() = default;
+  explicit Rows(PGresult* r) : r_(r) {}
+  ~Rows() { PQclear(r_); }
+  Rows(Rows&& o) noexcept : r_(o.r_) { o.r_ = nullptr; }
+  Rows& operator=(Rows&& o) noexcept {
+    if (this != &o) {
+      PQclear(r_);
+      r_ = o.r_;
+      o.r_ = nullptr;
+    }
+    return *this;
+  }
+  Rows(const Rows&) = delete;
+  Rows& operator=(const Rows&) = delete;
+
+  int size() const { return r_ ? PQntuples(r_) : 0; }
+  bool isNull(int row, int col) const { return PQgetisnull(r_, row, col) != 0; }
+  const char* text(int row, int col) const { return PQgetvalue(r_, row, col); }
+  int length(int row, int col) const { return PQgetlength(r_, row, col); }
+  // The value as an integer; false when it is not one.
+  bool integer(int row, int col, int64_t* out) const;
+  // Rows the statement changed (INSERT, UPDATE, DELETE).
+  int64_t affected() const;
+  std::string command() const { return r_ ? PQcmdStatus(r_) : ""; }
+  PGresult* raw() const { return r_; }
+
+ private:
+  PGresult* r_ = nullptr;
+};
+
+// Parameters of a statement, all sent as text.
+class Params {
+ public:
+  Params& add(int64_t v) {
+    values_.push_back(std::to_string(v));
+    return *this;
+  }
+  Params& add(std::string v) {
+    values_.push_back(std::move(v));
+    return *this;
+  }
+  int size() const { return static_cast<int>(values_.size()); }
+  std::vector<const char*> pointers() const;
+
+ private:
+  std::vector<std::string> values_;
+};
+
+// The SQLSTATE class of a failure, for callers that branch on it.
+enum class Failure { kNone, kUniqueViolation, kLockTimeout, kConnectionLost, kOther };
+
+class Connection {
+ public:
+  Connection() = default;
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // Connects with a libpq URI; checks that the database stores UTF-8 and
+  // sets the session up (client encoding, lock wait limit `busyMs`).
+  Status connect(const std::string& uri, int busyMs);
+  bool connected() const { return conn_ != nullptr; }
+  void close();
+
+  // Runs `sql` with `params` ($1, $2, ...).  `what` says which operation, for
+  // the message.  A failure's SQLSTATE goes to lastFailure().
+  Result<Rows> run(const std::string& sql, const Params& params, const char* what);
+  Result<Rows> run(const std::string& sql, const char* what) { return run(sql, Params(), what); }
+  // Runs statements without results (several may be separated by ';').
+  Status exec(const std::string& sql, const char* what);
+  // Commits the open transaction.  A transaction a failure had already
+  // undone ends too, but as the failure it is, never as a success.
+  Status commit(const char* what);
+  Failure lastFailure() const { return failure_; }
+  // The constraint a unique violation broke ("" otherwise).
+  const std::string& lastConstraint() const { return constraint_; }
+
+  Status setLockTimeout(int ms);
+  // Where the connection goes, for messages: "host:port/database".
+  std::string describe() const;
+  // Whether a transaction (or a failed one) is open on the session.
+  bool inTransaction() const;
+
+ private:
+  Status failed(PGresult* r, const char* what);
+  PGconn* conn_ = nullptr;
+  Failure failure_ = Failure::kNone;
+  std::string constraint_;
+  std::unordered_map<std::string, std::string> prepared_;  // SQL -> statement name
+};
+
+// Quotes an identifier ("a""b").
+std::string quoteIdent(const std::string& name);
+// Quotes a text literal ('a''b').
+std::string quoteText(const std::string& text);
+
+}  // namespace vorlam::pg

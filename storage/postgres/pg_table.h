@@ -1,0 +1,129 @@
+// A record file kept as a table of a PostgreSQL database (pg_schema.h),
+// behind the Table interface (table_backend.h).
+//
+// How each promise of table.h is kept on the server:
+// - Walks are keyset reads: each chunk is "the next N entries after the
+//   position (key values, record number)" through the key's index, never
+//   an OFFSET; chunks grow from 16 to 2048 entries as a walk goes on.
+// - Optimistic writes compare "_stamp" in the UPDATE/DELETE itself.
+// - Auto-numbering takes the file's numbering lock (a transaction-level
+//   advisory lock) from the look-up of the highest number to the commit.
+// - Bulk mode is one transaction.  A write that may break a unique key runs
+//   under a savepoint, so that a duplicate is an error of that write only;
+//   any other failure inside the transaction undoes the whole bulk run, and
+//   flush() then reports it (never a silent success).
+// - The open lock and record holds are session-level advisory locks on
+//   (file number, 0) and (file number, record number): the server drops
+//   them when the holder's session ends, also when its process dies.
+// - The wait limit is the session's lock_timeout.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "storage/postgres/pg_connection.h"
+#include "storage/postgres/pg_schema.h"
+#include "storage/table.h"
+#include "storage/table_backend.h"
+
+namespace vorlam::pg {
+
+class PgTable : public TableBackend {
+ public:
+  PgTable(const TableDef& def, Record& buffer) : def_(def), buffer_(buffer) {}
+  Status open(const std::string& path, OpenMode mode, int busyMs);
+
+  void setBusyTimeout(int ms) override;
+  Status get(int key) override;
+  Status getById(int64_t id) override;
+  Status seek(int key) override;
+  Status seekStart(int key) override;
+  Status seekEnd(int key) override;
+  Status seekBefore(int key) override;
+  Status seekId(int64_t id) override;
+  Status next() override { return walk(true); }
+  Status previous() override { return walk(false); }
+  Result<int64_t> count() override;
+  void endWalk() override { dropChunk(); }
+
+  Status insert() override;
+  Status append() override;
+  Status appendNumbered(int64_t id) override;
+  Status update() override;
+  Status erase() override;
+  Status beginBulk() override;
+  Status flush() override;
+  Status rollbackBulk() override;
+  bool inBulk() const override { return bulk_; }
+  int duplicatedKey() const override { return duplicatedKey_; }
+
+  Status rebuildKeys(const Progress& progress) override;
+  Status pack() override;
+  Status integrityCheck(std::string* report) override;
+  Status hold() override;
+  Status unhold() override;
+  Result<std::vector<int64_t>> heldRecords() override;
+  Status releaseHolds() override;
+  Status copyTo(const std::string& target) override;
+  Status rebuildFile() override;
+  Status setProperty(const std::string& name, const std::string& value) override;
+  Result<std::string> property(const std::string& name) override;
+  Result<std::vector<std::pair<std::string, std::string>>> properties() override;
+
+ private:
+  enum class Anchor { kStart, kEnd, kTuple };
+  // pg_table.cpp
+  Status openFile(const Location& loc, OpenMode mode);
+  Status checkLayout();
+  Status ensureWritable() const;
+  // pg_table_read.cpp
+  Status walk(bool forward);
+  Status fetchChunk(bool forward);
+  std::string walkSql(bool forward, bool fromTuple, bool inclusive) const;
+  std::string equalityWhere(const KeyDef& key, int components, int firstParam) const;
+  void addKeyParams(Params& p, int key, const std::vector<Cell>& values) const;
+  Status readRow(const Rows& rows, int row);
+  void captureTuple(int key, std::vector<Cell>* out) const;
+  void rememberPosition();
+  void dropChunk();
+  Status readOne(const std::string& sql, const Params& params, int key);
+  // pg_table_write.cpp
+  Status insertRow(int64_t id = 0);  // 0: the next number
+  Status syncNumbers();
+  Status nextNumber(int key);
+  Status findDuplicate();
+  Status staleOutcome();
+  Status inSavepoint(bool wanted, const std::function<Status()>& write);
+  std::string cellParam(const FieldDef& f, const Cell& c) const;
+
+  const TableDef& def_;
+  Record& buffer_;
+  Connection conn_;
+  FileEntry file_;
+  std::string path_;
+  std::string table_;  // quoted
+  std::vector<std::string> cols_;  // quoted column names
+  std::string selectList_;
+  OpenMode mode_ = OpenMode::kShared;
+  bool bulk_ = false;
+  bool numberingLocked_ = false;  // the bulk transaction holds the numbering lock
+  int duplicatedKey_ = -1;
+  bool numbersBehind_ = false;  // records were added with their own numbers
+  std::set<int64_t> holds_;
+
+  // Walk state: the position is the tuple (key values, record number) of
+  // the last entry read, or a sentinel; a chunk of the entries that follow
+  // it may be at hand.
+  int walkKey_ = kFileOrder;
+  Anchor anchor_ = Anchor::kStart;
+  std::vector<Cell> tuple_;
+  int64_t tupleId_ = 0;
+  Rows chunk_;
+  int chunkNext_ = 0;
+  int chunkDir_ = 0;  // 1 forward, -1 backward, 0 none
+  bool chunkLast_ = false;  // nothing follows the chunk
+  int chunkSize_ = 16;
+};
+
+}  // namespace vorlam::pg

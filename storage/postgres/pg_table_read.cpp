@@ -1,0 +1,294 @@
+// Reading a record file on the server: keyset walks, exact reads, counts.
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "storage/postgres/pg_table.h"
+#include "storage/row_check.h"
+#include "storage/schema.h"
+#include "storage/text.h"
+
+namespace vorlam::pg {
+
+namespace {
+
+constexpr int kFirstChunk = 16;
+constexpr int kMaxChunk = 2048;
+
+bool validKey(const TableDef& def, int key) {
+  return key == kFileOrder || (key >= 0 && key < static_cast<int>(def.keys.size()));
+}
+
+// "$n::text" or "$n::bigint": the parameter typed as the column it meets.
+std::string typedParam(const FieldDef& f, int n) { return "$" + std::to_string(n) + (f.isText() ? "::text" : "::bigint"); }
+
+}  // namespace
+
+std::string PgTable::cellParam(const FieldDef& f, const Cell& c) const {
+  if (!f.isText()) return std::to_string(c.i);
+  return latin1ToUtf8(clipText(c.s));
+}
+
+void PgTable::addKeyParams(Params& p, int key, const std::vector<Cell>& values) const {
+  const auto& comps = def_.keys[key].components;
+  for (size_t i = 0; i < comps.size() && i < values.size(); ++i)
+    p.add(cellParam(def_.fields[comps[i].field], values[i]));
+}
+
+Status PgTable::readRow(const Rows& rows, int row) {
+  // As in the files: every value checked against its field and the whole
+  // record against its check value, so a damaged record is an error.
+  int64_t id = 0, stamp = 0, check = 0;
+  bool sound = rows.integer(row, 0, &id) && rows.integer(row, 1, &stamp) && rows.integer(row, 2, &check);
+  buffer_.setRecordId(id);
+  buffer_.setStamp(stamp);
+  auto& cells = buffer_.cells();
+  int col = 3;
+  for (const auto& f : def_.fields) {
+    for (int e = 0; e < f.dim; ++e, ++col) {
+      Cell& c = cells[f.column + e];
+      if (f.isText()) {
+        const size_t w = static_cast<size_t>(f.typeSpec.size);
+        std::string latin = utf8ToLatin1(std::string_view(rows.text(row, col), rows.length(row, col)));
+        sound = sound && !rows.isNull(row, col) && latin.size() <= w;
+        c.s.assign(latin, 0, latin.size() > w ? w : latin.size());
+        c.s.resize(w, ' ');
+      } else {
+        sound = rows.integer(row, col, &c.i) && fitsField(f, c.i) && sound;
+      }
+    }
+  }
+  sound = sound && recordCheck(def_, cells, stamp) == check;
+  buffer_.markClean();
+  if (sound) return Status::ok();
+  return Status(StatusCode::kCorrupt, defaultMessage(StatusCode::kCorrupt), path_ + ": registro " + std::to_string(id));
+}
+
+void PgTable::captureTuple(int key, std::vector<Cell>* out) const {
+  out->clear();
+  if (key == kFileOrder) return;
+  for (const auto& comp : def_.keys[key].components) {
+    const FieldDef& f = def_.fields[comp.field];
+    const Cell& c = buffer_.cells()[f.column];
+    out->push_back(Cell{c.i, f.isText() ? std::string(clipText(c.s)) : std::string()});
+  }
+}
+
+void PgTable::rememberPosition() {
+  captureTuple(walkKey_, &tuple_);
+  tupleId_ = buffer_.recordId();
+  anchor_ = Anchor::kTuple;
+}
+
+void PgTable::dropChunk() {
+  chunk_ = Rows();
+  chunkNext_ = 0;
+  chunkDir_ = 0;
+  chunkLast_ = false;
+}
+
+// The entries after (or before) the position, `inclusive` of entries equal
+// to its key values (seek, seekBefore of a unique key, which has no record
+// number to order them by).
+std::string PgTable::walkSql(bool forward, bool fromTuple, bool inclusive) const {
+  std::vector<std::string> exprs, params, order;
+  std::vector<char> ops;
+  std::string where;
+  if (walkKey_ == kFileOrder) {
+    order.push_back(forward ? "_id" : "_id DESC");
+    if (fromTuple) where = forward ? "_id > $1::bigint" : "_id < $1::bigint";
+  } else {
+    const KeyDef& key = def_.keys[walkKey_];
+    const int n = static_cast<int>(key.components.size());
+    for (const KeyAtom& a : keyAtoms(def_, key)) {
+      const FieldDef& f = def_.fields[key.components[a.component].field];
+      exprs.push_back(a.stored());
+      params.push_back(a.over(typedParam(f, a.component + 1)));
+      ops.push_back(a.descending == !forward ? '>' : '<');
+      order.push_back(exprs.back() + (a.descending == forward ? " DESC" : ""));
+    }
+    if (keyTakesId(key)) {
+      exprs.push_back("_id");
+      params.push_back("$" + std::to_string(n + 1) + "::bigint");
+      ops.push_back(forward ? '>' : '<');
+      order.push_back(forward ? "_id" : "_id DESC");
+      inclusive = false;
+    }
+    where = schema::emptyKeyCondition(def_, key);
+    if (fromTuple) {
+      const std::string last = std::string(1, ops.back()) + (inclusive ? "=" : "");
+      bool same = true;
+      for (char op : ops) same = same && op == ops[0];
+      std::string cond;
+      if (same) {
+        // A row comparison: the server seeks the index at the position.
+        std::string lhs, rhs;
+        for (size_t i = 0; i < exprs.size(); ++i) {
+          lhs += (i ? ", " : "") + exprs[i];
+          rhs += (i ? ", " : "") + params[i];
+        }
+        cond = "(" + lhs + ") " + last + " (" + rhs + ")";
+      } else {
+        // Mixed directions: the lexicographic expansion, led by a range on
+        // the first column so that the index is still used.
+        for (int i = static_cast<int>(exprs.size()) - 1; i >= 0; --i) {
+          std::string op = i == static_cast<int>(exprs.size()) - 1 ? last : std::string(1, ops[i]);
+          std::string term = exprs[i] + " " + op + " " + params[i];
+          cond = cond.empty() ? term : "(" + term + " OR (" + exprs[i] + " = " + params[i] + " AND " + cond + "))";
+        }
+        cond = exprs[0] + " " + ops[0] + "= " + params[0] + " AND " + cond;
+      }
+      where = where.empty() ? cond : where + " AND " + cond;
+    }
+  }
+  std::string sql = "SELECT " + selectList_ + " FROM " + table_;
+  if (!where.empty()) sql += " WHERE " + where;
+  sql += " ORDER BY ";
+  for (size_t i = 0; i < order.size(); ++i) sql += (i ? ", " : "") + order[i];
+  // The chunk size is written into the statement (one statement per size,
+  // a handful in all): the server's generic plan of a parameter limit
+  // would guess a tenth of the table and may sort it all for every chunk.
+  return sql + " LIMIT " + std::to_string(chunkSize_);
+}
+
+Status PgTable::fetchChunk(bool forward) {
+  const bool fromTuple = anchor_ == Anchor::kTuple;
+  const bool inclusive = fromTuple && walkKey_ != kFileOrder && (tupleId_ == 0 || tupleId_ == INT64_MAX);
+  Params p;
+  if (fromTuple && walkKey_ == kFileOrder) {
+    p.add(tupleId_);
+  } else if (fromTuple) {
+    addKeyParams(p, walkKey_, tuple_);
+    if (keyTakesId(def_.keys[walkKey_])) p.add(tupleId_);
+  }
+  Result<Rows> r = conn_.run(walkSql(forward, fromTuple, inclusive), p, "leitura");
+  if (!r) return r.status();
+  chunk_ = std::move(r).value();
+  chunkNext_ = 0;
+  chunkDir_ = forward ? 1 : -1;
+  chunkLast_ = chunk_.size() < chunkSize_;
+  if (chunkSize_ < kMaxChunk) chunkSize_ *= 2;
+  return Status::ok();
+}
+
+Status PgTable::walk(bool forward) {
+  const int want = forward ? 1 : -1;
+  if (chunkDir_ != want || chunkNext_ >= chunk_.size()) {
+    const bool ended = chunkDir_ == want && chunkLast_;
+    dropChunk();
+    if (ended || (forward && anchor_ == Anchor::kEnd) || (!forward && anchor_ == Anchor::kStart))
+      return makeStatus(StatusCode::kNotFound, def_.label);
+    if (Status s = fetchChunk(forward); !s) return s;
+    if (chunk_.size() == 0) {
+      dropChunk();
+      return makeStatus(StatusCode::kNotFound, def_.label);
+    }
+  }
+  // A damaged record still moves the position, so that a walk can go on
+  // past it; the buffer keeps nothing of it.
+  Status read = readRow(chunk_, chunkNext_++);
+  rememberPosition();
+  if (!read) buffer_.clear();
+  return read;
+}
+
+Status PgTable::seekStart(int key) {
+  if (!validKey(def_, key)) return makeStatus(StatusCode::kInvalidArgument, "chave inexistente");
+  if (key != kFileOrder && def_.keys[key].dynamic) key = kFileOrder;
+  dropChunk();
+  walkKey_ = key;
+  anchor_ = Anchor::kStart;
+  tuple_.clear();
+  tupleId_ = 0;
+  chunkSize_ = kFirstChunk;
+  return Status::ok();
+}
+
+Status PgTable::seekEnd(int key) {
+  Status s = seekStart(key);
+  if (s) anchor_ = Anchor::kEnd;
+  return s;
+}
+
+Status PgTable::seek(int key) {
+  Status s = seekStart(key);
+  if (!s || walkKey_ == kFileOrder) return s;
+  captureTuple(walkKey_, &tuple_);
+  tupleId_ = 0;  // record numbers start at 1: "after (values, 0)" is ">= values"
+  anchor_ = Anchor::kTuple;
+  return Status::ok();
+}
+
+Status PgTable::seekBefore(int key) {
+  Status s = seek(key);
+  if (s && walkKey_ != kFileOrder) tupleId_ = INT64_MAX;
+  return s;
+}
+
+Status PgTable::seekId(int64_t id) {
+  Status s = seekStart(kFileOrder);
+  if (!s) return s;
+  tupleId_ = id - 1;
+  anchor_ = Anchor::kTuple;
+  return Status::ok();
+}
+
+std::string PgTable::equalityWhere(const KeyDef& key, int components, int firstParam) const {
+  std::string where;
+  for (const KeyAtom& a : keyAtoms(def_, key)) {
+    if (a.component >= components) break;
+    const FieldDef& f = def_.fields[key.components[a.component].field];
+    where += (where.empty() ? "" : " AND ") + a.stored() + " = " +
+             a.over(typedParam(f, firstParam + a.component));
+  }
+  return where;
+}
+
+Status PgTable::readOne(const std::string& sql, const Params& params, int key) {
+  dropChunk();
+  Result<Rows> r = conn_.run(sql, params, "leitura");
+  if (!r) return r.status();
+  if (r->size() == 0) return makeStatus(StatusCode::kNotFound, def_.label);
+  Status read = readRow(*r, 0);
+  if (!read) {
+    buffer_.clear();
+    return read;
+  }
+  walkKey_ = key;
+  chunkSize_ = kFirstChunk;
+  rememberPosition();
+  return Status::ok();
+}
+
+Status PgTable::get(int key) {
+  if (key < 0 || key >= static_cast<int>(def_.keys.size()) || def_.keys[key].dynamic)
+    return makeStatus(StatusCode::kInvalidArgument, "chave inexistente");
+  const KeyDef& k = def_.keys[key];
+  std::string where = schema::emptyKeyCondition(def_, k);
+  std::string eq = equalityWhere(k, static_cast<int>(k.components.size()), 1);
+  where = where.empty() ? eq : where + " AND " + eq;
+  std::string order;
+  for (const KeyAtom& a : keyAtoms(def_, k)) order += a.stored() + (a.descending ? " DESC, " : ", ");
+  std::vector<Cell> values;
+  captureTuple(key, &values);
+  Params p;
+  addKeyParams(p, key, values);
+  return readOne("SELECT " + selectList_ + " FROM " + table_ + " WHERE " + where + " ORDER BY " + order + "_id LIMIT 1",
+                 p, key);
+}
+
+Status PgTable::getById(int64_t id) {
+  return readOne("SELECT " + selectList_ + " FROM " + table_ + " WHERE _id = $1::bigint", Params().add(id),
+                 kFileOrder);
+}
+
+Result<int64_t> PgTable::count() {
+  Result<Rows> r = conn_.run("SELECT count(*) FROM " + table_, "contagem");
+  if (!r) return r.status();
+  int64_t n = 0;
+  if (!r->integer(0, 0, &n)) return Status(StatusCode::kIoError, "contagem sem resultado", path_);
+  return n;
+}
+
+}  // namespace vorlam::pg
