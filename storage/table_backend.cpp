@@ -22,8 +22,20 @@ bool isServerLocation(const std::string& path) {
 // location is refused plainly.
 
 namespace {
+// "host:port/database" of a server location, without user or password.
+std::string serverName(const std::string& path) {
+  const size_t start = path.find("//") == std::string::npos ? 0 : path.find("//") + 2;
+  const size_t hostEnd = path.find('/', start);
+  const size_t at = path.rfind('@', hostEnd);
+  const size_t host = at != std::string::npos && at >= start ? at + 1 : start;
+  if (hostEnd == std::string::npos) return path.substr(host);
+  const size_t dbEnd = path.find_first_of("/?", hostEnd + 1);
+  return path.substr(host, dbEnd == std::string::npos ? std::string::npos : dbEnd - host);
+}
+
 Status noClient(const std::string& path) {
-  return Status(StatusCode::kUnsupported, "Esta versão do sistema não acessa servidores PostgreSQL", path);
+  return Status(StatusCode::kUnsupported,
+                "Esta versão do sistema não acessa servidores PostgreSQL: " + serverName(path));
 }
 }  // namespace
 
