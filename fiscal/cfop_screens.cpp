@@ -17,20 +17,11 @@ namespace {
 
 // The searches of the posting fields, opened over `over` by procedure.
 PostingRules::Opener searchOpener(shell::ScreenServices& services, ScreenModel& over) {
-  return [&services, &over](LookupKind kind) -> std::optional<std::vector<std::string>> {
-    const char* procedure = kind == LookupKind::kAccount ? kChartLookupProcedure : kHistoryLookupProcedure;
-    if (!services.has(procedure)) return std::nullopt;
-    Result<std::unique_ptr<Screen>> child = services.open(procedure, {.mode = "select"});
-    if (!child.isOk()) return std::nullopt;
-    if (!child.value()->model().closed()) over.runChild(child.value()->model());
-    return child.value()->chosenKeys();
-  };
+  return [&services, &over](LookupKind kind) { return openPostingSearch(services, &over, kind); };
 }
 
 PostingRules::Available searchAvailable(shell::ScreenServices& services) {
-  return [&services](LookupKind kind) {
-    return services.has(kind == LookupKind::kAccount ? kChartLookupProcedure : kHistoryLookupProcedure);
-  };
+  return [&services](LookupKind kind) { return postingSearchAvailable(services, kind); };
 }
 
 // A fiscal screen over the current company: picks one first when none is

@@ -43,17 +43,8 @@ class InstalmentListHosted : public shell::HostedScreen {
   // The chart and history searches, over the form open at the time.
   IntegrationSearch search() {
     IntegrationSearch found;
-    found.available = [this](LookupKind kind) {
-      return services_.has(kind == LookupKind::kAccount ? kChartLookupProcedure : kHistoryLookupProcedure);
-    };
-    found.open = [this](LookupKind kind) -> std::optional<std::vector<std::string>> {
-      const char* procedure = kind == LookupKind::kAccount ? kChartLookupProcedure : kHistoryLookupProcedure;
-      if (over_ == nullptr || !services_.has(procedure)) return std::nullopt;
-      Result<std::unique_ptr<Screen>> child = services_.open(procedure, {.mode = "select"});
-      if (!child.isOk()) return std::nullopt;
-      if (!child.value()->model().closed()) over_->runChild(child.value()->model());
-      return child.value()->chosenKeys();
-    };
+    found.available = [this](LookupKind kind) { return postingSearchAvailable(services_, kind); };
+    found.open = [this](LookupKind kind) { return openPostingSearch(services_, over_, kind); };
     return found;
   }
 

@@ -161,16 +161,11 @@ void InvoiceForm::declareIntegration() {
 }
 
 void InvoiceForm::integrate(size_t group) {
-  auto procedureOf = [](LookupKind k) { return k == LookupKind::kAccount ? kChartLookupProcedure : kHistoryLookupProcedure; };
   IntegrationSearch search;
   InvoiceIntegrationForm* over = nullptr;
-  search.available = [this, procedureOf](LookupKind k) { return services_.has(procedureOf(k)); };
-  search.open = [this, procedureOf, &over](LookupKind k) -> std::optional<std::vector<std::string>> {
-    if (!services_.has(procedureOf(k)) || over == nullptr) return std::nullopt;
-    Result<std::unique_ptr<Screen>> child = services_.open(procedureOf(k), {.mode = "select"});
-    if (!child.isOk()) return std::nullopt;
-    if (!child.value()->model().closed()) over->screen().runChild(child.value()->model());
-    return child.value()->chosenKeys();
+  search.available = [this](LookupKind k) { return postingSearchAvailable(services_, k); };
+  search.open = [this, &over](LookupKind k) {
+    return openPostingSearch(services_, over == nullptr ? nullptr : &over->screen(), k);
   };
   InvoiceIntegrationForm form(ctx_, kind_, invoices_, group, posting_, checked_, search);
   over = &form;

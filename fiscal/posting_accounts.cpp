@@ -401,4 +401,24 @@ void PostingRules::searchField(int field, LookupKind kind) {
   show(field, a.value()->description);
 }
 
+namespace {
+const char* searchProcedure(LookupKind kind) {
+  return kind == LookupKind::kAccount ? kChartLookupProcedure : kHistoryLookupProcedure;
+}
+}  // namespace
+
+bool postingSearchAvailable(shell::ScreenServices& services, LookupKind kind) {
+  return services.has(searchProcedure(kind));
+}
+
+std::optional<std::vector<std::string>> openPostingSearch(shell::ScreenServices& services, ScreenModel* over,
+                                                         LookupKind kind) {
+  const char* procedure = searchProcedure(kind);
+  if (over == nullptr || !services.has(procedure)) return std::nullopt;
+  Result<std::unique_ptr<Screen>> child = services.open(procedure, {.mode = "select"});
+  if (!child.isOk()) return std::nullopt;
+  if (!child.value()->model().closed()) over->runChild(child.value()->model());
+  return child.value()->chosenKeys();
+}
+
 }  // namespace vorlam::fiscal

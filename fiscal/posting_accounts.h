@@ -49,6 +49,7 @@
 #include "framework/form_controller.h"
 #include "framework/settings_file.h"
 #include "shell/app_state.h"
+#include "shell/screen_registry.h"
 #include "storage/status.h"
 #include "storage/table.h"
 
@@ -136,6 +137,14 @@ struct PostingStyle {
 };
 
 enum class LookupKind { kAccount, kHistory };
+
+// Whether the chart-of-accounts or standard-history search of `kind` is built.
+bool postingSearchAvailable(shell::ScreenServices& services, LookupKind kind);
+// Opens that search by procedure name in select mode as a child of `over`
+// and returns the chosen primary-key values (empty: nothing chosen);
+// nullopt when it is not built, could not open, or `over` is null.
+std::optional<std::vector<std::string>> openPostingSearch(shell::ScreenServices& services, ScreenModel* over,
+                                                         LookupKind kind);
 
 class PostingRules {
  public:

@@ -27,17 +27,8 @@ IntegrationPolicy policyOf(shell::ScreenServices& services) {
 // The chart of accounts and the standard histories, opened by procedure
 // name over `over` to choose a value.
 IntegrationSearch searchOver(shell::ScreenServices& services, ScreenModel& over) {
-  auto procedure = [](LookupKind kind) {
-    return kind == LookupKind::kAccount ? kChartLookupProcedure : kHistoryLookupProcedure;
-  };
-  return {.open = [&services, &over, procedure](LookupKind kind) -> std::optional<std::vector<std::string>> {
-            if (!services.has(procedure(kind))) return std::nullopt;
-            Result<std::unique_ptr<Screen>> child = services.open(procedure(kind), {.mode = "select"});
-            if (!child.isOk()) return std::nullopt;
-            if (!child.value()->model().closed()) over.runChild(child.value()->model());
-            return child.value()->chosenKeys();
-          },
-          .available = [&services, procedure](LookupKind kind) { return services.has(procedure(kind)); }};
+  return {.open = [&services, &over](LookupKind kind) { return openPostingSearch(services, &over, kind); },
+          .available = [&services](LookupKind kind) { return postingSearchAvailable(services, kind); }};
 }
 
 }  // namespace
