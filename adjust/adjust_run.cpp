@@ -1,7 +1,6 @@
 #include "adjust/adjust_run.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <set>
 
 #include "adjust/adjust_rows.h"
@@ -41,7 +40,11 @@ struct WorkDirName {
 bool parseWorkDir(const std::string& name, WorkDirName* out) {
   unsigned seq = 0, s = 0, a = 0;
   char companies[256] = {};
-  if (std::sscanf(name.c_str(), "%u-e%255[0-9_]-s%u-a%u", &seq, companies, &s, &a) != 4) return false;
+  // A server keeps directory names in capitals.
+  std::string lower = name;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  if (std::sscanf(lower.c_str(), "%u-e%255[0-9_]-s%u-a%u", &seq, companies, &s, &a) != 4) return false;
   out->sequence = seq;
   out->newStructure = static_cast<uint16_t>(s);
   out->year = static_cast<uint16_t>(a);
@@ -60,10 +63,10 @@ bool parseWorkDir(const std::string& name, WorkDirName* out) {
 // Work directories of the data root, in sequence order.
 std::vector<std::pair<WorkDirName, std::string>> workDirs(const shell::AppState& state) {
   std::vector<std::pair<WorkDirName, std::string>> out;
-  std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(workRoot(state), ec)) {
+  const std::string root = workRoot(state);
+  for (const std::string& dir : subdirectories(root)) {
     WorkDirName n;
-    if (e.is_directory() && parseWorkDir(e.path().filename().string(), &n)) out.emplace_back(n, e.path().string());
+    if (parseWorkDir(dir, &n)) out.emplace_back(n, root + shell::kPathSeparator + dir);
   }
   std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.first.sequence < b.first.sequence; });
   return out;

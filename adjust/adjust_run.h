@@ -48,6 +48,7 @@
 #include "dictionary/dictionary.h"
 #include "framework/screen_context.h"
 #include "shell/app_state.h"
+#include "storage/file_lock.h"
 #include "storage/file_set_io.h"
 #include "storage/status.h"
 
@@ -165,6 +166,8 @@ class AdjustRun {
   Status convertUnit(Unit& u);
   Status verifyUnit(Unit& u);
   Status commitUnit(Unit& u);
+  Status holdTargets(Unit& u, std::vector<std::unique_ptr<FileLock>>* locks);
+  Status holdServerTargets(Unit& u);
   void countUnit(Unit& u);
   void logCompanyBlocks(Unit& u);
   std::string newWorkDir(const std::vector<uint16_t>& companies) const;

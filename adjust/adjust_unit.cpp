@@ -12,6 +12,7 @@
 #include "shell/paths.h"
 #include "storage/file_lock.h"
 #include "storage/file_set_commit.h"
+#include "storage/table_backend.h"
 #include "storage/text.h"
 
 namespace vorlam::adjust {
@@ -87,6 +88,7 @@ struct AdjustRun::Unit {
   std::vector<Blocker> blockers;
   std::vector<std::string> problems;
   std::unique_ptr<FileSetCommit> set;
+  std::vector<std::unique_ptr<Table>> heldTargets;  // server root: targets held open until the unit is done
   bool leaveForRecovery = false;  // rows could not be put back: recovery at the next start does it
   bool needsConversion(size_t i) const {
     const FileTask& f = plan->files[i];
@@ -268,18 +270,12 @@ Status AdjustRun::verifyUnit(Unit& u) {
   return Status::ok();
 }
 
-Status AdjustRun::commitUnit(Unit& u) {
+// The originals are closed for the swap; their open locks are taken again
+// at once and held until the unit is done.  A file another workstation
+// wrote in the instant between the two shows in its size or time: the unit
+// then stops before the swap.
+Status AdjustRun::holdTargets(Unit& u, std::vector<std::unique_ptr<FileLock>>* locks) {
   const UnitPlan& p = *u.plan;
-  std::vector<std::pair<uint16_t, uint16_t>> companies;
-  for (const CompanyPlan& c : p.companies) companies.emplace_back(c.code, c.oldStructure);
-  Result<SavedRows> rows = captureRows(dict_, state_, companies, newStructure_.code, workingYear_);
-  if (!rows) return failure("não foi possível ler o cadastro das empresas: " + rows.status().toString());
-  if (Status s = saveRows(rows.value(), u.set->workDir(), FileSetIo(hook_)); !s)
-    return failure("não foi possível guardar o cadastro anterior: " + s.toString());
-  // The originals are closed for the swap; their open locks are taken again
-  // at once and held until the unit is done.
-  // A file another workstation wrote in the instant between the two shows
-  // in its size or time: the unit then stops before the swap.
   std::vector<std::pair<std::string, std::string>> held;  // path, stamp while held
   for (size_t i = 0; i < p.files.size(); ++i) {
     const std::string& path = p.files[i].routine == 2 ? p.files[i].source : p.files[i].path;
@@ -289,12 +285,40 @@ Status AdjustRun::commitUnit(Unit& u) {
     }
     if (u.converted[i] && p.files[i].routine == 2) held.emplace_back(p.files[i].path, fileStamp(p.files[i].path));
   }
-  std::vector<std::unique_ptr<FileLock>> locks;
   for (const auto& [path, stamp] : held) {
-    locks.push_back(std::make_unique<FileLock>());
-    if (Status s = locks.back()->acquire(path, true); !s || fileStamp(path) != stamp)
+    locks->push_back(std::make_unique<FileLock>());
+    if (Status s = locks->back()->acquire(path, true); !s || fileStamp(path) != stamp)
       return failure("o arquivo " + path + " foi aberto por outra estação durante o ajuste; nada foi alterado");
   }
+  return Status::ok();
+}
+
+// On a server the swap renames tables in the catalog while they stay open:
+// the originals stay held as they are, and so must an existing new chart
+// another company's run made, which the unit completed.
+Status AdjustRun::holdServerTargets(Unit& u) {
+  const UnitPlan& p = *u.plan;
+  for (size_t i = 0; i < p.files.size(); ++i) {
+    const FileTask& f = p.files[i];
+    if (!u.converted[i] || f.routine != 2 || !fileExists(f.path)) continue;
+    auto t = std::make_unique<Table>(dict_.find("PlanoContas"));
+    if (Status s = t->open(f.path, OpenMode::kExclusive); !s)
+      return failure("o arquivo " + f.path + " foi aberto por outra estação durante o ajuste; nada foi alterado");
+    u.heldTargets.push_back(std::move(t));
+  }
+  return Status::ok();
+}
+
+Status AdjustRun::commitUnit(Unit& u) {
+  const UnitPlan& p = *u.plan;
+  std::vector<std::pair<uint16_t, uint16_t>> companies;
+  for (const CompanyPlan& c : p.companies) companies.emplace_back(c.code, c.oldStructure);
+  Result<SavedRows> rows = captureRows(dict_, state_, companies, newStructure_.code, workingYear_);
+  if (!rows) return failure("não foi possível ler o cadastro das empresas: " + rows.status().toString());
+  if (Status s = saveRows(rows.value(), u.set->workDir(), FileSetIo(hook_)); !s)
+    return failure("não foi possível guardar o cadastro anterior: " + s.toString());
+  std::vector<std::unique_ptr<FileLock>> locks;
+  if (Status s = isServerLocation(u.set->workDir()) ? holdServerTargets(u) : holdTargets(u, &locks); !s) return s;
   if (Status s = u.set->commit(); !s) return failure("falha ao colocar os arquivos convertidos no lugar: " + s.toString());
   if (observer_) observer_->fileCommitted(u.set->workDir());
   Status s = applyRows(dict_, state_, rows.value(), u.plans, writes_);

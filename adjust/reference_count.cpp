@@ -1,10 +1,10 @@
 #include "adjust/reference_count.h"
 
 #include <deque>
-#include <filesystem>
 #include <set>
 
 #include "shell/company_files.h"
+#include "shell/paths.h"
 #include "storage/text.h"
 
 namespace vorlam::adjust {
@@ -26,12 +26,9 @@ std::vector<AccountField> instalmentFields(const char* prefix) {
 // Years of the company's year directories ("<company>/<module>/<yyyy>").
 std::set<uint16_t> companyYears(const std::string& companyDir) {
   std::set<uint16_t> years;
-  std::error_code ec;
-  for (const auto& module : std::filesystem::directory_iterator(companyDir, ec)) {
-    if (!module.is_directory(ec)) continue;
-    for (const auto& sub : std::filesystem::directory_iterator(module.path(), ec)) {
-      std::string name = sub.path().filename().string();
-      if (sub.is_directory(ec) && name.size() == 4 && name.find_first_not_of("0123456789") == std::string::npos)
+  for (const std::string& module : subdirectories(companyDir)) {
+    for (const std::string& name : subdirectories(companyDir + shell::kPathSeparator + module)) {
+      if (name.size() == 4 && name.find_first_not_of("0123456789") == std::string::npos)
         years.insert(static_cast<uint16_t>(std::stoi(name)));
     }
   }

@@ -11,9 +11,26 @@
 #include "app/tool_commands.h"
 #include "dictionary/dictionary.h"
 #include "shell/startup.h"
+#include "storage/table.h"
+#include "storage/table_backend.h"
 
 namespace vorlam::tool {
 namespace {
+
+// Whether the data root and its shared directory exist, on disk or below a
+// server location (where directory names are kept in capitals).
+bool dataRootThere(const shell::DataLocations& loc) {
+  if (!isServerLocation(loc.root))
+    return std::filesystem::is_directory(loc.root) && std::filesystem::is_directory(loc.shared);
+  for (const std::string& name : subdirectories(loc.root)) {
+    std::string upper = name;
+    for (char& c : upper)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    if (upper == "BCOMUNS") return true;
+  }
+  return false;
+}
+
 
 constexpr const char* kUsage =
     "Uso: vorlam-tool adjust --root DIR --structure N --year A --company C [--company C ...]\n"
@@ -184,7 +201,8 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
   }
   request.newStructure = static_cast<uint16_t>(std::max(structure, 0L));
   request.year = static_cast<uint16_t>(std::max(year, 0L));
-  std::string absolute = std::filesystem::path(root).is_absolute()
+  const bool server = isServerLocation(root);
+  std::string absolute = server || std::filesystem::path(root).is_absolute()
                              ? root
                              : shell::currentWorkingDirectory() + shell::kPathSeparator + root;
   // The data root is the given directory itself, not the launcher's setting.
@@ -197,7 +215,13 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
   loc.upgrade = loc.shared;
   // A data root is never created here: a mistyped path would otherwise get
   // an empty tree and an adjustment of nothing.
-  if (!std::filesystem::is_directory(loc.root) || !std::filesystem::is_directory(loc.shared)) {
+  if (server) {
+    if (Status s = checkServerLocation(loc.root); !s) {
+      err << kPrefix << s.message() << "\n";
+      return 2;
+    }
+  }
+  if (!dataRootThere(loc)) {
     err << kPrefix << "diretório de dados inexistente ou sem BComuns: " << root << "\n";
     return 2;
   }

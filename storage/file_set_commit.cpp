@@ -5,6 +5,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "storage/file_set_journal.h"
+#include "storage/server_file_set.h"
+#include "storage/table_backend.h"
 #include "storage/sqlite_util.h"
 
 namespace vorlam {
@@ -16,7 +19,6 @@ using Entry = FileSetCommit::Entry;
 using Journal = FileSetCommit::Journal;
 
 constexpr const char* kJournalName = "file-set.journal";
-constexpr const char* kHeader = "vorlam-file-set 1";
 
 struct StateName {
   State state;
@@ -56,99 +58,22 @@ std::string convertedPath(const std::string& w, size_t i, const std::string& t) 
   return placeIn(w, i, t, "convertido");
 }
 
-// --- journal text ----------------------------------------------------------
-
-std::string escape(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else out += c;
-  }
-  return out;
-}
-
-bool unescape(const std::string& s, std::string* out) {
-  out->clear();
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '\\') {
-      *out += s[i];
-      continue;
-    }
-    if (++i == s.size()) return false;
-    if (s[i] == '\\') *out += '\\';
-    else if (s[i] == 'n') *out += '\n';
-    else if (s[i] == 'r') *out += '\r';
-    else return false;
-  }
-  return true;
-}
-
-std::string journalText(const Journal& j) {
-  std::string text = std::string(kHeader) + "\n";
-  text += std::string("state ") + FileSetCommit::stateName(j.state) + "\n";
-  text += "label " + escape(j.label) + "\n";
-  for (const Entry& e : j.entries) text += std::string("target ") + (e.existed ? "1 " : "0 ") + escape(e.target) + "\n";
-  text += "end\n";
-  return text;
-}
-
-Status corruptJournal(const std::string& workDir, const std::string& why) {
-  return Status(StatusCode::kCorrupt, "Diário do ajuste danificado: " + why, journalPath(workDir));
-}
-
-bool parseState(const std::string& name, State* state) {
-  for (const StateName& s : kStateNames) {
-    if (name == s.name && s.state != State::kNone) {
-      *state = s.state;
-      return true;
-    }
-  }
-  return false;
-}
-
 // Reads the journal of `workDir`; state kNone when there is none.
 Result<Journal> loadJournal(const std::string& workDir) {
   std::string path = journalPath(workDir);
   if (!pathExists(path)) return Journal{};
   Result<std::string> text = readWholeFile(path);
   if (!text) return text.status();
-  Journal j;
-  bool ended = false, stated = false;
-  size_t pos = 0, lineNo = 0;
-  const std::string& t = *text;
-  while (pos < t.size()) {
-    size_t nl = t.find('\n', pos);
-    if (nl == std::string::npos) return corruptJournal(workDir, "última linha incompleta");
-    std::string line = t.substr(pos, nl - pos);
-    pos = nl + 1;
-    if (ended) return corruptJournal(workDir, "texto após o fim");
-    if (lineNo++ == 0) {
-      if (line != kHeader) return corruptJournal(workDir, "cabeçalho desconhecido");
-    } else if (line.rfind("state ", 0) == 0) {
-      if (!parseState(line.substr(6), &j.state)) return corruptJournal(workDir, "estado desconhecido");
-      stated = true;
-    } else if (line.rfind("label ", 0) == 0) {
-      if (!unescape(line.substr(6), &j.label)) return corruptJournal(workDir, "rótulo");
-    } else if (line.rfind("target ", 0) == 0 && line.size() > 9 && (line[7] == '0' || line[7] == '1') &&
-               line[8] == ' ') {
-      Entry e;
-      e.existed = line[7] == '1';
-      if (!unescape(line.substr(9), &e.target) || e.target.empty()) return corruptJournal(workDir, "arquivo");
-      j.entries.push_back(e);
-    } else if (line == "end") {
-      ended = true;
-    } else {
-      return corruptJournal(workDir, "linha desconhecida");
-    }
-  }
-  if (!ended || !stated) return corruptJournal(workDir, "incompleto");
-  return j;
+  return parseFileSetJournal(*text, path);
+}
+
+// The journal of a work directory on disk or below a server location.
+Result<Journal> loadJournalAt(const std::string& workDir) {
+  return isServerLocation(workDir) ? readServerJournal(workDir) : loadJournal(absolutePath(workDir));
 }
 
 Status saveJournal(const FileSetIo& io, const std::string& workDir, const Journal& j) {
-  return io.writeDurably(journalPath(workDir), journalText(j));
+  return io.writeDurably(journalPath(workDir), fileSetJournalText(j));
 }
 
 // --- engine side files -----------------------------------------------------
@@ -387,12 +312,20 @@ const char* FileSetCommit::stateName(State state) {
 FileSetCommit::FileSetCommit(std::string workDir, FileOpHook* hook) : workDir_(std::move(workDir)), io_(hook) {}
 
 FileSetCommit::~FileSetCommit() {
+  if (server_) return;  // abandons itself
   if (state_ == State::kStaged || state_ == State::kCommitting || state_ == State::kCommitted) abandon();
 }
 
 Result<std::unique_ptr<FileSetCommit>> FileSetCommit::begin(const std::string& workDir, const std::string& label,
                                                             FileOpHook* hook) {
   if (workDir.empty()) return Status(StatusCode::kInvalidArgument, "Pasta de trabalho não informada");
+  if (isServerLocation(workDir)) {
+    Result<std::unique_ptr<ServerFileSet>> server = beginServerFileSet(workDir, label);
+    if (!server) return server.status();
+    std::unique_ptr<FileSetCommit> set(new FileSetCommit(workDir, hook));
+    set->server_ = std::move(server.value());
+    return set;
+  }
   std::string dir = absolutePath(workDir);
   std::unique_ptr<FileSetCommit> set(new FileSetCommit(dir, hook));
   if (Status s = set->io_.makeDirs(dir); !s) return s;
@@ -405,7 +338,10 @@ Result<std::unique_ptr<FileSetCommit>> FileSetCommit::begin(const std::string& w
   return set;
 }
 
+FileSetCommit::State FileSetCommit::state() const { return server_ ? server_->state() : state_; }
+
 Result<std::string> FileSetCommit::stage(const std::string& target) {
+  if (server_) return server_->stage(target);
   if (state_ != State::kStaged)
     return Status(StatusCode::kInvalidArgument, "Conjunto de arquivos já gravado ou descartado", workDir_);
   if (target.empty()) return makeStatus(StatusCode::kNoName);
@@ -428,6 +364,7 @@ Result<std::string> FileSetCommit::stage(const std::string& target) {
 }
 
 std::string FileSetCommit::sideFile(const std::string& target) const {
+  if (server_) return server_->sideFile(target);
   std::string path = absolutePath(target);
   for (size_t i = 0; i < journal_.entries.size(); ++i)
     if (journal_.entries[i].target == path) return sidePath(workDir_, i, path);
@@ -473,6 +410,7 @@ Status FileSetCommit::rollBack(Status cause) {
 }
 
 Status FileSetCommit::commit() {
+  if (server_) return server_->commit();
   if (state_ != State::kStaged)
     return Status(StatusCode::kInvalidArgument, "Conjunto de arquivos já gravado ou descartado", workDir_);
   if (Status s = checkSideFiles(); !s) return s;
@@ -486,6 +424,7 @@ Status FileSetCommit::commit() {
 }
 
 Status FileSetCommit::finish() {
+  if (server_) return server_->finish();
   if (state_ != State::kCommitted)
     return Status(StatusCode::kInvalidArgument, "Conjunto de arquivos não gravado", workDir_);
   // The side files' open locks (and the engine's empty files) stayed behind
@@ -500,6 +439,7 @@ Status FileSetCommit::finish() {
 }
 
 Status FileSetCommit::abandon() {
+  if (server_) return server_->abandon();
   if (state_ != State::kStaged && state_ != State::kCommitting && state_ != State::kCommitted)
     return Status(StatusCode::kInvalidArgument, "Conjunto de arquivos já concluído ou descartado", workDir_);
   journal_.state = state_;
@@ -510,12 +450,13 @@ Status FileSetCommit::abandon() {
 }
 
 Result<FileSetCommit::State> FileSetCommit::stateOf(const std::string& workDir) {
-  Result<Journal> j = loadJournal(absolutePath(workDir));
+  Result<Journal> j = loadJournalAt(workDir);
   if (!j) return j.status();
   return j->state;
 }
 
 Status FileSetCommit::recover(const std::string& workDir, FileOpHook* hook) {
+  if (isServerLocation(workDir)) return recoverServerFileSet(workDir);
   std::string dir = absolutePath(workDir);
   Result<Journal> loaded = loadJournal(dir);
   if (!loaded) return loaded.status();
@@ -542,6 +483,7 @@ Status FileSetCommit::recover(const std::string& workDir, FileOpHook* hook) {
 }
 
 Status FileSetCommit::restore(const std::string& workDir, FileOpHook* hook) {
+  if (isServerLocation(workDir)) return restoreServerFileSet(workDir);
   std::string dir = absolutePath(workDir);
   FileLock lock;
   if (pathExists(dir)) {
@@ -575,14 +517,14 @@ Status FileSetCommit::restoreLocked(const std::string& dir, Journal j, const Fil
 }
 
 Result<std::string> FileSetCommit::label(const std::string& workDir) {
-  Result<Journal> j = loadJournal(absolutePath(workDir));
+  Result<Journal> j = loadJournalAt(workDir);
   if (!j) return j.status();
   if (j->state == State::kNone) return Status(StatusCode::kFileNotFound, "Nenhum ajuste nesta pasta", workDir);
   return j->label;
 }
 
 Result<std::vector<std::string>> FileSetCommit::targets(const std::string& workDir) {
-  Result<Journal> j = loadJournal(absolutePath(workDir));
+  Result<Journal> j = loadJournalAt(workDir);
   if (!j) return j.status();
   if (j->state == State::kNone) return Status(StatusCode::kFileNotFound, "Nenhum ajuste nesta pasta", workDir);
   std::vector<std::string> out;

@@ -48,6 +48,8 @@
 //  - Destroying an object whose set is staged, committing or committed
 //    abandons the set (best effort; a failure leaves it for recover()).
 //  - restore() on a set that never finished behaves as recover().
+//  - A work directory below a server location keeps the set in the
+//    server's catalog, with the same states (server_file_set.h).
 #pragma once
 
 #include <memory>
@@ -59,6 +61,8 @@
 #include "storage/status.h"
 
 namespace vorlam {
+
+class ServerFileSet;
 
 class FileSetCommit {
  public:
@@ -106,7 +110,7 @@ class FileSetCommit {
   // refuse with kBusy before anything moves.
   Status abandon();
 
-  State state() const { return state_; }
+  State state() const;
   const std::string& workDir() const { return workDir_; }
 
   // State of a work directory left by a previous process (kNone when it
@@ -156,6 +160,7 @@ class FileSetCommit {
   State state_ = State::kNone;
   FileSetIo io_;
   FileLock lock_;
+  std::unique_ptr<ServerFileSet> server_;  // a work directory below a server location
 };
 
 }  // namespace vorlam

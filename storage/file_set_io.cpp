@@ -1,6 +1,8 @@
 #include "storage/file_set_io.h"
 
 #include "storage/platform.h"
+#include "storage/server_file_set.h"
+#include "storage/table_backend.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -186,10 +188,16 @@ Status FileSetIo::syncDir(const std::string& dir) const {
 
 Status FileSetIo::remove(const std::string& path) const {
   if (Status s = check(FileOp::kRemove, path); !s) return s;
+  if (isServerLocation(path)) return removeServerText(path);
   return platform::removeFile(path);
 }
 
 Status FileSetIo::writeDurably(const std::string& path, const std::string& text) const {
+  if (isServerLocation(path)) {
+    // One transaction on the server: the old text or the new, never a mix.
+    if (Status s = check(FileOp::kWrite, path); !s) return s;
+    return writeServerText(path, text);
+  }
   std::string tmp = path + ".tmp";
   if (Status s = check(FileOp::kWrite, tmp); !s) return s;
   if (Status s = osWriteNew(tmp, text); !s) return s;
@@ -199,6 +207,10 @@ Status FileSetIo::writeDurably(const std::string& path, const std::string& text)
 }
 
 Status FileSetIo::makeDirs(const std::string& dir) const {
+  if (isServerLocation(dir)) {
+    if (Status s = check(FileOp::kWrite, dir); !s) return s;
+    return makeServerDirectories(dir);
+  }
   if (dir.empty() || pathExists(dir)) return Status::ok();
   std::string parent = parentDir(dir);
   if (parent != dir && parent != ".") {
@@ -209,10 +221,14 @@ Status FileSetIo::makeDirs(const std::string& dir) const {
   return syncDir(parent);
 }
 
-bool pathExists(const std::string& path) { return platform::exists(path); }
+bool pathExists(const std::string& path) {
+  return isServerLocation(path) ? serverTextExists(path) || serverFileExists(path) : platform::exists(path);
+}
 int64_t fileSizeOf(const std::string& path) { return osSize(path); }
 Result<std::string> readPrefix(const std::string& path, size_t n) { return osReadPrefix(path, n); }
-Result<std::string> readWholeFile(const std::string& path) { return osReadPrefix(path, SIZE_MAX); }
+Result<std::string> readWholeFile(const std::string& path) {
+  return isServerLocation(path) ? readServerText(path) : osReadPrefix(path, SIZE_MAX);
+}
 bool deviceOf(const std::string& path, uint64_t* device) { return osDevice(path, device); }
 
 std::string parentDir(const std::string& path) { return platform::parentDirectory(path); }

@@ -64,6 +64,10 @@ class FileSetIo {
   FileOpHook* hook_;
 };
 
+// writeDurably(), remove() and makeDirs() of a path below a server
+// location write the server's catalog of texts and directories
+// (server_file_set.h); pathExists() and readWholeFile() read it there.
+//
 // Plain queries (no hook: they change nothing).
 bool pathExists(const std::string& path);
 // Size of a file, -1 when it does not exist or cannot be read.

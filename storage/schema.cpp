@@ -348,6 +348,10 @@ Status copyRecords(sqlite3* db, const TableDef& def, const std::string& sourcePa
   Status s = sqlite::exec(db, "BEGIN");
   if (s) s = sqlite::exec(db, "INSERT INTO records(" + cols + ") SELECT " + exprs + " FROM src.records AS src");
   if (s) s = sqlite::exec(db, "INSERT INTO _holds SELECT * FROM src._holds");
+  // The file's properties go with its records.
+  if (s)
+    s = sqlite::exec(db, "INSERT OR REPLACE INTO _layout(name, value) SELECT name, value FROM src._layout "
+                         "WHERE substr(name, 1, 5) = 'prop:'");
   if (s) s = sqlite::exec(db, "COMMIT");
   else sqlite::exec(db, "ROLLBACK");
   Status d = sqlite::exec(db, "DETACH DATABASE src");

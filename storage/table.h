@@ -155,8 +155,8 @@ class Table {
   Status unhold();
   Result<std::vector<int64_t>> heldRecords();
   Status releaseHolds();
-  // Copies every record into a new file `target` written with the current
-  // layout (`target` must not exist).
+  // Copies every record, and the file's properties, into a new file
+  // `target` written with the current layout (`target` must not exist).
   Status copyTo(const std::string& target);
   // Copies every record into a new file of the current layout and puts it in
   // place of this table's file (the table must be open exclusively).  The old
@@ -212,5 +212,9 @@ class Table {
 // Creates a directory and its parents; ok when it already exists.
 Status makeDirectories(const std::string& path);
 bool fileExists(const std::string& path);
+// The names of the directories directly below `path` (on disk or below a
+// server location), in name order; empty when there is none or `path`
+// cannot be read.
+std::vector<std::string> subdirectories(const std::string& path);
 
 }  // namespace vorlam

@@ -1,8 +1,11 @@
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 
 #include "storage/platform.h"
 #include "storage/schema.h"
+#include "storage/server_file_set.h"
 #include "storage/table.h"
 #include "storage/table_impl.h"
 
@@ -32,6 +35,19 @@ void Table::close() {
 
 bool fileExists(const std::string& path) {
   return isServerLocation(path) ? serverFileExists(path) : platform::exists(path);
+}
+
+std::vector<std::string> subdirectories(const std::string& path) {
+  if (isServerLocation(path)) {
+    Result<std::vector<std::string>> names = listServerDirectories(path);
+    return names ? names.value() : std::vector<std::string>();
+  }
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(path, ec))
+    if (e.is_directory(ec)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 Status makeDirectories(const std::string& path) {

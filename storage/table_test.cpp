@@ -418,6 +418,15 @@ TEST_P(TableTest, CopiesKeepRecordNumbersAndProperties) {
   EXPECT_EQ(t.buffer().getInt("Codigo"), 7);
   EXPECT_EQ(*t.count(), 4);
   EXPECT_EQ(*t.properties(), (Table::Properties{{"a", "1"}, {"b", "2"}}));
+  // A copy and a rebuilt file keep them (they say, for example, in which
+  // account-code structure the records are written).
+  ASSERT_TRUE(t.copyTo(dir.file("Copia.dat")));
+  Table c(&def);
+  ASSERT_TRUE(c.open(dir.file("Copia.dat"), OpenMode::kExclusive));
+  EXPECT_EQ(*c.properties(), (Table::Properties{{"a", "1"}, {"b", "2"}}));
+  ASSERT_TRUE(c.rebuildFile());
+  EXPECT_EQ(*c.properties(), (Table::Properties{{"a", "1"}, {"b", "2"}}));
+  ASSERT_TRUE(c.getById(40));
 }
 
 TEST_P(TableTest, LongWalksCrossChunkBoundaries) {

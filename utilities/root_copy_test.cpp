@@ -10,6 +10,7 @@
 
 #include "sampledata/demo_data.h"
 #include "storage/table.h"
+#include "storage/test_tables.h"
 #include "storage/test_util.h"
 
 namespace vorlam::utilities {
@@ -18,6 +19,7 @@ namespace {
 using vorlam::testing::Backend;
 using vorlam::testing::TempDir;
 using vorlam::testing::TestRoot;
+using vorlam::testing::expectSameFile;
 
 // Relative path -> label of every record file of a directory.
 std::map<std::string, std::string> recordFiles(const std::string& root) {
@@ -27,24 +29,6 @@ std::map<std::string, std::string> recordFiles(const std::string& root) {
     out[std::filesystem::relative(e.path(), root).generic_string()] = "";
   }
   return out;
-}
-
-// Every record of `a` is in `b` with its number and values, and nothing
-// more; the properties are the same.
-void expectSameFile(const TableDef& def, const std::string& a, const std::string& b) {
-  Table x(&def), y(&def);
-  ASSERT_TRUE(x.open(a, OpenMode::kReadOnly)) << a;
-  ASSERT_TRUE(y.open(b, OpenMode::kReadOnly)) << b;
-  EXPECT_EQ(*x.properties(), *y.properties()) << a;
-  ASSERT_TRUE(x.seekStart(kFileOrder));
-  ASSERT_TRUE(y.seekStart(kFileOrder));
-  for (;;) {
-    Status s = x.next(), t = y.next();
-    ASSERT_EQ(s.code(), t.code()) << a;
-    if (!s) break;
-    ASSERT_EQ(x.buffer().recordId(), y.buffer().recordId()) << a;
-    ASSERT_TRUE(x.buffer().sameValues(y.buffer())) << a << " " << x.buffer().recordId();
-  }
 }
 
 class RootCopyPostgresTest : public ::testing::Test {
@@ -100,7 +84,7 @@ TEST_F(RootCopyPostgresTest, RoundTripKeepsEveryFileRecordAndName) {
       if (!def && t.open(a, OpenMode::kReadOnly)) def = &d;
     }
     ASSERT_NE(def, nullptr) << rel;
-    expectSameFile(*def, a, again + "/" + rel);
+    expectSameFile(*def, a, again + "/" + rel, rel);
   }
 }
 

@@ -116,7 +116,8 @@ const char* catalogLockSql() { return "SELECT pg_advisory_xact_lock(0, 1)"; }
 
 Status ensureCatalog(Connection& c) {
   Result<Rows> there = c.run(
-      "SELECT to_regclass('vorlam_properties') IS NOT NULL AND to_regclass('vorlam_dirs') IS NOT NULL AND to_regprocedure('vorlam_upper(text)') IS NOT NULL",
+      "SELECT to_regclass('vorlam_properties') IS NOT NULL AND to_regclass('vorlam_dirs') IS NOT NULL AND "
+      "to_regclass('vorlam_texts') IS NOT NULL AND to_regprocedure('vorlam_upper(text)') IS NOT NULL",
       "catálogo");
   if (!there) return there.status();
   if (there->size() == 1 && std::string(there->text(0, 0)) == "t") return Status::ok();
@@ -128,6 +129,8 @@ Status ensureCatalog(Connection& c) {
                     "CREATE TABLE IF NOT EXISTS vorlam_properties(file integer NOT NULL REFERENCES vorlam_files(id) "
                     "ON DELETE CASCADE, name text NOT NULL, value text NOT NULL, PRIMARY KEY (file, name));\n"
                     "CREATE TABLE IF NOT EXISTS vorlam_dirs(path text COLLATE \"C\" PRIMARY KEY);\n"
+                    "CREATE TABLE IF NOT EXISTS vorlam_texts(path text COLLATE \"C\" PRIMARY KEY, "
+                    "spelled text NOT NULL, body bytea NOT NULL);\n"
                     "COMMIT;";
   Status s = c.exec(sql, "criar catálogo");
   if (!s && c.inTransaction()) (void)c.exec("ROLLBACK", "criar catálogo");

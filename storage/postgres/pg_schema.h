@@ -3,8 +3,9 @@
 // The database keeps a catalog of its record files, "vorlam_files" (the
 // file's normalized path, its table's name, and the label, version and
 // field list it was written with, as a file's "_layout" table holds them),
-// "vorlam_properties" (Table::setProperty) and "vorlam_dirs", the
-// directories made (makeDirectories()).  Each record file is one
+// "vorlam_properties" (Table::setProperty), "vorlam_dirs", the
+// directories made (makeDirectories()), and "vorlam_texts", small texts
+// kept beside the files (server_file_set.h).  Each record file is one
 // table with the columns of a file's "records" table: "_id" (the record
 // number, never reused), "_stamp", "_check", then one column per field
 // element (bigint for numbers and decimal units, text for texts, stored

@@ -86,6 +86,10 @@ Status removeServerFiles(const std::string& path, int* removed) {
     s = c.run("DELETE FROM vorlam_dirs WHERE $1 = '' OR path = $1 OR starts_with(path, $1 || '/')",
               pg::Params().add(loc->file), "remover arquivos")
             .status();
+  if (s)
+    s = c.run("DELETE FROM vorlam_texts WHERE $1 = '' OR starts_with(path, $1 || '/')", pg::Params().add(loc->file),
+              "remover arquivos")
+            .status();
   if (s) s = c.commit("remover arquivos");
   if (!s && c.inTransaction()) (void)c.exec("ROLLBACK", "remover arquivos");
   if (s && removed) *removed = n;
@@ -316,6 +320,13 @@ Status PgTable::copyTo(const std::string& target) {
     s = conn_.exec("SELECT setval(pg_get_serial_sequence(" + quoteText(copy) + ", '_id'), (SELECT max(_id) FROM " +
                        table_ + "))",
                    "copiar arquivo");
+  // A copy takes the file's properties with its records, as on disk.
+  if (s)
+    s = conn_
+            .run("INSERT INTO vorlam_properties(file, name, value) SELECT $1, name, value FROM vorlam_properties "
+                 "WHERE file = $2",
+                 Params().add(int64_t{entry.id}).add(int64_t{file_.id}), "copiar arquivo")
+            .status();
   if (s) s = conn_.commit("copiar arquivo");
   if (!s && conn_.inTransaction()) (void)conn_.exec("ROLLBACK", "copiar arquivo");
   return s;

@@ -7,6 +7,7 @@
 
 #include "storage/postgres/pg_schema.h"
 #include "storage/table.h"
+#include "storage/test_tables.h"
 #include "storage/test_util.h"
 #include "storage/text.h"
 
@@ -15,15 +16,7 @@ namespace {
 
 using testing::Backend;
 using testing::TestRoot;
-
-TableDef noteDef() {
-  return TableBuilder("Nota", "NOT", "Nota.dat")
-      .field("NOT:Numero", kULONG)
-      .field("NOT:Texto", STRING(20))
-      .key("NOT:KEY:NUMERO", {"NOT:Numero"}, kUnique | kPrimary, "", 1)
-      .key("NOT:KEY:TEXTO", {"NOT:Texto"}, kDuplicates)
-      .build();
-}
+using testing::noteDef;
 
 TEST(PostgresLocationTest, SplitsTheDatabaseFromTheFilePath) {
   Result<pg::Location> loc = pg::parseLocation("PostgreSQL://u:s@h:5432/dados?sslmode=disable\\Emp0001/2024//contab.dat");
