@@ -3,6 +3,9 @@
 // copied back must equal the same done on the files, record by record.  Skipped (saying why) without a
 // test server.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -27,6 +30,21 @@ using vorlam::testing::expectSameFile;
 class Quiet : public Observer {
  public:
   void logLine(const std::string&) override {}
+};
+
+// Ends the process at once when the run reports its `at`-th committed file
+// (side files, then the swap, then the saved rows).
+class Killer : public Observer {
+ public:
+  explicit Killer(int at) : at_(at) {}
+  void logLine(const std::string&) override {}
+  void fileCommitted(const std::string&) override {
+    if (++seen_ == at_) raise(SIGKILL);
+  }
+
+ private:
+  int at_;
+  int seen_ = 0;
 };
 
 // Relative path of every record file below `root`, outside "Temp".
@@ -150,6 +168,50 @@ TEST_F(AdjustPostgresTest, RestoreOnTheServerEqualsTheRestoreOnFiles) {
   ASSERT_TRUE(adjust(server_.path(), {1}).success);
   ASSERT_TRUE(adjust(files_, {1}).success);
   expectServerEquals(files_);
+}
+
+// A workstation that dies in the middle of an adjustment on the server
+// leaves it for the next start, which puts the originals back and does it
+// again: the end is the same as an uninterrupted run on the files.
+TEST_F(AdjustPostgresTest, RunKilledMidwayIsRecoveredAndRedone) {
+  // The 2nd committed file is a side file (nothing swapped yet); the 14th
+  // is the swap itself, before the companies' rows are written.
+  for (int at : {2, 14}) {
+    SCOPED_TRACE("killed at committed file " + std::to_string(at));
+    ASSERT_TRUE(adjust(files_, {1}).success);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      std::unique_ptr<shell::AppState> state = session(server_.path());
+      Killer killer(at);
+      AdjustRun run(*dict_, *state, &killer);
+      AdjustRequest request;
+      request.newStructure = 2;
+      request.year = 2024;
+      request.companies = {1};
+      (void)run.run(request);
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before file " << at;
+    std::unique_ptr<shell::AppState> state = session(server_.path());
+    std::vector<PendingAdjustment> pending = pendingAdjustments(*state);
+    ASSERT_EQ(pending.size(), 1u) << at;
+    AdjustRun run(*dict_, *state, &quiet_);
+    // The dead session's locks go once the server notices it gone.
+    Result<AdjustReport> redone = run.resume(pending.front());
+    for (int i = 0; i < 50 && !redone && redone.status().code() == StatusCode::kBusy; ++i) {
+      usleep(100 * 1000);
+      redone = run.resume(pending.front());
+    }
+    ASSERT_TRUE(redone) << at << ": " << redone.status().toString();
+    ASSERT_TRUE(redone->success) << at << ": " << redone->finalMessage;
+    expectServerEquals(files_);
+    // Both put back as they were for the next kill point.
+    ASSERT_TRUE(restore(server_.path(), 1));
+    ASSERT_TRUE(restore(files_, 1));
+  }
 }
 
 }  // namespace

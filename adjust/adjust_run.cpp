@@ -66,7 +66,13 @@ std::vector<std::pair<WorkDirName, std::string>> workDirs(const shell::AppState&
   const std::string root = workRoot(state);
   for (const std::string& dir : subdirectories(root)) {
     WorkDirName n;
-    if (parseWorkDir(dir, &n)) out.emplace_back(n, root + shell::kPathSeparator + dir);
+    if (!parseWorkDir(dir, &n)) continue;
+    // Named as made (a server gives the name in capitals; it takes it in
+    // any case).
+    std::string name = dir;
+    for (char& c : name)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    out.emplace_back(n, root + shell::kPathSeparator + name);
   }
   std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.first.sequence < b.first.sequence; });
   return out;
