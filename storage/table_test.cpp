@@ -284,7 +284,6 @@ TEST_P(TableTest, ExclusiveOpenIsRefusedWhileOthersHaveTheFile) {
 }
 
 TEST_P(TableTest, DenyWriteOpenLetsOthersReadButNotWrite) {
-  TempDir dir;
   TableDef def = setorDef();
   const std::string path = dir.file("Setor.dat");
   Table a(&def), reader(&def), writer(&def), other(&def);

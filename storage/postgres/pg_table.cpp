@@ -137,6 +137,15 @@ Status PgTable::openFile(const Location& loc, OpenMode mode) {
                              "abrir arquivo");
   if (!r) return conn_.lastFailure() == Failure::kLockTimeout ? makeStatus(StatusCode::kAccessDenied, path_)
                                                               : r.status();
+  // Writing opens share the write lock; an open that lets others only read
+  // takes it alone.
+  if (mode != OpenMode::kReadOnly) {
+    const char* write = mode == OpenMode::kDenyWrite ? "pg_advisory_lock" : "pg_advisory_lock_shared";
+    r = conn_.run(std::string("SELECT ") + write + "($1::int, " + std::to_string(kWriteLockKey) + ")",
+                  Params().add(int64_t{file_.id}), "abrir arquivo");
+    if (!r) return conn_.lastFailure() == Failure::kLockTimeout ? makeStatus(StatusCode::kAccessDenied, path_)
+                                                                : r.status();
+  }
   table_ = quoteIdent(file_.table);
   cols_ = schema::columnNames(def_);
   selectList_ = "_id, _stamp, _check";

@@ -15,6 +15,8 @@
 // - The open lock and record holds are session-level advisory locks on
 //   (file number, 0) and (file number, record number): the server drops
 //   them when the holder's session ends, also when its process dies.
+//   Writing opens also share the write lock (file number, kWriteLockKey),
+//   which an open that lets others only read (kDenyWrite) takes alone.
 // - The wait limit is the session's lock_timeout.
 #pragma once
 
@@ -28,6 +30,10 @@
 #include "storage/table_backend.h"
 
 namespace vorlam::pg {
+
+// The second half of the write lock's key (record numbers are positive, and
+// -1 is the numbering lock).
+constexpr int kWriteLockKey = -2;
 
 class PgTable : public TableBackend {
  public:
