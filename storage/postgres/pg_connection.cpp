@@ -192,6 +192,45 @@ Result<Rows> Connection::run(const std::string& sql, const Params& params, const
   return Rows(r);
 }
 
+Result<Rows> Connection::runGuarded(const std::string& sql, const Params& params, const char* what) {
+  if (Status s = wait(); !s) return s;
+  failure_ = Failure::kNone;
+  if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
+  Status prepared;
+  const std::string& name = statementName(sql, params.size(), false, &prepared);
+  if (!prepared) return Status(prepared.code(), prepared.message(), std::string(what) + ": " + prepared.detail());
+  std::vector<const char*> values = params.pointers();
+  const char* kSteps[] = {"SAVEPOINT vorlam_write", nullptr, "RELEASE SAVEPOINT vorlam_write"};
+  if (PQenterPipelineMode(conn_) != 1) return lost(what);
+  bool sent = true;
+  for (const char* step : kSteps)
+    sent = sent && (step ? PQsendQueryParams(conn_, step, 0, nullptr, nullptr, nullptr, nullptr, 0)
+                         : PQsendQueryPrepared(conn_, name.c_str(), params.size(), values.data(), nullptr, nullptr, 0)) == 1;
+  sent = sent && PQpipelineSync(conn_) == 1;
+  // The answers of the three statements, each ended by a null, then the
+  // synchronisation point's.
+  Rows answers[3];
+  for (int i = 0; sent && i < 3 && PQstatus(conn_) == CONNECTION_OK; ++i)
+    while (PGresult* r = PQgetResult(conn_)) answers[i] = Rows(r);
+  if (sent && PQstatus(conn_) == CONNECTION_OK) Rows sync(PQgetResult(conn_));
+  if (PQexitPipelineMode(conn_) != 1 || !sent || PQstatus(conn_) != CONNECTION_OK) return lost(what);
+  auto good = [](const Rows& r) {
+    const ExecStatusType st = PQresultStatus(r.raw());
+    return st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK;
+  };
+  if (!good(answers[0])) return failed(answers[0].raw(), what);
+  if (good(answers[1]) && good(answers[2])) return std::move(answers[1]);
+  Status s = good(answers[1]) ? failed(answers[2].raw(), what) : failed(answers[1].raw(), what);
+  if (failure_ != Failure::kConnectionLost) {
+    const Failure f = failure_;
+    const std::string constraint = constraint_;
+    (void)exec("ROLLBACK TO SAVEPOINT vorlam_write; RELEASE SAVEPOINT vorlam_write", what);
+    failure_ = f;  // the statement's failure, not the undoing's
+    constraint_ = constraint;
+  }
+  return s;
+}
+
 // --- deferred statements ------------------------------------------------------
 
 namespace {

@@ -98,6 +98,11 @@ class Connection {
   // the message.  A failure's SQLSTATE goes to lastFailure().
   Result<Rows> run(const std::string& sql, const Params& params, const char* what);
   Result<Rows> run(const std::string& sql, const char* what) { return run(sql, Params(), what); }
+  // Runs `sql` as run() does, under a savepoint of the open transaction:
+  // SAVEPOINT, the statement and RELEASE go to the server together, one
+  // round trip.  A refused statement is undone to the savepoint, so that
+  // the transaction goes on as it was before it.
+  Result<Rows> runGuarded(const std::string& sql, const Params& params, const char* what);
   // Runs statements without results (several may be separated by ';').
   Status exec(const std::string& sql, const char* what);
   // Commits the open transaction.  A transaction a failure had already

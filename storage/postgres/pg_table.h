@@ -100,7 +100,6 @@ class PgTable : public TableBackend {
   Status nextNumber(int key);
   Status findDuplicate();
   Status staleOutcome();
-  Status inSavepoint(bool wanted, const std::function<Status()>& write);
   std::string cellParam(const FieldDef& f, const Cell& c) const;
   // pg_table_batch.cpp
   bool deferring() const { return bulk_ && mode_ == OpenMode::kExclusive; }

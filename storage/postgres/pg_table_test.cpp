@@ -156,11 +156,20 @@ TEST_F(PostgresServerTest, BulkRunTheServerUndidFailsOnFlush) {
   b.buffer().clear();
   ASSERT_TRUE(b.buffer().setInt("Numero", 1));
   EXPECT_EQ(b.append().code(), StatusCode::kDuplicateKey);
+  ASSERT_TRUE(b.buffer().setInt("Numero", 2));
+  ASSERT_TRUE(b.append());
+  // So is a change of a unique key onto another record's values.
+  ASSERT_TRUE(b.getById(1));
+  ASSERT_TRUE(b.buffer().setInt("Numero", 2));
+  EXPECT_EQ(b.update().code(), StatusCode::kDuplicateKey);
+  EXPECT_EQ(b.duplicatedKey(), 0);
   ASSERT_TRUE(b.getById(1));
   ASSERT_TRUE(b.buffer().setInt("Numero", 7));
   ASSERT_TRUE(b.update());
   ASSERT_TRUE(b.flush());
-  EXPECT_EQ(*a.count(), 1);
+  EXPECT_EQ(*a.count(), 2);
+  ASSERT_TRUE(a.getById(1));
+  EXPECT_EQ(a.buffer().getInt("Numero"), 7);
 }
 
 TEST_F(PostgresServerTest, PropertiesAndDirectoriesLiveInTheDatabase) {

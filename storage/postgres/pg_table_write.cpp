@@ -168,16 +168,6 @@ Status PgTable::staleOutcome() {
   return makeStatus(r->size() > 0 ? StatusCode::kChangedByOther : StatusCode::kDeletedByOther, def_.label);
 }
 
-Status PgTable::inSavepoint(bool wanted, const std::function<Status()>& write) {
-  if (!wanted) return write();
-  if (Status s = conn_.exec("SAVEPOINT vorlam_write", "gravação"); !s) return s;
-  Status s = write();
-  if (s) return conn_.exec("RELEASE SAVEPOINT vorlam_write", "gravação");
-  if (conn_.lastFailure() != Failure::kConnectionLost)
-    (void)conn_.exec("ROLLBACK TO SAVEPOINT vorlam_write; RELEASE SAVEPOINT vorlam_write", "gravação");
-  return s;
-}
-
 Status PgTable::update() {
   if (Status s = ensureWritable(); !s) return s;
   duplicatedKey_ = -1;
@@ -213,11 +203,9 @@ Status PgTable::update() {
   }
   if (deferring()) return queueUpdate(dirty);
   int64_t changed = 0;
-  Status s = inSavepoint(bulk_ && uniqueTouched, [&]() -> Status {
-    Result<Rows> r = conn_.run(sql, p, "alteração");
-    if (r) changed = r->affected();
-    return r.status();
-  });
+  Result<Rows> r = bulk_ && uniqueTouched ? conn_.runGuarded(sql, p, "alteração") : conn_.run(sql, p, "alteração");
+  if (r) changed = r->affected();
+  Status s = r.status();
   if (!s) {
     if (conn_.lastFailure() != Failure::kUniqueViolation) return s;
     duplicatedKey_ = keyOfIndex(file_.id, conn_.lastConstraint());
