@@ -219,6 +219,8 @@ TEST_F(PostgresServerTest, DeferredWriteRefusedLaterFailsTheWholeRun) {
     if (added) addNotes(t, 1801, 1810);  // accepted for now: the run goes on
     Status flushed = t.flush();
     EXPECT_EQ(flushed.code(), StatusCode::kDuplicateKey) << flushed.toString() << " " << flushed.detail();
+    EXPECT_EQ(flushed.detail(), "NOT:KEY:NUMERO");
+    EXPECT_EQ(t.duplicatedKey(), 0);
     EXPECT_FALSE(t.inBulk());
     EXPECT_EQ(countNow(), 1);
     ASSERT_TRUE(t.getById(1));

@@ -250,7 +250,16 @@ Status PgTable::beginBulk() {
 Status PgTable::flush() {
   if (!bulk_) return Status::ok();
   // Every deferred write answered first: one refused undoes the run.
+  duplicatedKey_ = -1;
   if (Status s = conn_.wait(); !s) {
+    if (conn_.lastFailure() == Failure::kUniqueViolation) {
+      // Named as an immediate refusal names it.
+      const int k = keyOfIndex(file_.id, conn_.lastConstraint());
+      if (k >= 0 && k < static_cast<int>(def_.keys.size())) {
+        duplicatedKey_ = k;
+        s = makeStatus(StatusCode::kDuplicateKey, def_.keys[k].name);
+      }
+    }
     endFailedBulk();
     return s;
   }
