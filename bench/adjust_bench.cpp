@@ -8,6 +8,9 @@
 // the same conversion function and writes back the changed ones in one
 // transaction per file.  Each side runs in its own process so that its peak
 // memory can be reported.  Usage: adjust_bench [N] (default 1000000).
+// With VORLAM_BENCH_POSTGRES set to a database ("postgresql:///banco"), the
+// same company is built below that PostgreSQL server too and the adjustment
+// runs there, printed beside the run on the files.
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -26,7 +29,9 @@
 #include "shell/company_files.h"
 #include "shell/startup.h"
 #include "storage/date.h"
+#include "storage/platform.h"
 #include "storage/sqlite_util.h"
+#include "storage/table_backend.h"
 #include "storage/text.h"
 
 namespace {
@@ -118,8 +123,12 @@ void build(const std::string& dir, int64_t n) {
   Root r(dir);
   auto add = [&](const char* label, const std::string& path, int64_t count,
                  const std::function<void(Record&, int64_t)>& set) {
+    // Exclusively, as a copy of a data root writes: a server takes the
+    // rows in groups.
     Table t(r.dict->find(label));
-    CHECK(t.open(path));
+    Status s = t.open(path, OpenMode::kExclusive);
+    if (!s) std::fprintf(stderr, "%s: %s %s\n", path.c_str(), s.toString().c_str(), s.detail().c_str());
+    CHECK(s);
     fill(t, count, set);
   };
   add("ConfPlanoContas", r.shared("ConfPlanoContas"), 2, [](Record& b, int64_t i) {
@@ -250,6 +259,9 @@ void engineRun(const std::string& dir) {
   Result<adjust::AdjustReport> rep = run.run(req);
   if (!rep || !rep->success) {
     std::fprintf(stderr, "ajuste falhou: %s\n", rep ? rep->finalMessage.c_str() : rep.status().toString().c_str());
+    if (rep)
+      for (const auto& c : rep->companies)
+        if (!c.reason.empty()) std::fprintf(stderr, "  empresa %u: %s\n", unsigned{c.code}, c.reason.c_str());
     std::exit(1);
   }
 }
@@ -257,10 +269,13 @@ void engineRun(const std::string& dir) {
 struct Measure {
   double seconds = 0;
   long maxRssKb = 0;
+  bool ok = false;
 };
 
-// Runs `work` in a child process; its time and peak memory.
-Measure inChild(const std::function<void()>& work) {
+// Runs `work` in a child process; its time and peak memory, and whether it
+// ended well.
+Measure tryInChild(const std::function<void()>& work) {
+  std::fflush(stdout);  // the child must not print the parent's lines again
   auto t0 = Clock::now();
   pid_t pid = fork();
   if (pid == 0) {
@@ -270,8 +285,34 @@ Measure inChild(const std::function<void()>& work) {
   int status = 0;
   struct rusage usage {};
   wait4(pid, &status, 0, &usage);
-  CHECK(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  return {std::chrono::duration<double>(Clock::now() - t0).count(), usage.ru_maxrss};
+  return {std::chrono::duration<double>(Clock::now() - t0).count(), usage.ru_maxrss,
+          WIFEXITED(status) && WEXITSTATUS(status) == 0};
+}
+
+Measure inChild(const std::function<void()>& work) {
+  Measure m = tryInChild(work);
+  CHECK(m.ok);
+  return m;
+}
+
+// The same company below a PostgreSQL server: built, then adjusted; the
+// run against the one on the files.  A failure is printed, not hidden.
+void runOnServer(const std::string& server, int64_t n, const Measure& files) {
+  const std::string dir = server + "/ADJBENCH" + std::to_string(getpid());
+  (void)removeServerFiles(dir);
+  Measure built = tryInChild([&] { build(dir + "/", n); });
+  if (!built.ok) {
+    std::printf("PostgreSQL: the company could not be built below %s\n", dir.c_str());
+  } else {
+    std::printf("data built on PostgreSQL in %.1f s\n", built.seconds);
+    Measure run = tryInChild([&] { engineRun(dir + "/"); });
+    if (run.ok)
+      std::printf("adjustment run on PostgreSQL %8.2f s   peak memory %7ld KiB   ratio to the files %.2f\n",
+                  run.seconds, run.maxRssKb, run.seconds / files.seconds);
+    else
+      std::printf("adjustment run on PostgreSQL failed after %.2f s (message above)\n", run.seconds);
+  }
+  (void)removeServerFiles(dir);
 }
 
 }  // namespace
@@ -292,5 +333,7 @@ int main(int argc, char** argv) {
   std::printf("adjustment run %8.2f s   peak memory %7ld KiB\n", engine.seconds, engine.maxRssKb);
   std::printf("ratio %.2f\n", engine.seconds / plain.seconds);
   fs::remove_all(dir);
+  const std::string server = platform::environmentVariable("VORLAM_BENCH_POSTGRES");
+  if (!server.empty()) runOnServer(server, n, engine);
   return 0;
 }

@@ -120,6 +120,22 @@ class Table {
   // Bulk mode: holds one transaction across many writes; flush() commits and
   // ends it.  A process killed in bulk mode leaves the file as it was before
   // beginBulk().  Reads see the pending writes.
+  //
+  // On a file opened kExclusive no other writer can come between a read
+  // and a write, and the table may defer the writes of a run (a server
+  // answers them in groups; the files answer each at once).  A deferred
+  // write returns success meaning "accepted": the buffer holds its record
+  // number and stamp as if written.  When such a write is refused (a
+  // duplicate key, a record changed by a program that does not open the
+  // file, a lost connection) the refusal fails a later call of this table
+  // instead: a later write or read, at the latest flush().  From then on
+  // every call fails with it; flush() fails too and undoes the whole run,
+  // so that nothing of it is written (rollbackBulk() likewise undoes it).
+  // A failing flush() never leaves a part of the run behind.
+  //
+  // On a server, a connection lost during a run fails the operation in
+  // hand (or the next one) with a message saying so; the server undoes
+  // the run, flush() fails, and the file can be opened again.
   Status beginBulk();
   Status flush();
   // Discards every write since beginBulk().

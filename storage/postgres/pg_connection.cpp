@@ -61,6 +61,8 @@ void Connection::close() {
   if (conn_) PQfinish(conn_);
   conn_ = nullptr;
   prepared_.clear();
+  pending_.clear();
+  deferred_ = Status::ok();
 }
 
 std::string Connection::describe() const {
@@ -154,20 +156,38 @@ Status Connection::failed(PGresult* r, const char* what) {
   return Status(StatusCode::kIoError, "Erro do servidor PostgreSQL", detail);
 }
 
-Result<Rows> Connection::run(const std::string& sql, const Params& params, const char* what) {
-  failure_ = Failure::kNone;
-  if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
+const std::string& Connection::statementName(const std::string& sql, int params, bool deferred, Status* s) {
+  static const std::string kNone;
   // Each statement is prepared once per session: the server plans the
   // walks and writes of a table once, not at every record.
   auto it = prepared_.find(sql);
-  if (it == prepared_.end()) {
-    std::string name = "s" + std::to_string(prepared_.size());
-    Rows prep(PQprepare(conn_, name.c_str(), sql.c_str(), params.size(), nullptr));
-    if (PQresultStatus(prep.raw()) != PGRES_COMMAND_OK) return failed(prep.raw(), what);
-    it = prepared_.emplace(sql, name).first;
+  if (it != prepared_.end()) return it->second;
+  std::string name = "s" + std::to_string(prepared_.size());
+  if (deferred) {
+    if (PQsendPrepare(conn_, name.c_str(), sql.c_str(), params, nullptr) != 1) {
+      *s = lost("preparar comando");
+      return kNone;
+    }
+    pending_.push_back({sql, -1, "preparar comando"});
+  } else {
+    Rows prep(PQprepare(conn_, name.c_str(), sql.c_str(), params, nullptr));
+    if (PQresultStatus(prep.raw()) != PGRES_COMMAND_OK) {
+      *s = failed(prep.raw(), "preparar comando");
+      return kNone;
+    }
   }
+  return prepared_.emplace(sql, std::move(name)).first->second;
+}
+
+Result<Rows> Connection::run(const std::string& sql, const Params& params, const char* what) {
+  if (Status s = wait(); !s) return s;
+  failure_ = Failure::kNone;
+  if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
+  Status prepared;
+  const std::string& name = statementName(sql, params.size(), false, &prepared);
+  if (!prepared) return Status(prepared.code(), prepared.message(), std::string(what) + ": " + prepared.detail());
   std::vector<const char*> values = params.pointers();
-  PGresult* r = PQexecPrepared(conn_, it->second.c_str(), params.size(), values.data(), nullptr, nullptr, 0);
+  PGresult* r = PQexecPrepared(conn_, name.c_str(), params.size(), values.data(), nullptr, nullptr, 0);
   ExecStatusType st = PQresultStatus(r);
   if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
     Status s = failed(r, what);
@@ -177,7 +197,159 @@ Result<Rows> Connection::run(const std::string& sql, const Params& params, const
   return Rows(r);
 }
 
+Result<Rows> Connection::runGuarded(const std::string& sql, const Params& params, const char* what) {
+  if (Status s = wait(); !s) return s;
+  failure_ = Failure::kNone;
+  if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
+  Status prepared;
+  const std::string& name = statementName(sql, params.size(), false, &prepared);
+  if (!prepared) return Status(prepared.code(), prepared.message(), std::string(what) + ": " + prepared.detail());
+  std::vector<const char*> values = params.pointers();
+  const char* kSteps[] = {"SAVEPOINT vorlam_write", nullptr, "RELEASE SAVEPOINT vorlam_write"};
+  if (PQenterPipelineMode(conn_) != 1) return lost(what);
+  bool sent = true;
+  for (const char* step : kSteps)
+    sent = sent && (step ? PQsendQueryParams(conn_, step, 0, nullptr, nullptr, nullptr, nullptr, 0)
+                         : PQsendQueryPrepared(conn_, name.c_str(), params.size(), values.data(), nullptr, nullptr, 0)) == 1;
+  sent = sent && PQpipelineSync(conn_) == 1;
+  // The answers of the three statements, each ended by a null, then the
+  // synchronisation point's.
+  Rows answers[3];
+  for (int i = 0; sent && i < 3 && PQstatus(conn_) == CONNECTION_OK; ++i)
+    while (PGresult* r = PQgetResult(conn_)) answers[i] = Rows(r);
+  if (sent && PQstatus(conn_) == CONNECTION_OK) Rows sync(PQgetResult(conn_));
+  if (PQexitPipelineMode(conn_) != 1 || !sent || PQstatus(conn_) != CONNECTION_OK) return lost(what);
+  auto good = [](const Rows& r) {
+    const ExecStatusType st = PQresultStatus(r.raw());
+    return st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK;
+  };
+  if (!good(answers[0])) return failed(answers[0].raw(), what);
+  if (good(answers[1]) && good(answers[2])) return std::move(answers[1]);
+  Status s = good(answers[1]) ? failed(answers[2].raw(), what) : failed(answers[1].raw(), what);
+  if (failure_ != Failure::kConnectionLost) {
+    const Failure f = failure_;
+    const std::string constraint = constraint_;
+    (void)exec("ROLLBACK TO SAVEPOINT vorlam_write; RELEASE SAVEPOINT vorlam_write", what);
+    failure_ = f;  // the statement's failure, not the undoing's
+    constraint_ = constraint;
+  }
+  return s;
+}
+
+// --- deferred statements ------------------------------------------------------
+
+namespace {
+// At most this many statements wait for their answers: the answers queue
+// up in the server's socket while none is read, and a server that cannot
+// write them stops reading what is sent to it.
+constexpr size_t kMaxPending = 64;
+}  // namespace
+
+Status Connection::lost(const char* what) {
+  failure_ = Failure::kConnectionLost;
+  return Status(StatusCode::kIoError, "Conexão com o servidor PostgreSQL perdida: " + describe(),
+                std::string(what) + ": " + firstLine(conn_ ? PQerrorMessage(conn_) : ""));
+}
+
+Status Connection::send(const std::string& sql, const Params& params, int64_t expectRows, const char* what) {
+  if (!deferred_) return deferred_;
+  if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
+  if (PQpipelineStatus(conn_) == PQ_PIPELINE_OFF && PQenterPipelineMode(conn_) != 1) return deferred_ = lost(what);
+  Status s;
+  const std::string& name = statementName(sql, params.size(), true, &s);
+  if (!s) return deferred_ = s;
+  std::vector<const char*> values = params.pointers();
+  if (PQsendQueryPrepared(conn_, name.c_str(), params.size(), values.data(), nullptr, nullptr, 0) != 1)
+    return deferred_ = lost(what);
+  pending_.push_back({std::string(), expectRows, what});
+  if (pending_.size() >= kMaxPending) return collect();
+  // On its way now, so that the server works on it while the next one is
+  // gathered.
+  if (PQflush(conn_) != 0) return deferred_ = lost(what);
+  return Status::ok();
+}
+
+void Connection::take(const Pending& p, PGresult* r) {
+  const ExecStatusType st = PQresultStatus(r);
+  if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK) {
+    if (p.expectRows < 0 || !deferred_) return;
+    const char* n = PQcmdTuples(r);
+    const int64_t rows = *n ? std::strtoll(n, nullptr, 10) : 0;
+    if (rows == p.expectRows) return;
+    // A record changed or removed since it was read: the run cannot keep
+    // what it wrote believing otherwise.
+    failure_ = Failure::kOther;
+    deferred_ = Status(StatusCode::kChangedByOther, defaultMessage(StatusCode::kChangedByOther),
+                       std::string(p.what) + ": " + std::to_string(rows) + " de " + std::to_string(p.expectRows) +
+                           " registros gravados");
+    return;
+  }
+  if (!p.sql.empty()) prepared_.erase(p.sql);  // never prepared: prepare it again when next used
+  if (st == PGRES_PIPELINE_ABORTED) {
+    // Skipped after an earlier refusal, which is the failure to report.
+    if (deferred_) deferred_ = Status(StatusCode::kIoError, "Erro do servidor PostgreSQL", p.what);
+    return;
+  }
+  if (deferred_) deferred_ = failed(r, p.what);
+}
+
+Status Connection::collect() {
+  if (!conn_) return deferred_;
+  if (PQpipelineStatus(conn_) == PQ_PIPELINE_OFF) return deferred_;
+  if (!pending_.empty()) {
+    if (PQpipelineSync(conn_) != 1) {
+      if (deferred_) deferred_ = lost("gravação");
+      pending_.clear();
+      return deferred_;
+    }
+    bool dead = false;
+    for (const Pending& p : pending_) {
+      // The answers of one statement, up to the null that ends them.
+      while (PGresult* r = PQgetResult(conn_)) {
+        take(p, r);
+        PQclear(r);
+      }
+      if (PQstatus(conn_) != CONNECTION_OK) {
+        dead = true;
+        break;
+      }
+    }
+    if (!dead) {
+      // The answer of the synchronisation point ends the run of answers.
+      PGresult* r = PQgetResult(conn_);
+      dead = PQresultStatus(r) != PGRES_PIPELINE_SYNC;
+      PQclear(r);
+    }
+    if (dead && deferred_)
+      deferred_ = PQstatus(conn_) != CONNECTION_OK
+                      ? lost(pending_.back().what)
+                      : Status(StatusCode::kIoError, "Erro do servidor PostgreSQL", "sincronização sem resposta");
+    pending_.clear();
+  }
+  if (PQexitPipelineMode(conn_) != 1 && deferred_) deferred_ = lost("gravação");
+  return deferred_;
+}
+
+Status Connection::wait() {
+  if (!conn_) return deferred_;
+  if (beforeWait_ && !waiting_) {
+    // What the caller still gathers goes first; a failure there is one of
+    // the deferred statements too.
+    waiting_ = true;
+    Status s = beforeWait_();
+    waiting_ = false;
+    if (!s && deferred_) deferred_ = s;
+  }
+  return collect();
+}
+
+void Connection::discardDeferred() {
+  (void)collect();
+  deferred_ = Status::ok();
+}
+
 Status Connection::exec(const std::string& sql, const char* what) {
+  if (Status st = wait(); !st) return st;
   failure_ = Failure::kNone;
   if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
   Rows r(PQexec(conn_, sql.c_str()));
@@ -187,6 +359,7 @@ Status Connection::exec(const std::string& sql, const char* what) {
 }
 
 Status Connection::commit(const char* what) {
+  if (Status st = wait(); !st) return st;
   failure_ = Failure::kNone;
   if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
   Rows r(PQexec(conn_, "COMMIT"));

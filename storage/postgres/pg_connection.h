@@ -18,6 +18,7 @@
 #include <libpq-fe.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -97,6 +98,11 @@ class Connection {
   // the message.  A failure's SQLSTATE goes to lastFailure().
   Result<Rows> run(const std::string& sql, const Params& params, const char* what);
   Result<Rows> run(const std::string& sql, const char* what) { return run(sql, Params(), what); }
+  // Runs `sql` as run() does, under a savepoint of the open transaction:
+  // SAVEPOINT, the statement and RELEASE go to the server together, one
+  // round trip.  A refused statement is undone to the savepoint, so that
+  // the transaction goes on as it was before it.
+  Result<Rows> runGuarded(const std::string& sql, const Params& params, const char* what);
   // Runs statements without results (several may be separated by ';').
   Status exec(const std::string& sql, const char* what);
   // Commits the open transaction.  A transaction a failure had already
@@ -107,14 +113,49 @@ class Connection {
   const std::string& lastConstraint() const { return constraint_; }
 
   Status setLockTimeout(int ms);
+  // --- Deferred statements ---------------------------------------------
+  // send() queues a prepared statement on the server without waiting for
+  // its answer (libpq's pipeline mode); `expectRows` >= 0 is the number of
+  // rows it must change.  The answers are read by wait(), and before any
+  // other statement of this connection (run, exec, commit), so that every
+  // statement sees the ones sent before it.  The first refused statement
+  // (an error, or another number of rows changed) fails that wait, and
+  // every later send() or statement, until discardDeferred(): the caller
+  // must undo the transaction, since statements sent after the refused one
+  // were skipped or ran without it.
+  Status send(const std::string& sql, const Params& params, int64_t expectRows, const char* what);
+  // Waits for every statement sent; the first refusal, kept as said.
+  Status wait();
+  // Drops the refusal (and waits for what is still on the way), once the
+  // caller has decided to undo the transaction.
+  void discardDeferred();
+  // Called before the connection waits for answers, to send what the
+  // caller still keeps on its side (rows gathered into one statement).
+  void setBeforeWait(std::function<Status()> hook) { beforeWait_ = std::move(hook); }
+  // The refusal found so far (ok when none), without waiting.
+  const Status& refusal() const { return deferred_; }
+
   // Where the connection goes, for messages: "host:port/database".
   std::string describe() const;
   // Whether a transaction (or a failed one) is open on the session.
   bool inTransaction() const;
 
  private:
+  struct Pending {
+    std::string sql;      // a statement being prepared, to forget it if refused
+    int64_t expectRows;   // -1: any
+    const char* what;
+  };
   Status failed(PGresult* r, const char* what);
+  Status lost(const char* what);
+  Status collect();
+  void take(const Pending& p, PGresult* r);
+  const std::string& statementName(const std::string& sql, int params, bool deferred, Status* s);
   PGconn* conn_ = nullptr;
+  std::vector<Pending> pending_;
+  Status deferred_;  // the first refusal of a statement sent
+  std::function<Status()> beforeWait_;
+  bool waiting_ = false;
   Failure failure_ = Failure::kNone;
   std::string constraint_;
   std::unordered_map<std::string, std::string> prepared_;  // SQL -> statement name

@@ -105,6 +105,9 @@ Status PgTable::open(const std::string& path, OpenMode mode, int busyMs) {
   if (!loc) return loc.status();
   if (loc->file.empty()) return Status(StatusCode::kInvalidArgument, "Caminho sem nome de arquivo", path);
   if (Status s = conn_.connect(loc->uri, busyMs); !s) return s;
+  // Rows a deferred bulk run still gathers are sent before anything waits
+  // for the server, so that every read sees them.
+  conn_.setBeforeWait([this] { return sendBatch(); });
   if (Status s = ensureCatalog(conn_); !s) return s;
   return openFile(*loc, mode);
 }

@@ -12,6 +12,12 @@
 //   under a savepoint, so that a duplicate is an error of that write only;
 //   any other failure inside the transaction undoes the whole bulk run, and
 //   flush() then reports it (never a silent success).
+// - In bulk mode on a file opened exclusively no other writer can come
+//   between a read and a write, so writes are deferred (table.h): rows
+//   added, and rows changed in the same columns, are gathered and sent as
+//   one statement per thousand rows, whose answers are read only when
+//   something must wait for them (a read, flush()).  Record numbers of
+//   added rows are given out here, following the highest in use.
 // - The open lock and record holds are session-level advisory locks on
 //   (file number, 0) and (file number, record number): the server drops
 //   them when the holder's session ends, also when its process dies.
@@ -100,8 +106,25 @@ class PgTable : public TableBackend {
   Status nextNumber(int key);
   Status findDuplicate();
   Status staleOutcome();
-  Status inSavepoint(bool wanted, const std::function<Status()>& write);
   std::string cellParam(const FieldDef& f, const Cell& c) const;
+  // pg_table_batch.cpp
+  bool deferring() const { return bulk_ && mode_ == OpenMode::kExclusive; }
+  Status takeNumber(int64_t* id);
+  Status queueInsert(int64_t id);
+  Status queueUpdate(const std::vector<char>& dirty);
+  Status sendBatch();
+  void dropBatch();
+  void endFailedBulk();
+
+  // Rows gathered for one statement: one array per column written.
+  struct Batch {
+    enum class Kind { kNone, kInsert, kUpdate } kind = Kind::kNone;
+    std::vector<char> dirty;  // the columns an update sets
+    std::vector<std::string> arrays;
+    std::set<int64_t> ids;  // a record changed twice goes in two statements
+    int rows = 0;
+    size_t bytes = 0;
+  };
 
   const TableDef& def_;
   Record& buffer_;
@@ -117,6 +140,8 @@ class PgTable : public TableBackend {
   int duplicatedKey_ = -1;
   bool numbersBehind_ = false;  // records were added with their own numbers
   std::set<int64_t> holds_;
+  Batch batch_;
+  int64_t nextId_ = 0;  // the next record number given out in a deferred run; 0: not known yet
 
   // Walk state: the position is the tuple (key values, record number) of
   // the last entry read, or a sentinel; a chunk of the entries that follow

@@ -45,6 +45,7 @@ Status PgTable::syncNumbers() {
 }
 
 Status PgTable::insertRow(int64_t id) {
+  if (deferring()) return queueInsert(id);
   if (id == 0) {
     if (Status s = syncNumbers(); !s) return s;
   }
@@ -167,16 +168,6 @@ Status PgTable::staleOutcome() {
   return makeStatus(r->size() > 0 ? StatusCode::kChangedByOther : StatusCode::kDeletedByOther, def_.label);
 }
 
-Status PgTable::inSavepoint(bool wanted, const std::function<Status()>& write) {
-  if (!wanted) return write();
-  if (Status s = conn_.exec("SAVEPOINT vorlam_write", "gravação"); !s) return s;
-  Status s = write();
-  if (s) return conn_.exec("RELEASE SAVEPOINT vorlam_write", "gravação");
-  if (conn_.lastFailure() != Failure::kConnectionLost)
-    (void)conn_.exec("ROLLBACK TO SAVEPOINT vorlam_write; RELEASE SAVEPOINT vorlam_write", "gravação");
-  return s;
-}
-
 Status PgTable::update() {
   if (Status s = ensureWritable(); !s) return s;
   duplicatedKey_ = -1;
@@ -210,12 +201,11 @@ Status PgTable::update() {
     for (size_t i = 0; same && i < now.size(); ++i) same = now[i].i == tuple_[i].i && now[i].s == tuple_[i].s;
     if (!same) dropChunk();
   }
+  if (deferring()) return queueUpdate(dirty);
   int64_t changed = 0;
-  Status s = inSavepoint(bulk_ && uniqueTouched, [&]() -> Status {
-    Result<Rows> r = conn_.run(sql, p, "alteração");
-    if (r) changed = r->affected();
-    return r.status();
-  });
+  Result<Rows> r = bulk_ && uniqueTouched ? conn_.runGuarded(sql, p, "alteração") : conn_.run(sql, p, "alteração");
+  if (r) changed = r->affected();
+  Status s = r.status();
   if (!s) {
     if (conn_.lastFailure() != Failure::kUniqueViolation) return s;
     duplicatedKey_ = keyOfIndex(file_.id, conn_.lastConstraint());
@@ -234,8 +224,13 @@ Status PgTable::erase() {
   if (Status s = ensureWritable(); !s) return s;
   if (buffer_.recordId() == 0) return Status(StatusCode::kInvalidArgument, "Nenhum registro lido para excluir");
   dropChunk();
-  Result<Rows> r = conn_.run("DELETE FROM " + table_ + " WHERE _id = $1 AND _stamp = $2",
-                             Params().add(buffer_.recordId()).add(buffer_.stamp()), "exclusão");
+  const std::string sql = "DELETE FROM " + table_ + " WHERE _id = $1 AND _stamp = $2";
+  if (deferring()) {
+    if (!conn_.refusal()) return conn_.refusal();
+    if (Status s = sendBatch(); !s) return s;
+    return conn_.send(sql, Params().add(buffer_.recordId()).add(buffer_.stamp()), 1, "exclusão");
+  }
+  Result<Rows> r = conn_.run(sql, Params().add(buffer_.recordId()).add(buffer_.stamp()), "exclusão");
   if (!r) return r.status();
   if (r->affected() == 1) return Status::ok();
   return staleOutcome();
@@ -247,11 +242,28 @@ Status PgTable::beginBulk() {
   Status s = conn_.exec("BEGIN", "gravação em lote");
   bulk_ = s.isOk();
   numberingLocked_ = false;
+  nextId_ = 0;
+  dropBatch();
   return s;
 }
 
 Status PgTable::flush() {
   if (!bulk_) return Status::ok();
+  // Every deferred write answered first: one refused undoes the run.
+  duplicatedKey_ = -1;
+  if (Status s = conn_.wait(); !s) {
+    if (conn_.lastFailure() == Failure::kUniqueViolation) {
+      // Named as an immediate refusal names it.
+      const int k = keyOfIndex(file_.id, conn_.lastConstraint());
+      if (k >= 0 && k < static_cast<int>(def_.keys.size())) {
+        duplicatedKey_ = k;
+        s = makeStatus(StatusCode::kDuplicateKey, def_.keys[k].name);
+      }
+    }
+    endFailedBulk();
+    return s;
+  }
+  nextId_ = 0;
   Status s = syncNumbers();
   if (s) s = conn_.commit("gravação em lote");
   // A transaction the server undid is over as well: the run ends with its
@@ -265,6 +277,9 @@ Status PgTable::flush() {
 Status PgTable::rollbackBulk() {
   if (!bulk_) return Status::ok();
   dropChunk();
+  dropBatch();
+  conn_.discardDeferred();
+  nextId_ = 0;
   numbersBehind_ = false;
   bulk_ = false;
   numberingLocked_ = false;
