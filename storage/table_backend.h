@@ -71,6 +71,13 @@ class TableBackend {
   virtual Status setProperty(const std::string& name, const std::string& value) = 0;
   virtual Result<std::string> property(const std::string& name) = 0;
   virtual Result<std::vector<std::pair<std::string, std::string>>> properties() = 0;
+  virtual Result<int64_t> lastNumber() { return makeStatus(StatusCode::kUnsupported); }
+  virtual Status keepNumbersAbove(int64_t last) {
+    (void)last;
+    return makeStatus(StatusCode::kUnsupported);
+  }
+  // See Table::setEngineTick.
+  virtual void setEngineTick(std::function<bool()> tick) { (void)tick; }
 };
 
 // Whether `path` lies below a server location ("postgresql://" or

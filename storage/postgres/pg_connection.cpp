@@ -1,5 +1,7 @@
 #include "storage/postgres/pg_connection.h"
 
+#include <poll.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -175,10 +177,38 @@ Result<Rows> Connection::run(const std::string& sql, const Params& params, const
 Status Connection::exec(const std::string& sql, const char* what) {
   failure_ = Failure::kNone;
   if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
+  if (tick_) return execWatched(sql, what);
   Rows r(PQexec(conn_, sql.c_str()));
   ExecStatusType st = PQresultStatus(r.raw());
   if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) return failed(r.raw(), what);
   return Status::ok();
+}
+
+Status Connection::execWatched(const std::string& sql, const char* what) {
+  if (!PQsendQuery(conn_, sql.c_str())) return failed(nullptr, what);
+  // The statement runs on the server; this side wakes every tenth of a
+  // second to report and, when asked to, to cancel it there.
+  bool cancelled = false;
+  while (PQisBusy(conn_)) {
+    pollfd waiting{PQsocket(conn_), POLLIN, 0};
+    (void)::poll(&waiting, 1, 100);
+    if (!PQconsumeInput(conn_)) break;
+    if (cancelled || !tick_()) continue;
+    cancelled = true;
+    if (PGcancel* cancel = PQgetCancel(conn_)) {
+      char error[256];
+      (void)PQcancel(cancel, error, sizeof error);
+      PQfreeCancel(cancel);
+    }
+  }
+  Status s;
+  while (PGresult* r = PQgetResult(conn_)) {
+    Rows rows(r);
+    ExecStatusType st = PQresultStatus(r);
+    if (s && st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) s = failed(r, what);
+  }
+  if (s && PQstatus(conn_) != CONNECTION_OK) s = failed(nullptr, what);
+  return s;
 }
 
 Status Connection::commit(const char* what) {

@@ -18,6 +18,7 @@
 #include <libpq-fe.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -106,6 +107,11 @@ class Connection {
   // The constraint a unique violation broke ("" otherwise).
   const std::string& lastConstraint() const { return constraint_; }
 
+  // While set, exec() runs its statements watched: `tick` is called about
+  // every tenth of a second until the statement ends, and once it answers
+  // true the server is asked to cancel the statement (which then fails).
+  void setTick(std::function<bool()> tick) { tick_ = std::move(tick); }
+
   Status setLockTimeout(int ms);
   // Where the connection goes, for messages: "host:port/database".
   std::string describe() const;
@@ -114,6 +120,8 @@ class Connection {
 
  private:
   Status failed(PGresult* r, const char* what);
+  Status execWatched(const std::string& sql, const char* what);
+  std::function<bool()> tick_;
   PGconn* conn_ = nullptr;
   Failure failure_ = Failure::kNone;
   std::string constraint_;
