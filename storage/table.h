@@ -155,6 +155,9 @@ class Table {
   Status unhold();
   Result<std::vector<int64_t>> heldRecords();
   Status releaseHolds();
+  // The space the file takes, in bytes: the database file on disk; on a
+  // server, its table with its keys.
+  Result<int64_t> storedBytes();
   // The highest record number the file ever gave, deleted records
   // included (0 for a file that never had one).
   Result<int64_t> lastNumber();

@@ -137,6 +137,16 @@ Status Table::copyTo(const std::string& target) {
   return s;
 }
 
+Result<int64_t> Table::storedBytes() {
+  if (impl_->server) return impl_->server->storedBytes();
+  if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  Statement st;
+  int rc = st.prepare(impl_->db, "SELECT c.page_count * s.page_size FROM pragma_page_count() AS c, pragma_page_size() AS s");
+  if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+  if (rc != SQLITE_ROW) return sqlite::toStatus(rc, impl_->db, "tamanho");
+  return static_cast<int64_t>(sqlite3_column_int64(st.get(), 0));
+}
+
 Result<int64_t> Table::lastNumber() {
   if (impl_->server) return impl_->server->lastNumber();
   if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);

@@ -171,7 +171,7 @@ void create(const MaintenanceContext& c, const TableDef& def, const MaintainedFi
   r->status = s;
   if (s) {
     r->count = "0";
-    r->name = t.path();
+    r->name = displayPath(t.path());
     r->detail = "arquivo criado";
   } else {
     r->count = "?";

@@ -172,6 +172,29 @@ TEST_P(MaintenanceBackendTest, OnlyCreateMakesAMissingFile) {
   EXPECT_TRUE(fileExists(elsewhere));
 }
 
+TEST_P(MaintenanceBackendTest, InfoShowsTheSpaceTheFileTakes) {
+  const MaintainedFile cnae{"CNAE", ""};
+  FileInfo before = describeFile(*dict_, sample_.names(), cnae);
+  ASSERT_TRUE(before.status) << before.status.toString();
+  EXPECT_GT(before.bytes, 0);
+  {
+    Table t(dict_->find("CNAE"));
+    ASSERT_TRUE(t.open(pathOf("CNAE")));
+    ASSERT_TRUE(t.beginBulk());
+    for (int i = 0; i < 2000; ++i) {
+      t.buffer().clear();
+      t.buffer().setInt("CNAE:CODIGO", 90000000 + i);
+      t.buffer().setText("CNAE:Descricao", std::string(40, static_cast<char>('A' + i % 26)));
+      ASSERT_TRUE(t.append()) << i;
+    }
+    ASSERT_TRUE(t.flush());
+  }
+  FileInfo after = describeFile(*dict_, sample_.names(), cnae);
+  ASSERT_TRUE(after.status) << after.status.toString();
+  EXPECT_EQ(after.count, std::to_string(std::stoll(before.count) + 2000));
+  EXPECT_GT(after.bytes, before.bytes + 2000 * 40);
+}
+
 TEST_P(MaintenanceBackendTest, CancelStopsTheWorkAndLeavesTheFileSound) {
   const int64_t before = countOf("Diario");
   for (MaintenanceOp op : {MaintenanceOp::kReindex, MaintenanceOp::kPack, MaintenanceOp::kRebuild}) {

@@ -71,6 +71,7 @@ class PgTable : public TableBackend {
   Result<std::string> property(const std::string& name) override;
   Result<std::vector<std::pair<std::string, std::string>>> properties() override;
   void setEngineTick(std::function<bool()> tick) override { conn_.setTick(std::move(tick)); }
+  Result<int64_t> storedBytes() override;
   Result<int64_t> lastNumber() override;
   Status keepNumbersAbove(int64_t last) override;
 

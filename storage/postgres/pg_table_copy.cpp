@@ -192,6 +192,14 @@ Status PgTable::copyAcross(const std::string& target) {
   return s;
 }
 
+Result<int64_t> PgTable::storedBytes() {
+  Result<Rows> r = conn_.run("SELECT pg_total_relation_size($1::regclass)", Params().add(table_), "tamanho");
+  int64_t bytes = 0;
+  if (r && (r->size() != 1 || !r->integer(0, 0, &bytes))) return Status(StatusCode::kIoError, "Tamanho ilegível", path_);
+  if (!r) return r.status();
+  return bytes;
+}
+
 Result<int64_t> PgTable::lastNumber() {
   Result<std::string> seq = sequence(table_);
   if (!seq) return seq.status();
