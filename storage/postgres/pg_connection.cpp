@@ -128,6 +128,7 @@ bool Connection::inTransaction() const {
 
 Status Connection::failed(PGresult* r, const char* what) {
   const std::string state = field(r, PG_DIAG_SQLSTATE);
+  state_ = state;
   std::string message = field(r, PG_DIAG_MESSAGE_PRIMARY);
   if (message.empty()) message = firstLine(conn_ ? PQerrorMessage(conn_) : "");
   const std::string detail = std::string(what) + ": " + message;
@@ -153,6 +154,7 @@ Status Connection::failed(PGresult* r, const char* what) {
 
 Result<Rows> Connection::run(const std::string& sql, const Params& params, const char* what) {
   failure_ = Failure::kNone;
+  state_.clear();
   if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
   // Each statement is prepared once per session: the server plans the
   // walks and writes of a table once, not at every record.
@@ -176,6 +178,7 @@ Result<Rows> Connection::run(const std::string& sql, const Params& params, const
 
 Status Connection::exec(const std::string& sql, const char* what) {
   failure_ = Failure::kNone;
+  state_.clear();
   if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
   if (tick_) return execWatched(sql, what);
   Rows r(PQexec(conn_, sql.c_str()));
@@ -213,6 +216,7 @@ Status Connection::execWatched(const std::string& sql, const char* what) {
 
 Status Connection::commit(const char* what) {
   failure_ = Failure::kNone;
+  state_.clear();
   if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
   Rows r(PQexec(conn_, "COMMIT"));
   if (PQresultStatus(r.raw()) != PGRES_COMMAND_OK) return failed(r.raw(), what);

@@ -104,6 +104,8 @@ class Connection {
   // undone ends too, but as the failure it is, never as a success.
   Status commit(const char* what);
   Failure lastFailure() const { return failure_; }
+  // The SQLSTATE of the last failure ("" after a success).
+  const std::string& lastState() const { return state_; }
   // The constraint a unique violation broke ("" otherwise).
   const std::string& lastConstraint() const { return constraint_; }
 
@@ -125,6 +127,7 @@ class Connection {
   PGconn* conn_ = nullptr;
   Failure failure_ = Failure::kNone;
   std::string constraint_;
+  std::string state_;
   std::unordered_map<std::string, std::string> prepared_;  // SQL -> statement name
 };
 
