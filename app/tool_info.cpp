@@ -34,6 +34,8 @@ constexpr const char* kUsage =
     "\n"
     "Opções:\n"
     "  --root DIR    diretório de dados (o que contém BComuns, BCTB, ...)\n"
+    "                ou o endereço do banco de dados PostgreSQL que o guarda\n"
+    "                (postgresql://usuário@servidor:porta/banco)\n"
     "  --company N   código da empresa, de 1 a 65535 (com --year)\n"
     "  --year A      ano de trabalho, de 1801 a 9998 (com --company)\n"
     "  --help        mostra esta ajuda\n"

@@ -51,6 +51,9 @@ constexpr const char* kUsage =
     "\n"
     "Opções:\n"
     "  --root DIR    diretório de dados (o diretório atual quando omitido)\n"
+    "                ou o endereço do banco de dados PostgreSQL que o guarda\n"
+    "                (postgresql://usuário@servidor:porta/banco); num servidor,\n"
+    "                repair é recusado: o servidor mantém sua própria recuperação\n"
     "  --company N   código da empresa, de 1 a 65535 (com --year)\n"
     "  --year A      ano de trabalho, de 1801 a 9998 (com --company)\n"
     "  --help        mostra esta ajuda\n"
@@ -82,7 +85,7 @@ bool checkOne(const Dictionary& dict, const shell::BindingMap& names, const util
   const std::string file = info.path.empty() ? "-" : info.path;
   out << entry.label << "\t" << info.count << "\t";
   if (s) {
-    out << file << "\tíntegro\n";
+    out << file << "\tíntegro" << (info.bytes >= 0 ? ", " + std::to_string(info.bytes) + " bytes" : "") << "\n";
     return true;
   }
   const bool absent = s.is(StatusCode::kFileNotFound) || s.is(StatusCode::kNoName);

@@ -229,10 +229,18 @@ Status badLayout(sqlite3* db, const std::string& what) {
 }  // namespace
 
 Status validateSignature(const std::string& signature, int* columns) {
+  std::vector<StoredColumn> cols;
+  Status s = storedColumns(signature, &cols);
+  if (s && columns) *columns = static_cast<int>(cols.size());
+  return s;
+}
+
+Status storedColumns(const std::string& signature, std::vector<StoredColumn>* out) {
   std::vector<ColumnInfo> cols;
+  out->clear();
   if (!parseSignature(signature, &cols))
     return Status(StatusCode::kCorrupt, "Arquivo danificado: layout gravado inválido", "campos");
-  if (columns) *columns = static_cast<int>(cols.size());
+  for (const ColumnInfo& c : cols) out->push_back({c.name, c.type, c.size, c.places});
   return Status::ok();
 }
 
@@ -348,6 +356,13 @@ Status copyRecords(sqlite3* db, const TableDef& def, const std::string& sourcePa
   Status s = sqlite::exec(db, "BEGIN");
   if (s) s = sqlite::exec(db, "INSERT INTO records(" + cols + ") SELECT " + exprs + " FROM src.records AS src");
   if (s) s = sqlite::exec(db, "INSERT INTO _holds SELECT * FROM src._holds");
+  // Numbering goes on after every number the source ever gave: a deleted
+  // last record's number is not given again.
+  if (s)
+    s = sqlite::exec(db, "DELETE FROM main.sqlite_sequence WHERE name = 'records'; "
+                         "INSERT INTO main.sqlite_sequence(name, seq) SELECT 'records', max("
+                         "coalesce((SELECT seq FROM src.sqlite_sequence WHERE name = 'records'), 0), "
+                         "coalesce((SELECT max(_id) FROM main.records), 0))");
   // The file's properties go with its records.
   if (s)
     s = sqlite::exec(db, "INSERT OR REPLACE INTO _layout(name, value) SELECT name, value FROM src._layout "

@@ -47,6 +47,17 @@ Status readLayout(sqlite3* db, StoredLayout* out);
 // `columns` receives the number of storage columns it declares.
 Status validateSignature(const std::string& signature, int* columns);
 
+// One storage column of a stored layout signature: "NAME" or "NAME[2]".
+struct StoredColumn {
+  std::string name;  // unquoted, upper case
+  FieldType type;
+  int size;
+  int places;
+};
+// The storage columns a layout signature declares, validated as
+// validateSignature() does (kCorrupt when malformed).
+Status storedColumns(const std::string& signature, std::vector<StoredColumn>* out);
+
 // --- record checks (schema_checks.cpp) ---
 // SQL expression of the check value (row_check.h: the write stamp, then
 // every column) of a row whose values are named `row` + column ("NEW." or
@@ -71,7 +82,8 @@ Status hasCheckTriggers(sqlite3* db, bool* present);
 Status checkColumns(sqlite3* db, const TableDef& def, bool* hasCheck);
 
 // Copies every record of database `sourcePath` (written with `stored`) into
-// `db` (created with `def`), field by field by name.  Values of fields that
+// `db` (created with `def`), field by field by name, with the file's
+// properties.  Values of fields that
 // no longer exist are dropped; new fields start blank/zero; decimals are
 // rescaled and texts cut to their new widths.  A source whose records carry
 // check values is verified first: a damaged record stops the copy with

@@ -171,8 +171,18 @@ class Table {
   Status unhold();
   Result<std::vector<int64_t>> heldRecords();
   Status releaseHolds();
-  // Copies every record, and the file's properties, into a new file
-  // `target` written with the current layout (`target` must not exist).
+  // The space the file takes, in bytes: the database file on disk; on a
+  // server, its table with its keys.
+  Result<int64_t> storedBytes();
+  // The highest record number the file ever gave, deleted records
+  // included (0 for a file that never had one).
+  Result<int64_t> lastNumber();
+  // Makes new records of the file be numbered after `last` (never lowers
+  // the numbering): a copy carries its source's numbering this way.
+  Status keepNumbersAbove(int64_t last);
+  // Copies every record into a new file `target` written with the current
+  // layout (`target` must not exist), on disk or on a server, with the
+  // file's properties and numbering.
   Status copyTo(const std::string& target);
   // Copies every record into a new file of the current layout and puts it in
   // place of this table's file (the table must be open exclusively).  The old
@@ -194,6 +204,13 @@ class Table {
   using Properties = std::vector<std::pair<std::string, std::string>>;
   Result<Properties> properties();
 
+  // For a file below a server location: while set, a long statement of the
+  // server (rebuilding keys, packing, rebuilding the file) calls `tick`
+  // about every tenth of a second; once `tick` answers true the server is
+  // asked to cancel it, and the operation fails.  Files on disk report
+  // their engine's work through connection() instead.
+  void setEngineTick(std::function<bool()> tick);
+
   // Internal connection, for tools that run their own SQL over the file
   // (benchmarks, the export command).  Valid while open; null for a file
   // below a server location.
@@ -203,6 +220,7 @@ class Table {
   struct Impl;
   Status checkLayout();
   Status upgradeInPlace(const std::string& storedSignature);
+  Status copyToServer(const std::string& target);
   Status walk(bool forward);
   Status prepareWalk(bool forward, bool fromTuple, sqlite3_stmt** out);
   Status readRow(sqlite3_stmt* stmt);

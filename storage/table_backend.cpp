@@ -17,6 +17,17 @@ bool isServerLocation(const std::string& path) {
   return false;
 }
 
+std::string displayPath(const std::string& path) {
+  if (!isServerLocation(path)) return path;
+  const size_t start = path.find("//") + 2;
+  const size_t end = path.find_first_of("/?", start);
+  const size_t at = path.rfind('@', end == std::string::npos ? std::string::npos : end);
+  if (at == std::string::npos || at < start) return path;
+  const size_t colon = path.find(':', start);
+  if (colon == std::string::npos || colon > at) return path;
+  return path.substr(0, colon) + path.substr(at);
+}
+
 #ifndef VORLAM_HAVE_POSTGRES
 // Built without the PostgreSQL client (the Windows cross build): a server
 // location is refused plainly.

@@ -71,11 +71,23 @@ class TableBackend {
   virtual Status setProperty(const std::string& name, const std::string& value) = 0;
   virtual Result<std::string> property(const std::string& name) = 0;
   virtual Result<std::vector<std::pair<std::string, std::string>>> properties() = 0;
+  virtual Result<int64_t> storedBytes() { return makeStatus(StatusCode::kUnsupported); }
+  virtual Result<int64_t> lastNumber() { return makeStatus(StatusCode::kUnsupported); }
+  virtual Status keepNumbersAbove(int64_t last) {
+    (void)last;
+    return makeStatus(StatusCode::kUnsupported);
+  }
+  // See Table::setEngineTick.
+  virtual void setEngineTick(std::function<bool()> tick) { (void)tick; }
 };
 
 // Whether `path` lies below a server location ("postgresql://" or
 // "postgres://", any case).
 bool isServerLocation(const std::string& path);
+
+// `path` as shown to users: a password written in a server location is
+// left out ("postgresql://user@host/db/..."); anything else is unchanged.
+std::string displayPath(const std::string& path);
 
 // Opens record file `path` (below a server location) for `def`, reading
 // into `buffer`; both must outlive the backend.  Creation and open modes

@@ -124,6 +124,7 @@ Status Table::copyTo(const std::string& target) {
   if (fileExists(target)) return Status(StatusCode::kInvalidArgument, "O arquivo de destino já existe", target);
   if (bulk_) return Status(StatusCode::kInvalidArgument, "Arquivo em modo de gravação em lote");
   impl_->resetWalk();
+  if (isServerLocation(target)) return copyToServer(target);
   sqlite::exec(impl_->db, "PRAGMA wal_checkpoint(PASSIVE)");
   sqlite3* fresh = nullptr;
   Status s = createFile(*def_, target, impl_->journal, &fresh);
@@ -133,6 +134,75 @@ Status Table::copyTo(const std::string& target) {
     (void)platform::removeFile(target);
     removeSidecars(target);
   }
+  return s;
+}
+
+Result<int64_t> Table::storedBytes() {
+  if (impl_->server) return impl_->server->storedBytes();
+  if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  Statement st;
+  int rc = st.prepare(impl_->db, "SELECT c.page_count * s.page_size FROM pragma_page_count() AS c, pragma_page_size() AS s");
+  if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+  if (rc != SQLITE_ROW) return sqlite::toStatus(rc, impl_->db, "tamanho");
+  return static_cast<int64_t>(sqlite3_column_int64(st.get(), 0));
+}
+
+Result<int64_t> Table::lastNumber() {
+  if (impl_->server) return impl_->server->lastNumber();
+  if (!impl_->db) return makeStatus(StatusCode::kNotOpen, def_->label);
+  Statement st;
+  int rc = st.prepare(impl_->db, "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'records'), 0), "
+                                 "coalesce((SELECT max(_id) FROM records), 0))");
+  if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+  if (rc != SQLITE_ROW) return sqlite::toStatus(rc, impl_->db, "numeração");
+  return static_cast<int64_t>(sqlite3_column_int64(st.get(), 0));
+}
+
+Status Table::keepNumbersAbove(int64_t last) {
+  if (impl_->server) return impl_->server->keepNumbersAbove(last);
+  if (Status s = ensureWritable(); !s) return s;
+  Result<int64_t> now = lastNumber();
+  if (!now || *now >= last) return now.status();
+  Statement st;
+  int rc = st.prepare(impl_->db, "DELETE FROM sqlite_sequence WHERE name = 'records'");
+  if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+  if (rc == SQLITE_DONE) rc = st.prepare(impl_->db, "INSERT INTO sqlite_sequence(name, seq) VALUES ('records', ?1)");
+  if (rc == SQLITE_OK) {
+    sqlite3_bind_int64(st.get(), 1, last);
+    rc = sqlite3_step(st.get());
+  }
+  return rc == SQLITE_DONE ? Status::ok() : sqlite::toStatus(rc, impl_->db, "numeração");
+}
+
+Status Table::copyToServer(const std::string& target) {
+  // Record by record through a table of the target, in one transaction
+  // there; every record is verified as it is read.
+  Table copy(def_);
+  Status s = copy.open(target, OpenMode::kExclusive);
+  if (!s) return s;
+  Result<Properties> props = properties();
+  s = props ? copy.beginBulk() : props.status();
+  for (size_t i = 0; s && i < props->size(); ++i) s = copy.setProperty((*props)[i].first, (*props)[i].second);
+  Statement st;
+  int rc = SQLITE_OK;
+  if (s) {
+    rc = st.prepare(impl_->db, "SELECT " + impl_->selectList + " FROM records ORDER BY _id");
+    if (rc != SQLITE_OK) s = sqlite::toStatus(rc, impl_->db, "copiar arquivo");
+  }
+  const Record saved = buffer_;
+  while (s && (rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    s = readRow(st.get());
+    copy.buffer().cells() = buffer_.cells();
+    if (s) s = copy.appendNumbered(buffer_.recordId());
+  }
+  buffer_ = saved;
+  if (s && rc != SQLITE_DONE) s = sqlite::toStatus(rc, impl_->db, "copiar arquivo");
+  if (s) s = copy.flush();
+  Result<int64_t> last = s ? lastNumber() : Result<int64_t>(s);
+  s = last ? copy.keepNumbersAbove(*last) : last.status();
+  if (!s && copy.inBulk()) (void)copy.rollbackBulk();
+  copy.close();
+  if (!s) (void)removeServerFiles(target);
   return s;
 }
 

@@ -27,6 +27,10 @@ void Table::setBusyTimeout(int ms) {
   if (impl_->db) sqlite3_busy_timeout(impl_->db, ms);
 }
 
+void Table::setEngineTick(std::function<bool()> tick) {
+  if (impl_->server) impl_->server->setEngineTick(std::move(tick));
+}
+
 void Table::close() {
   if (bulk_) rollbackBulk();
   impl_->closeDb();

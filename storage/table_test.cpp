@@ -313,53 +313,87 @@ TEST_P(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
                     .field("CTA:Codigo", STRING(20))
                     .field("CTA:Saldo", DECIMAL(9, 2))
                     .field("CTA:Velho", kBYTE)
+                    .field("CTA:Nome", STRING(12))
+                    .field("CTA:Grau", kSHORT)
                     .key("CTA:KEY:CODIGO", {"CTA:Codigo"}, kUnique | kPrimary)
+                    .key("CTA:KEY:NOME", {"CTA:Nome"}, kDuplicates)
                     .build();
   TableDef v2 = TableBuilder("Conta", "CTA", "Conta.dat")
                     .version(2)
                     .field("CTA:Novo", kUSHORT)
                     .field("CTA:Codigo", STRING(40))
-                    .field("CTA:Saldo", DECIMAL(13, 4))
+                    .field("CTA:Saldo", DECIMAL(13, 1))
+                    .field("CTA:Nome", STRING(5))
+                    .field("CTA:Grau", STRING(6))
                     .key("CTA:KEY:CODIGO", {"CTA:Codigo"}, kUnique | kPrimary)
+                    .key("CTA:KEY:NOME", {"CTA:Nome"}, kDuplicates)
                     .build();
+  const std::string path = dir.file("Conta.dat");
   int64_t id = 0;
   {
     Table t(&v1);
-    ASSERT_TRUE(t.open(dir.file("Conta.dat")));
-    t.buffer().setText("Codigo", "1.1.01");
-    t.buffer().setDecimal("Saldo", *Decimal::parse("-1234.56", 2));
-    t.buffer().setInt("Velho", 9);
-    ASSERT_TRUE(t.insert());
-    id = t.buffer().recordId();
+    ASSERT_TRUE(t.open(path));
+    for (const char* code : {"1.1.01", "1.1.02", "1.1.03"}) {
+      t.buffer().clear();
+      t.buffer().setText("Codigo", code);
+      t.buffer().setDecimal("Saldo", *Decimal::parse(code[5] == '1' ? "-1234.56" : "10.04", 2));
+      t.buffer().setInt("Velho", 9);
+      t.buffer().setText("Nome", utf8ToLatin1("São Paulo  x"));
+      t.buffer().setInt("Grau", -42);
+      ASSERT_TRUE(t.insert());
+      if (id == 0) id = t.buffer().recordId();
+    }
+    ASSERT_TRUE(t.setProperty("estrutura", "2"));
+    // The last number given is never given again, also after the conversion.
+    t.buffer().setText("Codigo", "1.1.03");
+    ASSERT_TRUE(t.get(0));
+    ASSERT_TRUE(t.erase());
   }
-  if (onServer()) {
-    // Not converted on the server yet: refused plainly, the file untouched.
-    Table t(&v2);
-    Status s = t.open(dir.file("Conta.dat"));
-    EXPECT_EQ(s.code(), StatusCode::kUnsupported) << s.toString();
-    Table old(&v1);
-    ASSERT_TRUE(old.open(dir.file("Conta.dat")));
-    EXPECT_EQ(*old.count(), 1);
-    return;
+  {
+    // Reading alone never converts: the file stays as it is.
+    Table reader(&v2);
+    EXPECT_EQ(reader.open(path, OpenMode::kReadOnly).code(), StatusCode::kAccessDenied);
   }
   {
     // Another workstation has the old file open: conversion must wait.
     Table other(&v1), t(&v2);
     t.setBusyTimeout(100);
-    ASSERT_TRUE(other.open(dir.file("Conta.dat")));
-    EXPECT_EQ(t.open(dir.file("Conta.dat")).code(), StatusCode::kBusy);
+    ASSERT_TRUE(other.open(path));
+    EXPECT_EQ(t.open(path).code(), StatusCode::kBusy);
+    EXPECT_EQ(*other.count(), 2) << "the old file stays readable";
   }
   Table t(&v2);
-  ASSERT_TRUE(t.open(dir.file("Conta.dat")));
+  ASSERT_TRUE(t.open(path));
   t.buffer().setText("Codigo", "1.1.01");
   ASSERT_TRUE(t.get(0));
   EXPECT_EQ(t.buffer().recordId(), id);
-  EXPECT_EQ(t.buffer().getDecimal("Saldo").toString(), "-1234.5600");
+  // Decimals rescaled (half away from zero), texts cut to their width,
+  // numbers written as text, new fields blank.
+  EXPECT_EQ(t.buffer().getDecimal("Saldo").toString(), "-1234.6");
+  EXPECT_EQ(t.buffer().getText("Nome"), utf8ToLatin1("São P"));
+  EXPECT_EQ(t.buffer().getText("Grau"), "-42");
   EXPECT_EQ(t.buffer().getInt("Novo"), 0);
+  t.buffer().setText("Codigo", "1.1.02");
+  ASSERT_TRUE(t.get(0));
+  EXPECT_EQ(t.buffer().getDecimal("Saldo").toString(), "10.0");
+  // The keys of the new layout are in place; the properties came along.
+  ASSERT_TRUE(t.seekStart(1));
+  int n = 0;
+  while (t.next()) ++n;
+  EXPECT_EQ(n, 2);
+  EXPECT_EQ(*t.property("estrutura"), "2");
+  ASSERT_TRUE(t.verifyFile());
+  t.buffer().clear();
+  t.buffer().setText("Codigo", "1.1.09");
+  ASSERT_TRUE(t.insert());
+  EXPECT_EQ(t.buffer().recordId(), id + 3);
   t.close();
   // Opening with the current layout again changes nothing.
-  ASSERT_TRUE(t.open(dir.file("Conta.dat")));
-  EXPECT_EQ(*t.count(), 1);
+  ASSERT_TRUE(t.open(path));
+  EXPECT_EQ(*t.count(), 3);
+  // An older program refuses the converted file.
+  Table old(&v1);
+  EXPECT_EQ(old.open(path).code(), StatusCode::kCorrupt);
 }
 
 TEST_P(TableTest, MaintenanceKeepsRecordNumbers) {
@@ -391,6 +425,20 @@ TEST_P(TableTest, MaintenanceKeepsRecordNumbers) {
   Table c(&def);
   ASSERT_TRUE(c.open(dir.file("Copia.dat")));
   EXPECT_EQ(*c.count(), 19);
+  // The numbering goes with the copy, and can be raised but never lowered.
+  ASSERT_TRUE(t.getById(21));
+  ASSERT_TRUE(t.erase());
+  EXPECT_EQ(*t.lastNumber(), 21);
+  ASSERT_TRUE(t.keepNumbersAbove(100));
+  ASSERT_TRUE(t.keepNumbersAbove(50));
+  EXPECT_EQ(*t.lastNumber(), 100);
+  ASSERT_TRUE(addSetor(t, 1, "Depois"));
+  EXPECT_EQ(t.buffer().recordId(), 101);
+  ASSERT_TRUE(c.getById(21));
+  ASSERT_TRUE(c.erase());
+  EXPECT_EQ(*c.lastNumber(), 21);
+  ASSERT_TRUE(addSetor(c, 1, "Na copia"));
+  EXPECT_EQ(c.buffer().recordId(), 22);
 }
 
 TEST_P(TableTest, CopiesKeepRecordNumbersAndProperties) {

@@ -7,6 +7,7 @@
 #include "shell/company_files.h"
 #include "shell/paths.h"
 #include "shell/startup.h"
+#include "storage/table_backend.h"
 
 namespace vorlam::utilities {
 
@@ -64,8 +65,12 @@ Status parseRootSelection(const std::vector<std::string>& args, RootSelection* s
   if (haveYear && !wholeIn(year, 1801, 9998, &y))
     return refused("ano inválido (use de 1801 a 9998): " + year);
   std::error_code ec;
-  if (!std::filesystem::is_directory(root, ec))
+  if (isServerLocation(root)) {
+    // A database on a server is no directory: it must answer as a data root.
+    if (Status s = checkServerLocation(root); !s) return refused(s.message());
+  } else if (!std::filesystem::is_directory(root, ec)) {
     return refused("diretório de dados não encontrado: " + root);
+  }
   selection->root = root;
   selection->company = static_cast<uint16_t>(code);
   selection->year = static_cast<int>(y);
@@ -76,7 +81,7 @@ Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const std::string&
                                       uint16_t company, int year) {
   std::error_code ec;
   std::string root = shell::withTrailingSeparator(
-      std::filesystem::absolute(rootDir, ec).lexically_normal().string());
+      isServerLocation(rootDir) ? rootDir : std::filesystem::absolute(rootDir, ec).lexically_normal().string());
   shell::AppState state(shell::locationsUnder(root));
   state.bind(shell::sharedFileNames(root));
   if (company == 0) return *state.snapshot().bindings;

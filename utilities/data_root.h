@@ -16,7 +16,7 @@ namespace vorlam::utilities {
 
 // A data root and, optionally, one company and working year in it.
 struct RootSelection {
-  std::string root;      // as given; an existing directory
+  std::string root;      // as given; an existing directory or a server location
   uint16_t company = 0;  // 0: no company (only the shared files are bound)
   int year = 0;          // with a company: 1801..9998
   bool help = false;     // "--help" or "-h" was given; nothing else is checked then
@@ -28,7 +28,8 @@ struct RootSelection {
 // `help` and nothing else is read.  kInvalidArgument with a message
 // (Portuguese, UTF-8) on the first fault: unknown option, missing value,
 // missing --root, --company without --year or the reverse, a code or year
-// out of range, a root that is not a directory.
+// out of range, a root that is not a directory (or, for a server location,
+// a server that does not answer as a data root).
 Status parseRootSelection(const std::vector<std::string>& args, RootSelection* selection,
                           std::vector<std::string>* positional);
 

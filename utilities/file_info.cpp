@@ -1,6 +1,7 @@
 #include "utilities/file_info.h"
 
 #include "storage/table.h"
+#include "storage/table_backend.h"
 #include "utilities/data_root.h"
 
 namespace vorlam::utilities {
@@ -64,14 +65,16 @@ FileInfo describeFile(const Dictionary& dict, const shell::BindingMap& names,
     Table table(def);
     info.status = openBound(table, names);
     auto bound = names.find(def->binding);
-    if (bound != names.end()) info.path = bound->second;
+    if (bound != names.end()) info.path = displayPath(bound->second);
     if (info.status) {
       // The count shown is that of the records read back sound: a damaged
       // file never shows a count.
       int64_t n = 0;
       info.status = table.verifyFile(&n, progress);
       if (info.status) info.count = std::to_string(n);
-      info.name = table.path();
+      info.name = displayPath(table.path());
+      Result<int64_t> bytes = table.storedBytes();
+      if (bytes) info.bytes = *bytes;
     }
   }
   if (!info.status) {

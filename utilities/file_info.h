@@ -35,13 +35,15 @@ struct FileInfo {
   std::string count;        // "Registros": the record count, "?" when the file could not be read
   std::string name;         // "Nome do Arquivo": the full file name, or the error text
   std::string path;         // the full file name bound, even when it failed (empty when none)
+  int64_t bytes = -1;       // the space the file takes (on a server, its table and keys); -1 when unknown
   Status status;            // ok when the file was opened and counted
 };
 
 // "Error " + number + " : " + text, as file maintenance shows a failure.
 std::string maintenanceErrorText(const Status& s);
 
-// The entry for `file`, its table opened on the name bound in `names`.  A
+// The entry for `file`, its table opened on the name bound in `names`.
+// Names shown (`name`, and `path`) never carry a server's password.  A
 // table with no name bound (a company table when no company is selected)
 // reports kNoName.  `progress` follows the check of the file.
 FileInfo describeFile(const Dictionary& dict, const shell::BindingMap& names,

@@ -7,7 +7,9 @@
 
 #include "storage/platform.h"
 #include "storage/table.h"
+#include "storage/table_backend.h"
 #include "utilities/layout_file.h"
+#include "utilities/record_rescue.h"
 
 namespace vorlam::utilities {
 
@@ -28,13 +30,17 @@ constexpr int kEngineSteps = 4000;
 
 // Reports the engine's work on `table` as steps of unknown size, and stops
 // it when the listener is cancelled.  Removed when it goes out of scope.
+// A file on a server reports while the server works on one statement.
 class EngineProgress {
  public:
-  EngineProgress(Table& table, StepListener& listener) : db_(table.connection()), listener_(listener) {
+  EngineProgress(Table& table, StepListener& listener)
+      : table_(table), db_(table.connection()), listener_(listener) {
     if (db_) sqlite3_progress_handler(db_, kEngineSteps, &EngineProgress::tick, this);
+    else table_.setEngineTick([this] { return tick(this) != 0; });
   }
   ~EngineProgress() {
     if (db_) sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+    else table_.setEngineTick({});
   }
   EngineProgress(const EngineProgress&) = delete;
   EngineProgress& operator=(const EngineProgress&) = delete;
@@ -45,6 +51,7 @@ class EngineProgress {
     p->listener_.progress(++p->steps_, 0);
     return p->listener_.cancelled() ? 1 : 0;
   }
+  Table& table_;
   sqlite3* db_;
   StepListener& listener_;
   int64_t steps_ = 0;
@@ -164,7 +171,7 @@ void create(const MaintenanceContext& c, const TableDef& def, const MaintainedFi
   r->status = s;
   if (s) {
     r->count = "0";
-    r->name = t.path();
+    r->name = displayPath(t.path());
     r->detail = "arquivo criado";
   } else {
     r->count = "?";
@@ -224,6 +231,13 @@ void repair(const MaintenanceContext& c, const TableDef& def, const MaintainedFi
     return;
   }
   const std::string path = withDataExtension(bound);
+  if (isServerLocation(path)) {
+    r->status = Status(StatusCode::kUnsupported, kServerRescueRefused, path);
+    l.message(kErrorTitle, kServerRescueRefused);
+    r->skipped = true;
+    r->detail = kServerRescueRefused;
+    return;
+  }
   if (!fileExists(path) || platform::isDirectory(path)) {
     r->status = makeStatus(StatusCode::kFileNotFound, path);
     l.message(kErrorTitle, "Not a record file.");

@@ -17,6 +17,7 @@
 #include "utilities/data_root.h"
 #include "utilities/file_manager.h"
 #include "utilities/layout_file.h"
+#include "utilities/maintenance_test_util.h"
 #include "utilities/record_scan.h"
 
 namespace vorlam::utilities {
@@ -45,17 +46,6 @@ std::map<std::string, std::pair<uintmax_t, fs::file_time_type>> listing(const st
     out[e.path().string()] = {e.is_regular_file() ? e.file_size() : 0, e.last_write_time()};
   return out;
 }
-
-class RecordingListener : public StepListener {
- public:
-  void action(const std::string& text) override { actions.push_back(text); }
-  void progress(int64_t done, int64_t total) override { percents.push_back(progressPercent(done, total)); }
-  bool cancelled() override { return cancel; }
-  void message(const std::string& title, const std::string& text) override { messages.push_back(title + ": " + text); }
-  std::vector<std::string> actions, messages;
-  std::vector<int> percents;
-  bool cancel = false;
-};
 
 class FileManagerTest : public ::testing::Test {
  protected:

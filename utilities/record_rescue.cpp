@@ -8,6 +8,7 @@
 #include "storage/file_lock.h"
 #include "storage/platform.h"
 #include "storage/table.h"
+#include "storage/table_backend.h"
 
 namespace vorlam::utilities {
 
@@ -156,6 +157,10 @@ Status rescueLocked(const TableDef& def, const std::string& path, const RescueOp
 RescueReport rescueFile(const TableDef& def, const std::string& path, const RescueOptions& options) {
   RescueReport r;
   r.source = path;
+  if (isServerLocation(path)) {
+    r.status = Status(StatusCode::kUnsupported, kServerRescueRefused, path);
+    return r;
+  }
   r.reportFile = path + ".recfix.txt";
   if (!platform::exists(path) || platform::isDirectory(path)) {
     r.status = makeStatus(StatusCode::kFileNotFound, path);

@@ -20,6 +20,12 @@
 
 namespace vorlam::utilities {
 
+// Why a file on a PostgreSQL server is not rescued: there are no pages of
+// ours to read, and the server recovers its own data after a failure.
+inline constexpr char kServerRescueRefused[] =
+    "Arquivo no servidor PostgreSQL: o reparo de registros não se aplica, pois o servidor mantém sua própria "
+    "recuperação de falhas";
+
 struct RescueOptions {
   bool rebuildKeys = true;  // /K: rebuild the keys of the new file
   // /A: put the rescued copy in place of the damaged file.  Without it the
@@ -43,6 +49,8 @@ struct RescueReport {
   std::string text() const;
 };
 
+// A file below a server location is refused (kUnsupported,
+// kServerRescueRefused) and nothing is written.
 RescueReport rescueFile(const TableDef& def, const std::string& path, const RescueOptions& options = {});
 
 }  // namespace vorlam::utilities

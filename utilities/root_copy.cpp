@@ -129,8 +129,11 @@ Status copyFile(const TableDef& def, const std::string& from, const std::string&
     if (++n % 4096 == 0 && progress.records) progress.records(*records + n);
   }
   if (s) s = dst.flush();
+  // The copy never gives a deleted record's number again either.
+  Result<int64_t> last = s ? src.lastNumber() : Result<int64_t>(s);
+  s = last ? dst.keepNumbersAbove(*last) : last.status();
   if (!s) {
-    (void)dst.rollbackBulk();
+    if (dst.inBulk()) (void)dst.rollbackBulk();
     return s;
   }
   *records += n;

@@ -1,5 +1,7 @@
 #include "storage/postgres/pg_connection.h"
 
+#include <poll.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -133,6 +135,7 @@ bool Connection::inTransaction() const {
 
 Status Connection::failed(PGresult* r, const char* what) {
   const std::string state = field(r, PG_DIAG_SQLSTATE);
+  state_ = state;
   std::string message = field(r, PG_DIAG_MESSAGE_PRIMARY);
   if (message.empty()) message = firstLine(conn_ ? PQerrorMessage(conn_) : "");
   const std::string detail = std::string(what) + ": " + message;
@@ -182,6 +185,7 @@ const std::string& Connection::statementName(const std::string& sql, int params,
 Result<Rows> Connection::run(const std::string& sql, const Params& params, const char* what) {
   if (Status s = wait(); !s) return s;
   failure_ = Failure::kNone;
+  state_.clear();
   if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
   Status prepared;
   const std::string& name = statementName(sql, params.size(), false, &prepared);
@@ -200,6 +204,7 @@ Result<Rows> Connection::run(const std::string& sql, const Params& params, const
 Result<Rows> Connection::runGuarded(const std::string& sql, const Params& params, const char* what) {
   if (Status s = wait(); !s) return s;
   failure_ = Failure::kNone;
+  state_.clear();
   if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
   Status prepared;
   const std::string& name = statementName(sql, params.size(), false, &prepared);
@@ -351,16 +356,46 @@ void Connection::discardDeferred() {
 Status Connection::exec(const std::string& sql, const char* what) {
   if (Status st = wait(); !st) return st;
   failure_ = Failure::kNone;
+  state_.clear();
   if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
+  if (tick_) return execWatched(sql, what);
   Rows r(PQexec(conn_, sql.c_str()));
   ExecStatusType st = PQresultStatus(r.raw());
   if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) return failed(r.raw(), what);
   return Status::ok();
 }
 
+Status Connection::execWatched(const std::string& sql, const char* what) {
+  if (!PQsendQuery(conn_, sql.c_str())) return failed(nullptr, what);
+  // The statement runs on the server; this side wakes every tenth of a
+  // second to report and, when asked to, to cancel it there.
+  bool cancelled = false;
+  while (PQisBusy(conn_)) {
+    pollfd waiting{PQsocket(conn_), POLLIN, 0};
+    (void)::poll(&waiting, 1, 100);
+    if (!PQconsumeInput(conn_)) break;
+    if (cancelled || !tick_()) continue;
+    cancelled = true;
+    if (PGcancel* cancel = PQgetCancel(conn_)) {
+      char error[256];
+      (void)PQcancel(cancel, error, sizeof error);
+      PQfreeCancel(cancel);
+    }
+  }
+  Status s;
+  while (PGresult* r = PQgetResult(conn_)) {
+    Rows rows(r);
+    ExecStatusType st = PQresultStatus(r);
+    if (s && st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) s = failed(r, what);
+  }
+  if (s && PQstatus(conn_) != CONNECTION_OK) s = failed(nullptr, what);
+  return s;
+}
+
 Status Connection::commit(const char* what) {
   if (Status st = wait(); !st) return st;
   failure_ = Failure::kNone;
+  state_.clear();
   if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
   Rows r(PQexec(conn_, "COMMIT"));
   if (PQresultStatus(r.raw()) != PGRES_COMMAND_OK) return failed(r.raw(), what);

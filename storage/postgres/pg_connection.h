@@ -109,8 +109,15 @@ class Connection {
   // undone ends too, but as the failure it is, never as a success.
   Status commit(const char* what);
   Failure lastFailure() const { return failure_; }
+  // The SQLSTATE of the last failure ("" after a success).
+  const std::string& lastState() const { return state_; }
   // The constraint a unique violation broke ("" otherwise).
   const std::string& lastConstraint() const { return constraint_; }
+
+  // While set, exec() runs its statements watched: `tick` is called about
+  // every tenth of a second until the statement ends, and once it answers
+  // true the server is asked to cancel the statement (which then fails).
+  void setTick(std::function<bool()> tick) { tick_ = std::move(tick); }
 
   Status setLockTimeout(int ms);
   // --- Deferred statements ---------------------------------------------
@@ -151,6 +158,8 @@ class Connection {
   Status collect();
   void take(const Pending& p, PGresult* r);
   const std::string& statementName(const std::string& sql, int params, bool deferred, Status* s);
+  Status execWatched(const std::string& sql, const char* what);
+  std::function<bool()> tick_;
   PGconn* conn_ = nullptr;
   std::vector<Pending> pending_;
   Status deferred_;  // the first refusal of a statement sent
@@ -158,6 +167,7 @@ class Connection {
   bool waiting_ = false;
   Failure failure_ = Failure::kNone;
   std::string constraint_;
+  std::string state_;
   std::unordered_map<std::string, std::string> prepared_;  // SQL -> statement name
 };
 

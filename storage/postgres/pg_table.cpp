@@ -160,8 +160,9 @@ Status PgTable::checkLayout() {
   if (file_.fields == schema::layoutSignature(def_)) return Status::ok();
   if (file_.version > def_.version)
     return Status(StatusCode::kCorrupt, "Arquivo gravado por uma versão mais nova do sistema", path_);
-  return Status(StatusCode::kUnsupported,
-                "Arquivo de versão antiga no servidor PostgreSQL; a conversão ainda não é feita no servidor", path_);
+  if (mode_ == OpenMode::kReadOnly)
+    return Status(StatusCode::kAccessDenied, "Arquivo de versão antiga; abra para gravação para convertê-lo", path_);
+  return convertLayout();
 }
 
 Status PgTable::ensureWritable() const {
@@ -274,74 +275,6 @@ Status PgTable::pack() {
   if (bulk_) return Status(StatusCode::kInvalidArgument, "Arquivo em modo de gravação em lote");
   dropChunk();
   return conn_.exec("VACUUM " + table_, "compactar");
-}
-
-Status PgTable::rebuildFile() {
-  if (mode_ != OpenMode::kExclusive)
-    return Status(StatusCode::kAccessDenied, "A cópia do arquivo exige acesso exclusivo", path_);
-  if (bulk_) return Status(StatusCode::kInvalidArgument, "Arquivo em modo de gravação em lote");
-  dropChunk();
-  // The server writes the table and its keys anew, record numbers kept.
-  return conn_.exec("VACUUM FULL " + table_, "reconstruir arquivo");
-}
-
-Status PgTable::integrityCheck(std::string* report) {
-  if (report) report->clear();
-  // The server's own check of indexes against the table is the amcheck
-  // extension; without it nothing can be checked, and the answer says so.
-  Result<Rows> r = conn_.run("SELECT count(*) FROM pg_extension WHERE extname = 'amcheck'", "verificação");
-  if (!r) return r.status();
-  if (std::string(r->text(0, 0)) == "0") {
-    Status made = bulk_ ? makeStatus(StatusCode::kUnsupported)
-                        : conn_.exec("CREATE EXTENSION IF NOT EXISTS amcheck", "verificação");
-    if (!made)
-      return Status(StatusCode::kUnsupported,
-                    "Verificação indisponível: o servidor PostgreSQL não tem a extensão amcheck", path_);
-  }
-  r = conn_.run("SELECT bt_index_check(i.indexrelid, true) FROM pg_index i WHERE i.indrelid = $1::regclass",
-                Params().add(table_), "verificação");
-  if (!r) {
-    if (report) *report = r.status().detail();
-    if (conn_.lastFailure() == Failure::kOther)
-      return Status(StatusCode::kCorrupt, "Arquivo danificado", path_ + ": " + r.status().detail());
-    return r.status();
-  }
-  if (report) *report = "ok";
-  return Status::ok();
-}
-
-Status PgTable::copyTo(const std::string& target) {
-  Result<Location> to = parseLocation(target);
-  Result<Location> from = parseLocation(path_);
-  if (!to || !from || to->uri != from->uri || to->file.empty())
-    return Status(StatusCode::kUnsupported, "Cópia para fora do banco de dados do arquivo ainda não disponível",
-                  target);
-  if (bulk_) return Status(StatusCode::kInvalidArgument, "Arquivo em modo de gravação em lote");
-  dropChunk();
-  FileEntry entry;
-  bool found = false;
-  Status s = conn_.exec(std::string("BEGIN; ") + catalogLockSql(), "copiar arquivo");
-  if (s) s = findFile(conn_, to->file, &entry, &found);
-  if (s && found) s = Status(StatusCode::kInvalidArgument, "O arquivo de destino já existe", target);
-  if (s) s = createFile(conn_, def_, *to, &entry);
-  const std::string copy = quoteIdent(entry.table);
-  // The folded key columns are computed anew in the copy.
-  if (s) s = conn_.exec("INSERT INTO " + copy + " (" + selectList_ + ") SELECT " + selectList_ + " FROM " + table_,
-                        "copiar arquivo");
-  if (s)
-    s = conn_.exec("SELECT setval(pg_get_serial_sequence(" + quoteText(copy) + ", '_id'), (SELECT max(_id) FROM " +
-                       table_ + "))",
-                   "copiar arquivo");
-  // A copy takes the file's properties with its records, as on disk.
-  if (s)
-    s = conn_
-            .run("INSERT INTO vorlam_properties(file, name, value) SELECT $1, name, value FROM vorlam_properties "
-                 "WHERE file = $2",
-                 Params().add(int64_t{entry.id}).add(int64_t{file_.id}), "copiar arquivo")
-            .status();
-  if (s) s = conn_.commit("copiar arquivo");
-  if (!s && conn_.inTransaction()) (void)conn_.exec("ROLLBACK", "copiar arquivo");
-  return s;
 }
 
 }  // namespace pg

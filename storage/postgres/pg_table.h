@@ -82,6 +82,10 @@ class PgTable : public TableBackend {
   Status setProperty(const std::string& name, const std::string& value) override;
   Result<std::string> property(const std::string& name) override;
   Result<std::vector<std::pair<std::string, std::string>>> properties() override;
+  void setEngineTick(std::function<bool()> tick) override { conn_.setTick(std::move(tick)); }
+  Result<int64_t> storedBytes() override;
+  Result<int64_t> lastNumber() override;
+  Status keepNumbersAbove(int64_t last) override;
 
  private:
   enum class Anchor { kStart, kEnd, kTuple };
@@ -89,6 +93,17 @@ class PgTable : public TableBackend {
   Status openFile(const Location& loc, OpenMode mode);
   Status checkLayout();
   Status ensureWritable() const;
+  // pg_table_copy.cpp
+  // Reads every record in record order into the buffer, calling `visit`
+  // after each, in one snapshot; the buffer is restored afterwards.
+  Status eachRecord(const std::function<Status()>& visit);
+  Status copyWithin(const Location& to, const std::string& target);
+  Status copyAcross(const std::string& target);
+  Status carryNumbering(const std::string& copy);
+  Status countIndexes(std::string* report);
+  Result<std::string> sequence(const std::string& table);
+  Status convertLayout();
+  Status convertRows(const FileEntry& old);
   // pg_table_read.cpp
   Status walk(bool forward);
   Status fetchChunk(bool forward);
