@@ -476,6 +476,23 @@ TEST_P(TableTest, CopiesKeepRecordNumbersAndProperties) {
   ASSERT_TRUE(c.getById(40));
 }
 
+TEST_P(TableTest, NumbersOfDeletedRecordsAreNotGivenAgainAfterANumberedAdd) {
+  TableDef def = setorDef();
+  Table t(&def);
+  ASSERT_TRUE(t.open(dir.file("Setor.dat")));
+  for (int i = 1; i <= 3; ++i) ASSERT_TRUE(addSetor(t, 1, "S"));
+  for (int64_t id : {3, 2}) {
+    ASSERT_TRUE(t.getById(id));
+    ASSERT_TRUE(t.erase());
+  }
+  t.buffer().clear();
+  t.buffer().setInt("CodigoDepartamento", 2);
+  t.buffer().setInt("Codigo", 2);
+  ASSERT_TRUE(t.appendNumbered(2));
+  ASSERT_TRUE(addSetor(t, 3, "Novo"));
+  EXPECT_EQ(t.buffer().recordId(), 4);
+}
+
 TEST_P(TableTest, LongWalksCrossChunkBoundaries) {
   TableDef def = setorDef();
   Table t(&def);

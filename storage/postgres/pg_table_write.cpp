@@ -34,10 +34,12 @@ Status PgTable::findDuplicate() {
 
 Status PgTable::syncNumbers() {
   if (!numbersBehind_) return Status::ok();
-  // Records added with their own numbers: the next number follows them.
+  // Records added with their own numbers: the next number follows them,
+  // and never one the file gave before (a deleted last record's).
   Status s = conn_
-                 .run("SELECT setval(pg_get_serial_sequence(" + quoteText(table_) + ", '_id'), (SELECT max(_id) FROM " +
-                          table_ + "))",
+                 .run("SELECT setval(q, m) FROM (SELECT q, GREATEST(coalesce(pg_sequence_last_value(q::regclass), 0), "
+                      "coalesce((SELECT max(_id) FROM " + table_ + "), 0)) AS m FROM pg_get_serial_sequence(" +
+                          quoteText(table_) + ", '_id') AS q) AS numbering WHERE m > 0",
                       "numeração")
                  .status();
   if (s) numbersBehind_ = false;
