@@ -9,6 +9,7 @@
 #include "shell/paths.h"
 #include "shell/startup.h"
 #include "storage/file_set_commit.h"
+#include "storage/table_backend.h"
 #include "storage/text.h"
 
 namespace vorlam::adjust {
@@ -17,8 +18,13 @@ namespace {
 constexpr char kWarningPrefix[] = "Atenção!!! ";
 constexpr char kSuccess[] = "Ajuste concluído com sucesso!!!";
 
+// The units' work directories lie beside the files they swap: in the data
+// root's "Temp", also when this machine keeps its other work files
+// elsewhere (a data root on a database server).
 std::string workRoot(const shell::AppState& state) {
-  return state.locations().temp + shell::kPathSeparator + "Ajuste";
+  const std::string& root = state.locations().root;
+  const std::string temp = isServerLocation(root) ? shell::joinPath(root, shell::kTempDir) : state.locations().temp;
+  return temp + shell::kPathSeparator + "Ajuste";
 }
 
 std::string joinCodes(const std::vector<uint16_t>& codes) {
