@@ -45,6 +45,7 @@ class PgTable : public TableBackend {
   Status next() override { return walk(true); }
   Status previous() override { return walk(false); }
   Result<int64_t> count() override;
+  Status selectPage(const PageRequest& request, PageSelection* out) override;
   void endWalk() override { dropChunk(); }
 
   Status insert() override;
@@ -88,6 +89,7 @@ class PgTable : public TableBackend {
   void rememberPosition();
   void dropChunk();
   Status readOne(const std::string& sql, const Params& params, int key);
+  std::string pageSql(const PageRequest& request, Params* p) const;
   // pg_table_write.cpp
   Status insertRow(int64_t id = 0);  // 0: the next number
   Status syncNumbers();
