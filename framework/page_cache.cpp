@@ -157,6 +157,8 @@ Status PageCache::fetch(bool forward, From from, const Record* anchor, size_t wa
     status = select(forward, from, last ? &*last : anchor, limit, &page);
     if (!status) break;
     bool exhausted = page.ids.size() < limit;
+    // Records that came with the selection were read, whether looked at or not.
+    recordsRead_ += static_cast<int64_t>(page.records.size());
     for (size_t i = 0; i < page.ids.size(); ++i) {
       if (out->rows.size() == target) break;
       const Record* record = i < page.records.size() ? &page.records[i] : nullptr;
@@ -168,8 +170,8 @@ Status PageCache::fetch(bool forward, From from, const Record* anchor, size_t wa
           break;
         }
         record = &table_.buffer();
+        ++recordsRead_;
       }
-      ++recordsRead_;
       last = *record;
       if (perRecord && !filter_.matches(*record)) continue;
       out->rows.push_back(*record);

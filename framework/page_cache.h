@@ -100,7 +100,8 @@ class PageCache {
   std::optional<size_t> indexOf(int64_t id) const;
 
   // Records read from the file since construction (or the last reset):
-  // every record the cache read, whether the filter kept it or not.
+  // every record the cache read, whether the filter kept it or not (from a
+  // server table, every record a selection brought).
   int64_t recordsRead() const { return recordsRead_; }
   void resetRecordsRead() { recordsRead_ = 0; }
 
