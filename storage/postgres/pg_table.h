@@ -15,6 +15,8 @@
 // - The open lock and record holds are session-level advisory locks on
 //   (file number, 0) and (file number, record number): the server drops
 //   them when the holder's session ends, also when its process dies.
+//   Read-write opens also take the write lock (file number, kWriteLockKey):
+//   shared opens share it, a deny-write open takes it alone.
 // - The wait limit is the session's lock_timeout.
 #pragma once
 
@@ -28,6 +30,9 @@
 #include "storage/table_backend.h"
 
 namespace vorlam::pg {
+
+// Second key of the file's write lock (the numbering lock is -1).
+inline constexpr int kWriteLockKey = -2;
 
 class PgTable : public TableBackend {
  public:
