@@ -211,14 +211,20 @@ Status PgTable::update() {
     if (!same) dropChunk();
   }
   int64_t changed = 0;
+  // The clash is noted before the savepoint is rolled back: that statement
+  // clears the connection's last failure.
+  Failure failure = Failure::kNone;
+  std::string constraint;
   Status s = inSavepoint(bulk_ && uniqueTouched, [&]() -> Status {
     Result<Rows> r = conn_.run(sql, p, "alteração");
     if (r) changed = r->affected();
+    failure = conn_.lastFailure();
+    constraint = conn_.lastConstraint();
     return r.status();
   });
   if (!s) {
-    if (conn_.lastFailure() != Failure::kUniqueViolation) return s;
-    duplicatedKey_ = keyOfIndex(file_.id, conn_.lastConstraint());
+    if (failure != Failure::kUniqueViolation) return s;
+    duplicatedKey_ = keyOfIndex(file_.id, constraint);
     if (duplicatedKey_ < 0 || duplicatedKey_ >= static_cast<int>(def_.keys.size())) return findDuplicate();
     return makeStatus(StatusCode::kDuplicateKey, def_.keys[duplicatedKey_].name);
   }
