@@ -11,6 +11,7 @@
 #include "app/tool_commands.h"
 #include "app/tool_screens.h"
 #include "framework/screen_script.h"
+#include "storage/table_backend.h"
 
 namespace vorlam::tool {
 
@@ -41,7 +42,10 @@ constexpr const char* kUsage =
     "beep, write, close e fail.\n"
     "\n"
     "Opções:\n"
-    "  --root DIR         diretório de dados (o que contém BComuns, BCTB, ...)\n"
+    "  --root DIR         diretório de dados (o que contém BComuns, BCTB, ...), ou\n"
+    "                     um banco PostgreSQL (postgresql://usuario@servidor/banco);\n"
+    "                     deste, os arquivos .INI ficam no diretório de\n"
+    "                     configurações da máquina (VORLAM_SETTINGS_DIR)\n"
     "  --company C        empresa atual antes do roteiro\n"
     "  --period MM/AAAA   período atual antes do roteiro\n"
     "  --help             mostra esta ajuda\n"
@@ -87,7 +91,8 @@ std::string parseOptions(const Args& args, Options* o, bool* help) {
   if (o->root.empty()) return "informe --root";
   if (o->script.empty()) return "informe o roteiro (ou - para a entrada padrão)";
   std::error_code ec;
-  if (!std::filesystem::is_directory(o->root, ec)) return "não é um diretório: " + o->root;
+  if (!isServerLocation(o->root) && !std::filesystem::is_directory(o->root, ec))
+    return "não é um diretório: " + o->root;
   return {};
 }
 

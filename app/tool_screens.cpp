@@ -6,6 +6,7 @@
 #include "framework/error_manager.h"
 #include "shell/company_selection.h"
 #include "shell/main_menu.h"
+#include "storage/table_backend.h"
 
 namespace vorlam::tool {
 
@@ -39,8 +40,14 @@ ScreenCatalogue::ScreenCatalogue(std::unique_ptr<shell::Session> session)
 
 Result<std::unique_ptr<ScreenCatalogue>> ScreenCatalogue::start(const std::string& root) {
   std::error_code ec;
-  const std::string absolute = std::filesystem::absolute(root, ec).lexically_normal().string();
-  Result<std::unique_ptr<shell::Session>> session = shell::Session::start({absolute, absolute});
+  // A database on a server holds no settings files: those of this machine
+  // serve, as for the desktop program.
+  const bool server = isServerLocation(root);
+  const std::string absolute = server ? root : std::filesystem::absolute(root, ec).lexically_normal().string();
+  const std::filesystem::path settings =
+      server ? shell::defaultSettingsDirectory(std::filesystem::current_path(ec).string())
+             : std::filesystem::path(absolute);
+  Result<std::unique_ptr<shell::Session>> session = shell::Session::start({absolute, settings});
   if (!session.isOk()) return session.status();
   return std::unique_ptr<ScreenCatalogue>(new ScreenCatalogue(std::move(session).value()));
 }

@@ -17,7 +17,8 @@ namespace vorlam::tool {
 
 class ScreenCatalogue : public ScriptEnvironment, public shell::ScreenServices {
  public:
-  // A session on `root` (its settings files are the root's own).
+  // A session on `root` (its settings files are the root's own; for a
+  // server location, those of the machine's settings directory).
   static Result<std::unique_ptr<ScreenCatalogue>> start(const std::string& root);
 
   // The runner the screens show their messages, children and writes

@@ -6,7 +6,9 @@
 // iteration and rows of the page.
 //
 // Usage: list_bench [--records=N] [Google Benchmark flags].  Runs offscreen
-// unless QT_QPA_PLATFORM says otherwise.
+// unless QT_QPA_PLATFORM says otherwise.  Each benchmark runs on a file on
+// disk ("/files"); with VORLAM_BENCH_POSTGRES set to a database
+// ("postgresql:///banco") also on a table of that server ("/postgres").
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -25,7 +27,9 @@
 #include "framework/list_controller.h"
 #include "framework/qt/list_sample.h"
 #include "framework/qt/list_window.h"
+#include "storage/platform.h"
 #include "storage/table.h"
+#include "storage/table_backend.h"
 #include "storage/text.h"
 
 namespace {
@@ -36,18 +40,34 @@ using namespace vorlam::qt;
 struct BenchData {
   TableDef def = sample::serviceDef();
   std::unique_ptr<Table> table;
-  std::filesystem::path dir;
+  std::string dir;  // a directory on disk, or below a server location
   int64_t records = 0;
 };
-BenchData* g_data = nullptr;
 
-bool build(BenchData& data, int64_t records) {
-  data.dir = std::filesystem::temp_directory_path() / ("vorlam_list_bench_" + std::to_string(getpid()));
-  std::filesystem::create_directories(data.dir);
+// The table of `records` service codes in `dir` (made here; a server's is
+// emptied first).
+bool build(BenchData& data, const std::string& dir, int64_t records) {
+  data.dir = dir;
+  if (isServerLocation(dir)) {
+    if (!removeServerFiles(dir).isOk() || !makeServerDirectories(dir).isOk()) return false;
+  } else {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+  }
   data.table = std::make_unique<Table>(&data.def);
-  if (!data.table->open((data.dir / "CtaISS.dat").string()).isOk()) return false;
+  if (!data.table->open(dir + "/CtaISS.dat").isOk()) return false;
   data.records = records;
   return sample::fillServices(*data.table, records).isOk();
+}
+
+void drop(BenchData& data) {
+  data.table->close();
+  if (isServerLocation(data.dir)) {
+    (void)removeServerFiles(data.dir);
+  } else {
+    std::error_code ignored;
+    std::filesystem::remove_all(data.dir, ignored);
+  }
 }
 
 // The list screen's logic and its view over the table.
@@ -68,12 +88,12 @@ void setCounters(benchmark::State& state, int64_t read, size_t rows) {
 }
 
 // The list window built and opened on the first page of its first tab.
-void BM_WindowOpenFirstPage(benchmark::State& state) {
+void BM_WindowOpenFirstPage(benchmark::State& state, BenchData* data) {
   Screen screen;
   int64_t read = 0;
   size_t rows = 0;
   for (auto _ : state) {
-    ListController controller(screen.context, screen.logic, *g_data->table);
+    ListController controller(screen.context, screen.logic, *data->table);
     ListWindow window(controller, screen.view);
     if (!window.open().isOk()) state.SkipWithError("open failed");
     read += controller.cache().recordsRead();
@@ -82,12 +102,11 @@ void BM_WindowOpenFirstPage(benchmark::State& state) {
   }
   setCounters(state, read, rows);
 }
-BENCHMARK(BM_WindowOpenFirstPage)->Unit(benchmark::kMillisecond);
 
 // From the first page of an open window to its last record (the End key).
-void BM_WindowJumpToEnd(benchmark::State& state) {
+void BM_WindowJumpToEnd(benchmark::State& state, BenchData* data) {
   Screen screen;
-  ListController controller(screen.context, screen.logic, *g_data->table);
+  ListController controller(screen.context, screen.logic, *data->table);
   ListWindow window(controller, screen.view);
   if (!window.open().isOk()) {
     state.SkipWithError("open failed");
@@ -102,30 +121,28 @@ void BM_WindowJumpToEnd(benchmark::State& state) {
     QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
     QApplication::sendEvent(window.view(), &end);
     read += controller.cache().recordsRead() - before;
-    if (window.current() == nullptr || window.current()->getInt("CTA:CODIGO") != g_data->records)
+    if (window.current() == nullptr || window.current()->getInt("CTA:CODIGO") != data->records)
       state.SkipWithError("not at the last record");
   }
   setCounters(state, read, controller.rows().size());
 }
-BENCHMARK(BM_WindowJumpToEnd)->Unit(benchmark::kMillisecond);
 
 // The controller alone: first page, last page, and moving the highlight
 // down across pages (a page read every page size rows).
-void BM_ControllerFirstPage(benchmark::State& state) {
+void BM_ControllerFirstPage(benchmark::State& state, BenchData* data) {
   Screen screen;
   int64_t read = 0;
   for (auto _ : state) {
-    ListController controller(screen.context, screen.logic, *g_data->table);
+    ListController controller(screen.context, screen.logic, *data->table);
     controller.open();
     read += controller.cache().recordsRead();
   }
   setCounters(state, read, 60);
 }
-BENCHMARK(BM_ControllerFirstPage)->Unit(benchmark::kMicrosecond);
 
-void BM_ControllerLastPage(benchmark::State& state) {
+void BM_ControllerLastPage(benchmark::State& state, BenchData* data) {
   Screen screen;
-  ListController controller(screen.context, screen.logic, *g_data->table);
+  ListController controller(screen.context, screen.logic, *data->table);
   controller.open();
   int64_t read = 0;
   for (auto _ : state) {
@@ -135,11 +152,10 @@ void BM_ControllerLastPage(benchmark::State& state) {
   }
   setCounters(state, read, controller.rows().size());
 }
-BENCHMARK(BM_ControllerLastPage)->Unit(benchmark::kMicrosecond);
 
-void BM_ControllerNextPageByDescription(benchmark::State& state) {
+void BM_ControllerNextPageByDescription(benchmark::State& state, BenchData* data) {
   Screen screen;
-  ListController controller(screen.context, screen.logic, *g_data->table);
+  ListController controller(screen.context, screen.logic, *data->table);
   controller.open(1);  // by description: a key with duplicates
   int64_t read = 0;
   for (auto _ : state) {
@@ -154,7 +170,21 @@ void BM_ControllerNextPageByDescription(benchmark::State& state) {
   }
   setCounters(state, read, controller.rows().size());
 }
-BENCHMARK(BM_ControllerNextPageByDescription)->Unit(benchmark::kMicrosecond);
+
+// Registers every benchmark on `data`, named with `tag`.
+void registerAll(BenchData* data, const std::string& tag) {
+  benchmark::RegisterBenchmark(("WindowOpenFirstPage/" + tag).c_str(), BM_WindowOpenFirstPage, data)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark(("WindowJumpToEnd/" + tag).c_str(), BM_WindowJumpToEnd, data)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark(("ControllerFirstPage/" + tag).c_str(), BM_ControllerFirstPage, data)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark(("ControllerLastPage/" + tag).c_str(), BM_ControllerLastPage, data)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark(("ControllerNextPageByDescription/" + tag).c_str(), BM_ControllerNextPageByDescription,
+                               data)
+      ->Unit(benchmark::kMicrosecond);
+}
 
 }  // namespace
 
@@ -167,17 +197,29 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, argv);
   benchmark::Initialize(&argc, argv);
 
-  BenchData data;
-  std::fprintf(stderr, "Building a table of %lld records...\n", static_cast<long long>(records));
-  if (!build(data, records)) {
-    std::fprintf(stderr, "could not build the table in %s\n", data.dir.c_str());
+  BenchData files, server;
+  const std::string local =
+      (std::filesystem::temp_directory_path() / ("vorlam_list_bench_" + std::to_string(getpid()))).string();
+  std::fprintf(stderr, "Building a table of %lld records in %s...\n", static_cast<long long>(records), local.c_str());
+  if (!build(files, local, records)) {
+    std::fprintf(stderr, "could not build the table in %s\n", local.c_str());
     return 1;
   }
-  g_data = &data;
+  registerAll(&files, "files");
+  const std::string uri = platform::environmentVariable("VORLAM_BENCH_POSTGRES");
+  if (!uri.empty()) {
+    const std::string dir = uri + "/LISTBENCH";
+    std::fprintf(stderr, "Building a table of %lld records in %s...\n", static_cast<long long>(records), dir.c_str());
+    if (!build(server, dir, records)) {
+      std::fprintf(stderr, "could not build the table in %s\n", dir.c_str());
+      drop(files);
+      return 1;
+    }
+    registerAll(&server, "postgres");
+  }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  data.table->close();
-  std::error_code ignored;
-  std::filesystem::remove_all(data.dir, ignored);
+  drop(files);
+  if (server.table) drop(server);
   return 0;
 }

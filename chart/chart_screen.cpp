@@ -343,7 +343,7 @@ void ChartScreen::print() {
     return;
   }
   namespace fs = std::filesystem;
-  const fs::path dir = fs::path(services_.session().state().dataRoot()) / "Temp";
+  const fs::path dir = services_.session().state().locations().temp;
   std::error_code ec;
   fs::create_directories(dir, ec);
   std::ofstream out(dir / "PlanoContas.txt", std::ios::binary | std::ios::trunc);

@@ -45,7 +45,7 @@ std::optional<int64_t> reducedCode(std::string_view bare) {
 }  // namespace
 
 bool postingAccountsChecked(const SettingsFiles& settings, const std::string& dataRoot) {
-  const std::string path = dataRoot + kPostingSwitchFile;
+  const std::string path = dataRootSettingsFile(dataRoot, kPostingSwitchFile);
   return trim(settings.read(kPostingSwitchSection, kPostingSwitchKey, "0", path)) == "1";
 }
 

@@ -5,7 +5,7 @@
 //
 // The checks run only while the posting-account switch is on: section
 // "UsuEscritaQuelma", key "Parametros" of "BComuns\ctb.ini" under the data
-// root holds 1.  With it off any text is taken, no history is required and
+// root (dataRootSettingsFile) holds 1.  With it off any text is taken, no history is required and
 // the search buttons are hidden.
 //
 // An account field, when the user completes it (switch on):

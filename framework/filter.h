@@ -55,6 +55,7 @@
 #include <vector>
 
 #include "storage/decimal.h"
+#include "storage/page_select.h"
 #include "storage/record.h"
 #include "storage/status.h"
 #include "storage/table_def.h"
@@ -111,17 +112,8 @@ class FilterVariableMap : public FilterVariables {
 // picture engine; without one, FORMAT gives the value's plain text.
 using PictureFormatter = std::function<std::string(const FilterValue& value, std::string_view picture)>;
 
-// A value bound to one '?' of a SQL fragment, in order.
-struct SqlParam {
-  enum class Kind { kInteger, kText };
-  Kind kind = Kind::kInteger;
-  int64_t integer = 0;
-  std::string text;  // Windows-1252 bytes, bound as SQL text
-
-  static SqlParam ofInteger(int64_t v) { return {Kind::kInteger, v, {}}; }
-  static SqlParam ofText(std::string t) { return {Kind::kText, 0, std::move(t)}; }
-  bool operator==(const SqlParam&) const = default;
-};
+// SqlParam (a value bound to one '?' of a SQL fragment) is the storage's,
+// storage/page_select.h.
 
 namespace filter_internal {
 struct FilterProgram;  // compiled form, private to the implementation

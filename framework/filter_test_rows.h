@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/filter.h"
+#include "storage/sqlite_util.h"
 #include "storage/text.h"
 
 namespace vorlam::filter_test {
@@ -46,13 +47,7 @@ inline std::vector<int64_t> selectIds(sqlite3* db, const std::string& idColumn, 
   sqlite3_stmt* st = nullptr;
   std::string sql = "SELECT " + idColumn + " FROM records WHERE " + where + " ORDER BY " + idColumn;
   EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sql << ": " << sqlite3_errmsg(db);
-  for (size_t i = 0; i < params.size(); ++i) {
-    int n = static_cast<int>(i + 1);
-    if (params[i].kind == SqlParam::Kind::kInteger)
-      sqlite3_bind_int64(st, n, params[i].integer);
-    else
-      sqlite3_bind_text(st, n, params[i].text.data(), static_cast<int>(params[i].text.size()), SQLITE_TRANSIENT);
-  }
+  sqlite::bindParams(st, params);
   while (sqlite3_step(st) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(st, 0));
   sqlite3_finalize(st);
   return ids;

@@ -28,11 +28,17 @@ inline TableDef townDef() {
       .build();
 }
 
-// The table open on a fresh file in a directory of its own.
+// The table open on a fresh file in a directory of its own, on disk or
+// below the test server (see testing::TestRoot); `unavailable()` says why
+// the server cannot be used, and the table is then left closed.
 struct TownFile {
-  explicit TownFile(const TableDef* def) : table(def) {
-    EXPECT_TRUE(table.open(path()).isOk());
+  explicit TownFile(const TableDef* def, testing::Backend backend = testing::Backend::kRollback)
+      : dir(backend), table(def) {
+    if (dir.unavailable().empty()) {
+      EXPECT_TRUE(table.open(path()).isOk());
+    }
   }
+  const std::string& unavailable() const { return dir.unavailable(); }
   std::string path() const { return dir.file("Cidade.dat"); }
 
   // Adds a town; returns its record number.
@@ -56,7 +62,7 @@ struct TownFile {
     }
   }
 
-  vorlam::testing::TempDir dir;
+  vorlam::testing::TestRoot dir;
   Table table;
 };
 

@@ -10,82 +10,12 @@ namespace vorlam {
 
 namespace {
 
-// The storage column of a field (its first element), quoted: the field's
-// name without prefix in ASCII upper case, the layout BoundFilter::toSql
-// relies on as well.
-std::string columnOf(const TableDef& def, int field) {
-  std::string name = def.baseName(field);
-  for (char& c : name)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  if (def.fields[field].dim > 1) name += "[1]";
-  std::string quoted = "\"";
-  for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
-}
-
-SqlParam paramOf(const Record& r, int field) {
-  const FieldDef& f = r.def().fields[field];
-  const Cell& c = r.cells()[f.column];
-  if (f.isText()) return SqlParam::ofText(std::string(clipText(c.s)));
-  return SqlParam::ofInteger(c.i);
-}
-
-void bindAll(sqlite3_stmt* st, const std::vector<SqlParam>& params) {
-  for (size_t i = 0; i < params.size(); ++i) {
-    int n = static_cast<int>(i + 1);
-    if (params[i].kind == SqlParam::Kind::kInteger)
-      sqlite3_bind_int64(st, n, params[i].integer);
-    else
-      sqlite3_bind_text(st, n, params[i].text.data(), static_cast<int>(params[i].text.size()), SQLITE_TRANSIENT);
-  }
-}
-
 int compareField(const Record& a, const Record& b, int field) {
   const FieldDef& f = a.def().fields[field];
   const Cell& x = a.cells()[f.column];
   const Cell& y = b.cells()[f.column];
   if (f.isText()) return compareText(x.s, y.s);
   return x.i < y.i ? -1 : (x.i > y.i ? 1 : 0);
-}
-
-// One term of a position condition: a column, its comparison in the walk's
-// direction, and the anchor's value.
-struct Term {
-  std::string column;
-  char op;  // '>' or '<'
-  SqlParam value;
-};
-
-// "(c0 op ? OR (c0 = ? AND (c1 op ? OR ...)))": strict lexicographic order
-// over terms whose directions differ.  The last term may be inclusive.
-std::string expandTerms(const std::vector<Term>& t, size_t i, bool inclusive, std::vector<SqlParam>* params) {
-  std::string op(1, t[i].op);
-  if (i + 1 == t.size()) {
-    params->push_back(t[i].value);
-    return t[i].column + " " + op + (inclusive ? "= ?" : " ?");
-  }
-  params->push_back(t[i].value);
-  params->push_back(t[i].value);
-  std::string rest = expandTerms(t, i + 1, inclusive, params);
-  return "(" + t[i].column + " " + op + " ? OR (" + t[i].column + " = ? AND " + rest + "))";
-}
-
-std::string positionCondition(const std::vector<Term>& terms, bool inclusive, std::vector<SqlParam>* params) {
-  bool same = std::all_of(terms.begin(), terms.end(), [&](const Term& t) { return t.op == terms[0].op; });
-  if (same) {
-    // A row-value comparison lets the planner seek the index directly.
-    std::string lhs, rhs;
-    for (const Term& t : terms) {
-      lhs += (lhs.empty() ? "" : ", ") + t.column;
-      rhs += rhs.empty() ? "?" : ", ?";
-      params->push_back(t.value);
-    }
-    return "(" + lhs + ") " + terms[0].op + (inclusive ? "= (" : " (") + rhs + ")";
-  }
-  // Lead with a range term on the first column so the index is still used.
-  params->push_back(terms[0].value);
-  std::string lead = terms[0].column + " " + terms[0].op + "= ?";
-  return lead + " AND " + expandTerms(terms, 0, inclusive, params);
 }
 
 }  // namespace
@@ -133,8 +63,17 @@ void PageCache::setFilter(const BoundFilter& filter) {
 }
 
 void PageCache::dropUnpreparableFilter() {
+  if (pushedWhere_.empty()) return;
   sqlite3* db = table_.connection();
-  if (pushedChecked_ || pushedWhere_.empty() || db == nullptr) return;
+  if (db == nullptr && table_.isOpen()) {
+    // A server table: the SQL form is the embedded engine's, so the filter
+    // is tried on each record the server selects.
+    pushed_ = false;
+    pushedWhere_.clear();
+    pushedParams_.clear();
+    return;
+  }
+  if (pushedChecked_ || db == nullptr) return;
   pushedChecked_ = true;
   const std::string sql = "SELECT _id FROM records WHERE (" + pushedWhere_ + ")";
   sqlite3_stmt* st = nullptr;
@@ -167,72 +106,22 @@ void PageCache::clearRecordSet() {
   setPage({}, true, true);
 }
 
-Status PageCache::selectIds(bool forward, From from, const Record* anchor, size_t limit, std::vector<int64_t>* ids) {
-  const TableDef& def = table_.def();
-  const KeyDef& key = def.keys[key_];
-  std::vector<std::string> where;
-  std::vector<SqlParam> params;
-  if (key.excludeEmpty) {
-    // Records whose key is all blank or zero have no entry in this key.
-    std::string any;
-    for (const auto& c : key.components)
-      any += (any.empty() ? "" : " OR ") + columnOf(def, c.field) + (def.fields[c.field].isText() ? " <> ''" : " <> 0");
-    where.push_back("(" + any + ")");
-  }
-  for (int i = 0; i < rangeCount_; ++i) {
-    where.push_back(columnOf(def, key.components[i].field) + " = ?");
-    params.push_back(paramOf(*rangeValues_, key.components[i].field));
-  }
-  if (from == From::kLocate && rangeCount_ < static_cast<int>(key.components.size())) {
-    const KeyComponent& c = key.components[rangeCount_];
-    where.push_back(columnOf(def, c.field) + (c.descending ? " <= ?" : " >= ?"));
-    params.push_back(paramOf(*anchor, c.field));
-  } else if (from == From::kBeyond || from == From::kAtOrBeyond) {
-    std::vector<Term> terms;
-    for (const auto& c : key.components)
-      terms.push_back({columnOf(def, c.field), (forward != c.descending) ? '>' : '<', paramOf(*anchor, c.field)});
-    terms.push_back({"_id", forward ? '>' : '<', SqlParam::ofInteger(anchor->recordId())});
-    where.push_back(positionCondition(terms, from == From::kAtOrBeyond, &params));
-  }
+Status PageCache::select(bool forward, From from, const Record* anchor, size_t limit, PageSelection* out) {
+  PageRequest r;
+  r.key = key_;
+  r.forward = forward;
+  r.from = from;
+  r.anchor = anchor;
+  r.rangeComponents = rangeCount_;
+  r.range = rangeValues_ ? &*rangeValues_ : nullptr;
   if (recordSet_) {
-    // Record numbers are integers of our own: written into the statement,
-    // they need no parameter per number (a set may hold the whole file).
-    std::string list;
-    for (int64_t id : recordSet_->ids) list += (list.empty() ? "" : ",") + std::to_string(id);
-    where.push_back(std::string("_id ") + (recordSet_->inside ? "IN (" : "NOT IN (") + list + ")");
+    r.recordSet = &recordSet_->ids;
+    r.insideSet = recordSet_->inside;
   }
-  if (!pushedWhere_.empty()) {  // the whole filter, or the part the storage can apply
-    where.push_back("(" + pushedWhere_ + ")");
-    params.insert(params.end(), pushedParams_.begin(), pushedParams_.end());
-  }
-  std::string order;
-  for (const auto& c : key.components)
-    order += columnOf(def, c.field) + ((c.descending == forward) ? " DESC, " : ", ");
-  order += forward ? "_id" : "_id DESC";
-  std::string sql = "SELECT _id FROM records";
-  for (size_t i = 0; i < where.size(); ++i) sql += (i ? " AND " : " WHERE ") + where[i];
-  sql += " ORDER BY " + order + " LIMIT " + std::to_string(limit);
-
-  sqlite3* db = table_.connection();
-  if (db == nullptr && table_.isOpen())
-    return Status(StatusCode::kUnsupported, "Listas paginadas ainda não disponíveis no servidor PostgreSQL",
-                  table_.path());
-  if (db == nullptr) return makeStatus(StatusCode::kNotOpen, def.label);
-  sqlite3_stmt* st = nullptr;
-  int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);
-  if (rc != SQLITE_OK) {
-    Status s(StatusCode::kIoError, sqlite3_errmsg(db), table_.path());
-    sqlite3_finalize(st);
-    return s;
-  }
-  bindAll(st, params);
-  ids->clear();
-  while ((rc = sqlite3_step(st)) == SQLITE_ROW) ids->push_back(sqlite3_column_int64(st, 0));
-  // Finalizing ends the statement's read transaction: no snapshot is kept.
-  sqlite3_finalize(st);
-  if (rc != SQLITE_DONE)
-    return Status(rc == SQLITE_BUSY ? StatusCode::kBusy : StatusCode::kIoError, sqlite3_errstr(rc), table_.path());
-  return Status::ok();
+  r.limit = limit;
+  r.condition = pushedWhere_;  // the whole filter, or the part the storage can apply
+  r.conditionParams = pushedParams_;
+  return table_.selectPage(r, out);
 }
 
 bool PageCache::inRangeAndFilter(const Record& r) const {
@@ -256,25 +145,36 @@ Status PageCache::fetch(bool forward, From from, const Record* anchor, size_t wa
   const size_t target = perRecord ? want + 1 : want;
   std::optional<Record> last;
   Status status;
+  int rounds = 0;
   while (status) {
     size_t need = target - out->rows.size();
     size_t limit = perRecord ? std::max<size_t>(need * 2, 64) : need + 1;
-    std::vector<int64_t> ids;
-    status = selectIds(forward, from, last ? &*last : anchor, limit, &ids);
+    // On a server each selection is a round trip: a filter that keeps few
+    // rows reads in growing batches.
+    if (perRecord && table_.connection() == nullptr) limit = std::max<size_t>(limit, size_t{64} << std::min(rounds, 5));
+    ++rounds;
+    PageSelection page;
+    status = select(forward, from, last ? &*last : anchor, limit, &page);
     if (!status) break;
-    bool exhausted = ids.size() < limit;
-    for (int64_t id : ids) {
+    bool exhausted = page.ids.size() < limit;
+    // Records that came with the selection were read, whether looked at or not.
+    recordsRead_ += static_cast<int64_t>(page.records.size());
+    for (size_t i = 0; i < page.ids.size(); ++i) {
       if (out->rows.size() == target) break;
-      Status s = table_.getById(id);
-      if (s.is(StatusCode::kNotFound)) continue;  // deleted since the selection
-      if (!s) {
-        status = s;
-        break;
+      const Record* record = i < page.records.size() ? &page.records[i] : nullptr;
+      if (record == nullptr) {
+        Status s = table_.getById(page.ids[i]);
+        if (s.is(StatusCode::kNotFound)) continue;  // deleted since the selection
+        if (!s) {
+          status = s;
+          break;
+        }
+        record = &table_.buffer();
+        ++recordsRead_;
       }
-      ++recordsRead_;
-      last = table_.buffer();
-      if (perRecord && !filter_.matches(table_.buffer())) continue;
-      out->rows.push_back(table_.buffer());
+      last = *record;
+      if (perRecord && !filter_.matches(*record)) continue;
+      out->rows.push_back(*record);
     }
     if (!status) break;
     if (out->rows.size() == target) break;

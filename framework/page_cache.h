@@ -10,9 +10,11 @@
 // after the storage has narrowed the rows by the parts that have one.
 //
 // The cache reads through the Table it is given (the list's own instance):
-// it selects record numbers on the table's connection and reads each record
-// with Table::getById, then calls Table::endWalk(), so no read snapshot is
-// held between pages and other workstations' changes show on the next load.
+// it selects the page's record numbers with Table::selectPage and reads each
+// record with Table::getById (a server table hands the records over with
+// the selection), then calls Table::endWalk(), so no read snapshot is held
+// between pages and other workstations' changes show on the next load.
+// On a server table every filter is applied to each record read.
 // The table's buffer is overwritten by every load.
 //
 // Not thread-safe: one list screen owns one cache.  The Table must stay open
@@ -56,6 +58,7 @@ class PageCache {
   bool hasRecordSet() const { return recordSet_.has_value(); }
   // True when the current filter is applied by the storage (known for sure
   // once a page was loaded: a SQL form SQLite cannot prepare is dropped).
+  // Never on a server table, where each record read is tried instead.
   bool filterPushedDown() const { return pushed_; }
   // True when the storage narrows the rows by a part of a filter it cannot
   // apply whole (each row it selects is still checked against the filter).
@@ -97,7 +100,8 @@ class PageCache {
   std::optional<size_t> indexOf(int64_t id) const;
 
   // Records read from the file since construction (or the last reset):
-  // every record the cache read, whether the filter kept it or not.
+  // every record the cache read, whether the filter kept it or not (from a
+  // server table, every record a selection brought).
   int64_t recordsRead() const { return recordsRead_; }
   void resetRecordsRead() { recordsRead_ = 0; }
 
@@ -108,14 +112,14 @@ class PageCache {
   // Where a walk starts: at the start (forward) or end (backward) of the
   // list, strictly beyond an anchor row, at or beyond it, or at the locator
   // value of an anchor.
-  enum class From { kEdge, kBeyond, kAtOrBeyond, kLocate };
+  using From = PageFrom;
   struct Fetch {
     std::vector<Record> rows;  // in the walk's direction
     bool exhausted = false;    // no more rows in that direction
   };
 
   Status fetch(bool forward, From from, const Record* anchor, size_t want, Fetch* out);
-  Status selectIds(bool forward, From from, const Record* anchor, size_t limit, std::vector<int64_t>* ids);
+  Status select(bool forward, From from, const Record* anchor, size_t limit, PageSelection* out);
   bool inRangeAndFilter(const Record& r) const;
   // Drops the SQL form of the filter when SQLite cannot prepare it (too many
   // terms or too deep for its parser): the filter is then tried on each

@@ -1,11 +1,13 @@
 #include "framework/settings_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "storage/platform.h"
+#include "storage/table_backend.h"
 #include "storage/text.h"
 
 namespace vorlam {
@@ -220,7 +222,11 @@ Result<IniDocument> SettingsFiles::loadPath(const std::filesystem::path& path) c
 Status SettingsFiles::savePath(const std::filesystem::path& path, const IniDocument& doc) const {
   static std::atomic<unsigned> counter{0};
   std::error_code ec;
-  if (path.parent_path() == directory_) std::filesystem::create_directories(directory_, ec);
+  // The settings directory and its folders are this machine's own: made on
+  // the first write.  Nothing is made outside it.
+  const std::filesystem::path dir = directory_.has_filename() ? directory_ : directory_.parent_path();
+  if (std::mismatch(dir.begin(), dir.end(), path.begin(), path.end()).first == dir.end())
+    std::filesystem::create_directories(path.parent_path(), ec);
   std::filesystem::path tmp = path;
   tmp += ".tmp" + std::to_string(platform::processId()) + "_" + std::to_string(counter++);
   std::string bytes = doc.toBytes();
@@ -267,6 +273,13 @@ Status SettingsFiles::update(std::string_view fileName, const std::function<Stat
   Status s = edit(doc.value());
   if (!s) return s;
   return savePath(path, *doc);
+}
+
+std::string dataRootSettingsFile(const std::string& dataRoot, std::string_view relativeName) {
+  if (isServerLocation(dataRoot)) return std::string(relativeName);
+  std::string path = dataRoot;
+  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+  return path + std::string(relativeName);
 }
 
 }  // namespace vorlam

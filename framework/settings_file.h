@@ -89,7 +89,7 @@ class SettingsFiles {
   std::string read(std::string_view section, std::string_view entry, std::string_view defaultValue,
                    std::string_view fileName) const;
   // Writes the entry; a missing value deletes it.  Creates the file (and the
-  // settings directory) when needed.
+  // settings directory, and its folders the name goes through) when needed.
   Status write(std::string_view section, std::string_view entry, std::optional<std::string_view> value,
                std::string_view fileName);
   Status remove(std::string_view section, std::string_view entry, std::string_view fileName) {
@@ -110,5 +110,11 @@ class SettingsFiles {
   std::filesystem::path directory_;
   mutable std::mutex mu_;
 };
+
+// The name under which SettingsFiles finds the settings file `relativeName`
+// ("BComuns\ctb.ini") kept with the data root `dataRoot`: on a directory
+// root, its path there; a root on a database server holds no such files, so
+// there the machine's settings directory keeps them under the same name.
+std::string dataRootSettingsFile(const std::string& dataRoot, std::string_view relativeName);
 
 }  // namespace vorlam

@@ -140,6 +140,29 @@ TEST(SettingsFiles, NamesResolveInTheSettingsDirectoryWhateverTheWorkingDirector
   EXPECT_EQ(files.read("UsuEscritaQuelma", "Parametros", "0", dir.file("BComuns/ctb.ini")), "1");
 }
 
+// The files a data root keeps beside its record files ("BComuns\ctb.ini"):
+// on a directory root they are read there; a server root has no folders,
+// so the machine's settings directory keeps them, its folders made on the
+// first write, and the same name finds them again.
+TEST(SettingsFiles, DataRootFilesLiveInTheSettingsDirectoryForAServerRoot) {
+  testing::TempDir machine, root;
+  SettingsFiles files(machine.path());
+  const std::string onServer = dataRootSettingsFile("postgresql://srv/banco/dados/", "BComuns\\ctb.ini");
+  EXPECT_EQ(onServer, "BComuns\\ctb.ini");
+  ASSERT_TRUE(files.write("UsuEscritaQuelma", "Parametros", "1", onServer));
+  EXPECT_EQ(slurp(machine.file("BComuns/ctb.ini")), "[UsuEscritaQuelma]\r\nParametros=1\r\n");
+  EXPECT_EQ(files.read("UsuEscritaQuelma", "Parametros", "0", onServer), "1");
+
+  std::filesystem::create_directories(root.file("BComuns"));
+  spit(root.file("BComuns/CTB.INI"), "[UsuEscritaQuelma]\r\nParametros=2\r\n");
+  for (const std::string& dataRoot : {root.path() + "/", root.path()})
+    EXPECT_EQ(files.read("UsuEscritaQuelma", "Parametros", "0", dataRootSettingsFile(dataRoot, "BComuns\\ctb.ini")),
+              "2");
+  // Folders are made only inside the settings directory.
+  EXPECT_FALSE(files.write("S", "E", "v", root.file("Falta/ctb.ini")));
+  EXPECT_FALSE(std::filesystem::exists(root.file("Falta")));
+}
+
 TEST(SettingsFiles, RoundTripKeepsForeignLinesAndLeavesNoTemporaryFiles) {
   testing::TempDir dir;
   const std::string original = "; mantido\r\n[Servidor_Contabilidade]\r\nNetPath=\\\\srv\\\r\n;fim\r\n";

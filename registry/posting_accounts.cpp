@@ -1,6 +1,5 @@
 #include "registry/posting_accounts.h"
 
-#include <filesystem>
 
 #include "storage/text.h"
 
@@ -36,7 +35,7 @@ uint64_t leadingNumber(std::string_view text) {
 }  // namespace
 
 bool postingAccountsOn(SettingsFiles& settings, const std::string& dataRoot) {
-  const std::string path = (std::filesystem::path(dataRoot) / "BComuns" / "ctb.ini").string();
+  const std::string path = dataRootSettingsFile(dataRoot, kPostingSwitchFile);
   return settings.read(kPostingSwitchSection, kPostingSwitchEntry, "0", path) == "1";
 }
 

@@ -2,7 +2,7 @@
 // fields of the tax integration accounts.
 //
 // The switch is entry "Parametros" of section "UsuEscritaQuelma" in
-// "BComuns\ctb.ini" under the data root; when it holds 1, account and
+// "BComuns\ctb.ini" under the data root (dataRootSettingsFile); when it holds 1, account and
 // history fields are checked against the company's chart of accounts and
 // standard histories, and their search buttons are shown.
 //

@@ -97,7 +97,7 @@ Result<std::unique_ptr<Session>> Session::start(const Options& options) {
   // show empty lists, or create a new data tree where the share was.
   if (Status s = checkDataRoot(resolveDataLocations(options.workingDirectory, lookup).root); !s) return s;
   applyJournalSetting(lookup);
-  session->state_ = startUp(options.workingDirectory, lookup);
+  session->state_ = startUp(options.workingDirectory, lookup, options.settingsDirectory.string());
   if (Status s = checkTableRegistrations(*session->dictionary_); !s) return s;
   session->identity_ = ErrorIdentity{};
   return session;

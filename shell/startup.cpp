@@ -101,8 +101,11 @@ BindingMap sharedFileNames(const std::string& root) {
 }
 
 std::unique_ptr<AppState> startUp(const std::string& workingDirectory,
-                                  const SettingsLookup& settings) {
+                                  const SettingsLookup& settings,
+                                  const std::string& machineDirectory) {
   DataLocations locations = resolveDataLocations(workingDirectory, settings);
+  if (isServerLocation(locations.root) && !machineDirectory.empty())
+    locations.temp = joinPath(machineDirectory, kTempDir);
   createDataDirectories(locations);
   auto state = std::make_unique<AppState>(locations);
   state->bind(sharedFileNames(locations.root));

@@ -74,9 +74,12 @@ BindingMap sharedFileNames(const std::string& root);
 
 // The whole start-up of the data side: resolves the locations, creates the
 // directories, creates the state and binds the shared file names.  The
-// current company starts blank (code 0).
+// current company starts blank (code 0).  A data root on a database server
+// has no folder for local work files: `machineDirectory` (this machine's
+// settings directory) keeps its "Temp" then.
 std::unique_ptr<AppState> startUp(const std::string& workingDirectory,
-                                  const SettingsLookup& settings);
+                                  const SettingsLookup& settings,
+                                  const std::string& machineDirectory = {});
 
 // Ok when `root` is a directory that can be reached; otherwise a status
 // whose Portuguese message names it (server off, share gone, mapped drive

@@ -52,6 +52,16 @@ Status exec(sqlite3* db, const std::string& sql) {
   return toStatus(rc, db, sql.substr(0, 60));
 }
 
+void bindParams(sqlite3_stmt* st, const std::vector<SqlParam>& params) {
+  for (size_t i = 0; i < params.size(); ++i) {
+    int n = static_cast<int>(i + 1);
+    if (params[i].kind == SqlParam::Kind::kInteger)
+      sqlite3_bind_int64(st, n, params[i].integer);
+    else
+      sqlite3_bind_text(st, n, params[i].text.data(), static_cast<int>(params[i].text.size()), SQLITE_TRANSIENT);
+  }
+}
+
 std::string quoteIdent(std::string_view name) {
   std::string q = "\"";
   for (char c : name) {

@@ -5,7 +5,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "storage/page_select.h"
 #include "storage/status.h"
 
 namespace vorlam::sqlite {
@@ -49,6 +51,10 @@ Status toStatus(int rc, sqlite3* db, std::string_view what);
 
 // Runs SQL that returns no rows.
 Status exec(sqlite3* db, const std::string& sql);
+
+// Binds `params` to the statement's parameters 1, 2, ... in order (texts
+// copied).
+void bindParams(sqlite3_stmt* st, const std::vector<SqlParam>& params);
 
 // "name" with embedded quotes doubled.
 std::string quoteIdent(std::string_view name);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "storage/journal_mode.h"
+#include "storage/page_select.h"
 #include "storage/record.h"
 #include "storage/status.h"
 #include "storage/table_def.h"
@@ -94,6 +95,10 @@ class Table {
   Status next();
   Status previous();
   Result<int64_t> count();
+  // Selects one page of a list (page_select.h) into *out; the buffer and
+  // the walk position are left to the caller's next read.  kInvalidArgument
+  // for a request that does not fit the table.
+  Status selectPage(const PageRequest& request, PageSelection* out);
 
   // --- Writing ---------------------------------------------------------
   // Adds the buffer as a new record.  Fills in the auto-numbered component of

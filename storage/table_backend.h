@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "storage/page_select.h"
 #include "storage/record.h"
 #include "storage/status.h"
 #include "storage/table_def.h"
@@ -46,6 +47,7 @@ class TableBackend {
   virtual Status next() = 0;
   virtual Status previous() = 0;
   virtual Result<int64_t> count() = 0;
+  virtual Status selectPage(const PageRequest& request, PageSelection* out) = 0;
   virtual void endWalk() = 0;
 
   virtual Status insert() = 0;

@@ -243,6 +243,27 @@ TEST_P(TableTest, ReportsWhichUniqueKeyIsDuplicated) {
   EXPECT_EQ(s.detail(), "PAR:Key:Numero");
   EXPECT_EQ(t.duplicatedKey(), 0);
   EXPECT_EQ(s.errorNumber(), 40);
+  // A change onto another record's key names the key too, alone and in a
+  // bulk run (where the clash undoes that write only).
+  t.buffer().setInt("Parcela", 2);
+  ASSERT_TRUE(t.insert());
+  for (bool bulk : {false, true}) {
+    SCOPED_TRACE(bulk ? "bulk" : "alone");
+    if (bulk) {
+      ASSERT_TRUE(t.beginBulk());
+    }
+    t.buffer().setInt("Numero", 1);
+    t.buffer().setInt("Parcela", 2);
+    ASSERT_TRUE(t.get(0));
+    t.buffer().setInt("Parcela", 1);
+    s = t.update();
+    EXPECT_EQ(s.code(), StatusCode::kDuplicateKey);
+    EXPECT_EQ(s.detail(), "PAR:Key:Numero");
+    EXPECT_EQ(t.duplicatedKey(), 0);
+    if (bulk) {
+      ASSERT_TRUE(t.flush());
+    }
+  }
 }
 
 TEST_P(TableTest, OptimisticCheckRefusesStaleWrites) {

@@ -140,11 +140,11 @@ Status PgTable::openFile(const Location& loc, OpenMode mode) {
                              "abrir arquivo");
   if (!r) return conn_.lastFailure() == Failure::kLockTimeout ? makeStatus(StatusCode::kAccessDenied, path_)
                                                               : r.status();
-  // Writing opens share the write lock; an open that lets others only read
-  // takes it alone.
-  if (mode != OpenMode::kReadOnly) {
-    const char* write = mode == OpenMode::kDenyWrite ? "pg_advisory_lock" : "pg_advisory_lock_shared";
-    r = conn_.run(std::string("SELECT ") + write + "($1::int, " + std::to_string(kWriteLockKey) + ")",
+  // Writers share the file's write lock; a deny-write open takes it alone,
+  // so it waits for the writers and keeps new ones out, readers not.
+  if (mode == OpenMode::kShared || mode == OpenMode::kDenyWrite) {
+    lock = mode == OpenMode::kDenyWrite ? "pg_advisory_lock" : "pg_advisory_lock_shared";
+    r = conn_.run(std::string("SELECT ") + lock + "($1::int, " + std::to_string(kWriteLockKey) + ")",
                   Params().add(int64_t{file_.id}), "abrir arquivo");
     if (!r) return conn_.lastFailure() == Failure::kLockTimeout ? makeStatus(StatusCode::kAccessDenied, path_)
                                                                 : r.status();

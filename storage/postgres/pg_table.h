@@ -21,8 +21,8 @@
 // - The open lock and record holds are session-level advisory locks on
 //   (file number, 0) and (file number, record number): the server drops
 //   them when the holder's session ends, also when its process dies.
-//   Writing opens also share the write lock (file number, kWriteLockKey),
-//   which an open that lets others only read (kDenyWrite) takes alone.
+//   Read-write opens also take the write lock (file number, kWriteLockKey):
+//   shared opens share it, a deny-write open takes it alone.
 // - The wait limit is the session's lock_timeout.
 #pragma once
 
@@ -37,9 +37,8 @@
 
 namespace vorlam::pg {
 
-// The second half of the write lock's key (record numbers are positive, and
-// -1 is the numbering lock).
-constexpr int kWriteLockKey = -2;
+// Second key of the file's write lock (the numbering lock is -1).
+inline constexpr int kWriteLockKey = -2;
 
 class PgTable : public TableBackend {
  public:
@@ -57,6 +56,7 @@ class PgTable : public TableBackend {
   Status next() override { return walk(true); }
   Status previous() override { return walk(false); }
   Result<int64_t> count() override;
+  Status selectPage(const PageRequest& request, PageSelection* out) override;
   void endWalk() override { dropChunk(); }
 
   Status insert() override;
@@ -115,6 +115,7 @@ class PgTable : public TableBackend {
   void rememberPosition();
   void dropChunk();
   Status readOne(const std::string& sql, const Params& params, int key);
+  std::string pageSql(const PageRequest& request, Params* p) const;
   // pg_table_write.cpp
   Status insertRow(int64_t id = 0);  // 0: the next number
   Status syncNumbers();

@@ -23,6 +23,34 @@ bool validKey(const TableDef& def, int key) {
 // "$n::text" or "$n::bigint": the parameter typed as the column it meets.
 std::string typedParam(const FieldDef& f, int n) { return "$" + std::to_string(n) + (f.isText() ? "::text" : "::bigint"); }
 
+// "(a, b) > ($1, $2)": the entries strictly after (before) a position in
+// the order of the sort columns `exprs`, compared with `params` by `ops`
+// ('>' or '<' each); the last may be `inclusive` of equal entries.
+std::string keysetCondition(const std::vector<std::string>& exprs, const std::vector<std::string>& params,
+                            const std::vector<char>& ops, bool inclusive) {
+  const std::string last = std::string(1, ops.back()) + (inclusive ? "=" : "");
+  bool same = true;
+  for (char op : ops) same = same && op == ops[0];
+  std::string cond;
+  if (same) {
+    // A row comparison: the server seeks the index at the position.
+    std::string lhs, rhs;
+    for (size_t i = 0; i < exprs.size(); ++i) {
+      lhs += (i ? ", " : "") + exprs[i];
+      rhs += (i ? ", " : "") + params[i];
+    }
+    return "(" + lhs + ") " + last + " (" + rhs + ")";
+  }
+  // Mixed directions: the lexicographic expansion, led by a range on the
+  // first column so that the index is still used.
+  for (int i = static_cast<int>(exprs.size()) - 1; i >= 0; --i) {
+    std::string op = i == static_cast<int>(exprs.size()) - 1 ? last : std::string(1, ops[i]);
+    std::string term = exprs[i] + " " + op + " " + params[i];
+    cond = cond.empty() ? term : "(" + term + " OR (" + exprs[i] + " = " + params[i] + " AND " + cond + "))";
+  }
+  return exprs[0] + " " + ops[0] + "= " + params[0] + " AND " + cond;
+}
+
 }  // namespace
 
 std::string PgTable::cellParam(const FieldDef& f, const Cell& c) const {
@@ -117,28 +145,7 @@ std::string PgTable::walkSql(bool forward, bool fromTuple, bool inclusive) const
     }
     where = schema::emptyKeyCondition(def_, key);
     if (fromTuple) {
-      const std::string last = std::string(1, ops.back()) + (inclusive ? "=" : "");
-      bool same = true;
-      for (char op : ops) same = same && op == ops[0];
-      std::string cond;
-      if (same) {
-        // A row comparison: the server seeks the index at the position.
-        std::string lhs, rhs;
-        for (size_t i = 0; i < exprs.size(); ++i) {
-          lhs += (i ? ", " : "") + exprs[i];
-          rhs += (i ? ", " : "") + params[i];
-        }
-        cond = "(" + lhs + ") " + last + " (" + rhs + ")";
-      } else {
-        // Mixed directions: the lexicographic expansion, led by a range on
-        // the first column so that the index is still used.
-        for (int i = static_cast<int>(exprs.size()) - 1; i >= 0; --i) {
-          std::string op = i == static_cast<int>(exprs.size()) - 1 ? last : std::string(1, ops[i]);
-          std::string term = exprs[i] + " " + op + " " + params[i];
-          cond = cond.empty() ? term : "(" + term + " OR (" + exprs[i] + " = " + params[i] + " AND " + cond + "))";
-        }
-        cond = exprs[0] + " " + ops[0] + "= " + params[0] + " AND " + cond;
-      }
+      std::string cond = keysetCondition(exprs, params, ops, inclusive);
       where = where.empty() ? cond : where + " AND " + cond;
     }
   }
@@ -289,6 +296,99 @@ Result<int64_t> PgTable::count() {
   int64_t n = 0;
   if (!r->integer(0, 0, &n)) return Status(StatusCode::kIoError, "contagem sem resultado", path_);
   return n;
+}
+
+}  // namespace vorlam::pg
+
+namespace vorlam::pg {
+
+// The page's entries in the order of the key's index (the folded columns of
+// text components, record number last for a key with duplicates), seeking
+// it at the position as walks do; every value is a parameter, so that the
+// session prepares one statement per shape of request.
+std::string PgTable::pageSql(const PageRequest& r, Params* p) const {
+  const KeyDef& key = def_.keys[r.key];
+  const int n = static_cast<int>(key.components.size());
+  const std::vector<KeyAtom> atoms = keyAtoms(def_, key);
+  auto param = [&](const Record& rec, int component) {
+    const FieldDef& f = def_.fields[key.components[component].field];
+    p->add(cellParam(f, rec.cells()[f.column]));
+    return typedParam(f, p->size());
+  };
+  std::vector<std::string> where;
+  if (std::string c = schema::emptyKeyCondition(def_, key); !c.empty()) where.push_back(c);
+  for (int i = 0; i < r.rangeComponents; ++i) {
+    const std::string v = param(*r.range, i);
+    for (const KeyAtom& a : atoms)
+      if (a.component == i) where.push_back(a.stored() + " = " + a.over(v));
+  }
+  std::vector<std::string> exprs, params;
+  std::vector<char> ops;
+  if (r.from == PageFrom::kLocate && r.rangeComponents < n) {
+    const std::string v = param(*r.anchor, r.rangeComponents);
+    for (const KeyAtom& a : atoms) {
+      if (a.component != r.rangeComponents) continue;
+      exprs.push_back(a.stored());
+      params.push_back(a.over(v));
+      ops.push_back(a.descending ? '<' : '>');
+    }
+    where.push_back(keysetCondition(exprs, params, ops, true));
+  } else if (r.from == PageFrom::kBeyond || r.from == PageFrom::kAtOrBeyond) {
+    std::string v;
+    for (size_t i = 0; i < atoms.size(); ++i) {
+      const KeyAtom& a = atoms[i];
+      if (i == 0 || atoms[i - 1].component != a.component) v = param(*r.anchor, a.component);
+      exprs.push_back(a.stored());
+      params.push_back(a.over(v));
+      ops.push_back(r.forward != a.descending ? '>' : '<');
+    }
+    // A unique key orders its entries by their values alone, as its index
+    // does: the record number only breaks ties of a key with duplicates.
+    if (keyTakesId(key)) {
+      p->add(r.anchor->recordId());
+      exprs.push_back("_id");
+      params.push_back("$" + std::to_string(p->size()) + "::bigint");
+      ops.push_back(r.forward ? '>' : '<');
+    }
+    where.push_back(keysetCondition(exprs, params, ops, r.from == PageFrom::kAtOrBeyond));
+  }
+  if (r.recordSet) {
+    std::string list;
+    for (int64_t id : *r.recordSet) list += (list.empty() ? "" : ",") + std::to_string(id);
+    p->add("{" + list + "}");
+    const std::string any = "_id = ANY($" + std::to_string(p->size()) + "::bigint[])";
+    where.push_back(r.insideSet ? any : "NOT (" + any + ")");
+  }
+  std::string sql = "SELECT " + selectList_ + " FROM " + table_;
+  for (size_t i = 0; i < where.size(); ++i) sql += (i ? " AND " : " WHERE ") + where[i];
+  sql += " ORDER BY ";
+  for (const KeyAtom& a : atoms) sql += a.stored() + (a.descending == r.forward ? " DESC, " : ", ");
+  if (keyTakesId(key)) sql += r.forward ? "_id, " : "_id DESC, ";
+  sql.resize(sql.size() - 2);
+  // The limit is written in, as for walks: a page has a handful of sizes.
+  return sql + " LIMIT " + std::to_string(r.limit);
+}
+
+Status PgTable::selectPage(const PageRequest& request, PageSelection* out) {
+  if (!request.condition.empty())
+    return Status(StatusCode::kUnsupported, "Condição em SQL do arquivo local não se aplica ao servidor PostgreSQL",
+                  path_);
+  Params p;
+  const std::string sql = pageSql(request, &p);
+  Result<Rows> rows = conn_.run(sql, p, "leitura");
+  if (!rows) return rows.status();
+  // The records come with their numbers: one round trip for the page.
+  for (int i = 0; i < rows->size(); ++i) {
+    if (Status s = readRow(*rows, i); !s) {
+      buffer_.clear();
+      out->ids.clear();
+      out->records.clear();
+      return s;
+    }
+    out->ids.push_back(buffer_.recordId());
+    out->records.push_back(buffer_);
+  }
+  return Status::ok();
 }
 
 }  // namespace vorlam::pg
