@@ -182,16 +182,22 @@ const std::string& Connection::statementName(const std::string& sql, int params,
   return prepared_.emplace(sql, std::move(name)).first->second;
 }
 
-Result<Rows> Connection::run(const std::string& sql, const Params& params, const char* what) {
+Status Connection::startStatement(const std::string& sql, int params, const char* what, const std::string** name) {
   if (Status s = wait(); !s) return s;
   failure_ = Failure::kNone;
   state_.clear();
   if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
   Status prepared;
-  const std::string& name = statementName(sql, params.size(), false, &prepared);
+  *name = &statementName(sql, params, false, &prepared);
   if (!prepared) return Status(prepared.code(), prepared.message(), std::string(what) + ": " + prepared.detail());
+  return Status::ok();
+}
+
+Result<Rows> Connection::run(const std::string& sql, const Params& params, const char* what) {
+  const std::string* name = nullptr;
+  if (Status s = startStatement(sql, params.size(), what, &name); !s) return s;
   std::vector<const char*> values = params.pointers();
-  PGresult* r = PQexecPrepared(conn_, name.c_str(), params.size(), values.data(), nullptr, nullptr, 0);
+  PGresult* r = PQexecPrepared(conn_, name->c_str(), params.size(), values.data(), nullptr, nullptr, 0);
   ExecStatusType st = PQresultStatus(r);
   if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
     Status s = failed(r, what);
@@ -202,20 +208,15 @@ Result<Rows> Connection::run(const std::string& sql, const Params& params, const
 }
 
 Result<Rows> Connection::runGuarded(const std::string& sql, const Params& params, const char* what) {
-  if (Status s = wait(); !s) return s;
-  failure_ = Failure::kNone;
-  state_.clear();
-  if (!conn_) return makeStatus(StatusCode::kNotOpen, what);
-  Status prepared;
-  const std::string& name = statementName(sql, params.size(), false, &prepared);
-  if (!prepared) return Status(prepared.code(), prepared.message(), std::string(what) + ": " + prepared.detail());
+  const std::string* name = nullptr;
+  if (Status s = startStatement(sql, params.size(), what, &name); !s) return s;
   std::vector<const char*> values = params.pointers();
   const char* kSteps[] = {"SAVEPOINT vorlam_write", nullptr, "RELEASE SAVEPOINT vorlam_write"};
   if (PQenterPipelineMode(conn_) != 1) return lost(what);
   bool sent = true;
   for (const char* step : kSteps)
     sent = sent && (step ? PQsendQueryParams(conn_, step, 0, nullptr, nullptr, nullptr, nullptr, 0)
-                         : PQsendQueryPrepared(conn_, name.c_str(), params.size(), values.data(), nullptr, nullptr, 0)) == 1;
+                         : PQsendQueryPrepared(conn_, name->c_str(), params.size(), values.data(), nullptr, nullptr, 0)) == 1;
   sent = sent && PQpipelineSync(conn_) == 1;
   // The answers of the three statements, each ended by a null, then the
   // synchronisation point's.

@@ -158,6 +158,10 @@ class Connection {
   Status collect();
   void take(const Pending& p, PGresult* r);
   const std::string& statementName(const std::string& sql, int params, bool deferred, Status* s);
+  // What every statement run at once does first: the answers of the writes
+  // sent before, the failure of the last statement forgotten, the statement
+  // prepared (its name into `*name`).
+  Status startStatement(const std::string& sql, int params, const char* what, const std::string** name);
   Status execWatched(const std::string& sql, const char* what);
   std::function<bool()> tick_;
   PGconn* conn_ = nullptr;
