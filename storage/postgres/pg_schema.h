@@ -71,12 +71,17 @@ Status findFile(Connection& c, const std::string& file, FileEntry* out, bool* fo
 // Creates `loc`'s file with the layout of `def`, inside the caller's
 // transaction (which holds catalogLockSql()).  The catalog keeps the path as
 // written too, so that a copy back to disk gives the files their names.
-Status createFile(Connection& c, const TableDef& def, const Location& loc, FileEntry* out);
+// Without `keys` the key indexes wait for createKeys(): a table filled in
+// one statement builds each index once, faster than row by row.
+Status createFile(Connection& c, const TableDef& def, const Location& loc, FileEntry* out, bool keys = true);
 // Creates table `name` (unquoted) with the columns and keys of `def`, its
 // indexes named after file number `id` followed by `indexSuffix` (a table
 // built to replace another one takes a suffix until the old one is gone).
 Status createTable(Connection& c, const TableDef& def, const std::string& name, int id,
-                   const std::string& indexSuffix);
+                   const std::string& indexSuffix, bool keys = true);
+// Creates the key indexes of table `name` (as createTable() names them).
+Status createKeys(Connection& c, const TableDef& def, const std::string& name, int id,
+                  const std::string& indexSuffix);
 // Drops the table of `entry` and its catalog rows (caller's transaction).
 Status dropFile(Connection& c, const FileEntry& entry);
 // The statement that serializes changes of the catalog until commit.

@@ -142,11 +142,13 @@ Status PgTable::copyWithin(const Location& to, const std::string& target) {
   s = conn_.exec(std::string("BEGIN; ") + catalogLockSql(), "copiar arquivo");
   if (s) s = findFile(conn_, to.file, &entry, &found);
   if (s && found) s = Status(StatusCode::kInvalidArgument, "O arquivo de destino já existe", target);
-  if (s) s = createFile(conn_, def_, to, &entry);
+  if (s) s = createFile(conn_, def_, to, &entry, false);
   const std::string copy = quoteIdent(entry.table);
-  // The folded key columns are computed anew in the copy.
+  // The folded key columns are computed anew in the copy; its keys are
+  // built once it is full.
   if (s) s = conn_.exec("INSERT INTO " + copy + " (" + selectList_ + ") SELECT " + selectList_ + " FROM " + table_,
                         "copiar arquivo");
+  if (s) s = createKeys(conn_, def_, entry.table, entry.id, "");
   if (s) s = carryNumbering(copy);
   if (s)
     s = conn_
