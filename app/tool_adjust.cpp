@@ -17,21 +17,6 @@
 namespace vorlam::tool {
 namespace {
 
-// Whether the data root and its shared directory exist, on disk or below a
-// server location (where directory names are kept in capitals).
-bool dataRootThere(const shell::DataLocations& loc) {
-  if (!isServerLocation(loc.root))
-    return std::filesystem::is_directory(loc.root) && std::filesystem::is_directory(loc.shared);
-  for (const std::string& name : subdirectories(loc.root)) {
-    std::string upper = name;
-    for (char& c : upper)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    if (upper == "BCOMUNS") return true;
-  }
-  return false;
-}
-
-
 constexpr const char* kUsage =
     "Uso: vorlam-tool adjust --root DIR --structure N --year A --company C [--company C ...]\n"
     "                        [--with-sharers] [--dry-run]\n"
@@ -221,7 +206,7 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
       return 2;
     }
   }
-  if (!dataRootThere(loc)) {
+  if (!directoryExists(loc.root) || !directoryExists(loc.shared)) {
     err << kPrefix << "diretório de dados inexistente ou sem BComuns: " << root << "\n";
     return 2;
   }

@@ -20,5 +20,6 @@ Result<std::string> readServerText(const std::string& path) { return noClient(pa
 bool serverTextExists(const std::string&) { return false; }
 Status removeServerText(const std::string& path) { return noClient(path); }
 Result<std::vector<std::string>> listServerDirectories(const std::string& path) { return noClient(path); }
+bool serverDirectoryExists(const std::string&) { return false; }
 }  // namespace vorlam
 #endif

@@ -62,5 +62,8 @@ Status removeServerText(const std::string& path);
 // The directories directly below `path` on the server (made by
 // makeServerDirectories() or holding a file), by name.
 Result<std::vector<std::string>> listServerDirectories(const std::string& path);
+// Whether directory `path` exists on the server (as listed above; the
+// database's top always does); false when the server cannot be reached.
+bool serverDirectoryExists(const std::string& path);
 
 }  // namespace vorlam

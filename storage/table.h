@@ -255,5 +255,8 @@ bool fileExists(const std::string& path);
 // server location), in name order; empty when there is none or `path`
 // cannot be read.
 std::vector<std::string> subdirectories(const std::string& path);
+// Whether directory `path` exists (on disk, or below a server location:
+// made there, or holding a file); false when it cannot be read.
+bool directoryExists(const std::string& path);
 
 }  // namespace vorlam

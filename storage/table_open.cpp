@@ -41,6 +41,10 @@ bool fileExists(const std::string& path) {
   return isServerLocation(path) ? serverFileExists(path) : platform::exists(path);
 }
 
+bool directoryExists(const std::string& path) {
+  return isServerLocation(path) ? serverDirectoryExists(path) : platform::isDirectory(path);
+}
+
 std::vector<std::string> subdirectories(const std::string& path) {
   if (isServerLocation(path)) {
     Result<std::vector<std::string>> names = listServerDirectories(path);

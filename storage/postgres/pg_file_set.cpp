@@ -508,6 +508,14 @@ Status removeServerText(const std::string& path) {
   return c.run("DELETE FROM vorlam_texts WHERE path = $1", pg::Params().add(loc->file), "remover texto").status();
 }
 
+bool serverDirectoryExists(const std::string& path) {
+  Result<pg::Location> loc = pg::locate(path, false);
+  if (!loc) return false;
+  pg::Connection c;
+  bool exists = false;
+  return pg::connectTo(c, *loc) && pg::directoryExists(c, loc->file, &exists) && exists;
+}
+
 Result<std::vector<std::string>> listServerDirectories(const std::string& path) {
   Result<pg::Location> loc = pg::locate(path, false);
   if (!loc) return loc.status();

@@ -160,6 +160,11 @@ TEST_F(PostgresFileSetTest, TextsAndDirectories) {
   EXPECT_EQ(subdirectories(root_.path()), (std::vector<std::string>{"EMP1", "EMP2"}));
   EXPECT_EQ(subdirectories(root_.file("Emp2/Contab")), std::vector<std::string>{"2024"});
   EXPECT_TRUE(subdirectories(root_.file("Emp1")).empty());  // holds a file only
+  EXPECT_TRUE(directoryExists(root_.file("emp2/CONTAB")));  // letters without case
+  EXPECT_TRUE(directoryExists(root_.file("Emp1")));
+  EXPECT_TRUE(directoryExists(root_.path() + "/"));
+  EXPECT_FALSE(directoryExists(root_.file("Emp3")));
+  EXPECT_FALSE(directoryExists(root_.file("Emp1/Nota.dat")));  // a file, not a directory
 }
 
 }  // namespace
