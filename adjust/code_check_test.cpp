@@ -65,5 +65,39 @@ TEST_F(BalanceCheckTest, MergedAccountsAndMovedBalancesFail) {
   EXPECT_NE(balanceLine(b).find("se juntam em 1.1.1.01.000001"), std::string::npos) << balanceLine(b);
 }
 
+TEST_F(BalanceCheckTest, VerifyFileMeetsEachTwinByRecordNumber) {
+  const std::vector<AccountField> fields = {{"ContaDebito", 40}, {"ContaCredito", 40}};
+  auto before = journal("antes.dat", {{"1.1.1.01.0001", "1.1.1.01.0002"},
+                                      {"1.1.1.01.0003", "1.1.1.01.0002"},
+                                      {"1.1.1.01.0004", ""}});
+  auto good = journal("certo.dat", {{"1.1.1.01.000001", "1.1.1.01.000002"},
+                                    {"1.1.1.01.000003", "1.1.1.01.000002"},
+                                    {"1.1.1.01.000004", ""}});
+  EXPECT_TRUE(verifyFile(*before, *good, fields, from_, to_).empty());
+
+  // The middle twin gone: it alone is reported, beside the counts.
+  auto gap = journal("falta.dat", {{"1.1.1.01.000001", "1.1.1.01.000002"},
+                                   {"1.1.1.01.000003", "1.1.1.01.000002"},
+                                   {"1.1.1.01.000004", ""}});
+  ASSERT_TRUE(gap->getById(2));
+  ASSERT_TRUE(gap->erase());
+  std::vector<std::string> g = verifyFile(*before, *gap, fields, from_, to_);
+  ASSERT_EQ(g.size(), 2u) << ::testing::PrintToString(g);
+  EXPECT_NE(g[0].find("3 registros no original e 2 no convertido"), std::string::npos) << g[0];
+  EXPECT_NE(g[1].find("registro ausente no arquivo convertido"), std::string::npos) << g[1];
+
+  // The last twin gone, a value changed and a code left unconverted.
+  auto bad = journal("errado.dat", {{"1.1.1.01.000001", "1.1.1.01.0002"}, {"1.1.1.01.000003", "1.1.1.01.000002"}});
+  ASSERT_TRUE(bad->getById(2));
+  bad->buffer().setDecimal("ValorDebito", *Decimal::parse("11.00", 2));
+  ASSERT_TRUE(bad->update());
+  std::vector<std::string> b = verifyFile(*before, *bad, fields, from_, to_);
+  ASSERT_EQ(b.size(), 4u) << ::testing::PrintToString(b);
+  EXPECT_NE(b[1].find("ContaCredito 1.1.1.01.0002 ficou 1.1.1.01.0002, esperado 1.1.1.01.000002"),
+            std::string::npos) << b[1];
+  EXPECT_NE(b[2].find("campo alterado fora das contas"), std::string::npos) << b[2];
+  EXPECT_NE(b[3].find("registro ausente no arquivo convertido"), std::string::npos) << b[3];
+}
+
 }  // namespace
 }  // namespace vorlam::adjust
