@@ -268,8 +268,11 @@ TEST_F(AdjustSampleTest, FullDiskDuringTheRunLeavesTheCompanyAsItWas) {
     EXPECT_EQ(structureOf(2), 2);
     EXPECT_FALSE(fs::exists(root_ + "00000002/PlCon006.dat"));
     auto now = files();
-    for (const auto& [file, bytes] : before)
-      if (file.find("00000002") != std::string::npos) EXPECT_TRUE(now[file] == bytes) << file;
+    for (const auto& [file, bytes] : before) {
+      if (file.find("00000002") != std::string::npos) {
+        EXPECT_TRUE(now[file] == bytes) << file;
+      }
+    }
   }
 }
 

@@ -76,10 +76,7 @@ void ServiceCodeList::declare() {
   auto onRow = [this, formBuilt] { return formBuilt() && list_->selected() != nullptr; };
   model_.addButton({.caption = "&Seleciona",
                     .press =
-                        [this] {
-                          chosen_ = list_->chooseSelected();
-                          if (chosen_) model_.close();
-                        },
+                        chooseAndClose(model_, *list_, chosen_),
                     .enabled = [this] { return list_->canSelect(); },
                     .isDefault = [this] { return selecting_; },
                     .visible = [this] { return selecting_; }});

@@ -89,10 +89,7 @@ void StructureList::declareScreen() {
         break;
       }
       case StructureListButton::kSelect:
-        button.press = [this] {
-          chosen_ = list_.chooseSelected();
-          if (chosen_) model_.close();
-        };
+        button.press = chooseAndClose(model_, list_, chosen_);
         button.enabled = [this] { return list_.canSelect(); };
         break;
       case StructureListButton::kHelp:

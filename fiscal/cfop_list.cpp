@@ -107,10 +107,7 @@ void CfopList::declareScreen() {
   if (selecting_) {
     add(
         "&Seleciona",
-        [this] {
-          chosen_ = list_.chooseSelected();
-          if (chosen_) model_.close();
-        },
+        chooseAndClose(model_, list_, chosen_),
         [this] { return list_.canSelect(); }, true);
   }
   add("&Ajuda", [this] { ctx_.errors.message(cfopListHelp(), "Ajuda", MessageIcon::kInformation, kButtonOk, kButtonOk); },

@@ -32,7 +32,8 @@ InvoiceKind makeEntry() {
                 .deleteCaption = "Excluindo uma Nota de Entrada",
                 .integrationProcedure = "UEntradasContabilidade",
                 .integrationTitle = "Contas de integração contábil",
-                .instalmentsEditable = true};
+                .instalmentsEditable = true,
+                .groups = {}};
   k.groups = {
       group("I.P.I.", "I.P.I.", "Integração I.P.I.", "LOC:INTEGRA_IPI", "I.P.I........",
             {"REG:IPICDebito", "REG:IPICCredito", "REG:IPIHistorico", "REG:IPIComplemento"},
@@ -71,7 +72,8 @@ InvoiceKind makeExit() {
                 .deleteCaption = "Excluindo uma Nota de Saída",
                 .integrationProcedure = "USaidaContabilidade",
                 .integrationTitle = "Contas de integração contábil",
-                .instalmentsEditable = false};
+                .instalmentsEditable = false,
+                .groups = {}};
   k.groups = {
       group("Valor do I.P.I.", "I.P.I.", "Integração I.P.I.", "LOC:INTEGRA_IPI", "I.P.I........",
             {"REGS:IPIDebito", "REGS:IPICredito", "REGS:IPIHistorico", "REGS:IPIComplemento"},

@@ -127,10 +127,7 @@ void PartyList::declare() {
   if (selecting_) {
     add(
         "Seleciona",
-        [this] {
-          chosen_ = list_.chooseSelected();
-          if (chosen_) model_.close();
-        },
+        chooseAndClose(model_, list_, chosen_),
         [this] { return list_.canSelect(); }, true);
   }
   add("Ajuda", [this] { showHelp(model_, kListHelp); });

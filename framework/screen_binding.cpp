@@ -199,4 +199,12 @@ Status bindList(ScreenModel& model, ListController& list, const ListBinding& bin
   return Status::ok();
 }
 
+std::function<void()> chooseAndClose(ScreenModel& model, const ListController& list,
+                                     std::optional<Record>& chosen) {
+  return [&model, &list, &chosen] {
+    chosen = list.chooseSelected();
+    if (chosen) model.close();
+  };
+}
+
 }  // namespace vorlam

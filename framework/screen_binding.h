@@ -101,6 +101,12 @@ struct ListBinding {
 // faulty FORMAT string or unknown field.
 Status bindList(ScreenModel& model, ListController& list, const ListBinding& binding);
 
+// The press of a selecting list's "Seleciona" button: the selected record
+// becomes the screen's choice (`chosen`) and the screen closes; with no
+// record selected nothing happens.  The three must outlive the model.
+std::function<void()> chooseAndClose(ScreenModel& model, const ListController& list,
+                                     std::optional<Record>& chosen);
+
 // The cells a binding shows, for views that draw the same list.
 Result<ListCells> listCells(const ListController& list, const ListBinding& binding);
 

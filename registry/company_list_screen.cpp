@@ -138,10 +138,7 @@ void CompanyListScreen::declare() {
   if (selecting_) {
     add(
         CompanyListButton::kSelect,
-        [this] {
-          chosen_ = list_.chooseSelected();
-          if (chosen_) model_.close();
-        },
+        chooseAndClose(model_, list_, chosen_),
         [this] { return list_.canSelect(); }, true);
   }
   add(CompanyListButton::kHelp, [this] {

@@ -54,10 +54,7 @@ Status CompanySearchScreen::open() {
   model_.addButton({.caption = "&Seleciona",
                     .tip = "Seleciona empresa.",
                     .press =
-                        [this] {
-                          chosen_ = list_.chooseSelected();
-                          if (chosen_) model_.close();
-                        },
+                        chooseAndClose(model_, list_, chosen_),
                     .enabled = [this] { return list_.canSelect(); },
                     .isDefault = [] { return true; }});
   model_.addButton({.caption = "&Cancela", .tip = "Cancela e retorna.", .press = [this] { model_.close(); }});

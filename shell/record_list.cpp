@@ -120,10 +120,7 @@ void RecordList::declareButtons() {
     model_.addButton({.caption = layout_.buttons[3].caption,
                       .tip = layout_.selectTip,
                       .press =
-                          [this] {
-                            chosen_ = list_.chooseSelected();
-                            if (chosen_) model_.close();
-                          },
+                          chooseAndClose(model_, list_, chosen_),
                       .enabled = [this] { return list_.canSelect(); },
                       .isDefault = [] { return true; }});
   }

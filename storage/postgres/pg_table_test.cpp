@@ -266,8 +266,11 @@ TEST_F(PostgresServerTest, LostConnectionFailsTheRunAndLeavesNothingHalfWritten)
     EXPECT_EQ(countNow(), before + 10);
     ASSERT_TRUE(t.beginBulk());
     ASSERT_TRUE(t.seekStart(kFileOrder));
-    while (t.next())
-      if (t.buffer().getInt("Numero") > 10000) ASSERT_TRUE(t.erase());
+    while (t.next()) {
+      if (t.buffer().getInt("Numero") > 10000) {
+        ASSERT_TRUE(t.erase());
+      }
+    }
     ASSERT_TRUE(t.flush());
     EXPECT_EQ(countNow(), before);
   }
