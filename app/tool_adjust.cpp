@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -136,61 +137,82 @@ void printReport(const adjust::AdjustReport& report, bool dryRun, std::ostream& 
   out << report.finalMessage << "\n";
 }
 
-}  // namespace
-
-int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
+struct AdjustOptions {
   std::string root;
-  long structure = -1, year = -1;
+  long structure = -1;
+  long year = -1;
   adjust::AdjustRequest request;
-  bool resumeOnly = false, restore = false;
+  bool resumeOnly = false;
+  bool restore = false;
+  bool help = false;
+};
+
+// One option of `args` at *i into `o`; false for an unknown option, one
+// without its value or a value out of range.
+bool takeAdjustOption(const Args& args, size_t* i, AdjustOptions* o) {
+  const std::string& a = args[*i];
+  std::string v;
+  long n = 0;
+  auto with = [&](const char* name) { return takeOption(args, i, name, &v) == OptionMatch::kTaken; };
+  if (a == "--help" || a == "-h") return o->help = true;
+  if (a == "--resume") return o->resumeOnly = true;
+  if (a == "--restore") return o->restore = true;
+  if (a == "--with-sharers") return o->request.withSharers = true;
+  if (a == "--dry-run") return o->request.dryRun = true;
+  if (with("--root")) {
+    o->root = v;
+    return !v.empty();
+  }
+  if (with("--structure")) {
+    if (!parseNumber(v, 999, &n)) return false;
+    o->structure = n;
+    return true;
+  }
+  if (with("--year")) {
+    if (!parseNumber(v, 9999, &n) || n < 1801) return false;
+    o->year = n;
+    return true;
+  }
+  if (with("--company")) {
+    if (!parseNumber(v, 65535, &n) || n == 0) return false;
+    o->request.companies.push_back(static_cast<uint16_t>(n));
+    return true;
+  }
+  return false;
+}
+
+// The options of the command line, checked together; false (with the
+// message written to `err`) for bad usage.
+bool parseAdjustOptions(const Args& args, AdjustOptions* o, std::ostream& err) {
   for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string* v) {
-      if (i + 1 >= args.size()) return false;
-      *v = args[++i];
-      return true;
-    };
-    std::string v;
-    long n = 0;
-    if (a == "--help" || a == "-h") {
-      out << kUsage;
-      return 0;
-    } else if (a == "--resume") {
-      resumeOnly = true;
-    } else if (a == "--restore") {
-      restore = true;
-    } else if (a == "--with-sharers") {
-      request.withSharers = true;
-    } else if (a == "--dry-run") {
-      request.dryRun = true;
-    } else if (a == "--root" && value(&v)) {
-      root = v;
-    } else if (a == "--structure" && value(&v) && parseNumber(v, 999, &n)) {
-      structure = n;
-    } else if (a == "--year" && value(&v) && parseNumber(v, 9999, &n) && n >= 1801) {
-      year = n;
-    } else if (a == "--company" && value(&v) && parseNumber(v, 65535, &n) && n > 0) {
-      request.companies.push_back(static_cast<uint16_t>(n));
-    } else {
-      err << kPrefix << "opção inválida ou sem valor: " << a << "\n" << kUsage;
-      return 2;
+    if (!takeAdjustOption(args, &i, o)) {
+      err << kPrefix << "opção inválida ou sem valor: " << args[i] << "\n" << kUsage;
+      return false;
     }
+    if (o->help) return true;
   }
-  if (restore && (root.empty() || request.companies.size() != 1)) {
+  if (o->restore && (o->root.empty() || o->request.companies.size() != 1)) {
     err << kPrefix << "informe --root e uma --company para restaurar\n" << kUsage;
-    return 2;
+    return false;
   }
-  if (root.empty() || (!resumeOnly && !restore && (structure < 0 || year < 0 || request.companies.empty()))) {
+  if (o->root.empty() ||
+      (!o->resumeOnly && !o->restore && (o->structure < 0 || o->year < 0 || o->request.companies.empty()))) {
     err << kPrefix << "informe --root, --structure, --year e ao menos um --company\n" << kUsage;
-    return 2;
+    return false;
   }
-  request.newStructure = static_cast<uint16_t>(std::max(structure, 0L));
-  request.year = static_cast<uint16_t>(std::max(year, 0L));
+  o->request.newStructure = static_cast<uint16_t>(std::max(o->structure, 0L));
+  o->request.year = static_cast<uint16_t>(std::max(o->year, 0L));
+  return true;
+}
+
+// The data root is the given directory itself, not the launcher's setting,
+// and it is never created here: a mistyped path would otherwise get an
+// empty tree and an adjustment of nothing.
+std::optional<shell::DataLocations> existingRoot(const std::string& root, std::ostream& err) {
   const bool server = isServerLocation(root);
   std::string absolute = server || std::filesystem::path(root).is_absolute()
                              ? root
                              : shell::currentWorkingDirectory() + shell::kPathSeparator + root;
-  // The data root is the given directory itself, not the launcher's setting.
   shell::DataLocations loc;
   loc.root = shell::withTrailingSeparator(absolute);
   loc.shared = loc.root + "BComuns";
@@ -198,40 +220,26 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
   loc.accounting = loc.root + "BCTB";
   loc.temp = loc.root + "Temp";
   loc.upgrade = loc.shared;
-  // A data root is never created here: a mistyped path would otherwise get
-  // an empty tree and an adjustment of nothing.
   if (server) {
     if (Status s = checkServerLocation(loc.root); !s) {
       err << kPrefix << s.message() << "\n";
-      return 2;
+      return std::nullopt;
     }
   }
   if (!directoryExists(loc.root) || !directoryExists(loc.shared)) {
     err << kPrefix << "diretório de dados inexistente ou sem BComuns: " << root << "\n";
-    return 2;
+    return std::nullopt;
   }
-  auto state = std::make_unique<shell::AppState>(loc);
-  state->bind(shell::sharedFileNames(loc.root));
-  shell::CurrentCompany period;
-  period.ano = request.year;
-  period.mes = shell::kWholeYear;
-  state->setCompany(period);
+  return loc;
+}
 
-  std::shared_ptr<const Dictionary> dict = buildDictionary();
-  ConsoleObserver observer(out, err);
-  if (restore) {
-    adjust::AdjustRun run(*dict, *state, &observer);
-    Result<adjust::RestoreReport> r = run.restore(request.companies.front());
-    if (!r) {
-      err << kPrefix << r.status().message() << "\n";
-      return 1;
-    }
-    return 0;
-  }
-  // Companies whose commit was cut off are completed first.
-  bool resumedOk = true;
-  for (const auto& pending : adjust::pendingAdjustments(*state)) {
-    if (request.dryRun) {
+// Completes (or, in a dry run, lists) the adjustments a cut-off run left
+// pending; false when one of them failed.
+bool resumePending(const Dictionary& dict, shell::AppState& state, const shell::CurrentCompany& period,
+                   bool dryRun, ConsoleObserver& observer, std::ostream& out, std::ostream& err) {
+  bool ok = true;
+  for (const auto& pending : adjust::pendingAdjustments(state)) {
+    if (dryRun) {
       out << "Ajuste interrompido pendente: empresa(s)";
       for (uint16_t c : pending.companies) out << " " << c;
       out << " (estrutura " << pending.newStructure << ", ano " << pending.year << ")\n";
@@ -239,26 +247,60 @@ int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
     }
     shell::CurrentCompany unitPeriod = period;
     unitPeriod.ano = pending.year;
-    state->setCompany(unitPeriod);
-    adjust::AdjustRun resume(*dict, *state, &observer);
+    state.setCompany(unitPeriod);
+    adjust::AdjustRun resume(dict, state, &observer);
     Result<adjust::AdjustReport> r = resume.resume(pending);
     if (!r) {
       err << kPrefix << r.status().message() << "\n";
-      resumedOk = false;
+      ok = false;
       continue;
     }
     printReport(r.value(), false, out);
-    resumedOk = resumedOk && r->success;
+    ok = ok && r->success;
   }
-  if (resumeOnly) return resumedOk ? 0 : 1;
-  if (!request.dryRun) state->setCompany(period);  // a completed company must not change the working year
+  return ok;
+}
+
+}  // namespace
+
+int runAdjust(const Args& args, std::ostream& out, std::ostream& err) {
+  AdjustOptions o;
+  if (!parseAdjustOptions(args, &o, err)) return 2;
+  if (o.help) {
+    out << kUsage;
+    return 0;
+  }
+  std::optional<shell::DataLocations> loc = existingRoot(o.root, err);
+  if (!loc) return 2;
+  auto state = std::make_unique<shell::AppState>(*loc);
+  state->bind(shell::sharedFileNames(loc->root));
+  shell::CurrentCompany period;
+  period.ano = o.request.year;
+  period.mes = shell::kWholeYear;
+  state->setCompany(period);
+
+  std::shared_ptr<const Dictionary> dict = buildDictionary();
+  ConsoleObserver observer(out, err);
+  if (o.restore) {
+    adjust::AdjustRun run(*dict, *state, &observer);
+    Result<adjust::RestoreReport> r = run.restore(o.request.companies.front());
+    if (!r) {
+      err << kPrefix << r.status().message() << "\n";
+      return 1;
+    }
+    return 0;
+  }
+  // Companies whose commit was cut off are completed first.
+  const bool resumedOk = resumePending(*dict, *state, period, o.request.dryRun, observer, out, err);
+  if (o.resumeOnly) return resumedOk ? 0 : 1;
+  if (!o.request.dryRun) state->setCompany(period);  // a completed company must not change the working year
   adjust::AdjustRun run(*dict, *state, &observer);
-  Result<adjust::AdjustReport> report = run.run(request);
+  Result<adjust::AdjustReport> report = run.run(o.request);
   if (!report) {
     err << kPrefix << report.status().message() << "\n";
     return 2;
   }
-  printReport(report.value(), request.dryRun, out);
+  printReport(report.value(), o.request.dryRun, out);
   return report->success && resumedOk ? 0 : 1;
 }
 

@@ -41,5 +41,31 @@ TEST(ToolAdjust, AbsentRootIsRefusedAndNotCreated) {
   EXPECT_EQ(adjust(tmp.path() + "/dados", {"--restore"}), 2);  // which company?
 }
 
+TEST(ToolAdjust, OptionsTakeTheirValueAfterABlankOrAnEqualsSign) {
+  if (!toolBuilt()) GTEST_SKIP() << "vorlam-tool not built";
+  testing::TempDir tmp;
+  const std::string root = tmp.path() + "/nao_existe";
+  // Both forms reach the check of the root: the options were all taken.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"adjust", "--root=" + root, "--structure=2", "--year=2024", "--company=1"},
+        std::vector<std::string>{"adjust", "--root", root, "--structure", "2", "--year", "2024", "--company", "1"}}) {
+    ToolOutput r = runTool(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("diretório de dados inexistente"), std::string::npos) << r.err;
+  }
+  // A missing value, a value out of range, a name that only begins like an
+  // option: refused as usage before the root is looked at.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"adjust", "--root", root, "--structure"},
+        std::vector<std::string>{"adjust", "--root", root, "--structure", "2", "--year", "1800", "--company", "1"},
+        std::vector<std::string>{"adjust", "--root", root, "--structure", "2", "--year", "2024", "--company=0"},
+        std::vector<std::string>{"adjust", "--rootx=" + root, "--resume"},
+        std::vector<std::string>{"adjust", "--root="}}) {
+    ToolOutput r = runTool(args);
+    EXPECT_EQ(r.status, 2) << args.back();
+    EXPECT_NE(r.err.find("opção inválida ou sem valor"), std::string::npos) << r.err;
+  }
+}
+
 }  // namespace
 }  // namespace vorlam::tool

@@ -46,4 +46,18 @@ const std::vector<Command>& commands() {
   return kCommands;
 }
 
+OptionMatch takeOption(const Args& args, size_t* i, std::string_view name, std::string* value) {
+  const std::string& a = args[*i];
+  if (a == name) {
+    if (*i + 1 >= args.size()) return OptionMatch::kMissingValue;
+    *value = args[++*i];
+    return OptionMatch::kTaken;
+  }
+  if (a.size() > name.size() && a.starts_with(name) && a[name.size()] == '=') {
+    *value = a.substr(name.size() + 1);
+    return OptionMatch::kTaken;
+  }
+  return OptionMatch::kOther;
+}
+
 }  // namespace vorlam::tool

@@ -6,6 +6,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorlam::tool {
@@ -20,5 +21,14 @@ struct Command {
 
 // All commands, in the order --help lists them.
 const std::vector<Command>& commands();
+
+// How args[i] stands to an option that takes a value.
+enum class OptionMatch { kOther, kMissingValue, kTaken };
+
+// Takes the value of option `name` (such as "--root") at args[*i], given as
+// "--root VALUE" (then *i moves onto the value) or "--root=VALUE".
+// kOther: args[*i] is another argument; kMissingValue: it is `name` with
+// nothing after it.
+OptionMatch takeOption(const Args& args, size_t* i, std::string_view name, std::string* value);
 
 }  // namespace vorlam::tool

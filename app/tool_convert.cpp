@@ -73,18 +73,6 @@ struct Options {
   std::vector<std::string> codes;
 };
 
-// Takes the value of --name VALUE or --name=VALUE at args[*i].
-bool takeValue(const Args& args, size_t* i, std::string_view name, std::string* value) {
-  const std::string& a = args[*i];
-  if (a == name) {
-    if (*i + 1 >= args.size()) return false;
-    *value = args[++*i];
-    return true;
-  }
-  *value = a.substr(name.size() + 1);
-  return true;
-}
-
 bool parseOptions(const Args& args, Options* opt, std::ostream& err) {
   bool codesOnly = false;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -95,14 +83,14 @@ bool parseOptions(const Args& args, Options* opt, std::ostream& err) {
       codesOnly = true;
     } else if (a == "--help" || a == "-h") {
       opt->help = true;
-    } else if (a == "--from" || a.starts_with("--from=")) {
-      if (!takeValue(args, &i, "--from", &opt->from)) {
+    } else if (OptionMatch m = takeOption(args, &i, "--from", &opt->from); m != OptionMatch::kOther) {
+      if (m == OptionMatch::kMissingValue) {
         err << kPrefix << "falta o valor de --from\n";
         return false;
       }
       opt->haveFrom = true;
-    } else if (a == "--to" || a.starts_with("--to=")) {
-      if (!takeValue(args, &i, "--to", &opt->to)) {
+    } else if (OptionMatch m = takeOption(args, &i, "--to", &opt->to); m != OptionMatch::kOther) {
+      if (m == OptionMatch::kMissingValue) {
         err << kPrefix << "falta o valor de --to\n";
         return false;
       }

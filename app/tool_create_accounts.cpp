@@ -73,15 +73,15 @@ long currentYear() {
 int parseOptions(const Args& args, Options* o, std::ostream& out, std::ostream& err) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    std::string* target = a == "--root" ? &o->root : a == "--company" ? &o->company : a == "--year" ? &o->year : nullptr;
+    auto with = [&](const char* name, std::string* v) {
+      return takeOption(args, &i, name, v) == OptionMatch::kTaken;
+    };
     if (a == "--help") {
       out << kUsage;
       return 1;
     } else if (a == "--dry-run") {
       o->dryRun = true;
-    } else if (target != nullptr && i + 1 < args.size()) {
-      *target = args[++i];
-    } else {
+    } else if (!with("--root", &o->root) && !with("--company", &o->company) && !with("--year", &o->year)) {
       err << kPrefix << "opção desconhecida ou sem valor: " << a << "\n" << kUsage;
       return 2;
     }

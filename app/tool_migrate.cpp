@@ -38,21 +38,17 @@ constexpr const char* kPrefix = "vorlam-tool migrate: ";
 Status parse(const Args& args, utilities::RootCopyOptions* o, bool* help) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    auto value = [&](std::string* v) {
-      if (i + 1 >= args.size()) return false;
-      *v = args[++i];
-      return true;
-    };
     std::string v;
+    auto with = [&](const char* name) { return takeOption(args, &i, name, &v) == OptionMatch::kTaken; };
     if (a == "--help" || a == "-h") {
       *help = true;
     } else if (a == "--force") {
       o->force = true;
-    } else if (a == "--from" && value(&v)) {
+    } else if (with("--from")) {
       o->from = v;
-    } else if (a == "--to" && value(&v)) {
+    } else if (with("--to")) {
       o->to = v;
-    } else if (a == "--company" && value(&v)) {
+    } else if (with("--company")) {
       char* end = nullptr;
       long c = std::strtol(v.c_str(), &end, 10);
       if (v.empty() || *end != '\0' || c < 1 || c > 65535)

@@ -65,17 +65,14 @@ bool parseOptions(const Args& args, Options* opt, std::ostream& err) {
     }
     bool known = false;
     for (const Named& n : named) {
-      std::string eq = std::string(n.name) + "=";
-      if (a == n.name) {
-        if (i + 1 >= args.size()) {
-          err << kPrefix << "falta o valor de " << n.name << "\n";
-          return false;
-        }
-        *n.value = args[++i];
+      OptionMatch m = takeOption(args, &i, n.name, n.value);
+      if (m == OptionMatch::kMissingValue) {
+        err << kPrefix << "falta o valor de " << n.name << "\n";
+        return false;
+      }
+      if (m == OptionMatch::kTaken) {
         known = true;
-      } else if (a.starts_with(eq)) {
-        *n.value = a.substr(eq.size());
-        known = true;
+        break;
       }
     }
     if (!known) {
