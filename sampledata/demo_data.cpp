@@ -295,6 +295,200 @@ void giveSmallRootABranch(std::vector<CompanyPlan>& companies) {
   branch.cgc = makeCnpj(10000000 + (long(head.info.codigo) * 7919 + 3) % 89999999, 2);
 }
 
+// Everything the generator decides before writing: the companies, their
+// customer/supplier files and their charts, each file once by path.
+struct DemoLayout {
+  std::vector<CompanyPlan> companies;
+  std::map<std::string, PartyFile> partyFiles;
+  std::map<std::string, ChartPlan> chartPlans;
+  std::map<std::string, ChartModel> charts;
+  std::vector<std::string> currentChartPath;    // per company
+  std::vector<shell::BindingMap> currentNames;  // per company, in its last year
+};
+
+void planCompanies(const DemoOptions& options, int lastYear, DemoRandom& rng, DemoLayout* l) {
+  DemoRandom companyRng = rng.fork(1);
+  for (int i = 0; i < options.companies; ++i) l->companies.push_back(planCompany(i, lastYear, companyRng));
+  if (options.unifiedBranch) giveSmallRootABranch(l->companies);
+  for (CompanyPlan& c : l->companies) {
+    // A head office whose branches keep unified accounts separates them in
+    // its own chart.
+    for (const CompanyPlan& b : l->companies)
+      if (b.info.headOffice == c.info.codigo && c.info.charts.back().plContas == shell::kOwnCopy) {
+        if (c.chartFilials.empty()) c.chartFilials.push_back(c.info.codigo);
+        c.chartFilials.push_back(b.info.codigo);
+      }
+  }
+}
+
+// The file names of each company, its charts' plans and its parties' file.
+void planFiles(const Dictionary& dict, const std::string& root, DemoRandom& rng, DemoLayout* l) {
+  l->currentChartPath.resize(l->companies.size());
+  l->currentNames.resize(l->companies.size());
+  for (size_t i = 0; i < l->companies.size(); ++i) {
+    CompanyPlan& c = l->companies[i];
+    for (const DemoChartPeriod& p : c.info.charts) {
+      shell::BindingMap names = companyNames(dict, root, c, p);
+      ChartPlan& chartPlan = l->chartPlans[names.at(shell::kPlanoContasFile)];
+      chartPlan.structure = p.structure;
+      if (&p == &c.info.charts.back()) {
+        l->currentChartPath[i] = names.at(shell::kPlanoContasFile);
+        if (chartPlan.filials.empty()) chartPlan.filials = c.chartFilials;
+        l->currentNames[i] = names;
+      }
+    }
+    std::string forCli = pathOf(dict, l->currentNames[i], "ForCli");
+    if (!l->partyFiles.count(forCli)) {
+      PartyFile f = planParties(forCli, l->partyFiles.size() + 11, rng);
+      f.chartPath = l->currentChartPath[i];
+      l->partyFiles.emplace(forCli, std::move(f));
+      // Numbering "Manual" keeps the chart's general accounts; the others
+      // get accounts of their own in the chart.
+      if (c.tipoAutomatica != 0) l->chartPlans[l->currentChartPath[i]].parties = &l->partyFiles.at(forCli);
+    }
+  }
+}
+
+// The charts, with the accounts of the parties they hold; parties of a
+// chart without accounts of their own take its general accounts.
+void buildCharts(DemoLayout* l) {
+  for (auto& [path, chartPlan] : l->chartPlans) {
+    std::vector<std::string> customers, suppliers;
+    if (chartPlan.parties) {
+      for (size_t k : chartPlan.parties->customers) customers.push_back(chartPlan.parties->parties[k].nome);
+      for (size_t k : chartPlan.parties->suppliers) suppliers.push_back(chartPlan.parties->parties[k].nome);
+    }
+    ChartModel m = buildChart(demoStructure(chartPlan.structure), customers, suppliers, chartPlan.filials);
+    if (chartPlan.parties) {
+      for (size_t n = 0; n < chartPlan.parties->customers.size(); ++n)
+        chartPlan.parties->parties[chartPlan.parties->customers[n]].contaCliente = m.customerAccounts[n];
+      for (size_t n = 0; n < chartPlan.parties->suppliers.size(); ++n)
+        chartPlan.parties->parties[chartPlan.parties->suppliers[n]].contaFornecedor = m.supplierAccounts[n];
+    }
+    l->charts.emplace(path, std::move(m));
+  }
+  for (auto& [path, f] : l->partyFiles) {
+    const ChartModel& m = l->charts.at(f.chartPath);
+    for (DemoParty& p : f.parties) {
+      if (p.cliente && p.contaCliente.empty()) p.contaCliente = m.code("clientes");
+      if (p.fornecedor && p.contaFornecedor.empty()) p.contaFornecedor = m.code("fornecedores");
+    }
+  }
+}
+
+// The chart companions, CFO and service-code files of each company, each
+// file once.
+Status writeCompanyReferenceFiles(const Dictionary& dict, const DemoLayout& l, int64_t* records) {
+  std::set<std::string> written;
+  std::map<std::string, std::vector<std::string>> cfoStates;
+  for (size_t i = 0; i < l.companies.size(); ++i) {
+    auto& states = cfoStates[pathOf(dict, l.currentNames[i], "CFO")];
+    if (std::find(states.begin(), states.end(), l.companies[i].uf) == states.end())
+      states.push_back(l.companies[i].uf);
+  }
+  for (size_t i = 0; i < l.companies.size(); ++i) {
+    const shell::BindingMap& names = l.currentNames[i];
+    const ChartModel& m = l.charts.at(l.currentChartPath[i]);
+    std::string his = pathOf(dict, names, "Historico");
+    if (written.insert(his).second)
+      if (Status s = writeChartCompanions(dict, names, m, records); !s) return s;
+    std::string cfo = pathOf(dict, names, "CFO");
+    if (written.insert(cfo).second)
+      if (Status s = writeCfo(dict, cfo, m, cfoStates[cfo], records); !s) return s;
+    std::string cta = pathOf(dict, names, "CtaISS");
+    if (written.insert(cta).second)
+      if (Status s = writeServiceCodes(dict, cta, pathOf(dict, names, "Configuracao_Contas_ISS_Integracao"),
+                                       m, records);
+          !s)
+        return s;
+  }
+  return Status::ok();
+}
+
+// Registry, charts and reference files.
+Status writeSharedFiles(const Dictionary& dict, const shell::BindingMap& shared, const DemoLayout& l,
+                        int lastYear, int64_t* records) {
+  std::vector<const ChartModel*> current;
+  for (const std::string& p : l.currentChartPath) current.push_back(&l.charts.at(p));
+  if (Status s = writeCompanyRegistry(dict, shared, l.companies, current, lastYear, records); !s) return s;
+  for (const auto& [path, m] : l.charts)
+    if (Status s = writeChart(dict, path, m, records); !s) return s;
+  for (size_t i = 0; i < l.companies.size(); ++i)
+    if (Status s = writeResponsibles(dict, pathOf(dict, l.currentNames[i], "Funcionarios"), records); !s)
+      return s;
+  for (const auto& [path, f] : l.partyFiles)
+    if (Status s = writeParties(dict, f, records); !s) return s;
+  return writeCompanyReferenceFiles(dict, l, records);
+}
+
+// The company as selecting it in `year` sets it up.
+shell::CurrentCompany selectionOf(const shell::CompanyRecord& rec, uint16_t code, int year) {
+  shell::CurrentCompany cur;
+  cur.codigo = code;
+  cur.razao = rec.razaoSocial;
+  cur.uf = rec.uf;
+  cur.plContas = rec.plContas;
+  cur.codPlanoContas = static_cast<uint16_t>(rec.codigoPlanoContas);
+  cur.tipoFornecedor = rec.tipoFornecedor;
+  cur.tipoCfo = rec.tipoCfo;
+  cur.tipoContaIss = rec.tipoContaIss;
+  cur.ano = static_cast<uint16_t>(year);
+  cur.mes = shell::kWholeYear;
+  return cur;
+}
+
+// The books of one company and year, in the files selecting the company
+// names (the history written before decides the chart in force).
+Status writeYearBooks(const Dictionary& dict, const DemoOptions& options, const DemoLayout& l, size_t i,
+                      int year, shell::AppState& state, shell::CompanyFiles& files,
+                      const shell::CompanyRecord& rec, const DemoProgress& progress, int64_t* records) {
+  const CompanyPlan& c = l.companies[i];
+  files.selectCompany(state, selectionOf(rec, c.info.codigo, year), rec);
+  shell::AppSnapshot snap = state.snapshot();
+  const DemoChartPeriod& period = periodFor(c.info, year);
+  if (snap.company.plContas != period.plContas || snap.company.codPlanoContas != period.structure)
+    return Status(StatusCode::kCorrupt, "plano em vigor diferente do planejado",
+                  std::to_string(c.info.codigo) + "/" + std::to_string(year));
+  auto chartIt = l.charts.find(snap.pathFor(shell::kPlanoContasFile));
+  if (chartIt == l.charts.end())
+    return Status(StatusCode::kCorrupt, "plano de contas em vigor não gerado", snap.pathFor(shell::kPlanoContasFile));
+  BookContext ctx;
+  ctx.dict = &dict;
+  ctx.company = &c;
+  ctx.year = year;
+  ctx.names = *snap.bindings;
+  ctx.chart = &chartIt->second;
+  ctx.parties = &l.partyFiles.at(snap.pathFor(dict.find("ForCli")->binding));
+  ctx.partyAccountsInChart = ctx.parties->chartPath == chartIt->first;
+  ctx.entries = options.entries;
+  if (options.bigJournal > 0 && i == 0 && year == options.years.back()) ctx.entries = options.bigJournal;
+  ctx.seed = options.seed * 1000003ull + c.info.codigo * 131ull + static_cast<uint64_t>(year);
+  return writeBooks(ctx, progress, records);
+}
+
+// The books of every company and year.
+Status writeAllBooks(const Dictionary& dict, const std::string& root, const shell::BindingMap& shared,
+                     const DemoOptions& options, const DemoLayout& l, const DemoProgress& progress,
+                     int64_t* records) {
+  shell::AppState state(shell::locationsUnder(root));
+  state.bind(shared);
+  shell::CompanyFiles files(dict.find("Empresa"), dict.find("AltContratuais"));
+  int64_t step = 0, steps = static_cast<int64_t>(l.companies.size() * options.years.size());
+  for (size_t i = 0; i < l.companies.size(); ++i) {
+    const uint16_t code = l.companies[i].info.codigo;
+    Result<shell::CompanyRecord> rec = files.readCompany(state, code);
+    if (!rec.isOk()) return rec.status();
+    for (int year : options.years) {
+      report(progress, "Livros da empresa " + std::to_string(code) + "/" + std::to_string(year), step, steps);
+      if (Status s = writeYearBooks(dict, options, l, i, year, state, files, *rec, progress, records); !s)
+        return s;
+      ++step;
+    }
+  }
+  report(progress, "Concluído", steps, steps);
+  return Status::ok();
+}
+
 }  // namespace
 
 Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progress) {
@@ -302,11 +496,10 @@ Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progre
   std::error_code ec;
   std::filesystem::create_directories(options.root, ec);
   if (!std::filesystem::is_directory(options.root, ec))
-    return Status(StatusCode::kFileNotFound, "não foi possível criar o diretório de dados",
-                  options.root);
+    return Status(StatusCode::kFileNotFound, "não foi possível criar o diretório de dados", options.root);
   DemoSummary summary;
-  summary.root = shell::withTrailingSeparator(
-      std::filesystem::absolute(options.root, ec).lexically_normal().string());
+  summary.root =
+      shell::withTrailingSeparator(std::filesystem::absolute(options.root, ec).lexically_normal().string());
   summary.years = options.years;
   const std::string& root = summary.root;
   shell::createDataDirectories(shell::locationsUnder(root));
@@ -320,160 +513,15 @@ Result<DemoSummary> generateDemo(DemoOptions options, const DemoProgress& progre
   if (Status s = writeReferenceTables(dict, shared, &summary.records); !s) return s;
   for (const auto& st : demoStructures()) summary.structures.push_back(st.code);
 
-  // The plan: companies, their customer/supplier files and charts.
-  std::vector<CompanyPlan> companies;
-  DemoRandom companyRng = rng.fork(1);
-  for (int i = 0; i < options.companies; ++i) companies.push_back(planCompany(i, lastYear, companyRng));
-  if (options.unifiedBranch) giveSmallRootABranch(companies);
-  for (CompanyPlan& c : companies) {
-    // A head office whose branches keep unified accounts separates them in
-    // its own chart.
-    for (const CompanyPlan& b : companies)
-      if (b.info.headOffice == c.info.codigo && c.info.charts.back().plContas == shell::kOwnCopy) {
-        if (c.chartFilials.empty()) c.chartFilials.push_back(c.info.codigo);
-        c.chartFilials.push_back(b.info.codigo);
-      }
-  }
-  std::map<std::string, PartyFile> partyFiles;
-  std::map<std::string, ChartPlan> chartPlans;
-  std::vector<std::string> currentChartPath(companies.size()), partyPath(companies.size());
-  std::vector<shell::BindingMap> currentNames(companies.size());
-  for (size_t i = 0; i < companies.size(); ++i) {
-    CompanyPlan& c = companies[i];
-    for (const DemoChartPeriod& p : c.info.charts) {
-      shell::BindingMap names = companyNames(dict, root, c, p);
-      ChartPlan& chartPlan = chartPlans[names.at(shell::kPlanoContasFile)];
-      chartPlan.structure = p.structure;
-      if (&p == &c.info.charts.back()) {
-        currentChartPath[i] = names.at(shell::kPlanoContasFile);
-        if (chartPlan.filials.empty()) chartPlan.filials = c.chartFilials;
-        currentNames[i] = names;
-      }
-    }
-    std::string forCli = pathOf(dict, currentNames[i], "ForCli");
-    partyPath[i] = forCli;
-    if (!partyFiles.count(forCli)) {
-      PartyFile f = planParties(forCli, partyFiles.size() + 11, rng);
-      f.chartPath = currentChartPath[i];
-      partyFiles.emplace(forCli, std::move(f));
-      // Numbering "Manual" keeps the chart's general accounts; the others
-      // get accounts of their own in the chart.
-      if (c.tipoAutomatica != 0) chartPlans[currentChartPath[i]].parties = &partyFiles.at(forCli);
-    }
-  }
-  std::map<std::string, ChartModel> charts;
-  for (auto& [path, chartPlan] : chartPlans) {
-    std::vector<std::string> customers, suppliers;
-    if (chartPlan.parties) {
-      for (size_t k : chartPlan.parties->customers) customers.push_back(chartPlan.parties->parties[k].nome);
-      for (size_t k : chartPlan.parties->suppliers) suppliers.push_back(chartPlan.parties->parties[k].nome);
-    }
-    ChartModel m = buildChart(demoStructure(chartPlan.structure), customers, suppliers, chartPlan.filials);
-    if (chartPlan.parties) {
-      for (size_t n = 0; n < chartPlan.parties->customers.size(); ++n)
-        chartPlan.parties->parties[chartPlan.parties->customers[n]].contaCliente = m.customerAccounts[n];
-      for (size_t n = 0; n < chartPlan.parties->suppliers.size(); ++n)
-        chartPlan.parties->parties[chartPlan.parties->suppliers[n]].contaFornecedor = m.supplierAccounts[n];
-    }
-    charts.emplace(path, std::move(m));
-  }
-  for (auto& [path, f] : partyFiles) {
-    const ChartModel& m = charts.at(f.chartPath);
-    for (DemoParty& p : f.parties) {
-      if (p.cliente && p.contaCliente.empty()) p.contaCliente = m.code("clientes");
-      if (p.fornecedor && p.contaFornecedor.empty()) p.contaFornecedor = m.code("fornecedores");
-    }
-  }
+  DemoLayout layout;
+  planCompanies(options, lastYear, rng, &layout);
+  planFiles(dict, root, rng, &layout);
+  buildCharts(&layout);
 
-  // Registry, charts and reference files, each file once.
   report(progress, "Cadastro de empresas", 0, 1);
-  std::vector<const ChartModel*> current;
-  for (const std::string& p : currentChartPath) current.push_back(&charts.at(p));
-  if (Status s = writeCompanyRegistry(dict, shared, companies, current, lastYear, &summary.records); !s)
-    return s;
-  for (const auto& [path, m] : charts)
-    if (Status s = writeChart(dict, path, m, &summary.records); !s) return s;
-  for (size_t i = 0; i < companies.size(); ++i)
-    if (Status s = writeResponsibles(dict, pathOf(dict, currentNames[i], "Funcionarios"), &summary.records); !s)
-      return s;
-  for (const auto& [path, f] : partyFiles)
-    if (Status s = writeParties(dict, f, &summary.records); !s) return s;
-  std::set<std::string> written;
-  std::map<std::string, std::vector<std::string>> cfoStates;
-  for (size_t i = 0; i < companies.size(); ++i) {
-    auto& states = cfoStates[pathOf(dict, currentNames[i], "CFO")];
-    if (std::find(states.begin(), states.end(), companies[i].uf) == states.end())
-      states.push_back(companies[i].uf);
-  }
-  for (size_t i = 0; i < companies.size(); ++i) {
-    const shell::BindingMap& names = currentNames[i];
-    const ChartModel& m = *current[i];
-    std::string his = pathOf(dict, names, "Historico");
-    if (written.insert(his).second)
-      if (Status s = writeChartCompanions(dict, names, m, &summary.records); !s) return s;
-    std::string cfo = pathOf(dict, names, "CFO");
-    if (written.insert(cfo).second)
-      if (Status s = writeCfo(dict, cfo, m, cfoStates[cfo], &summary.records); !s) return s;
-    std::string cta = pathOf(dict, names, "CtaISS");
-    if (written.insert(cta).second)
-      if (Status s = writeServiceCodes(dict, cta, pathOf(dict, names, "Configuracao_Contas_ISS_Integracao"),
-                                       m, &summary.records);
-          !s)
-        return s;
-  }
-
-  // The books of every company and year, named as selecting the company
-  // names them (the history just written decides the chart in force).
-  shell::AppState state(shell::locationsUnder(root));
-  state.bind(shared);
-  shell::CompanyFiles files(dict.find("Empresa"), dict.find("AltContratuais"));
-  int64_t step = 0, steps = static_cast<int64_t>(companies.size() * options.years.size());
-  for (size_t i = 0; i < companies.size(); ++i) {
-    const CompanyPlan& c = companies[i];
-    Result<shell::CompanyRecord> rec = files.readCompany(state, c.info.codigo);
-    if (!rec.isOk()) return rec.status();
-    for (int year : options.years) {
-      shell::CurrentCompany cur;
-      cur.codigo = c.info.codigo;
-      cur.razao = rec->razaoSocial;
-      cur.uf = rec->uf;
-      cur.plContas = rec->plContas;
-      cur.codPlanoContas = static_cast<uint16_t>(rec->codigoPlanoContas);
-      cur.tipoFornecedor = rec->tipoFornecedor;
-      cur.tipoCfo = rec->tipoCfo;
-      cur.tipoContaIss = rec->tipoContaIss;
-      cur.ano = static_cast<uint16_t>(year);
-      cur.mes = shell::kWholeYear;
-      files.selectCompany(state, cur, *rec);
-      shell::AppSnapshot snap = state.snapshot();
-      const DemoChartPeriod& period = periodFor(c.info, year);
-      if (snap.company.plContas != period.plContas ||
-          snap.company.codPlanoContas != period.structure)
-        return Status(StatusCode::kCorrupt, "plano em vigor diferente do planejado",
-                      std::to_string(c.info.codigo) + "/" + std::to_string(year));
-      BookContext ctx;
-      ctx.dict = &dict;
-      ctx.company = &c;
-      ctx.year = year;
-      ctx.names = *snap.bindings;
-      auto chartIt = charts.find(snap.pathFor(shell::kPlanoContasFile));
-      if (chartIt == charts.end())
-        return Status(StatusCode::kCorrupt, "plano de contas em vigor não gerado",
-                      snap.pathFor(shell::kPlanoContasFile));
-      ctx.chart = &chartIt->second;
-      ctx.parties = &partyFiles.at(snap.pathFor(dict.find("ForCli")->binding));
-      ctx.partyAccountsInChart = ctx.parties->chartPath == chartIt->first;
-      ctx.entries = options.entries;
-      if (options.bigJournal > 0 && i == 0 && year == options.years.back()) ctx.entries = options.bigJournal;
-      ctx.seed = options.seed * 1000003ull + c.info.codigo * 131ull + static_cast<uint64_t>(year);
-      report(progress, "Livros da empresa " + std::to_string(c.info.codigo) + "/" + std::to_string(year),
-             step, steps);
-      if (Status s = writeBooks(ctx, progress, &summary.records); !s) return s;
-      ++step;
-    }
-  }
-  for (const CompanyPlan& c : companies) summary.companies.push_back(c.info);
-  report(progress, "Concluído", steps, steps);
+  if (Status s = writeSharedFiles(dict, shared, layout, lastYear, &summary.records); !s) return s;
+  if (Status s = writeAllBooks(dict, root, shared, options, layout, progress, &summary.records); !s) return s;
+  for (const CompanyPlan& c : layout.companies) summary.companies.push_back(c.info);
   return summary;
 }
 
