@@ -9,6 +9,7 @@
 #include "chart/account_structure.h"
 #include "registry/taxpayer_numbers.h"
 #include "shell/company_files.h"
+#include "shell/company_selection.h"
 #include "shell/paths.h"
 #include "shell/startup.h"
 #include "storage/date.h"
@@ -425,13 +426,7 @@ Status writeSharedFiles(const Dictionary& dict, const shell::BindingMap& shared,
 shell::CurrentCompany selectionOf(const shell::CompanyRecord& rec, uint16_t code, int year) {
   shell::CurrentCompany cur;
   cur.codigo = code;
-  cur.razao = rec.razaoSocial;
-  cur.uf = rec.uf;
-  cur.plContas = rec.plContas;
-  cur.codPlanoContas = static_cast<uint16_t>(rec.codigoPlanoContas);
-  cur.tipoFornecedor = rec.tipoFornecedor;
-  cur.tipoCfo = rec.tipoCfo;
-  cur.tipoContaIss = rec.tipoContaIss;
+  shell::takeCompanyRecord(cur, rec);
   cur.ano = static_cast<uint16_t>(year);
   cur.mes = shell::kWholeYear;
   return cur;
