@@ -390,24 +390,25 @@ void ScriptRunner::act(const ScriptCommand& c) {
   actionFailed(c.line, s, cmd + " " + c.words.back());
 }
 
+void ScriptRunner::expected(const ScriptCommand& c, const std::string& want, const std::string& seen) {
+  fail(c.line, "expect " + c.words[1] + ": esperado " + quotedText(want) + ", visto " + quotedText(seen));
+}
+
 void ScriptRunner::check(const ScriptCommand& c) {
   const std::string& what = c.words[1];
-  auto expected = [&](const std::string& want, const std::string& seen) {
-    fail(c.line, "expect " + what + ": esperado " + quotedText(want) + ", visto " + quotedText(seen));
-  };
   if (what == "message") {
-    if (shown_.empty()) return expected(c.words[2] + " " + c.words[3], "nenhuma mensagem");
+    if (shown_.empty()) return expected(c, c.words[2] + " " + c.words[3], "nenhuma mensagem");
     const Shown& last = shown_.back();
     if (last.title != c.words[2] || last.text != c.words[3])
-      expected(c.words[2] + "\" \"" + c.words[3], last.title + "\" \"" + last.text);
+      expected(c, c.words[2] + "\" \"" + c.words[3], last.title + "\" \"" + last.text);
     return;
   }
   if (what == "no-message") {
-    if (!shown_.empty()) expected("nenhuma mensagem", shown_.back().title + "\" \"" + shown_.back().text);
+    if (!shown_.empty()) expected(c, "nenhuma mensagem", shown_.back().title + "\" \"" + shown_.back().text);
     return;
   }
   if (what == "beep") {
-    if (beeps_ == 0) expected("beep", "nenhum");
+    if (beeps_ == 0) expected(c, "beep", "nenhum");
     return;
   }
   if (what == "record") return checkRecord(c);
@@ -419,74 +420,80 @@ void ScriptRunner::check(const ScriptCommand& c) {
   ScreenModel* screen = receiving();
   if (what == "screen") {
     const std::string seen = screen ? screen->procedure() : "nenhuma";
-    if (screen == nullptr || !sameName(screen->procedure(), c.words[2])) expected(c.words[2], seen);
+    if (screen == nullptr || !sameName(screen->procedure(), c.words[2])) expected(c, c.words[2], seen);
     return;
   }
   if (screen == nullptr) return cannotRun(c.line, "nenhuma tela aberta para expect " + what);
   if (what == "title") {
-    if (screen->title() != c.words[2]) expected(c.words[2], screen->title());
+    if (screen->title() != c.words[2]) expected(c, c.words[2], screen->title());
     return;
   }
   if (what == "focus") {
     const ScreenControl* control = screen->control(c.words[2]);
     const std::string name = control == nullptr ? c.words[2] : (control->name.empty() ? control->prompt : control->name);
-    if (!sameName(screen->focus(), name) && !sameCaption(screen->focus(), c.words[2])) expected(name, screen->focus());
+    if (!sameName(screen->focus(), name) && !sameCaption(screen->focus(), c.words[2])) expected(c, name, screen->focus());
     return;
   }
-  if (what == "value" || what == "state") {
-    const ScreenControl* control = screen->control(c.words[2]);
-    const ScreenButton* button = control == nullptr ? screen->button(c.words[2]) : nullptr;
-    if (control == nullptr && (button == nullptr || what == "value"))
-      return cannotRun(c.line, "controle desconhecido: " + c.words[2]);
-    if (what == "value") {
-      const std::string shown = screen->displayValue(*control);
-      const std::string stored = control->value ? control->value() : std::string();
-      const std::string& want = c.words[3];
-      if (trimmed(shown) != trimmed(want) && !(control->kind != ControlKind::kEntry && stored == want))
-        expected(want, shown);
-      return;
-    }
-    static const char* kStates[] = {"enabled", "disabled", "hidden", "visible", "read-only"};
-    const std::string& want = c.words[3];
-    if (std::find(std::begin(kStates), std::end(kStates), want) == std::end(kStates))
-      return cannotRun(c.line, "estado desconhecido: " + want);
-    ControlState st;
-    if (control != nullptr) {
-      st = screen->state(*control);
-    } else {
-      st.enabled = screen->enabled(*button);
-      st.visible = screen->visible(*button);
-    }
-    const bool ok = want == "enabled"    ? st.enabled
-                    : want == "disabled" ? !st.enabled
-                    : want == "hidden"   ? !st.visible
-                    : want == "visible"  ? st.visible
-                                         : st.readOnly;
-    if (!ok) {
-      std::string seen = std::string(st.enabled ? "enabled" : "disabled") + (st.visible ? " visible" : " hidden") +
-                         (st.readOnly ? " read-only" : "");
-      expected(want, seen);
-    }
+  if (what == "value" || what == "state") return checkControl(c, *screen);
+  checkList(c, *screen);
+}
+
+// expect value NAME TEXT / expect state NAME STATE, of a control or button.
+void ScriptRunner::checkControl(const ScriptCommand& c, ScreenModel& screen) {
+  const std::string& what = c.words[1];
+  const ScreenControl* control = screen.control(c.words[2]);
+  const ScreenButton* button = control == nullptr ? screen.button(c.words[2]) : nullptr;
+  if (control == nullptr && (button == nullptr || what == "value"))
+    return cannotRun(c.line, "controle desconhecido: " + c.words[2]);
+  const std::string& want = c.words[3];
+  if (what == "value") {
+    const std::string shown = screen.displayValue(*control);
+    const std::string stored = control->value ? control->value() : std::string();
+    if (trimmed(shown) != trimmed(want) && !(control->kind != ControlKind::kEntry && stored == want))
+      expected(c, want, shown);
     return;
   }
-  const ScreenList* list = screen->activeList();
+  static const char* kStates[] = {"enabled", "disabled", "hidden", "visible", "read-only"};
+  if (std::find(std::begin(kStates), std::end(kStates), want) == std::end(kStates))
+    return cannotRun(c.line, "estado desconhecido: " + want);
+  ControlState st;
+  if (control != nullptr) {
+    st = screen.state(*control);
+  } else {
+    st.enabled = screen.enabled(*button);
+    st.visible = screen.visible(*button);
+  }
+  const bool ok = want == "enabled"    ? st.enabled
+                  : want == "disabled" ? !st.enabled
+                  : want == "hidden"   ? !st.visible
+                  : want == "visible"  ? st.visible
+                                       : st.readOnly;
+  if (!ok) {
+    std::string seen = std::string(st.enabled ? "enabled" : "disabled") + (st.visible ? " visible" : " hidden") +
+                       (st.readOnly ? " read-only" : "");
+    expected(c, want, seen);
+  }
+}
+
+// expect rows N / expect cell ROW COLUMN TEXT, of the active list.
+void ScriptRunner::checkList(const ScriptCommand& c, ScreenModel& screen) {
+  const ScreenList* list = screen.activeList();
   if (list == nullptr) return cannotRun(c.line, "a tela não tem lista");
   const auto rows = list->rows();
-  if (what == "rows") {
+  if (c.words[1] == "rows") {
     long n = 0;
     if (!parseCount(c.words[2], &n)) return cannotRun(c.line, "número inválido: " + c.words[2]);
-    if (size_t(n) != rows.size()) expected(c.words[2], std::to_string(rows.size()));
+    if (size_t(n) != rows.size()) expected(c, c.words[2], std::to_string(rows.size()));
     return;
   }
-  // cell ROW COLUMN TEXT
   long row = 0;
   if (!parseCount(c.words[2], &row) || row == 0) return cannotRun(c.line, "linha inválida: " + c.words[2]);
   const long column = listColumn(*list, c.words[3]);
   if (column <= 0)
     return cannotRun(c.line, "coluna desconhecida: " + c.words[3]);
-  if (size_t(row) > rows.size()) return expected(c.words[4], "a lista tem " + std::to_string(rows.size()) + " linha(s)");
+  if (size_t(row) > rows.size()) return expected(c, c.words[4], "a lista tem " + std::to_string(rows.size()) + " linha(s)");
   const std::string& seen = rows[size_t(row - 1)][size_t(column - 1)];
-  if (trimmed(seen) != trimmed(c.words[4])) expected(c.words[4], seen);
+  if (trimmed(seen) != trimmed(c.words[4])) expected(c, c.words[4], seen);
 }
 
 void ScriptRunner::checkWrite(const ScriptCommand& c) {

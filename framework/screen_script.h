@@ -117,6 +117,10 @@ class ScriptRunner : public ScreenHost, public ScreenObserver, public Dialogs, p
   void execute(const ScriptCommand& c);
   void act(const ScriptCommand& c);
   void check(const ScriptCommand& c);
+  void checkControl(const ScriptCommand& c, ScreenModel& screen);
+  void checkList(const ScriptCommand& c, ScreenModel& screen);
+  // Fails line c with what `expect` wanted and what was seen.
+  void expected(const ScriptCommand& c, const std::string& want, const std::string& seen);
   void checkRecord(const ScriptCommand& c);
   void checkWrite(const ScriptCommand& c);
   ScreenModel* receiving() const;

@@ -104,6 +104,8 @@ class PgTable : public TableBackend {
   Result<std::string> sequence(const std::string& table);
   Status convertLayout();
   Status convertRows(const FileEntry& old);
+  // The converted table `fresh` and its keys take the names of `old`'s.
+  Status takeOldPlace(const FileEntry& old, const std::string& fresh);
   // pg_table_read.cpp
   Status walk(bool forward);
   Status fetchChunk(bool forward);

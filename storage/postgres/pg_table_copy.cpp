@@ -362,6 +362,66 @@ Status PgTable::convertLayout() {
   return s;
 }
 
+namespace {
+
+// How the rows of an older layout become rows of the current one.
+struct LayoutMap {
+  std::vector<const FieldDef*> fieldOf;  // per current column
+  std::vector<int> source;               // per current column: its stored column, -1 new (blank)
+  std::string oldList;                   // the old columns, as selected
+  std::string insert;                    // the INSERT of one converted row into the new table
+};
+
+LayoutMap mapLayout(const TableDef& def, const std::vector<schema::StoredColumn>& stored, const std::string& fresh) {
+  LayoutMap m;
+  for (const auto& f : def.fields)
+    for (int e = 0; e < f.dim; ++e) m.fieldOf.push_back(&f);
+  const std::vector<std::string> cols = schema::columnNames(def);
+  m.source.assign(cols.size(), -1);
+  m.oldList = "_id, _stamp, _check";
+  for (size_t i = 0; i < stored.size(); ++i) m.oldList += ", " + quoteIdent(stored[i].name);
+  for (size_t c = 0; c < cols.size(); ++c)
+    for (size_t i = 0; i < stored.size(); ++i)
+      if (quoteIdent(stored[i].name) == cols[c]) m.source[c] = static_cast<int>(i);
+  m.insert = "INSERT INTO " + quoteIdent(fresh) + " (_id, _stamp, _check";
+  for (const auto& c : cols) m.insert += ", " + c;
+  m.insert += ") VALUES ($1::bigint, $2::bigint, $3::bigint";
+  for (size_t c = 0; c < cols.size(); ++c)
+    m.insert += ", $" + std::to_string(c + 4) + (m.fieldOf[c]->isText() ? "::text" : "::bigint");
+  m.insert += ")";
+  return m;
+}
+
+// The values of row `row` of `r` (selected as LayoutMap::oldList), checked
+// against the row's own check value first: a conversion never makes a
+// damaged record look sound.
+Status readOldRow(const Rows& r, int row, const std::vector<schema::StoredColumn>& stored, const std::string& path,
+                  int64_t* id, int64_t* stamp, std::vector<std::string>* values) {
+  int64_t check = 0;
+  bool sound = r.integer(row, 0, id) && r.integer(row, 1, stamp) && r.integer(row, 2, &check);
+  RowCheck oldCheck;
+  oldCheck.addInt(*stamp);
+  values->assign(stored.size(), std::string());
+  for (size_t i = 0; i < stored.size(); ++i) {
+    const int col = static_cast<int>(i) + 3;
+    if (stored[i].type == FieldType::kString) {
+      (*values)[i] = utf8ToLatin1(std::string_view(r.text(row, col), r.length(row, col)));
+      std::string_view t = clipText((*values)[i]);
+      oldCheck.addText(t.data(), t.size());
+    } else {
+      int64_t v = 0;
+      sound = sound && r.integer(row, col, &v);
+      (*values)[i] = std::to_string(v);
+      oldCheck.addInt(v);
+    }
+  }
+  if (!sound || oldCheck.value() != check)
+    return Status(StatusCode::kCorrupt, defaultMessage(StatusCode::kCorrupt), path + ": registro " + std::to_string(*id));
+  return Status::ok();
+}
+
+}  // namespace
+
 Status PgTable::convertRows(const FileEntry& old) {
   std::vector<schema::StoredColumn> stored;
   if (Status s = schema::storedColumns(old.fields, &stored); !s) return Status(s.code(), s.message(), path_);
@@ -370,76 +430,41 @@ Status PgTable::convertRows(const FileEntry& old) {
   const auto stampNow = std::chrono::steady_clock::now().time_since_epoch().count();
   const std::string fresh = "c" + std::to_string(old.id) + "_" + std::to_string(stampNow % 1000000000);
   if (Status s = createTable(conn_, def_, fresh, old.id, "~c"); !s) return s;
-
-  // Where each column of the current layout comes from (-1: new, blank).
-  std::vector<const FieldDef*> fieldOf;
-  for (const auto& f : def_.fields)
-    for (int e = 0; e < f.dim; ++e) fieldOf.push_back(&f);
-  const std::vector<std::string> cols = schema::columnNames(def_);
-  std::vector<int> source(cols.size(), -1);
-  std::string oldList = "_id, _stamp, _check";
-  for (size_t i = 0; i < stored.size(); ++i) oldList += ", " + quoteIdent(stored[i].name);
-  for (size_t c = 0; c < cols.size(); ++c)
-    for (size_t i = 0; i < stored.size(); ++i)
-      if (quoteIdent(stored[i].name) == cols[c]) source[c] = static_cast<int>(i);
-
-  std::string insert = "INSERT INTO " + quoteIdent(fresh) + " (_id, _stamp, _check";
-  for (const auto& c : cols) insert += ", " + c;
-  insert += ") VALUES ($1::bigint, $2::bigint, $3::bigint";
-  for (size_t c = 0; c < cols.size(); ++c)
-    insert += ", $" + std::to_string(c + 4) + (fieldOf[c]->isText() ? "::text" : "::bigint");
-  insert += ")";
-
+  const LayoutMap m = mapLayout(def_, stored, fresh);
   const std::string oldTable = quoteIdent(old.table);
-  std::vector<Cell> cells(cols.size());
+  std::vector<Cell> cells(m.fieldOf.size());
+  std::vector<std::string> values;
   int64_t last = 0;
   for (;;) {
-    Result<Rows> r = conn_.run("SELECT " + oldList + " FROM " + oldTable + " WHERE _id > $1 ORDER BY _id LIMIT " +
+    Result<Rows> r = conn_.run("SELECT " + m.oldList + " FROM " + oldTable + " WHERE _id > $1 ORDER BY _id LIMIT " +
                                    std::to_string(kCopyChunk),
                                Params().add(last), "converter arquivo");
     if (!r) return r.status();
     for (int row = 0; row < r->size(); ++row) {
-      int64_t id = 0, stamp = 0, check = 0;
-      bool sound = r->integer(row, 0, &id) && r->integer(row, 1, &stamp) && r->integer(row, 2, &check);
-      // The old record is verified against its own check value first: a
-      // conversion never makes a damaged record look sound.
-      RowCheck oldCheck;
-      oldCheck.addInt(stamp);
-      std::vector<std::string> values(stored.size());
-      for (size_t i = 0; i < stored.size(); ++i) {
-        const int col = static_cast<int>(i) + 3;
-        if (stored[i].type == FieldType::kString) {
-          values[i] = utf8ToLatin1(std::string_view(r->text(row, col), r->length(row, col)));
-          std::string_view t = clipText(values[i]);
-          oldCheck.addText(t.data(), t.size());
-        } else {
-          int64_t v = 0;
-          sound = sound && r->integer(row, col, &v);
-          values[i] = std::to_string(v);
-          oldCheck.addInt(v);
-        }
-      }
-      if (!sound || oldCheck.value() != check)
-        return Status(StatusCode::kCorrupt, defaultMessage(StatusCode::kCorrupt),
-                      path_ + ": registro " + std::to_string(id));
-      for (size_t c = 0; c < cols.size(); ++c) {
-        const FieldDef& f = *fieldOf[c];
-        cells[c] = source[c] < 0 ? Cell{0, f.isText() ? std::string(static_cast<size_t>(f.typeSpec.size), ' ') : ""}
-                                 : convertCell(stored[static_cast<size_t>(source[c])], f, values[static_cast<size_t>(source[c])]);
+      int64_t id = 0, stamp = 0;
+      if (Status s = readOldRow(*r, row, stored, path_, &id, &stamp, &values); !s) return s;
+      for (size_t c = 0; c < cells.size(); ++c) {
+        const FieldDef& f = *m.fieldOf[c];
+        const int from = m.source[c];
+        cells[c] = from < 0 ? Cell{0, f.isText() ? std::string(static_cast<size_t>(f.typeSpec.size), ' ') : ""}
+                            : convertCell(stored[static_cast<size_t>(from)], f, values[static_cast<size_t>(from)]);
       }
       Params p;
       p.add(id).add(stamp).add(recordCheck(def_, cells, stamp));
-      for (size_t c = 0; c < cols.size(); ++c) p.add(cellParam(*fieldOf[c], cells[c]));
-      Result<Rows> w = conn_.run(insert, p, "converter arquivo");
-      if (!w) return w.status();
+      for (size_t c = 0; c < cells.size(); ++c) p.add(cellParam(*m.fieldOf[c], cells[c]));
+      if (Result<Rows> w = conn_.run(m.insert, p, "converter arquivo"); !w) return w.status();
       last = id;
     }
     if (r->size() < kCopyChunk) break;
   }
   // New records are numbered after every number the old file gave.
   if (Status s = carryNumbering(quoteIdent(fresh)); !s) return s;
-  std::string sql;
-  sql += "DROP TABLE " + oldTable + ";\nALTER TABLE " + quoteIdent(fresh) + " RENAME TO " + oldTable + ";\n";
+  return takeOldPlace(old, fresh);
+}
+
+Status PgTable::takeOldPlace(const FileEntry& old, const std::string& fresh) {
+  const std::string oldTable = quoteIdent(old.table);
+  std::string sql = "DROP TABLE " + oldTable + ";\nALTER TABLE " + quoteIdent(fresh) + " RENAME TO " + oldTable + ";\n";
   for (size_t k = 0; k < def_.keys.size(); ++k)
     if (!def_.keys[k].dynamic && !def_.keys[k].components.empty())
       sql += "ALTER INDEX " + quoteIdent(indexName(old.id, k) + "~c") + " RENAME TO " + quoteIdent(indexName(old.id, k)) + ";\n";
