@@ -377,6 +377,11 @@ bool ChartScreen::saveDelete() {
 // --- The editor on the screen model ------------------------------------------
 
 void ChartScreen::declareEditor() {
+  declareEditorControls();
+  declareEditorButtons();
+}
+
+void ChartScreen::declareEditorControls() {
   auto editing = [this] { return mode_ == Mode::kInsert || mode_ == Mode::kChange; };
   auto entry = [this, editing] {
     return [this, editing] { return ControlState{.enabled = editing(), .visible = screenTab_ == 0}; };
@@ -454,6 +459,9 @@ void ChartScreen::declareEditor() {
                      .tab = 0,
                      .value = [this] { return branchCnpj_; },
                      .state = [this] { return ControlState{.visible = screenTab_ == 0 && !branches_.empty()}; }});
+}
+
+void ChartScreen::declareEditorButtons() {
   model_.addButton({.caption = kSave,
                     .tip = "Grava novo registro.",
                     .status = "Grava novo registro.",

@@ -142,6 +142,8 @@ class ChartScreen : public shell::HostedScreen {
   void loadBranches();
   void declareList();
   void declareEditor();
+  void declareEditorControls();  // the account's fields
+  void declareEditorButtons();   // save, delete, cancel and Esc
   void declareButtons();
   void declareTagButtons();
 
