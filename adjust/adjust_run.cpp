@@ -156,51 +156,12 @@ Result<AdjustReport> AdjustRun::run(const AdjustRequest& request) {
   return runCompanies(request);
 }
 
-AdjustReport AdjustRun::runCompanies(const AdjustRequest& request) {
-  AdjustReport report;
-  Planner planner(dict_, state_, newStructure_, workingYear_);
-  RunPlan plan = planner.plan(request.companies, request.withSharers);
-  size_t total = plan.refused.size() + plan.alreadyInForce.size();
-  for (const UnitPlan& u : plan.units) total += u.companies.size();
-  if (observer_) observer_->companiesRange(static_cast<int>(total));
-  int done = 0;
-  std::map<uint16_t, CompanyReport> byCode;
-  for (const CompanyPlan& c : plan.refused) {
-    CompanyReport r;
-    r.code = c.code;
-    r.outcome = CompanyOutcome::kSkipped;
-    r.reason = c.refusal;
-    log("-Empresa " + std::to_string(c.code) + " não ajustada: " + r.reason);
-    byCode[c.code] = std::move(r);
-    if (observer_) observer_->companiesPosition(++done);
-  }
-  for (const CompanyPlan& c : plan.alreadyInForce) {
-    CompanyReport r;
-    r.code = c.code;
-    r.name = c.record.razaoSocial;
-    r.oldStructure = c.oldStructure;
-    r.outcome = CompanyOutcome::kAlreadyInForce;
-    byCode[c.code] = std::move(r);
-    if (observer_) observer_->companiesPosition(++done);
-  }
-  std::vector<uint16_t> extra;  // sharers let in, after the listed companies
-  for (const UnitPlan& u : plan.units) {
-    if (observer_ && observer_->stopRequested()) break;
-    for (const CompanyPlan& c : u.companies) {
-      if (std::find(request.companies.begin(), request.companies.end(), c.code) == request.companies.end()) {
-        extra.push_back(c.code);
-        report.warnings.push_back("Atenção!!! A empresa " + std::to_string(c.code) +
-                                  " usa arquivos compartilhados com as empresas do ajuste e foi incluída nele.");
-        log(report.warnings.back());
-      }
-      if (observer_) observer_->companyStarted(c.code);
-    }
-    for (CompanyReport& r : adjustUnit(request, u)) {
-      if (observer_) observer_->companyFinished(r.code);
-      byCode[r.code] = std::move(r);
-      if (observer_) observer_->companiesPosition(++done);
-    }
-  }
+namespace {
+
+// The reports in the order of the request, then the sharers let in; adds
+// up the failures.  The last company converted, 0 for none.
+uint16_t collectReports(const AdjustRequest& request, const std::vector<uint16_t>& extra,
+                        std::map<uint16_t, CompanyReport>& byCode, AdjustReport* report) {
   std::vector<uint16_t> order;
   for (uint16_t c : request.companies)
     if (std::find(order.begin(), order.end(), c) == order.end()) order.push_back(c);
@@ -210,11 +171,84 @@ AdjustReport AdjustRun::runCompanies(const AdjustRequest& request) {
     auto it = byCode.find(code);
     if (it == byCode.end()) continue;  // not reached: the run was stopped
     CompanyReport& c = it->second;
-    report.failures += c.failures;
-    if (c.outcome == CompanyOutcome::kSkipped || c.outcome == CompanyOutcome::kFailed) ++report.failures;
+    report->failures += c.failures;
+    if (c.outcome == CompanyOutcome::kSkipped || c.outcome == CompanyOutcome::kFailed) ++report->failures;
     if (c.outcome == CompanyOutcome::kConverted) last = code;
-    report.companies.push_back(std::move(c));
+    report->companies.push_back(std::move(c));
   }
+  return last;
+}
+
+std::string finalMessage(const AdjustReport& report, bool dryRun) {
+  if (dryRun)
+    return "Simulação do ajuste concluída " +
+           (report.success ? std::string("sem falhas") : "com " + std::to_string(report.failures) + " falha(s)") +
+           ". Nenhum arquivo foi alterado.";
+  return report.success ? kSuccess
+                        : "Atenção!!! Ajuste concluído com " + std::to_string(report.failures) +
+                              " falha(s). Verifique o registro do processamento!!!";
+}
+
+}  // namespace
+
+void AdjustRun::notePlanned(const RunPlan& plan, std::map<uint16_t, CompanyReport>* byCode, int* done) {
+  for (const CompanyPlan& c : plan.refused) {
+    CompanyReport r;
+    r.code = c.code;
+    r.outcome = CompanyOutcome::kSkipped;
+    r.reason = c.refusal;
+    log("-Empresa " + std::to_string(c.code) + " não ajustada: " + r.reason);
+    (*byCode)[c.code] = std::move(r);
+    if (observer_) observer_->companiesPosition(++*done);
+  }
+  for (const CompanyPlan& c : plan.alreadyInForce) {
+    CompanyReport r;
+    r.code = c.code;
+    r.name = c.record.razaoSocial;
+    r.oldStructure = c.oldStructure;
+    r.outcome = CompanyOutcome::kAlreadyInForce;
+    (*byCode)[c.code] = std::move(r);
+    if (observer_) observer_->companiesPosition(++*done);
+  }
+}
+
+std::vector<uint16_t> AdjustRun::runUnits(const AdjustRequest& request, const RunPlan& plan,
+                                          std::map<uint16_t, CompanyReport>* byCode, AdjustReport* report,
+                                          int* done) {
+  std::vector<uint16_t> extra;  // sharers let in, after the listed companies
+  for (const UnitPlan& u : plan.units) {
+    if (observer_ && observer_->stopRequested()) break;
+    for (const CompanyPlan& c : u.companies) {
+      if (std::find(request.companies.begin(), request.companies.end(), c.code) == request.companies.end()) {
+        extra.push_back(c.code);
+        report->warnings.push_back("Atenção!!! A empresa " + std::to_string(c.code) +
+                                   " usa arquivos compartilhados com as empresas do ajuste e foi incluída nele.");
+        log(report->warnings.back());
+      }
+      if (observer_) observer_->companyStarted(c.code);
+    }
+    for (CompanyReport& r : adjustUnit(request, u)) {
+      if (observer_) observer_->companyFinished(r.code);
+      (*byCode)[r.code] = std::move(r);
+      if (observer_) observer_->companiesPosition(++*done);
+    }
+  }
+  return extra;
+}
+
+AdjustReport AdjustRun::runCompanies(const AdjustRequest& request) {
+  AdjustReport report;
+  Planner planner(dict_, state_, newStructure_, workingYear_);
+  RunPlan plan = planner.plan(request.companies, request.withSharers);
+  size_t total = plan.refused.size() + plan.alreadyInForce.size();
+  for (const UnitPlan& u : plan.units) total += u.companies.size();
+  if (observer_) observer_->companiesRange(static_cast<int>(total));
+  int done = 0;
+  std::map<uint16_t, CompanyReport> byCode;
+  notePlanned(plan, &byCode, &done);
+  const std::vector<uint16_t> extra = runUnits(request, plan, &byCode, &report, &done);
+  const uint16_t last = collectReports(request, extra, byCode, &report);
+  // The working company becomes the last one converted, in its new chart.
   if (last != 0 && !request.dryRun) {
     CompanyPlan now;
     if (planner.loadCompany(last, &now)) {
@@ -223,15 +257,7 @@ AdjustReport AdjustRun::runCompanies(const AdjustRequest& request) {
     }
   }
   report.success = report.failures == 0;
-  if (request.dryRun)
-    report.finalMessage = "Simulação do ajuste concluída " +
-                          (report.success ? std::string("sem falhas")
-                                          : "com " + std::to_string(report.failures) + " falha(s)") +
-                          ". Nenhum arquivo foi alterado.";
-  else
-    report.finalMessage = report.success ? kSuccess
-                                         : "Atenção!!! Ajuste concluído com " + std::to_string(report.failures) +
-                                               " falha(s). Verifique o registro do processamento!!!";
+  report.finalMessage = finalMessage(report, request.dryRun);
   return report;
 }
 

@@ -160,6 +160,13 @@ class AdjustRun {
  private:
   struct Unit;
   AdjustReport runCompanies(const AdjustRequest& request);
+  // Reports the companies the plan refused or found already in the new
+  // structure.
+  void notePlanned(const RunPlan& plan, std::map<uint16_t, CompanyReport>* byCode, int* done);
+  // Adjusts the plan's units in turn until the observer asks to stop; the
+  // sharers let in that the request did not list.
+  std::vector<uint16_t> runUnits(const AdjustRequest& request, const RunPlan& plan,
+                                 std::map<uint16_t, CompanyReport>* byCode, AdjustReport* report, int* done);
   std::vector<CompanyReport> adjustUnit(const AdjustRequest& request, const UnitPlan& plan);
   Status prepareUnit(const AdjustRequest& request, Unit& u);
   Status checkUnit(Unit& u);
