@@ -417,6 +417,51 @@ TEST_P(TableTest, OldLayoutIsConvertedOnOpenKeepingValues) {
   EXPECT_EQ(old.open(path).code(), StatusCode::kCorrupt);
 }
 
+TEST_P(TableTest, OldLayoutOfSeveralThousandRecordsIsConvertedWhole) {
+  // More records than one read of the conversion takes, with quotes,
+  // backslashes and accents in the texts.
+  TableDef v1 = TableBuilder("Nota", "NOT", "Nota.dat")
+                    .field("NOT:Numero", kULONG)
+                    .field("NOT:Texto", STRING(20))
+                    .key("NOT:KEY:NUMERO", {"NOT:Numero"}, kUnique | kPrimary)
+                    .build();
+  TableDef v2 = TableBuilder("Nota", "NOT", "Nota.dat")
+                    .version(2)
+                    .field("NOT:Numero", kULONG)
+                    .field("NOT:Texto", STRING(24))
+                    .field("NOT:Novo", kSHORT)
+                    .key("NOT:KEY:NUMERO", {"NOT:Numero"}, kUnique | kPrimary)
+                    .build();
+  const std::string path = dir.file("Nota.dat");
+  const int kRecords = 5000;
+  auto textOf = [](int i) { return utf8ToLatin1("a\"b\\ção " + std::to_string(i)); };
+  {
+    Table t(&v1);
+    ASSERT_TRUE(t.open(path, OpenMode::kExclusive));
+    ASSERT_TRUE(t.beginBulk());
+    for (int i = 1; i <= kRecords; ++i) {
+      t.buffer().clear();
+      t.buffer().setInt("Numero", i);
+      t.buffer().setText("Texto", textOf(i));
+      ASSERT_TRUE(t.insert());
+    }
+    ASSERT_TRUE(t.flush());
+  }
+  Table t(&v2);
+  ASSERT_TRUE(t.open(path));
+  EXPECT_EQ(*t.count(), kRecords);
+  ASSERT_TRUE(t.seekStart(0));
+  int n = 0;
+  while (t.next()) {
+    ++n;
+    ASSERT_EQ(t.buffer().getInt("Numero"), n);
+    ASSERT_EQ(t.buffer().getText("Texto"), textOf(n));
+    ASSERT_EQ(t.buffer().getInt("Novo"), 0);
+  }
+  EXPECT_EQ(n, kRecords);
+  ASSERT_TRUE(t.verifyFile());
+}
+
 TEST_P(TableTest, MaintenanceKeepsRecordNumbers) {
   TableDef def = setorDef();
   Table t(&def);

@@ -1,11 +1,10 @@
 // Deferred writes of a bulk run on a file opened exclusively: rows are
-// gathered into one statement per kind of write and sent without waiting
-// for the answer.  A statement starts once per row on the server (its
-// plan, the key expressions of the folded columns), which costs more than
-// writing the row; a thousand rows per statement pay it once.
+// gathered into one statement per kind of write (pg_arrays.h) and sent
+// without waiting for the answer.
 
 #include <algorithm>
 
+#include "storage/postgres/pg_arrays.h"
 #include "storage/postgres/pg_table.h"
 #include "storage/row_check.h"
 
@@ -15,31 +14,6 @@ namespace {
 
 constexpr int kBatchRows = 1000;
 constexpr size_t kBatchBytes = 4 << 20;
-
-// One element of an array literal: numbers as they are, texts quoted.
-void appendElement(std::string* array, const std::string& value, bool text) {
-  *array += array->empty() ? '{' : ',';
-  if (!text) {
-    *array += value;
-    return;
-  }
-  *array += '"';
-  for (char c : value) {
-    if (c == '"' || c == '\\') *array += '\\';
-    *array += c;
-  }
-  *array += '"';
-}
-
-// "ROWS FROM (unnest($1::bigint[]), ...) AS v(a0, ...)" over `types`.
-std::string rowsFrom(const std::vector<const char*>& types) {
-  std::string from = "ROWS FROM (", names;
-  for (size_t i = 0; i < types.size(); ++i) {
-    from += (i ? ", unnest($" : "unnest($") + std::to_string(i + 1) + "::" + types[i] + "[])";
-    names += (i ? ", a" : "a") + std::to_string(i);
-  }
-  return from + ") AS v(" + names + ")";
-}
 
 }  // namespace
 
@@ -77,13 +51,13 @@ Status PgTable::queueInsert(int64_t id) {
   }
   batch_.kind = Batch::Kind::kInsert;
   batch_.arrays.resize(2 + cols_.size());
-  appendElement(&batch_.arrays[0], std::to_string(id), false);
-  appendElement(&batch_.arrays[1], std::to_string(recordCheck(def_, buffer_.cells(), 1)), false);
+  appendArrayElement(&batch_.arrays[0], std::to_string(id), false);
+  appendArrayElement(&batch_.arrays[1], std::to_string(recordCheck(def_, buffer_.cells(), 1)), false);
   for (const auto& f : def_.fields)
     for (int e = 0; e < f.dim; ++e) {
       const std::string value = cellParam(f, buffer_.cells()[f.column + e]);
       batch_.bytes += value.size() + 4;
-      appendElement(&batch_.arrays[2 + f.column + e], value, f.isText());
+      appendArrayElement(&batch_.arrays[2 + f.column + e], value, f.isText());
     }
   batch_.ids.insert(id);
   batch_.bytes += 48;
@@ -109,16 +83,16 @@ Status PgTable::queueUpdate(const std::vector<char>& dirty) {
     batch_.arrays.assign(3 + std::count(dirty.begin(), dirty.end(), 1), std::string());
   }
   const int64_t stamp = buffer_.stamp();
-  appendElement(&batch_.arrays[0], std::to_string(id), false);
-  appendElement(&batch_.arrays[1], std::to_string(stamp), false);
-  appendElement(&batch_.arrays[2], std::to_string(recordCheck(def_, buffer_.cells(), stamp + 1)), false);
+  appendArrayElement(&batch_.arrays[0], std::to_string(id), false);
+  appendArrayElement(&batch_.arrays[1], std::to_string(stamp), false);
+  appendArrayElement(&batch_.arrays[2], std::to_string(recordCheck(def_, buffer_.cells(), stamp + 1)), false);
   size_t a = 3;
   for (const auto& f : def_.fields)
     for (int e = 0; e < f.dim; ++e)
       if (dirty[f.column + e]) {
         const std::string value = cellParam(f, buffer_.cells()[f.column + e]);
         batch_.bytes += value.size() + 4;
-        appendElement(&batch_.arrays[a++], value, f.isText());
+        appendArrayElement(&batch_.arrays[a++], value, f.isText());
       }
   batch_.ids.insert(id);
   batch_.bytes += 48;
@@ -144,7 +118,7 @@ Status PgTable::sendBatch() {
         types.push_back(f.isText() ? "text" : "bigint");
         cols += ", " + cols_[f.column + e];
       }
-    sql = "INSERT INTO " + table_ + " (" + cols + ") SELECT * FROM " + rowsFrom(types);
+    sql = "INSERT INTO " + table_ + " (" + cols + ") SELECT * FROM " + unnestRows(types);
   } else {
     types = {"bigint", "bigint", "bigint"};
     std::string set = "_stamp = r._stamp + 1, _check = v.a2";
@@ -154,7 +128,7 @@ Status PgTable::sendBatch() {
           set += ", " + cols_[f.column + e] + " = v.a" + std::to_string(types.size());
           types.push_back(f.isText() ? "text" : "bigint");
         }
-    sql = "UPDATE " + table_ + " AS r SET " + set + " FROM " + rowsFrom(types) +
+    sql = "UPDATE " + table_ + " AS r SET " + set + " FROM " + unnestRows(types) +
           " WHERE r._id = v.a0 AND r._stamp = v.a1";
   }
   Params p;

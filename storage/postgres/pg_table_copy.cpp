@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "storage/platform.h"
+#include "storage/postgres/pg_arrays.h"
 #include "storage/postgres/pg_table.h"
 #include "storage/row_check.h"
 #include "storage/schema.h"
@@ -369,7 +370,7 @@ struct LayoutMap {
   std::vector<const FieldDef*> fieldOf;  // per current column
   std::vector<int> source;               // per current column: its stored column, -1 new (blank)
   std::string oldList;                   // the old columns, as selected
-  std::string insert;                    // the INSERT of one converted row into the new table
+  std::string insert;                    // the INSERT of converted rows given as arrays (pg_arrays.h)
 };
 
 LayoutMap mapLayout(const TableDef& def, const std::vector<schema::StoredColumn>& stored, const std::string& fresh) {
@@ -383,12 +384,13 @@ LayoutMap mapLayout(const TableDef& def, const std::vector<schema::StoredColumn>
   for (size_t c = 0; c < cols.size(); ++c)
     for (size_t i = 0; i < stored.size(); ++i)
       if (quoteIdent(stored[i].name) == cols[c]) m.source[c] = static_cast<int>(i);
+  std::vector<const char*> types = {"bigint", "bigint", "bigint"};
   m.insert = "INSERT INTO " + quoteIdent(fresh) + " (_id, _stamp, _check";
-  for (const auto& c : cols) m.insert += ", " + c;
-  m.insert += ") VALUES ($1::bigint, $2::bigint, $3::bigint";
-  for (size_t c = 0; c < cols.size(); ++c)
-    m.insert += ", $" + std::to_string(c + 4) + (m.fieldOf[c]->isText() ? "::text" : "::bigint");
-  m.insert += ")";
+  for (size_t c = 0; c < cols.size(); ++c) {
+    m.insert += ", " + cols[c];
+    types.push_back(m.fieldOf[c]->isText() ? "text" : "bigint");
+  }
+  m.insert += ") SELECT * FROM " + unnestRows(types);
   return m;
 }
 
@@ -440,6 +442,8 @@ Status PgTable::convertRows(const FileEntry& old) {
                                    std::to_string(kCopyChunk),
                                Params().add(last), "converter arquivo");
     if (!r) return r.status();
+    // Each chunk read is written back as one statement.
+    std::vector<std::string> arrays(3 + cells.size());
     for (int row = 0; row < r->size(); ++row) {
       int64_t id = 0, stamp = 0;
       if (Status s = readOldRow(*r, row, stored, path_, &id, &stamp, &values); !s) return s;
@@ -449,11 +453,17 @@ Status PgTable::convertRows(const FileEntry& old) {
         cells[c] = from < 0 ? Cell{0, f.isText() ? std::string(static_cast<size_t>(f.typeSpec.size), ' ') : ""}
                             : convertCell(stored[static_cast<size_t>(from)], f, values[static_cast<size_t>(from)]);
       }
-      Params p;
-      p.add(id).add(stamp).add(recordCheck(def_, cells, stamp));
-      for (size_t c = 0; c < cells.size(); ++c) p.add(cellParam(*m.fieldOf[c], cells[c]));
-      if (Result<Rows> w = conn_.run(m.insert, p, "converter arquivo"); !w) return w.status();
+      appendArrayElement(&arrays[0], std::to_string(id), false);
+      appendArrayElement(&arrays[1], std::to_string(stamp), false);
+      appendArrayElement(&arrays[2], std::to_string(recordCheck(def_, cells, stamp)), false);
+      for (size_t c = 0; c < cells.size(); ++c)
+        appendArrayElement(&arrays[3 + c], cellParam(*m.fieldOf[c], cells[c]), m.fieldOf[c]->isText());
       last = id;
+    }
+    if (r->size() > 0) {
+      Params p;
+      for (std::string& array : arrays) p.add(std::move(array) + "}");
+      if (Result<Rows> w = conn_.run(m.insert, p, "converter arquivo"); !w) return w.status();
     }
     if (r->size() < kCopyChunk) break;
   }
