@@ -82,23 +82,41 @@ const Foldings& foldings() {
   return f;
 }
 
-// The server's translate() arguments that map each stored character back to
-// the code point of its Windows-1252 byte (only 0x80-0x9F differ), quoted.
-const std::string& byteOrderMap() {
-  static const std::string map = [] {
-    std::string from, to;
+// The characters the server keeps far from the code point of their byte:
+// those of 0x80-0x9F (€, Š, Œ, ...), as stored and as that code point.
+struct ServerHighCharacters {
+  std::string stored, points;
+  ServerHighCharacters() {
     for (int b = 0x80; b < 0xA0; ++b) {
       const char byte = static_cast<char>(b);
-      std::string stored = latin1ToUtf8(std::string_view(&byte, 1));
+      std::string text = latin1ToUtf8(std::string_view(&byte, 1));
       std::string point{static_cast<char>(0xC2), byte};  // U+0080-U+009F
-      if (stored == point) continue;
-      from += stored;
-      to += point;
+      if (text == point) continue;
+      stored += text;
+      points += point;
     }
-    // Neither list holds an ASCII quote (U+2018/U+2019 are not one).
-    return ", '" + from + "', '" + to + "')";
-  }();
-  return map;
+  }
+  // `text` mapped to one code point per byte, read through translate()
+  // only when it holds such a character (the test costs a fraction of
+  // the translation).  Neither list holds an ASCII quote.
+  std::string byteOrder(const std::string& text) const {
+    return "(CASE WHEN " + text + " ~ '[" + stored + "]' THEN " + translated(text) + " ELSE " + text + " END)";
+  }
+  std::string translated(const std::string& text) const {
+    return "translate(" + text + ", '" + stored + "', '" + points + "')";
+  }
+};
+
+const ServerHighCharacters& serverHigh() {
+  static const ServerHighCharacters h;
+  return h;
+}
+
+// Whether Windows-1252 text `t` holds a byte of 0x80-0x9F or any non-ASCII.
+bool hasByteIn(const std::string& t, unsigned char low, unsigned char high) {
+  for (unsigned char c : t)
+    if (c >= low && c <= high) return true;
+  return false;
 }
 
 class SqlWriter {
@@ -145,6 +163,15 @@ class SqlWriter {
 
   // A text constant the server can take: it holds no NUL.
   bool serverText(const std::string& text) const { return !pg_ || text.find('\0') == std::string::npos; }
+
+  // Constant `text` as a '?' in the code point form `mapped` (a function of
+  // '?') computes: the plain parameter when that is the same, which it is
+  // for text without bytes of 0x80-0x9F.  (The server plans a statement
+  // once for all values, so a function of a parameter costs a call for
+  // every row it looks at.)
+  static std::string serverParam(const std::string& text, const std::string& mapped) {
+    return hasByteIn(text, 0x80, 0x9F) ? mapped : "?";
+  }
 
   // Every byte of `text` is its own upper case.
   static bool upperFixed(const std::string& text) {
@@ -244,9 +271,12 @@ class SqlWriter {
         *out = "(" + column(*f) + opText(op) + "? COLLATE BINARY)";
       } else if (op == CompareOp::kEq || op == CompareOp::kNe) {
         *out = "(" + column(*f) + opText(op) + "?)";
+      } else if (!hasByteIn(text, 0x80, 0xFF)) {
+        // Against ASCII the first difference orders alike in both: any
+        // other character is above ASCII as a byte and as a code point.
+        *out = "(" + column(*f) + opText(op) + "?)";
       } else {
-        *out = "(translate(" + column(*f) + byteOrderMap() + opText(op) + "translate(?" + byteOrderMap() +
-               " COLLATE \"C\")";
+        *out = "(" + serverHigh().byteOrder(column(*f)) + opText(op) + serverParam(text, serverHigh().translated("?")) + " COLLATE \"C\")";
       }
       params_->push_back(SqlParam::ofText(std::move(text)));
       return true;
@@ -273,7 +303,7 @@ class SqlWriter {
     std::string text(clipText(c.asText()));
     if (pg_) {
       if (!serverText(text) || !upperFixed(text)) return false;
-      *out = "(" + serverUpper(field) + opText(op) + "vorlam_upper(?))";
+      *out = "(" + serverUpper(field) + opText(op) + serverParam(text, "vorlam_upper(?)") + ")";
       params_->push_back(SqlParam::ofText(std::move(text)));
       return true;
     }
@@ -330,7 +360,7 @@ class SqlWriter {
       }
       if (pg_) {
         if (!upperFixed(needle)) return false;
-        test = "strpos(" + serverUpper(*uf) + ", vorlam_upper(?)) > 0";
+        test = "strpos(" + serverUpper(*uf) + ", " + serverParam(needle, "vorlam_upper(?)") + ") > 0";
         params_->push_back(SqlParam::ofText(needle));
       } else {
         for (unsigned char ch : needle)
