@@ -534,24 +534,24 @@ bool BoundFilter::matches(const Record& record) const {
   return filter_internal::truth(filter_internal::evaluate(*program_, program_->root, &record));
 }
 
-bool BoundFilter::toSqlPrefilter(std::string* where, std::vector<SqlParam>* params) const {
+bool BoundFilter::toSqlPrefilter(std::string* where, std::vector<SqlParam>* params, SqlDialect dialect) const {
   if (!program_ || program_->root < 0) return false;
   std::string w;
   std::vector<SqlParam> ps;
-  if (!filter_internal::translatePrefilter(*program_, &w, &ps)) return false;
+  if (!filter_internal::translatePrefilter(*program_, dialect, &w, &ps)) return false;
   *where = std::move(w);
   params->insert(params->end(), ps.begin(), ps.end());
   return true;
 }
 
-bool BoundFilter::toSql(std::string* where, std::vector<SqlParam>* params) const {
+bool BoundFilter::toSql(std::string* where, std::vector<SqlParam>* params, SqlDialect dialect) const {
   if (!program_ || program_->root < 0) {
-    *where = "1";
+    *where = dialect == SqlDialect::kSqlite ? "1" : "TRUE";
     return true;
   }
   std::string w;
   std::vector<SqlParam> ps;
-  if (!filter_internal::translateToSql(*program_, &w, &ps)) return false;
+  if (!filter_internal::translateToSql(*program_, dialect, &w, &ps)) return false;
   *where = std::move(w);
   params->insert(params->end(), ps.begin(), ps.end());
   return true;

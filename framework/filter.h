@@ -142,7 +142,13 @@ class BoundFilter {
   // blanks; the VNOCASE collation ordering texts as compareText() does; LIKE
   // left at its default (letter case of ASCII ignored).  Case-sensitive text
   // comparisons are emitted with COLLATE BINARY.
-  bool toSql(std::string* where, std::vector<SqlParam>* params) const;
+  //
+  // SqlDialect::kPostgres writes the same selection for a file's table on a
+  // PostgreSQL server: the same column names and '?' parameters (text
+  // values still Windows-1252 bytes, which the server table converts), texts
+  // stored UTF-8 in "C" order, and the server's vorlam_upper() folding.
+  // Some shapes translate in one dialect and not the other.
+  bool toSql(std::string* where, std::vector<SqlParam>* params, SqlDialect dialect = SqlDialect::kSqlite) const;
 
   // A weaker form for expressions toSql() cannot translate whole: a SQL
   // condition that every record matches() accepts satisfies, built from the
@@ -150,7 +156,8 @@ class BoundFilter {
   // OR whose operands both have one).  The caller still evaluates matches()
   // on each record it selects.  Returns false, leaving both untouched, when
   // no part narrows the selection.
-  bool toSqlPrefilter(std::string* where, std::vector<SqlParam>* params) const;
+  bool toSqlPrefilter(std::string* where, std::vector<SqlParam>* params,
+                      SqlDialect dialect = SqlDialect::kSqlite) const;
 
  private:
   friend class Filter;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -152,32 +151,15 @@ TEST_F(FirmRows, RecordOfAnotherLayoutNeverMatches) {
 // chosen around the data (case variants, accents, Æ, LIKE wildcards): every
 // translated one must select what the evaluator selects.
 TEST_F(FirmRows, RandomExpressionsAgreeWithSql) {
-  const char* ops[] = {"=", "<>", "<", ">", "<=", ">=", "~"};
-  const char* texts[] = {"Beta", "BETA", "beta", "C", "c", "COMÉRCIO DE TECIDOS LTDA", "ÆON IMPORTAÇÕES",
-                         "Æon Importações", "3333", "", "  Alfa Serviços", "com", "COM", "É", "é", "%", "_", "a c"};
-  const char* numbers[] = {"0", "1", "3", "5", "-10", "1500.5", "1500.49", "1500.495", "99999.99", "'3'", "'x'"};
-  std::mt19937 rng(20240611);
-  auto pick = [&](auto& list) { return std::string(list[rng() % std::size(list)]); };
-  auto quote = [](const std::string& t) { return "'" + t + "'"; };
-  auto atom = [&]() -> std::string {
-    switch (rng() % 8) {
-      case 0: return "EMP:Codigo " + pick(ops) + " " + pick(numbers);
-      case 1: return "EMP:Capital " + pick(ops) + " " + pick(numbers);
-      case 2: return "EMP:RazaoSocial " + pick(ops) + " " + quote(pick(texts));
-      case 3: return "UPPER(CLIP(EMP:RazaoSocial)) " + pick(ops) + " " + quote(pick(texts));
-      case 4: return "INSTRING(" + quote(pick(texts)) + ",EMP:RazaoSocial,1,1) " + pick(ops) + " 0";
-      case 5: return "INSTRING(" + quote(pick(texts)) + ",UPPER(EMP:RazaoSocial),1,1)";
-      case 6: return "EMP:Telefone[2] " + pick(ops) + " " + quote(pick(texts));
-      default: return pick(numbers) + " " + pick(ops) + " EMP:Codigo";
-    }
-  };
+  filter_test::RandomFilters filters(
+      20240611,
+      {"Beta", "BETA", "beta", "C", "c", "COMÉRCIO DE TECIDOS LTDA", "ÆON IMPORTAÇÕES", "Æon Importações", "3333", "",
+       "  Alfa Serviços", "com", "COM", "É", "é", "%", "_", "a c"},
+      {"0", "1", "3", "5", "-10", "1500.5", "1500.49", "1500.495", "99999.99", "'3'", "'x'"});
   int pushed = 0;
   for (int i = 0; i < 400; ++i) {
-    std::string e = atom();
-    for (int k = rng() % 3; k > 0; --k) e = (rng() % 4 == 0 ? "NOT " : "") + ("(" + e + ")") +
-                                              (rng() % 2 ? " AND " : " OR ") + atom();
     bool sql = false;
-    run(e, &sql);
+    run(filters.next(), &sql);
     pushed += sql;
   }
   EXPECT_GT(pushed, 100);

@@ -117,8 +117,9 @@ bool beginsWith(const Val& a, const Val& b);
 int64_t instring(std::string_view sub, std::string_view text, int64_t step, int64_t start);
 
 // SQL translation of a bound (folded) program; see BoundFilter::toSql.
-bool translateToSql(const FilterProgram& p, std::string* where, std::vector<SqlParam>* params);
+bool translateToSql(const FilterProgram& p, SqlDialect dialect, std::string* where, std::vector<SqlParam>* params);
 // A necessary condition of the program; see BoundFilter::toSqlPrefilter.
-bool translatePrefilter(const FilterProgram& p, std::string* where, std::vector<SqlParam>* params);
+bool translatePrefilter(const FilterProgram& p, SqlDialect dialect, std::string* where,
+                        std::vector<SqlParam>* params);
 
 }  // namespace vorlam::filter_internal

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,50 @@ class Rows {
 };
 
 using Ids = std::vector<int>;
+
+// Random filter sources over firmTable()'s fields (and, with `dated`, over
+// a date field "EMP:Abertura" and more shapes over the phones): one to three
+// atoms of the shapes the push-down knows, joined by AND / OR, some negated,
+// with constants drawn from `texts` (UTF-8) and `numbers` (sources).
+class RandomFilters {
+ public:
+  RandomFilters(uint32_t seed, std::vector<std::string> texts, std::vector<std::string> numbers, bool dated = false)
+      : rng_(seed), texts_(std::move(texts)), numbers_(std::move(numbers)), dated_(dated) {}
+
+  std::string next() {
+    std::string e = atom();
+    for (int k = rng_() % 3; k > 0; --k)
+      e = (rng_() % 4 == 0 ? "NOT " : "") + ("(" + e + ")") + (rng_() % 2 ? " AND " : " OR ") + atom();
+    return e;
+  }
+
+ private:
+  std::string pick(const std::vector<std::string>& list) { return list[rng_() % list.size()]; }
+  std::string op() {
+    static const char* ops[] = {"=", "<>", "<", ">", "<=", ">=", "~"};
+    return ops[rng_() % std::size(ops)];
+  }
+  std::string text() { return "'" + pick(texts_) + "'"; }
+  std::string atom() {
+    switch (rng_() % (dated_ ? 11 : 8)) {
+      case 0: return "EMP:Codigo " + op() + " " + pick(numbers_);
+      case 1: return "EMP:Capital " + op() + " " + pick(numbers_);
+      case 2: return "EMP:RazaoSocial " + op() + " " + text();
+      case 3: return "UPPER(CLIP(EMP:RazaoSocial)) " + op() + " " + text();
+      case 4: return "INSTRING(" + text() + ",EMP:RazaoSocial,1,1) " + op() + " 0";
+      case 5: return "INSTRING(" + text() + ",UPPER(EMP:RazaoSocial),1,1)";
+      case 6: return "EMP:Telefone[2] " + op() + " " + text();
+      case 8: return "UPPER(EMP:Telefone[2]) " + op() + " " + text();
+      case 9: return "INSTRING(" + text() + ",UPPER(EMP:Telefone[2]),1,1) " + op() + " 0";
+      case 10: return "EMP:Abertura " + op() + " " + pick(numbers_);
+      default: return pick(numbers_) + " " + op() + " EMP:Codigo";
+    }
+  }
+
+  std::mt19937 rng_;
+  std::vector<std::string> texts_, numbers_;
+  bool dated_;
+};
 
 inline void addText(Record& r, const char* field, const char* utf8) { ASSERT_TRUE(r.setText(field, utf8ToLatin1(utf8))); }
 

@@ -4,11 +4,28 @@
 
 #include <algorithm>
 
+#include "storage/table_backend.h"
 #include "storage/text.h"
 
 namespace vorlam {
 
 namespace {
+
+// The most a condition sent to the server may nest or bind: its parser
+// gives up some thousands of levels deep, and a statement binds at most
+// 65535 values (the page's own among them).  The filter compiler's own
+// limits keep every filter below both today; these keep it so.
+constexpr int kServerMaxDepth = 1000;
+constexpr size_t kServerMaxParams = 30000;
+
+int nestingOf(const std::string& sql) {
+  int depth = 0, most = 0;
+  for (char c : sql) {
+    if (c == '(') most = std::max(most, ++depth);
+    else if (c == ')') --depth;
+  }
+  return most;
+}
 
 int compareField(const Record& a, const Record& b, int field) {
   const FieldDef& f = a.def().fields[field];
@@ -55,8 +72,9 @@ void PageCache::setFilter(const BoundFilter& filter) {
   filtered_ = true;
   pushedWhere_.clear();
   pushedParams_.clear();
-  pushed_ = filter_.toSql(&pushedWhere_, &pushedParams_);
-  if (!pushed_) filter_.toSqlPrefilter(&pushedWhere_, &pushedParams_);
+  dialect_ = isServerLocation(table_.path()) ? SqlDialect::kPostgres : SqlDialect::kSqlite;
+  pushed_ = filter_.toSql(&pushedWhere_, &pushedParams_, dialect_);
+  if (!pushed_) filter_.toSqlPrefilter(&pushedWhere_, &pushedParams_, dialect_);
   pushedChecked_ = false;
   dropUnpreparableFilter();
   setPage({}, true, true);
@@ -64,15 +82,15 @@ void PageCache::setFilter(const BoundFilter& filter) {
 
 void PageCache::dropUnpreparableFilter() {
   if (pushedWhere_.empty()) return;
-  sqlite3* db = table_.connection();
-  if (db == nullptr && table_.isOpen()) {
-    // A server table: the SQL form is the embedded engine's, so the filter
-    // is tried on each record the server selects.
+  if (dialect_ == SqlDialect::kPostgres) {
+    // The server's form is written for it; only its size may be too much.
+    if (nestingOf(pushedWhere_) <= kServerMaxDepth && pushedParams_.size() <= kServerMaxParams) return;
     pushed_ = false;
     pushedWhere_.clear();
     pushedParams_.clear();
     return;
   }
+  sqlite3* db = table_.connection();
   if (pushedChecked_ || db == nullptr) return;
   pushedChecked_ = true;
   const std::string sql = "SELECT _id FROM records WHERE (" + pushedWhere_ + ")";
@@ -121,6 +139,7 @@ Status PageCache::select(bool forward, From from, const Record* anchor, size_t l
   r.limit = limit;
   r.condition = pushedWhere_;  // the whole filter, or the part the storage can apply
   r.conditionParams = pushedParams_;
+  r.conditionDialect = dialect_;
   return table_.selectPage(r, out);
 }
 

@@ -14,7 +14,8 @@
 // record with Table::getById (a server table hands the records over with
 // the selection), then calls Table::endWalk(), so no read snapshot is held
 // between pages and other workstations' changes show on the next load.
-// On a server table every filter is applied to each record read.
+// On a server table the filter's server form (BoundFilter::toSql with
+// SqlDialect::kPostgres) is sent the same way.
 // The table's buffer is overwritten by every load.
 //
 // Not thread-safe: one list screen owns one cache.  The Table must stay open
@@ -57,8 +58,8 @@ class PageCache {
   void clearRecordSet();
   bool hasRecordSet() const { return recordSet_.has_value(); }
   // True when the current filter is applied by the storage (known for sure
-  // once a page was loaded: a SQL form SQLite cannot prepare is dropped).
-  // Never on a server table, where each record read is tried instead.
+  // once a page was loaded: a SQL form SQLite cannot prepare is dropped;
+  // on a server table one nested too deep for its parser).
   bool filterPushedDown() const { return pushed_; }
   // True when the storage narrows the rows by a part of a filter it cannot
   // apply whole (each row it selects is still checked against the filter).
@@ -122,8 +123,8 @@ class PageCache {
   Status select(bool forward, From from, const Record* anchor, size_t limit, PageSelection* out);
   bool inRangeAndFilter(const Record& r) const;
   // Drops the SQL form of the filter when SQLite cannot prepare it (too many
-  // terms or too deep for its parser): the filter is then tried on each
-  // record instead.
+  // terms or too deep for its parser), or when it is too deep or too large
+  // for a server: the filter is then tried on each record instead.
   void dropUnpreparableFilter();
   // Forward page from `anchor` (inclusive or not), filled up backwards.
   Status loadForwardFilled(From from, const Record* anchor, size_t* firstForward);
@@ -137,6 +138,7 @@ class PageCache {
   BoundFilter filter_;
   bool filtered_ = false;
   bool pushed_ = false;
+  SqlDialect dialect_ = SqlDialect::kSqlite;
   std::string pushedWhere_;
   std::vector<SqlParam> pushedParams_;
   bool pushedChecked_ = false;  // the SQL form was prepared once

@@ -33,6 +33,12 @@ struct SqlParam {
   bool operator==(const SqlParam&) const = default;
 };
 
+// Which engine's SQL a condition is written in: the embedded files' (over
+// their "records" table, with the VNOCASE collation) or a PostgreSQL
+// server's (over a file's table: texts UTF-8 in "C" order, the
+// vorlam_upper() folding, '?' for parameters all the same).
+enum class SqlDialect { kSqlite, kPostgres };
+
 // Where a page starts.
 enum class PageFrom {
   kEdge,        // the start of the key (forward) or its end (backward)
@@ -57,11 +63,12 @@ struct PageRequest {
   const std::vector<int64_t>* recordSet = nullptr;
   bool insideSet = true;
   size_t limit = 1;
-  // Files on disk only: a further condition in the embedded engine's SQL
-  // over the file's "records" table ('?' bound to `conditionParams`), such
-  // as a list filter's SQL form.  A server table refuses a request with one.
+  // A further condition ('?' bound to `conditionParams`, in order), such as
+  // a list filter's SQL form, in `conditionDialect`: a file on disk takes
+  // the embedded engine's, a server table its own; each refuses the other's.
   std::string condition;
   std::vector<SqlParam> conditionParams;
+  SqlDialect conditionDialect = SqlDialect::kSqlite;
 };
 
 struct PageSelection {

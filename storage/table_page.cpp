@@ -134,6 +134,8 @@ Status Table::selectPage(const PageRequest& request, PageSelection* out) {
   if (impl_->server) return impl_->server->selectPage(request, out);
   sqlite3* db = impl_->db;
   if (db == nullptr) return makeStatus(StatusCode::kNotOpen, def_->label);
+  if (!request.condition.empty() && request.conditionDialect != SqlDialect::kSqlite)
+    return Status(StatusCode::kUnsupported, "Condição em SQL do servidor não se aplica ao arquivo local", path_);
   std::vector<SqlParam> params;
   const std::string sql = pageSql(*def_, request, &params);
   sqlite3_stmt* st = nullptr;

@@ -117,7 +117,8 @@ class PgTable : public TableBackend {
   void rememberPosition();
   void dropChunk();
   Status readOne(const std::string& sql, const Params& params, int key);
-  std::string pageSql(const PageRequest& request, Params* p) const;
+  // False when the request's condition and its values do not agree.
+  bool pageSql(const PageRequest& request, Params* p, std::string* sql) const;
   // pg_table_write.cpp
   Status insertRow(int64_t id = 0);  // 0: the next number
   Status syncNumbers();

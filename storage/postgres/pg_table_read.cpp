@@ -302,11 +302,41 @@ Result<int64_t> PgTable::count() {
 
 namespace vorlam::pg {
 
+namespace {
+
+// `condition` with its '?' numbered after the parameters already in *p and
+// typed as the values bound to them (texts converted to the database's
+// UTF-8); '?' inside quoted names and literals are left alone.  False when
+// the count of '?' is not the count of values.
+bool numberedCondition(const std::string& condition, const std::vector<SqlParam>& values, Params* p,
+                       std::string* out) {
+  size_t next = 0;
+  char quote = 0;
+  for (char c : condition) {
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+    } else if (c == '?') {
+      if (next == values.size()) return false;
+      const SqlParam& v = values[next++];
+      if (v.kind == SqlParam::Kind::kText) p->add(latin1ToUtf8(v.text));
+      else p->add(v.integer);
+      *out += "$" + std::to_string(p->size()) + (v.kind == SqlParam::Kind::kText ? "::text" : "::bigint");
+      continue;
+    }
+    *out += c;
+  }
+  return next == values.size() && quote == 0;
+}
+
+}  // namespace
+
 // The page's entries in the order of the key's index (the folded columns of
 // text components, record number last for a key with duplicates), seeking
 // it at the position as walks do; every value is a parameter, so that the
 // session prepares one statement per shape of request.
-std::string PgTable::pageSql(const PageRequest& r, Params* p) const {
+bool PgTable::pageSql(const PageRequest& r, Params* p, std::string* sqlOut) const {
   const KeyDef& key = def_.keys[r.key];
   const int n = static_cast<int>(key.components.size());
   const std::vector<KeyAtom> atoms = keyAtoms(def_, key);
@@ -359,6 +389,11 @@ std::string PgTable::pageSql(const PageRequest& r, Params* p) const {
     const std::string any = "_id = ANY($" + std::to_string(p->size()) + "::bigint[])";
     where.push_back(r.insideSet ? any : "NOT (" + any + ")");
   }
+  if (!r.condition.empty()) {
+    std::string cond;
+    if (!numberedCondition(r.condition, r.conditionParams, p, &cond)) return false;
+    where.push_back("(" + cond + ")");
+  }
   std::string sql = "SELECT " + selectList_ + " FROM " + table_;
   for (size_t i = 0; i < where.size(); ++i) sql += (i ? " AND " : " WHERE ") + where[i];
   sql += " ORDER BY ";
@@ -366,15 +401,18 @@ std::string PgTable::pageSql(const PageRequest& r, Params* p) const {
   if (keyTakesId(key)) sql += r.forward ? "_id, " : "_id DESC, ";
   sql.resize(sql.size() - 2);
   // The limit is written in, as for walks: a page has a handful of sizes.
-  return sql + " LIMIT " + std::to_string(r.limit);
+  *sqlOut = sql + " LIMIT " + std::to_string(r.limit);
+  return true;
 }
 
 Status PgTable::selectPage(const PageRequest& request, PageSelection* out) {
-  if (!request.condition.empty())
+  if (!request.condition.empty() && request.conditionDialect != SqlDialect::kPostgres)
     return Status(StatusCode::kUnsupported, "Condição em SQL do arquivo local não se aplica ao servidor PostgreSQL",
                   path_);
   Params p;
-  const std::string sql = pageSql(request, &p);
+  std::string sql;
+  if (!pageSql(request, &p, &sql))
+    return Status(StatusCode::kInvalidArgument, "Condição da página sem os valores de seus parâmetros", path_);
   Result<Rows> rows = conn_.run(sql, p, "leitura");
   if (!rows) return rows.status();
   // The records come with their numbers: one round trip for the page.

@@ -1,8 +1,11 @@
 // Filter expressions: compile against a small table, bind every variable
 // (as a text, then as a number), evaluate on a few records, and translate
 // to SQL; where a SQL form exists it must prepare against the storage's
-// layout or be refused by SQLite's limits alone (never a crash).
+// layout or be refused by SQLite's limits alone (never a crash); the
+// server's form must carry one value per parameter.
 #include <sqlite3.h>
+
+#include <algorithm>
 
 #include "framework/filter.h"
 #include "storage/sql_functions.h"
@@ -62,6 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::string sql = "SELECT _id FROM records WHERE " + where;
       sqlite3_prepare_v2(database(), sql.c_str(), -1, &st, nullptr);
       sqlite3_finalize(st);
+    }
+    // The server's form: one value for every '?' (its texts and names hold
+    // none), which the server table checks before it runs the statement.
+    where.clear();
+    params.clear();
+    if (b->toSql(&where, &params, SqlDialect::kPostgres) ||
+        b->toSqlPrefilter(&where, &params, SqlDialect::kPostgres)) {
+      if (static_cast<size_t>(std::count(where.begin(), where.end(), '?')) != params.size()) __builtin_trap();
     }
   }
   return 0;
