@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -652,6 +653,10 @@ void ModelWindow::focusChanged(ScreenModel&, const std::string& focus) {
   QTimer::singleShot(0, this, [this, target, focus] {
     // A later move of the screen's may have overtaken this one.
     if (target.isNull() || closing_ || !sameName(model_.focus(), focus)) return;
+    // A button the user is pressing took the focus from the field this
+    // completed: taking it away would cancel the click.
+    auto* pressed = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+    if (pressed != nullptr && pressed->isDown() && isAncestorOf(pressed)) return;
     moving_ = true;
     target->setFocus(Qt::OtherFocusReason);
     moving_ = false;

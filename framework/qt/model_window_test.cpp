@@ -199,6 +199,42 @@ TEST(ModelWindow, LongDisplayTextsAreShownWhole) {
   delete guard.data();
 }
 
+// A click on a button right after typing into a field: leaving the field
+// completes it and the screen moves its focus on, but the button still acts.
+TEST(ModelWindow, AButtonClickedStraightFromAFieldStillActs) {
+  testing::application();
+  ScreenModel model("Exemplo", "Exemplo de Tela");
+  std::string rate = "18", next;
+  int saved = 0;
+  model.addControl({.name = "LOC:ALIQUOTA", .prompt = "Alíquota:", .value = [&] { return rate; },
+                    .complete = [&](const std::string& v) {
+                      rate = v;
+                      model.setFocus("LOC:PROXIMO");
+                      return Status::ok();
+                    }});
+  model.addControl({.name = "LOC:PROXIMO", .prompt = "Próximo:", .value = [&] { return next; },
+                    .complete = [&](const std::string& v) {
+                      next = v;
+                      return Status::ok();
+                    }});
+  model.addButton({.caption = "&Grava", .press = [&] { ++saved; }});
+  auto* window = new ModelWindow(model);
+  QPointer<ModelWindow> guard(window);
+  ASSERT_TRUE(testing::showWindow(window));
+  testing::typeText(window->control("LOC:ALIQUOTA"), "17");
+  QAbstractButton* save = window->button("&Grava");
+  ASSERT_NE(save, nullptr);
+  // The press takes the focus from the field; the screen's own move runs
+  // before the release comes, as it does under a real mouse.
+  QTest::mousePress(save, Qt::LeftButton);
+  testing::wait(50);
+  QTest::mouseRelease(save, Qt::LeftButton);
+  testing::wait(50);
+  EXPECT_EQ(rate, "17");
+  EXPECT_EQ(saved, 1);
+  delete guard.data();
+}
+
 // A child opens as a window of its own, modal to its parent only; the
 // parent's call returns once the child has closed.  Esc asks to close.
 TEST(ModelWindow, ChildScreensOpenOverTheirParentOnly) {
