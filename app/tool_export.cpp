@@ -42,7 +42,7 @@ constexpr const char* kUsage =
     "  --help        mostra esta ajuda\n"
     "\n"
     "Saída: 0 sucesso; 2 uso incorreto, tabela desconhecida ou sem arquivo\n"
-    "associado; 1 arquivo inexistente, ilegível ou danificado, cadastro de empresas\n"
+    "associado, empresa não cadastrada; 1 arquivo inexistente, ilegível ou danificado, cadastro de empresas\n"
     "ilegível ou falha ao escrever a saída.\n";
 
 constexpr const char* kPrefix = "vorlam-tool export: ";
@@ -72,7 +72,7 @@ int runExport(const Args& args, std::ostream& out, std::ostream& err) {
   Result<shell::BindingMap> names = utilities::bindingsFor(*dict, sel);
   if (!names.isOk()) {
     err << kPrefix << names.status().message() << "\n";
-    return 1;
+    return names.status().is(StatusCode::kNotFound) ? 2 : 1;
   }
   Table table(def);
   Status s = utilities::openBound(table, *names);

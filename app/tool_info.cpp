@@ -40,7 +40,8 @@ constexpr const char* kUsage =
     "  --year A      ano de trabalho, de 1801 a 9998 (com --company)\n"
     "  --help        mostra esta ajuda\n"
     "\n"
-    "Saída: 0 sucesso (também quando falta algum arquivo); 2 uso incorreto;\n"
+    "Saída: 0 sucesso (também quando falta algum arquivo); 2 uso incorreto\n"
+    "ou empresa não cadastrada;\n"
     "1 cadastro de empresas ilegível ou algum arquivo danificado (que a saída\n"
     "de erros nomeia).\n";
 
@@ -65,7 +66,7 @@ int runInfo(const Args& args, std::ostream& out, std::ostream& err) {
   Result<shell::BindingMap> names = utilities::bindingsFor(*dict, sel);
   if (!names.isOk()) {
     err << kPrefix << names.status().message() << "\n";
-    return 1;
+    return names.status().is(StatusCode::kNotFound) ? 2 : 1;
   }
   bool damaged = false;
   for (const utilities::FileInfo& f : utilities::describeMaintainedFiles(*dict, *names)) {

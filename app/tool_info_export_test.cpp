@@ -143,6 +143,11 @@ TEST_F(ToolInfoExport, ExportRefusesWhatItCannotExport) {
       {{"export", "ACFuncionarios", "--root", root, "--company", "1", "--year", "2024"}, 1, "Error 2 : "},
       {{"info", "--root", root, "--company", "1", "--year", "2024", "a-mais"}, 2, "argumento desconhecido"},
       {{"info"}, 2, "informe --root"},
+      // A company the registry lacks is refused, not reported as files missing.
+      {{"export", "Diario", "--root", root, "--company", "999", "--year", "2024"}, 2, "empresa 999 não cadastrada"},
+      {{"info", "--root", root, "--company", "999", "--year", "2024"}, 2, "empresa 999 não cadastrada"},
+      {{"maintain", "check", "--root", root, "--company", "999", "--year", "2024"}, 2, "empresa 999 não cadastrada"},
+      {{"maintain", "create", "--root", root, "--company", "999", "--year", "2024"}, 2, "empresa 999 não cadastrada"},
   };
   for (const Case& c : cases) {
     ToolRun r = run(c.args);

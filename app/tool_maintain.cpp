@@ -59,8 +59,8 @@ constexpr const char* kUsage =
     "  --help        mostra esta ajuda\n"
     "\n"
     "Saída: 0 a operação deu certo em todos os arquivos; 1 algum arquivo\n"
-    "falhou, foi recusado ou está danificado; 2 uso incorreto ou tabela\n"
-    "desconhecida.\n";
+    "falhou, foi recusado ou está danificado; 2 uso incorreto, tabela\n"
+    "desconhecida ou empresa não cadastrada.\n";
 
 constexpr const char* kPrefix = "vorlam-tool maintain: ";
 
@@ -172,7 +172,7 @@ int runMaintain(const Args& args, std::ostream& out, std::ostream& err) {
   Result<shell::BindingMap> names = utilities::bindingsFor(*dict, sel);
   if (!names.isOk()) {
     err << kPrefix << names.status().message() << "\n";
-    return 1;
+    return names.status().is(StatusCode::kNotFound) ? 2 : 1;
   }
   utilities::MaintenanceContext context;
   context.dict = dict.get();

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "shell/company_files.h"
@@ -77,8 +78,12 @@ Status parseRootSelection(const std::vector<std::string>& args, RootSelection* s
   return Status::ok();
 }
 
-Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const std::string& rootDir,
-                                      uint16_t company, int year) {
+namespace {
+
+// bindingsFor() below; with `registered`, a company missing from the
+// company file is refused (kNotFound) instead of bound as the shared chart.
+Result<shell::BindingMap> companyBindings(const Dictionary& dict, const std::string& rootDir,
+                                          uint16_t company, int year, bool registered) {
   std::error_code ec;
   std::string root = shell::withTrailingSeparator(
       isServerLocation(rootDir) ? rootDir : std::filesystem::absolute(rootDir, ec).lexically_normal().string());
@@ -89,6 +94,9 @@ Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const std::string&
   shell::CompanyFiles files(dict.find("Empresa"), dict.find("AltContratuais"), OpenMode::kReadOnly);
   Result<shell::CompanyRecord> rec = files.readCompany(state, company);
   if (!rec.isOk()) return rec.status();
+  if (registered && !rec->found)
+    return Status(StatusCode::kNotFound, "empresa " + std::to_string(company) + " não cadastrada em " +
+                                             state.pathFor(shell::kEmpresaFile));
   shell::CurrentCompany c;
   c.codigo = company;
   c.ano = static_cast<uint16_t>(year);
@@ -106,9 +114,17 @@ Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const std::string&
   return *state.snapshot().bindings;
 }
 
+}  // namespace
+
+Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const std::string& rootDir,
+                                      uint16_t company, int year) {
+  return companyBindings(dict, rootDir, company, year, /*registered=*/false);
+}
+
 Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const RootSelection& selection) {
-  Result<shell::BindingMap> names = bindingsFor(dict, selection.root, selection.company, selection.year);
-  if (names.isOk()) return names;
+  Result<shell::BindingMap> names =
+      companyBindings(dict, selection.root, selection.company, selection.year, /*registered=*/true);
+  if (names.isOk() || names.status().is(StatusCode::kNotFound)) return names;
   return Status(names.status().code(),
                 "não foi possível ler o cadastro de empresas: " + names.status().toString());
 }

@@ -43,8 +43,11 @@ Status parseRootSelection(const std::vector<std::string>& args, RootSelection* s
 Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const std::string& root,
                                       uint16_t company, int year);
 
-// bindingsFor() the selection's root, company and year; a failure's message
-// (Portuguese) says that the company file could not be read, and why.
+// bindingsFor() the selection's root, company and year, refusing a company
+// the company file does not hold (kNotFound, "empresa N não cadastrada em
+// ARQUIVO"): a command must not report on files no company owns.  Any other
+// failure's message (Portuguese) says that the company file could not be
+// read, and why.
 Result<shell::BindingMap> bindingsFor(const Dictionary& dict, const RootSelection& selection);
 
 // Opens `table` read-only on the file bound to its declaration: kNoName when

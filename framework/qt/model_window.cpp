@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -531,9 +532,26 @@ void ModelWindow::showControl(const ControlView& v) {
   } else if (auto* label = qobject_cast<QLabel*>(v.widget)) {
     label->setEnabled(s.enabled);
     const QString text = modelText(model_.displayValue(c));
-    // A text of several lines (an instruction) wraps in the window's width.
-    label->setWordWrap(text.contains('\n') || text.size() > 80);
+    // A text of several lines (an instruction) wraps in the window's width;
+    // a field's frame holds one line unless the value is longer than any
+    // field's or has line breaks of its own.
+    const bool framed = label->frameShape() != QFrame::NoFrame;
+    const bool wrap = text.contains('\n') || text.size() > (framed ? 100 : 80);
+    label->setWordWrap(wrap);
     label->setText(text);
+    // The layouts here do not ask a wrapped label its height for the width
+    // they give it, and a field's set width would cut a longer value: the
+    // label is held to the room its whole text needs.
+    const QFontMetrics fm = label->fontMetrics();
+    const int fieldWidth = framed ? pixelsFor(fm, charsOf(model_, c)) : 0;
+    if (wrap) {
+      const int width = std::max(fieldWidth, pixelsFor(fm, 60));
+      label->setMinimumWidth(width);
+      label->setMinimumHeight(label->heightForWidth(width));
+    } else {
+      label->setMinimumWidth(framed ? std::max(fieldWidth, label->sizeHint().width()) : 0);
+      label->setMinimumHeight(0);
+    }
   }
 }
 
@@ -635,6 +653,10 @@ void ModelWindow::focusChanged(ScreenModel&, const std::string& focus) {
   QTimer::singleShot(0, this, [this, target, focus] {
     // A later move of the screen's may have overtaken this one.
     if (target.isNull() || closing_ || !sameName(model_.focus(), focus)) return;
+    // A button the user is pressing took the focus from the field this
+    // completed: taking it away would cancel the click.
+    auto* pressed = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+    if (pressed != nullptr && pressed->isDown() && isAncestorOf(pressed)) return;
     moving_ = true;
     target->setFocus(Qt::OtherFocusReason);
     moving_ = false;

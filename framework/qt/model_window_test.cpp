@@ -160,6 +160,81 @@ TEST(ModelWindow, DrawsTheModelAndSendsActionsToIt) {
   EXPECT_TRUE(guard.isNull());
 }
 
+// Whether `label` has the room its whole text needs, as laid out now.
+bool showsWholeText(QLabel* label) {
+  if (label->wordWrap()) return label->height() >= label->heightForWidth(label->width());
+  const QSize need = label->minimumSizeHint();
+  return label->width() >= need.width() && label->height() >= need.height();
+}
+
+// A long one-line text in a field's frame (a list's tip line) and a long
+// instruction without one are both shown whole, not cut to one line's height.
+TEST(ModelWindow, LongDisplayTextsAreShownWhole) {
+  testing::application();
+  ScreenModel model("Exemplo", "Exemplo de Tela");
+  const std::string tip =
+      "Visualização da tabela de Fornecedores/Clientes, INSERT-Inclui, DELETE-Exclui, ENTER-Altera";
+  const std::string instruction =
+      "Informe o código da empresa e o período; para selecionar o ano inteiro informe o mês como 13, e "
+      "confirme com Seleciona.";
+  model.addControl({.name = "dica", .kind = ControlKind::kDisplay, .value = [&] { return tip; }});
+  model.addControl({.kind = ControlKind::kDisplay, .value = [&] { return instruction; }});
+  model.addList({.name = "lista", .headers = {"Letra"},
+                 .rows = [] { return std::vector<std::vector<std::string>>(30, {"A"}); }});
+  model.addButton({.caption = "&Fechar", .press = [&] { model.requestClose(); }});
+  auto* window = new ModelWindow(model);
+  QPointer<ModelWindow> guard(window);
+  ASSERT_TRUE(testing::showWindow(window));
+  testing::wait(50);
+  auto* framed = qobject_cast<QLabel*>(window->control("dica"));
+  ASSERT_NE(framed, nullptr);
+  EXPECT_EQ(framed->text().toStdString(), tip);
+  EXPECT_TRUE(showsWholeText(framed)) << framed->width() << "x" << framed->height();
+  for (QLabel* label : window->findChildren<QLabel*>()) {
+    if (label->text().toStdString() != instruction) continue;
+    EXPECT_TRUE(showsWholeText(label)) << label->width() << "x" << label->height();
+  }
+  window->close();
+  testing::wait(50);
+  delete guard.data();
+}
+
+// A click on a button right after typing into a field: leaving the field
+// completes it and the screen moves its focus on, but the button still acts.
+TEST(ModelWindow, AButtonClickedStraightFromAFieldStillActs) {
+  testing::application();
+  ScreenModel model("Exemplo", "Exemplo de Tela");
+  std::string rate = "18", next;
+  int saved = 0;
+  model.addControl({.name = "LOC:ALIQUOTA", .prompt = "Alíquota:", .value = [&] { return rate; },
+                    .complete = [&](const std::string& v) {
+                      rate = v;
+                      model.setFocus("LOC:PROXIMO");
+                      return Status::ok();
+                    }});
+  model.addControl({.name = "LOC:PROXIMO", .prompt = "Próximo:", .value = [&] { return next; },
+                    .complete = [&](const std::string& v) {
+                      next = v;
+                      return Status::ok();
+                    }});
+  model.addButton({.caption = "&Grava", .press = [&] { ++saved; }});
+  auto* window = new ModelWindow(model);
+  QPointer<ModelWindow> guard(window);
+  ASSERT_TRUE(testing::showWindow(window));
+  testing::typeText(window->control("LOC:ALIQUOTA"), "17");
+  QAbstractButton* save = window->button("&Grava");
+  ASSERT_NE(save, nullptr);
+  // The press takes the focus from the field; the screen's own move runs
+  // before the release comes, as it does under a real mouse.
+  QTest::mousePress(save, Qt::LeftButton);
+  testing::wait(50);
+  QTest::mouseRelease(save, Qt::LeftButton);
+  testing::wait(50);
+  EXPECT_EQ(rate, "17");
+  EXPECT_EQ(saved, 1);
+  delete guard.data();
+}
+
 // A child opens as a window of its own, modal to its parent only; the
 // parent's call returns once the child has closed.  Esc asks to close.
 TEST(ModelWindow, ChildScreensOpenOverTheirParentOnly) {
