@@ -11,6 +11,9 @@
 
 namespace vorlam::qt {
 
+// The name a screen knows a control by: its own, else its prompt.
+inline std::string partName(const ScreenControl& c) { return c.name.empty() ? c.prompt : c.name; }
+
 inline QString modelText(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 // An icon-only button shows that it has the focus (it has no caption to
