@@ -185,8 +185,11 @@ bool takeAdjustOption(const Args& args, size_t* i, AdjustOptions* o) {
 // message written to `err`) for bad usage.
 bool parseAdjustOptions(const Args& args, AdjustOptions* o, std::ostream& err) {
   for (size_t i = 0; i < args.size(); ++i) {
+    const size_t at = i;
     if (!takeAdjustOption(args, &i, o)) {
-      err << kPrefix << "opção inválida ou sem valor: " << args[i] << "\n" << kUsage;
+      // A value that was taken and refused is named with its option.
+      if (i != at) err << kPrefix << "valor inválido para " << args[at] << ": " << args[i] << "\n" << kUsage;
+      else err << kPrefix << "opção inválida ou sem valor: " << args[i] << "\n" << kUsage;
       return false;
     }
     if (o->help) return true;

@@ -57,7 +57,6 @@ TEST(ToolAdjust, OptionsTakeTheirValueAfterABlankOrAnEqualsSign) {
   // option: refused as usage before the root is looked at.
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"adjust", "--root", root, "--structure"},
-        std::vector<std::string>{"adjust", "--root", root, "--structure", "2", "--year", "1800", "--company", "1"},
         std::vector<std::string>{"adjust", "--root", root, "--structure", "2", "--year", "2024", "--company=0"},
         std::vector<std::string>{"adjust", "--rootx=" + root, "--resume"},
         std::vector<std::string>{"adjust", "--root="}}) {
@@ -65,6 +64,10 @@ TEST(ToolAdjust, OptionsTakeTheirValueAfterABlankOrAnEqualsSign) {
     EXPECT_EQ(r.status, 2) << args.back();
     EXPECT_NE(r.err.find("opção inválida ou sem valor"), std::string::npos) << r.err;
   }
+  // A value given apart and refused is named with its option.
+  ToolOutput r = runTool({"adjust", "--root", root, "--structure", "2", "--year", "1800", "--company", "1"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("valor inválido para --year: 1800"), std::string::npos) << r.err;
 }
 
 }  // namespace
