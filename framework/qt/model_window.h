@@ -162,6 +162,10 @@ class ModelWindow : public QWidget, public ScreenHost, public ScreenObserver {
   Page& pageFor(int tab);
   void addControl(size_t index);
   void addList(size_t index);
+  // The widget of a list over a ListController (the paging list window) and
+  // of a list of the rows the screen gives (a table); `v` takes them.
+  QWidget* addPagedList(const ScreenList& l, Page& page, ListView& v);
+  QWidget* addRowTable(const ScreenList& l, Page& page, ListView& v);
   void addButton(size_t index, QWidget*& lastControlRow);
   QWidget* makeControl(const ScreenControl& c, QWidget* parent);
   QWidget* makeEntry(const ScreenControl& c, size_t index, QWidget* parent);

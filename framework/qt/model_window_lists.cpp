@@ -85,99 +85,7 @@ void ModelWindow::addList(size_t index) {
   Page& page = pageFor(l.tab);
   ListView v;
   v.index = index;
-  QWidget* shown = nullptr;
-  if (l.controller != nullptr) {
-    ListWindowDefinition def{l.format, l.columnFields, l.locatorPrompts, 0};
-    v.window = new ListWindow(*l.controller, def, page.widget);
-    v.window->dropOwnBehaviour();
-    v.window->setServices(options_.list);
-    if (l.cellText) v.window->setCellText(l.cellText);
-    v.window->showOpen();
-    if (l.colours || l.rowColour) v.window->setCellColours(rowColoursOf(l, v.window->model()));
-    v.window->layout()->setContentsMargins(0, 0, 0, 0);
-    QTableView* view = v.window->view();
-    // Room for a dozen rows before the window is resized.
-    view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 12 + view->horizontalHeader()->sizeHint().height());
-    view->viewport()->installEventFilter(this);
-    // The list's own moves (clicks, paging, sort tabs, the locator) reach
-    // the controller directly; the rest of the screen follows.
-    auto follow = [this] {
-      if (refreshing_ || closing_) return;
-      QTimer::singleShot(0, this, [this] {
-        if (closing_) return;
-        model_.sync();
-        refresh();
-      });
-    };
-    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this, follow);
-    connect(v.window->tabs(), &QTabBar::currentChanged, this, follow);
-    connect(v.window->locator(), &QLineEdit::textEdited, this, follow);
-    const std::string name = l.name;
-    if (l.clickCell) {
-      // The cell the user clicked, once the click moved the highlight there.
-      RecordListModel* model = v.window->model();
-      connect(view, &QTableView::clicked, this, [this, name, model](const QModelIndex& at) {
-        const int column = shownColumn(model->columns(), at.column());
-        if (column < 0 || !at.isValid()) return;
-        act([this, name, row = size_t(at.row()), column] {
-          model_.setFocus(name);
-          model_.clickCell(row, column);
-        });
-      });
-    }
-    connect(view, &QTableView::doubleClicked, this, [this, name] {
-      act([this, name] {
-        model_.setFocus(name);
-        model_.key("Enter");
-      });
-    });
-    shown = v.window;
-  } else {
-    auto* box = new QWidget(page.widget);
-    auto* column = new QVBoxLayout(box);
-    column->setContentsMargins(0, 0, 0, 0);
-    v.table = new QTableWidget(box);
-    v.table->setColumnCount(int(l.headers.size()));
-    QStringList headers;
-    for (const std::string& h : l.headers) headers << modelText(h);
-    v.table->setHorizontalHeaderLabels(headers);
-    v.table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    v.table->setSelectionMode(QAbstractItemView::SingleSelection);
-    v.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    v.table->setTabKeyNavigation(false);
-    v.table->setWordWrap(false);
-    v.table->verticalHeader()->hide();
-    v.table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    v.table->viewport()->installEventFilter(this);
-    column->addWidget(v.table, 1);
-    const std::string name = l.name;
-    connect(v.table, &QTableWidget::currentCellChanged, this, [this, name](int row) {
-      if (refreshing_ || row < 0) return;
-      QTimer::singleShot(0, this, [this, name, row] {
-        act([this, name, row] {
-          model_.setFocus(name);
-          model_.highlightRow(size_t(row));
-        });
-      });
-    });
-    if (l.locate) {
-      auto* locatorRow = new QHBoxLayout;
-      v.locatorPrompt = new QLabel(box);
-      v.locator = new QLineEdit(box);
-      v.locatorPrompt->setBuddy(v.locator);
-      locatorRow->addWidget(v.locatorPrompt);
-      locatorRow->addWidget(v.locator, 1);
-      column->addLayout(locatorRow);
-      connect(v.locator, &QLineEdit::textEdited, this, [this, name](const QString& text) {
-        act([this, name, text] {
-          model_.setFocus(name);
-          model_.locate(text.toStdString());
-        });
-      });
-    }
-    shown = box;
-    partOfWidget_[v.table] = l.name;
-  }
+  QWidget* shown = l.controller != nullptr ? addPagedList(l, page, v) : addRowTable(l, page, v);
   partOfWidget_[shown] = l.name;
   page.grid->addWidget(shown, page.row, 0, 1, 4);
   page.grid->setRowStretch(page.row, 1);
@@ -185,6 +93,100 @@ void ModelWindow::addList(size_t index) {
   lists_.push_back(v);
 }
 
+QWidget* ModelWindow::addPagedList(const ScreenList& l, Page& page, ListView& v) {
+  ListWindowDefinition def{l.format, l.columnFields, l.locatorPrompts, 0};
+  v.window = new ListWindow(*l.controller, def, page.widget);
+  v.window->dropOwnBehaviour();
+  v.window->setServices(options_.list);
+  if (l.cellText) v.window->setCellText(l.cellText);
+  v.window->showOpen();
+  if (l.colours || l.rowColour) v.window->setCellColours(rowColoursOf(l, v.window->model()));
+  v.window->layout()->setContentsMargins(0, 0, 0, 0);
+  QTableView* view = v.window->view();
+  // Room for a dozen rows before the window is resized.
+  view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 12 + view->horizontalHeader()->sizeHint().height());
+  view->viewport()->installEventFilter(this);
+  // The list's own moves (clicks, paging, sort tabs, the locator) reach
+  // the controller directly; the rest of the screen follows.
+  auto follow = [this] {
+    if (refreshing_ || closing_) return;
+    QTimer::singleShot(0, this, [this] {
+      if (closing_) return;
+      model_.sync();
+      refresh();
+    });
+  };
+  connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this, follow);
+  connect(v.window->tabs(), &QTabBar::currentChanged, this, follow);
+  connect(v.window->locator(), &QLineEdit::textEdited, this, follow);
+  const std::string name = l.name;
+  if (l.clickCell) {
+    // The cell the user clicked, once the click moved the highlight there.
+    RecordListModel* model = v.window->model();
+    connect(view, &QTableView::clicked, this, [this, name, model](const QModelIndex& at) {
+      const int column = shownColumn(model->columns(), at.column());
+      if (column < 0 || !at.isValid()) return;
+      act([this, name, row = size_t(at.row()), column] {
+        model_.setFocus(name);
+        model_.clickCell(row, column);
+      });
+    });
+  }
+  connect(view, &QTableView::doubleClicked, this, [this, name] {
+    act([this, name] {
+      model_.setFocus(name);
+      model_.key("Enter");
+    });
+  });
+  return v.window;
+}
+
+QWidget* ModelWindow::addRowTable(const ScreenList& l, Page& page, ListView& v) {
+  auto* box = new QWidget(page.widget);
+  auto* column = new QVBoxLayout(box);
+  column->setContentsMargins(0, 0, 0, 0);
+  v.table = new QTableWidget(box);
+  v.table->setColumnCount(int(l.headers.size()));
+  QStringList headers;
+  for (const std::string& h : l.headers) headers << modelText(h);
+  v.table->setHorizontalHeaderLabels(headers);
+  v.table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  v.table->setSelectionMode(QAbstractItemView::SingleSelection);
+  v.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  v.table->setTabKeyNavigation(false);
+  v.table->setWordWrap(false);
+  v.table->verticalHeader()->hide();
+  v.table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  v.table->viewport()->installEventFilter(this);
+  column->addWidget(v.table, 1);
+  const std::string name = l.name;
+  connect(v.table, &QTableWidget::currentCellChanged, this, [this, name](int row) {
+    if (refreshing_ || row < 0) return;
+    QTimer::singleShot(0, this, [this, name, row] {
+      act([this, name, row] {
+        model_.setFocus(name);
+        model_.highlightRow(size_t(row));
+      });
+    });
+  });
+  if (l.locate) {
+    auto* locatorRow = new QHBoxLayout;
+    v.locatorPrompt = new QLabel(box);
+    v.locator = new QLineEdit(box);
+    v.locatorPrompt->setBuddy(v.locator);
+    locatorRow->addWidget(v.locatorPrompt);
+    locatorRow->addWidget(v.locator, 1);
+    column->addLayout(locatorRow);
+    connect(v.locator, &QLineEdit::textEdited, this, [this, name](const QString& text) {
+      act([this, name, text] {
+        model_.setFocus(name);
+        model_.locate(text.toStdString());
+      });
+    });
+  }
+  partOfWidget_[v.table] = l.name;
+  return box;
+}
 
 namespace {
 
