@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "chart/account_rules.h"
 #include "storage/text.h"
 
 namespace vorlam::adjust {
@@ -169,6 +170,14 @@ void convertRecord(Table& t, const std::vector<std::pair<int, int>>& fields, con
   }
 }
 
+// Tells the observer a routine starts on a file of `total` records.
+void startFile(Observer* obs, const RoutineDef& def, int64_t total) {
+  if (!obs) return;
+  obs->fileRange(total);
+  obs->filePosition(0);
+  obs->logLine(def.firstLine);
+}
+
 bool shouldWrite(WriteBack wb, int changedFields, bool anyNotBlank) {
   switch (wb) {
     case WriteBack::kAlways: return true;
@@ -247,11 +256,7 @@ TableOutcome rewriteTable(const RoutineDef& def, Table& table, Table* child, con
     Result<int64_t> n = table.count();
     out.total = n ? n.value() : 0;
   }
-  if (obs) {
-    obs->fileRange(out.total);
-    obs->filePosition(0);
-    obs->logLine(def.firstLine);
-  }
+  startFile(obs, def, out.total);
   // The walk goes in record-number order (or by the company key for the
   // shared integration table): rewriting the very fields a key is built
   // from while walking that key could meet a record twice.
@@ -310,6 +315,19 @@ std::set<std::string> storedCodes(Table& chart, int codeField) {
   return out;
 }
 
+// The fields of a new chart's account that follow from its code: the
+// index it is listed under (a synthetic account's own code, an analytic
+// one's parent's, of `parentLength` characters) and the code without dots.
+void setDerivedCodes(Record& account, const std::string& code, int parentLength) {
+  const TableDef& td = account.def();
+  const bool synthetic = account.getInt(td.fieldIndex("SintAnali")) == chart::kSynthetic;
+  account.setText(td.fieldIndex("Indice"), synthetic ? code : code.substr(0, parentLength));
+  std::string dotless;
+  for (char c : code)
+    if (c != '.') dotless += c;
+  account.setText(td.fieldIndex("Codigo_Sem_Ponto"), dotless);
+}
+
 }  // namespace
 
 TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx, bool complete) {
@@ -319,14 +337,9 @@ TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx, 
   Observer* obs = ctx.observer;
   Result<int64_t> n = old.count();
   out.total = n ? n.value() : 0;
-  if (obs) {
-    obs->fileRange(out.total);
-    obs->filePosition(0);
-    obs->logLine(def.firstLine);
-  }
+  startFile(obs, def, out.total);
   const TableDef& td = target.def();
-  const int fCodigo = td.fieldIndex("Codigo"), fSint = td.fieldIndex("SintAnali"), fIndice = td.fieldIndex("Indice"),
-            fSemPonto = td.fieldIndex("Codigo_Sem_Ponto");
+  const int fCodigo = td.fieldIndex("Codigo");
   const int levels = ctx.newStructure->levelCount;
   const int parentLength = levels > 1 ? chart::tamanhoNivel(*ctx.newStructure, levels - 1) : 0;
   old.buffer().clear();
@@ -357,12 +370,7 @@ TableOutcome rebuildChart(Table& old, Table& target, const RoutineContext& ctx, 
       fail(out, old, "conta " + latin1ToUtf8(code) + " colide com outra conta já incluída");
       continue;
     }
-    std::string index = target.buffer().getInt(fSint) == 1 ? code : code.substr(0, parentLength);
-    target.buffer().setText(fIndice, index);
-    std::string dotless;
-    for (char c : code)
-      if (c != '.') dotless += c;
-    target.buffer().setText(fSemPonto, dotless);
+    setDerivedCodes(target.buffer(), code, parentLength);
     if (changed) {
       ++out.changedRecords;
       ++out.changedFields;
