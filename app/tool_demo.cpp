@@ -88,55 +88,57 @@ class ProgressBar {
 
 }  // namespace
 
-int runDemo(const Args& args, std::ostream& out, std::ostream& err) {
-  sampledata::DemoOptions opt;
-  bool quiet = false;
+// The command line into `opt` and `quiet`: 0 to go on, -1 after --help
+// (the usage written to `out`), 2 for bad usage (the message written to
+// `err`).
+int parseDemoOptions(const Args& args, sampledata::DemoOptions* opt, bool* quiet, std::ostream& out,
+                     std::ostream& err) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") {
       out << kUsage;
-      return 0;
+      return -1;
     }
-    if (a == "--quiet") {
-      quiet = true;
+    if (a == "--quiet" || a == "--unified-branch") {
+      (a == "--quiet" ? *quiet : opt->unifiedBranch) = true;
       continue;
     }
-    if (a == "--unified-branch") {
-      opt.unifiedBranch = true;
-      continue;
-    }
-    std::string name = a, value;
-    size_t eq = a.find('=');
-    if (a.starts_with("--") && eq != std::string::npos) {
-      name = a.substr(0, eq);
-      value = a.substr(eq + 1);
-    } else if (a == "--root" || a == "--companies" || a == "--entries" || a == "--years" ||
-               a == "--seed" || a == "--big-journal") {
-      if (i + 1 >= args.size()) {
-        err << kPrefix << "falta o valor de " << a << "\n";
-        return 2;
+    std::string value;
+    std::string_view name;
+    OptionMatch m = OptionMatch::kOther;
+    for (std::string_view n : {"--root", "--companies", "--entries", "--years", "--seed", "--big-journal"}) {
+      if ((m = takeOption(args, &i, n, &value)) != OptionMatch::kOther) {
+        name = n;
+        break;
       }
-      value = args[++i];
-    } else {
+    }
+    if (m == OptionMatch::kOther) {
       err << kPrefix << "argumento desconhecido: " << a << "\nVeja vorlam-tool demo --help\n";
+      return 2;
+    }
+    if (m == OptionMatch::kMissingValue) {
+      err << kPrefix << "falta o valor de " << a << "\n";
       return 2;
     }
     bool ok = true;
-    if (name == "--root") opt.root = value, ok = !value.empty();
-    else if (name == "--companies") ok = parseWhole(value, &opt.companies);
-    else if (name == "--entries") ok = parseWhole(value, &opt.entries);
-    else if (name == "--years") ok = parseYears(value, &opt.years);
-    else if (name == "--seed") ok = parseWhole(value, &opt.seed);
-    else if (name == "--big-journal") ok = parseWhole(value, &opt.bigJournal);
-    else {
-      err << kPrefix << "argumento desconhecido: " << a << "\nVeja vorlam-tool demo --help\n";
-      return 2;
-    }
+    if (name == "--root") opt->root = value, ok = !value.empty();
+    else if (name == "--companies") ok = parseWhole(value, &opt->companies);
+    else if (name == "--entries") ok = parseWhole(value, &opt->entries);
+    else if (name == "--years") ok = parseYears(value, &opt->years);
+    else if (name == "--seed") ok = parseWhole(value, &opt->seed);
+    else ok = parseWhole(value, &opt->bigJournal);
     if (!ok) {
       err << kPrefix << "valor inválido de " << name << ": " << value << "\n";
       return 2;
     }
   }
+  return 0;
+}
+
+int runDemo(const Args& args, std::ostream& out, std::ostream& err) {
+  sampledata::DemoOptions opt;
+  bool quiet = false;
+  if (int parsed = parseDemoOptions(args, &opt, &quiet, out, err); parsed != 0) return parsed < 0 ? 0 : parsed;
   if (opt.root.empty()) {
     err << kPrefix << "informe --root\n\n" << kUsage;
     return 2;
