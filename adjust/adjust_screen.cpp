@@ -375,6 +375,11 @@ Reaction AdjustScreen::adjust(Listener* listener) {
     r.focus = Control::kClose;
     return r;
   }
+  startRun(request, listener);
+  return r;
+}
+
+void AdjustScreen::startRun(const AdjustRequest& request, Listener* listener) {
   tab_ = ScreenTab::kProcessedData;
   {
     std::lock_guard lock(mu_);
@@ -404,7 +409,6 @@ Reaction AdjustScreen::adjust(Listener* listener) {
     bulk.reset();
     if (listener_) listener_->runEnded();
   });
-  return r;
 }
 
 RunProgress AdjustScreen::progress() {

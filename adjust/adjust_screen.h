@@ -258,6 +258,9 @@ class AdjustScreen {
   // Asks whether to add `sharers` to the list (true, and added, when they
   // are none or the answer is "&Sim").
   bool includeSharers(const std::vector<uint16_t>& sharers);
+  // Clears the last run's log, progress and result and starts `request`
+  // on the worker thread, reporting to `listener`.
+  void startRun(const AdjustRequest& request, Listener* listener);
   void appendLog(std::string line);
   Status showCompany(uint16_t code);
 

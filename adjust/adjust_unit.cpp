@@ -71,6 +71,27 @@ std::string fileStamp(const std::string& path) {
   return std::to_string(size) + "/" + std::to_string(time.time_since_epoch().count());
 }
 
+// One report per company of the unit, as known before any work: its name
+// and structure, the unit and its sharers, and the shared files it uses.
+std::vector<CompanyReport> unitReports(const UnitPlan& plan) {
+  std::vector<CompanyReport> reports;
+  std::vector<uint16_t> codes;
+  for (const CompanyPlan& c : plan.companies) codes.push_back(c.code);
+  for (const CompanyPlan& c : plan.companies) {
+    CompanyReport r;
+    r.code = c.code;
+    r.name = c.record.razaoSocial;
+    r.oldStructure = c.oldStructure;
+    r.unit = codes;
+    r.sharers = plan.sharers;
+    for (const FileTask& f : plan.files)
+      if (f.shared && f.exists && std::find(f.companies.begin(), f.companies.end(), c.code) != f.companies.end())
+        r.sharedFiles.push_back(f.routine == 2 ? f.source : f.path);
+    reports.push_back(std::move(r));
+  }
+  return reports;
+}
+
 }  // namespace
 
 struct AdjustRun::Unit {
@@ -370,21 +391,7 @@ void AdjustRun::logCompanyBlocks(Unit& u) {
 }
 
 std::vector<CompanyReport> AdjustRun::adjustUnit(const AdjustRequest& request, const UnitPlan& plan) {
-  std::vector<CompanyReport> reports;
-  std::vector<uint16_t> codes;
-  for (const CompanyPlan& c : plan.companies) codes.push_back(c.code);
-  for (const CompanyPlan& c : plan.companies) {
-    CompanyReport r;
-    r.code = c.code;
-    r.name = c.record.razaoSocial;
-    r.oldStructure = c.oldStructure;
-    r.unit = codes;
-    r.sharers = plan.sharers;
-    for (const FileTask& f : plan.files)
-      if (f.shared && f.exists && std::find(f.companies.begin(), f.companies.end(), c.code) != f.companies.end())
-        r.sharedFiles.push_back(f.routine == 2 ? f.source : f.path);
-    reports.push_back(std::move(r));
-  }
+  std::vector<CompanyReport> reports = unitReports(plan);
   auto stop = [&](CompanyOutcome outcome, const std::string& why, const Unit* u) {
     for (CompanyReport& r : reports) {
       r.outcome = outcome;
