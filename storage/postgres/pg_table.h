@@ -119,6 +119,8 @@ class PgTable : public TableBackend {
   Status readOne(const std::string& sql, const Params& params, int key);
   // False when the request's condition and its values do not agree.
   bool pageSql(const PageRequest& request, Params* p, std::string* sql) const;
+  std::string pageParam(const Record& rec, int key, int component, Params* p) const;
+  std::string pagePosition(const PageRequest& request, const std::vector<KeyAtom>& atoms, Params* p) const;
   // pg_table_write.cpp
   Status insertRow(int64_t id = 0);  // 0: the next number
   Status syncNumbers();

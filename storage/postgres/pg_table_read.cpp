@@ -332,42 +332,37 @@ bool numberedCondition(const std::string& condition, const std::vector<SqlParam>
 
 }  // namespace
 
-// The page's entries in the order of the key's index (the folded columns of
-// text components, record number last for a key with duplicates), seeking
-// it at the position as walks do; every value is a parameter, so that the
-// session prepares one statement per shape of request.
-bool PgTable::pageSql(const PageRequest& r, Params* p, std::string* sqlOut) const {
+// The value of component `component` of key `key` in `rec`, as the next
+// parameter of `p`: the text of that parameter for the statement.
+std::string PgTable::pageParam(const Record& rec, int key, int component, Params* p) const {
+  const FieldDef& f = def_.fields[def_.keys[key].components[component].field];
+  p->add(cellParam(f, rec.cells()[f.column]));
+  return typedParam(f, p->size());
+}
+
+// Where the page starts: at the located value of the component after the
+// range, or at (or beyond) the anchor's entry in the key's order; empty
+// from either end of the key.
+std::string PgTable::pagePosition(const PageRequest& r, const std::vector<KeyAtom>& atoms, Params* p) const {
   const KeyDef& key = def_.keys[r.key];
   const int n = static_cast<int>(key.components.size());
-  const std::vector<KeyAtom> atoms = keyAtoms(def_, key);
-  auto param = [&](const Record& rec, int component) {
-    const FieldDef& f = def_.fields[key.components[component].field];
-    p->add(cellParam(f, rec.cells()[f.column]));
-    return typedParam(f, p->size());
-  };
-  std::vector<std::string> where;
-  if (std::string c = schema::emptyKeyCondition(def_, key); !c.empty()) where.push_back(c);
-  for (int i = 0; i < r.rangeComponents; ++i) {
-    const std::string v = param(*r.range, i);
-    for (const KeyAtom& a : atoms)
-      if (a.component == i) where.push_back(a.stored() + " = " + a.over(v));
-  }
   std::vector<std::string> exprs, params;
   std::vector<char> ops;
   if (r.from == PageFrom::kLocate && r.rangeComponents < n) {
-    const std::string v = param(*r.anchor, r.rangeComponents);
+    const std::string v = pageParam(*r.anchor, r.key, r.rangeComponents, p);
     for (const KeyAtom& a : atoms) {
       if (a.component != r.rangeComponents) continue;
       exprs.push_back(a.stored());
       params.push_back(a.over(v));
       ops.push_back(a.descending ? '<' : '>');
     }
-    where.push_back(keysetCondition(exprs, params, ops, true));
-  } else if (r.from == PageFrom::kBeyond || r.from == PageFrom::kAtOrBeyond) {
+    return keysetCondition(exprs, params, ops, true);
+  }
+  if (r.from == PageFrom::kBeyond || r.from == PageFrom::kAtOrBeyond) {
     std::string v;
     for (size_t i = 0; i < atoms.size(); ++i) {
       const KeyAtom& a = atoms[i];
-      if (i == 0 || atoms[i - 1].component != a.component) v = param(*r.anchor, a.component);
+      if (i == 0 || atoms[i - 1].component != a.component) v = pageParam(*r.anchor, r.key, a.component, p);
       exprs.push_back(a.stored());
       params.push_back(a.over(v));
       ops.push_back(r.forward != a.descending ? '>' : '<');
@@ -380,8 +375,26 @@ bool PgTable::pageSql(const PageRequest& r, Params* p, std::string* sqlOut) cons
       params.push_back("$" + std::to_string(p->size()) + "::bigint");
       ops.push_back(r.forward ? '>' : '<');
     }
-    where.push_back(keysetCondition(exprs, params, ops, r.from == PageFrom::kAtOrBeyond));
+    return keysetCondition(exprs, params, ops, r.from == PageFrom::kAtOrBeyond);
   }
+  return {};
+}
+
+// The page's entries in the order of the key's index (the folded columns of
+// text components, record number last for a key with duplicates), seeking
+// it at the position as walks do; every value is a parameter, so that the
+// session prepares one statement per shape of request.
+bool PgTable::pageSql(const PageRequest& r, Params* p, std::string* sqlOut) const {
+  const KeyDef& key = def_.keys[r.key];
+  const std::vector<KeyAtom> atoms = keyAtoms(def_, key);
+  std::vector<std::string> where;
+  if (std::string c = schema::emptyKeyCondition(def_, key); !c.empty()) where.push_back(c);
+  for (int i = 0; i < r.rangeComponents; ++i) {
+    const std::string v = pageParam(*r.range, r.key, i, p);
+    for (const KeyAtom& a : atoms)
+      if (a.component == i) where.push_back(a.stored() + " = " + a.over(v));
+  }
+  if (std::string c = pagePosition(r, atoms, p); !c.empty()) where.push_back(c);
   if (r.recordSet) {
     std::string list;
     for (int64_t id : *r.recordSet) list += (list.empty() ? "" : ",") + std::to_string(id);
