@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <climits>
 
 #include "storage/row_check.h"
@@ -96,6 +97,35 @@ void Table::bindKeyValues(sqlite3_stmt* st, int key, const std::vector<Cell>& va
     bindCell(st, first + static_cast<int>(i), def_->fields[comps[i].field], values[i], true);
 }
 
+namespace {
+
+// The entries after the one whose values are ?1, ?2, ... over columns
+// `names`, each compared in its direction `ops` ('>' or '<').
+std::string beyondCondition(const std::vector<std::string>& names, const std::vector<char>& ops) {
+  std::string cond;
+  if (std::all_of(ops.begin(), ops.end(), [&](char op) { return op == ops.front(); })) {
+    // Row-value comparison: the planner seeks the index directly.
+    std::string lhs, rhs;
+    for (size_t i = 0; i < names.size(); ++i) {
+      lhs += (i ? ", " : "") + names[i];
+      rhs += (i ? ", ?" : "?") + std::to_string(i + 1);
+    }
+    cond = "(" + lhs + ") " + ops[0] + " (" + rhs + ")";
+  } else {
+    // Mixed directions: lexicographic expansion, led by a range term on
+    // the first component so that the index is still used.
+    for (int i = static_cast<int>(names.size()) - 1; i >= 0; --i) {
+      std::string p = "?" + std::to_string(i + 1);
+      std::string term = names[i] + " " + ops[i] + " " + p;
+      cond = cond.empty() ? term : "(" + term + " OR (" + names[i] + " = " + p + " AND " + cond + "))";
+    }
+    cond = names[0] + " " + ops[0] + "= ?1 AND " + cond;
+  }
+  return cond;
+}
+
+}  // namespace
+
 Status Table::prepareWalk(bool forward, bool fromTuple, sqlite3_stmt** out) {
   Impl& im = *impl_;
   OrderStatements& o = im.orders[im.walkKey + 1];
@@ -114,34 +144,13 @@ Status Table::prepareWalk(bool forward, bool fromTuple, sqlite3_stmt** out) {
       if (fromTuple) {
         std::vector<std::string> names;
         std::vector<char> ops;
-        bool same = true;
         for (const auto& c : key.components) {
           names.push_back(im.cols[def_->fields[c.field].column]);
           ops.push_back((c.descending == !forward) ? '>' : '<');
-          if (ops.back() != ops.front()) same = false;
         }
         names.push_back("_id");
         ops.push_back(forward ? '>' : '<');
-        if (ops.back() != ops.front()) same = false;
-        std::string cond;
-        if (same) {
-          // Row-value comparison: the planner seeks the index directly.
-          std::string lhs, rhs;
-          for (size_t i = 0; i < names.size(); ++i) {
-            lhs += (i ? ", " : "") + names[i];
-            rhs += (i ? ", ?" : "?") + std::to_string(i + 1);
-          }
-          cond = "(" + lhs + ") " + ops[0] + " (" + rhs + ")";
-        } else {
-          // Mixed directions: lexicographic expansion, led by a range term on
-          // the first component so that the index is still used.
-          for (int i = static_cast<int>(names.size()) - 1; i >= 0; --i) {
-            std::string p = "?" + std::to_string(i + 1);
-            std::string term = names[i] + " " + ops[i] + " " + p;
-            cond = cond.empty() ? term : "(" + term + " OR (" + names[i] + " = " + p + " AND " + cond + "))";
-          }
-          cond = names[0] + " " + ops[0] + "= ?1 AND " + cond;
-        }
+        const std::string cond = beyondCondition(names, ops);
         where = where.empty() ? cond : where + " AND " + cond;
       }
     }
