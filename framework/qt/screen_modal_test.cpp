@@ -61,5 +61,32 @@ TEST(ScreenModal, ADialogBlocksItsOwnScreenOnly) {
   EXPECT_EQ(first->text(), "a");
 }
 
+// A list wider than the narrow form it is opened from (the chart from the
+// customer form) still stands whole on the display, and one wider than
+// the display is narrowed to it.
+TEST(ScreenModal, AWindowWiderThanItsFormStaysOnTheDisplay) {
+  testing::application();
+  QWidget form;
+  const QRect usable = form.screen()->availableGeometry();
+  form.resize(usable.width() / 3, usable.height() / 2);
+  form.move(usable.right() - usable.width() / 2, usable.top() + 20);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+  QWidget wide;
+  wide.resize(usable.width() * 3 / 4, usable.height() / 3);
+  placeOverScreen(&wide, &form);
+  EXPECT_GE(wide.x(), usable.left());
+  EXPECT_LE(wide.x() + wide.width() - 1, usable.right());
+  EXPECT_TRUE(form.geometry().intersects(QRect(wide.pos(), wide.size())));  // still over its form
+
+  QWidget huge;
+  huge.resize(usable.width() + 200, usable.height() / 3);
+  placeOverScreen(&huge, &form);
+  EXPECT_LE(huge.width(), usable.width());
+  EXPECT_GE(huge.x(), usable.left());
+  EXPECT_LE(huge.x() + huge.width() - 1, usable.right());
+}
+
 }  // namespace
 }  // namespace vorlam::qt
