@@ -485,8 +485,19 @@ void ModelWindow::refresh() {
     for (const ScreenTab& t : model_.tabs())
       if (t.list.empty() && page < tabs_->count()) tabs_->setTabText(page++, modelText(ScreenModel::captionOf(t)));
     const int current = model_.currentTab();
-    for (size_t i = 0; i < tabOfPage_.size(); ++i)
-      if (tabOfPage_[i] == current && tabs_->currentIndex() != int(i)) tabs_->setCurrentIndex(int(i));
+    for (size_t i = 0; i < tabOfPage_.size(); ++i) {
+      if (tabOfPage_[i] != current || tabs_->currentIndex() == int(i)) continue;
+      // The page switch hands the focus to the page's first field: that is
+      // no move of the user's, and the screen's own choice lands after it.
+      moving_ = true;
+      tabs_->setCurrentIndex(int(i));
+      moving_ = false;
+      // Where the screen has no field of that page in mind, it learns the
+      // one the page gave.
+      QWidget* wanted = focusWidget(model_.focus());
+      const bool elsewhere = wanted == nullptr || (tabs_->isAncestorOf(wanted) && !tabs_->currentWidget()->isAncestorOf(wanted));
+      if (elsewhere) userFocus(QApplication::focusWidget());
+    }
   }
   for (const ControlView& v : controls_) showControl(v);
   for (ListView& v : lists_) showList(v);

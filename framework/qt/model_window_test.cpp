@@ -235,6 +235,60 @@ TEST(ModelWindow, AButtonClickedStraightFromAFieldStillActs) {
   delete guard.data();
 }
 
+// A button that leads to another tab, on a field further down it (the
+// discount's button to its group of accounts): the focus lands on that
+// field, not on the first one the page switch offers.  A button that only
+// changes the tab lets the screen learn the field the page gave.
+TEST(ModelWindow, AButtonThatChangesTheTabPutsTheFocusWhereTheScreenSays) {
+  testing::application();
+  ScreenModel model("Exemplo", "Exemplo de Tela");
+  int tab = 0;
+  std::string first, second, amount = "10";
+  model.addTab({.caption = "&Duplicata", .current = [&] { return tab == 0; }, .select = [&] { tab = 0; }});
+  model.addTab({.caption = "&Integração", .current = [&] { return tab == 1; }, .select = [&] { tab = 1; }});
+  auto entry = [&](const char* name, int onTab, std::string& value) {
+    model.addControl({.name = name, .prompt = name, .tab = onTab, .value = [&value] { return value; },
+                      .complete = [&value](const std::string& v) {
+                        value = v;
+                        return Status::ok();
+                      }});
+  };
+  entry("LOC:DESCONTO", 0, amount);
+  model.addButton({.caption = "Integração do desconto", .tab = 0, .press = [&] {
+                     tab = 1;
+                     model.setFocus("LOC:SEGUNDO");
+                   }});
+  model.addButton({.caption = "Vai", .tab = 0, .press = [&] { tab = 1; }});
+  entry("LOC:PRIMEIRO", 1, first);
+  entry("LOC:SEGUNDO", 1, second);
+  auto* window = new ModelWindow(model);
+  QPointer<ModelWindow> guard(window);
+  ASSERT_TRUE(testing::showWindow(window));
+  auto click = [&](const char* caption) {
+    QAbstractButton* b = window->button(caption);
+    ASSERT_NE(b, nullptr);
+    b->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(b, Qt::LeftButton);
+    testing::wait(50);
+  };
+
+  click("Vai");
+  EXPECT_EQ(tab, 1);
+  EXPECT_EQ(model.focus(), "LOC:PRIMEIRO");
+  EXPECT_TRUE(window->control("LOC:PRIMEIRO")->hasFocus());
+  // Back by the tab itself: the page keeps its first field as its own.
+  auto* tabs = window->findChild<QTabWidget*>();
+  ASSERT_NE(tabs, nullptr);
+  tabs->setCurrentIndex(0);
+  testing::wait(50);
+  EXPECT_EQ(tab, 0);
+  click("Integração do desconto");
+  EXPECT_EQ(tab, 1);
+  EXPECT_EQ(model.focus(), "LOC:SEGUNDO");
+  EXPECT_TRUE(window->control("LOC:SEGUNDO")->hasFocus());
+  delete guard.data();
+}
+
 // A child opens as a window of its own, modal to its parent only; the
 // parent's call returns once the child has closed.  Esc asks to close.
 TEST(ModelWindow, ChildScreensOpenOverTheirParentOnly) {
