@@ -671,6 +671,7 @@ void ModelWindow::focusChanged(ScreenModel&, const std::string& focus) {
     moving_ = true;
     target->setFocus(Qt::OtherFocusReason);
     moving_ = false;
+    scrollIntoSight(target);
   });
 }
 

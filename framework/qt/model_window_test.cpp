@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -286,6 +287,49 @@ TEST(ModelWindow, AButtonThatChangesTheTabPutsTheFocusWhereTheScreenSays) {
   EXPECT_EQ(tab, 1);
   EXPECT_EQ(model.focus(), "LOC:SEGUNDO");
   EXPECT_TRUE(window->control("LOC:SEGUNDO")->hasFocus());
+  delete guard.data();
+}
+
+// A field the screen moves the focus to further down a long page (the
+// fine's accounts of the instalment form) is scrolled into sight.
+TEST(ModelWindow, TheFieldTheScreenFocusesIsScrolledIntoSight) {
+  testing::application();
+  ScreenModel model("Exemplo", "Exemplo de Tela");
+  int tab = 0;
+  std::vector<std::string> values(40);
+  model.addTab({.caption = "&Duplicata", .current = [&] { return tab == 0; }, .select = [&] { tab = 0; }});
+  model.addTab({.caption = "&Integração", .current = [&] { return tab == 1; }, .select = [&] { tab = 1; }});
+  model.addButton({.caption = "Integração da multa", .tab = 0, .press = [&] {
+                     tab = 1;
+                     model.setFocus("LOC:CAMPO39");
+                   }});
+  for (size_t i = 0; i < values.size(); ++i) {
+    std::string& value = values[i];
+    model.addControl({.name = "LOC:CAMPO" + std::to_string(i), .prompt = "Campo " + std::to_string(i) + ":", .tab = 1,
+                      .value = [&value] { return value; },
+                      .complete = [&value](const std::string& v) {
+                        value = v;
+                        return Status::ok();
+                      }});
+  }
+  auto* window = new ModelWindow(model);
+  QPointer<ModelWindow> guard(window);
+  window->resize(400, 300);
+  ASSERT_TRUE(testing::showWindow(window));
+  QAbstractButton* go = window->button("Integração da multa");
+  ASSERT_NE(go, nullptr);
+  go->setFocus(Qt::MouseFocusReason);
+  QTest::mouseClick(go, Qt::LeftButton);
+  testing::wait(50);
+  QWidget* target = window->control("LOC:CAMPO39");
+  ASSERT_NE(target, nullptr);
+  EXPECT_TRUE(target->hasFocus());
+  QScrollArea* page = nullptr;
+  for (QWidget* p = target->parentWidget(); p != nullptr && page == nullptr; p = p->parentWidget())
+    page = qobject_cast<QScrollArea*>(p);
+  ASSERT_NE(page, nullptr);
+  const QRect shown(target->mapTo(page->viewport(), QPoint(0, 0)), target->size());
+  EXPECT_TRUE(page->viewport()->rect().contains(shown)) << shown.y() << " of " << page->viewport()->height();
   delete guard.data();
 }
 
