@@ -218,7 +218,18 @@ void ModelWindow::build() {
   auto* common = new QWidget(this);
   common_ = makePage(common);
   common->layout()->setContentsMargins(0, 0, 0, 0);
-  top->addWidget(common);
+  // A form of one long page (the integration form of a service note)
+  // scrolls instead of outgrowing the display, its buttons kept below it.
+  const bool ownTabs = std::any_of(model_.tabs().begin(), model_.tabs().end(),
+                                   [](const ScreenTab& t) { return t.list.empty(); });
+  const bool scrolls = !ownTabs && model_.lists().empty();
+  if (scrolls) {
+    auto* scroll = new PageScroll(this);
+    scroll->setWidget(common);
+    top->addWidget(scroll, 1);
+  } else {
+    top->addWidget(common);
+  }
   int own = 0;
   for (const ScreenTab& t : model_.tabs()) {
     if (!t.list.empty()) continue;
@@ -234,11 +245,14 @@ void ModelWindow::build() {
     tabs_->addTab(scroll, modelText(t.caption));
   }
   bottomButtons_ = common_.buttons;
-  if (tabs_ != nullptr) {
-    // The buttons of every tab stand below the tabs.
+  if (tabs_ != nullptr || scrolls) {
+    // The buttons of every tab stand below the tabs, those of a scrolled
+    // page below it.
     bottomButtons_ = new QHBoxLayout;
     bottomButtons_->addStretch(1);
     top->addLayout(bottomButtons_);
+  }
+  if (tabs_ != nullptr) {
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
       if (refreshing_ || index < 0 || size_t(index) >= tabOfPage_.size()) return;
       int n = 0;

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -330,6 +331,38 @@ TEST(ModelWindow, TheFieldTheScreenFocusesIsScrolledIntoSight) {
   ASSERT_NE(page, nullptr);
   const QRect shown(target->mapTo(page->viewport(), QPoint(0, 0)), target->size());
   EXPECT_TRUE(page->viewport()->rect().contains(shown)) << shown.y() << " of " << page->viewport()->height();
+  delete guard.data();
+}
+
+// A form of one page longer than the display (the integration form of a
+// service note) scrolls, and its buttons stay in sight below the page.
+TEST(ModelWindow, AFormLongerThanTheDisplayScrollsAndKeepsItsButtons) {
+  testing::application();
+  ScreenModel model("Exemplo", "Exemplo de Tela");
+  std::vector<std::string> values(60);
+  for (size_t i = 0; i < values.size(); ++i) {
+    std::string& value = values[i];
+    model.addControl({.name = "LOC:CAMPO" + std::to_string(i), .prompt = "Campo " + std::to_string(i) + ":",
+                      .value = [&value] { return value; },
+                      .complete = [&value](const std::string& v) {
+                        value = v;
+                        return Status::ok();
+                      }});
+  }
+  int saved = 0;
+  model.addButton({.caption = "&Grava", .press = [&] { ++saved; }});
+  auto* window = new ModelWindow(model);
+  QPointer<ModelWindow> guard(window);
+  window->adjustSize();
+  ASSERT_TRUE(testing::showWindow(window));
+  const QRect display = window->screen()->availableGeometry();
+  EXPECT_LE(window->height(), display.height());
+  QAbstractButton* save = window->button("&Grava");
+  ASSERT_NE(save, nullptr);
+  const QRect at(save->mapTo(window, QPoint(0, 0)), save->size());
+  EXPECT_TRUE(window->rect().contains(at)) << at.y() << " of " << window->height();
+  QTest::mouseClick(save, Qt::LeftButton);
+  EXPECT_EQ(saved, 1);
   delete guard.data();
 }
 
