@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -47,7 +48,8 @@ namespace {
 // lists included, taller than the window can be.
 class PageScroll : public QScrollArea {
  public:
-  explicit PageScroll(QWidget* parent) : QScrollArea(parent) {
+  // `percent`: the share of the display's height the page may ask for.
+  explicit PageScroll(QWidget* parent, int percent = 75) : QScrollArea(parent), percent_(percent) {
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
   }
@@ -56,7 +58,10 @@ class PageScroll : public QScrollArea {
     QSize hint = widget()->sizeHint();
     if (const QScreen* s = screen()) {
       const QRect room = s->availableGeometry();
-      hint = hint.boundedTo(QSize(room.width() * 9 / 10, room.height() * 3 / 4));
+      const int height = room.height() * percent_ / 100;
+      // A page cut to the height scrolls: room for its bar, not a second one.
+      if (hint.height() > height) hint.rwidth() += verticalScrollBar()->sizeHint().width();
+      hint = hint.boundedTo(QSize(room.width() * 9 / 10, height));
     }
     return hint;
   }
@@ -64,6 +69,9 @@ class PageScroll : public QScrollArea {
     return widget() == nullptr ? QScrollArea::minimumSizeHint()
                                : QSize(widget()->minimumSizeHint().width(), 0).expandedTo(QSize(0, 120));
   }
+
+ private:
+  int percent_;
 };
 
 std::string partName(const ScreenControl& c) { return c.name.empty() ? c.prompt : c.name; }
@@ -224,7 +232,8 @@ void ModelWindow::build() {
                                    [](const ScreenTab& t) { return t.list.empty(); });
   const bool scrolls = !ownTabs && model_.lists().empty();
   if (scrolls) {
-    auto* scroll = new PageScroll(this);
+    // Nearly the display's height: most such forms show whole.
+    auto* scroll = new PageScroll(this, 90);
     scroll->setWidget(common);
     top->addWidget(scroll, 1);
   } else {

@@ -99,6 +99,13 @@ void placeOverScreen(QWidget* window, QWidget* over) {
   QWidget* screen = screenOf(over);
   if (window == nullptr || screen == nullptr) return;
   window->adjustSize();
+  // adjustSize holds a window to two thirds of the display: a form that
+  // asks for more, and fits, shows whole instead of scrolling.
+  if (QScreen* display = screen->screen()) {
+    const QSize room = display->availableGeometry().size() - (window->frameGeometry().size() - window->size());
+    const QSize wanted = window->sizeHint().boundedTo(room).expandedTo(window->size());
+    if (wanted != window->size()) window->resize(wanted);
+  }
   const QRect area(screen->mapToGlobal(QPoint(0, 0)), screen->size());
   QRect frame = screen->window()->frameGeometry();
   if (frame.isEmpty()) frame = area;
