@@ -226,11 +226,11 @@ void ModelWindow::build() {
   auto* common = new QWidget(this);
   common_ = makePage(common);
   common->layout()->setContentsMargins(0, 0, 0, 0);
-  // A form of one long page (the integration form of a service note)
-  // scrolls instead of outgrowing the display, its buttons kept below it.
-  const bool ownTabs = std::any_of(model_.tabs().begin(), model_.tabs().end(),
-                                   [](const ScreenTab& t) { return t.list.empty(); });
-  const bool scrolls = !ownTabs && model_.lists().empty();
+  // A screen of one long page (the integration form of a service note, the
+  // invoice list with its panel) scrolls instead of outgrowing the display
+  // or the work area, its buttons kept below it.
+  const bool scrolls = std::none_of(model_.tabs().begin(), model_.tabs().end(),
+                                    [](const ScreenTab& t) { return t.list.empty(); });
   if (scrolls) {
     // Nearly the display's height: most such forms show whole.
     auto* scroll = new PageScroll(this, 90);
@@ -670,6 +670,8 @@ QWidget* ModelWindow::focusWidget(const std::string& name) const {
 void ModelWindow::userFocus(QWidget* now) {
   if (now == nullptr || moving_ || closing_ || model_.closed() || now->window() != window()) return;
   if (now != this && !isAncestorOf(now)) return;
+  // Wherever the focus went (Tab, Enter, the arrows), it is in sight.
+  scrollIntoSight(now);
   const std::string part = partOf(now);
   if (!part.empty() && !sameName(part, model_.focus())) {
     moving_ = true;

@@ -331,7 +331,27 @@ TEST(ModelWindow, TheFieldTheScreenFocusesIsScrolledIntoSight) {
   ASSERT_NE(page, nullptr);
   const QRect shown(target->mapTo(page->viewport(), QPoint(0, 0)), target->size());
   EXPECT_TRUE(page->viewport()->rect().contains(shown)) << shown.y() << " of " << page->viewport()->height();
+  // A move of the keyboard's (Tab past the last field wraps to the first)
+  // brings its field into sight as well.
+  QWidget* first = window->control("LOC:CAMPO0");
+  ASSERT_NE(first, nullptr);
+  first->setFocus(Qt::TabFocusReason);
+  testing::wait(50);
+  const QRect back(first->mapTo(page->viewport(), QPoint(0, 0)), first->size());
+  EXPECT_TRUE(page->viewport()->rect().contains(back)) << back.y() << " of " << page->viewport()->height();
   delete guard.data();
+}
+
+// Shows `window` at the size it asks for: it stands on the display and
+// its button `caption` is in sight.
+void expectShownWithButton(ModelWindow* window, const char* caption) {
+  window->adjustSize();
+  ASSERT_TRUE(testing::showWindow(window));
+  EXPECT_LE(window->height(), window->screen()->availableGeometry().height());
+  QAbstractButton* button = window->button(caption);
+  ASSERT_NE(button, nullptr);
+  const QRect at(button->mapTo(window, QPoint(0, 0)), button->size());
+  EXPECT_TRUE(window->rect().contains(at)) << at.y() << " of " << window->height();
 }
 
 // A form of one page longer than the display (the integration form of a
@@ -353,16 +373,26 @@ TEST(ModelWindow, AFormLongerThanTheDisplayScrollsAndKeepsItsButtons) {
   model.addButton({.caption = "&Grava", .press = [&] { ++saved; }});
   auto* window = new ModelWindow(model);
   QPointer<ModelWindow> guard(window);
-  window->adjustSize();
-  ASSERT_TRUE(testing::showWindow(window));
-  const QRect display = window->screen()->availableGeometry();
-  EXPECT_LE(window->height(), display.height());
-  QAbstractButton* save = window->button("&Grava");
-  ASSERT_NE(save, nullptr);
-  const QRect at(save->mapTo(window, QPoint(0, 0)), save->size());
-  EXPECT_TRUE(window->rect().contains(at)) << at.y() << " of " << window->height();
-  QTest::mouseClick(save, Qt::LeftButton);
+  expectShownWithButton(window, "&Grava");
+  QTest::mouseClick(window->button("&Grava"), Qt::LeftButton);
   EXPECT_EQ(saved, 1);
+  delete guard.data();
+}
+
+// A list screen with a long panel below its list (the invoice lists, the
+// journal) scrolls the same way: its buttons stay in sight.
+TEST(ModelWindow, AListScreenLongerThanTheDisplayKeepsItsButtons) {
+  testing::application();
+  ScreenModel model("Exemplo", "Exemplo de Tela");
+  model.addList({.name = "lista", .headers = {"Letra"},
+                 .rows = [] { return std::vector<std::vector<std::string>>{{"A"}, {"B"}}; }});
+  for (int i = 0; i < 40; ++i)
+    model.addControl({.name = "LOC:VALOR" + std::to_string(i), .prompt = "Valor " + std::to_string(i) + ":",
+                      .kind = ControlKind::kDisplay, .value = [] { return std::string("0,00"); }});
+  model.addButton({.caption = "&Fecha"});
+  auto* window = new ModelWindow(model);
+  QPointer<ModelWindow> guard(window);
+  expectShownWithButton(window, "&Fecha");
   delete guard.data();
 }
 
