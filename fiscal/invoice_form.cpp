@@ -151,7 +151,8 @@ void InvoiceForm::declareIntegration() {
   for (size_t g = 0; g < kind_.groups.size(); ++g) {
     const InvoiceGroup& group = kind_.groups[g];
     model_.addButton({.caption = group.button, .tab = 0, .press = [this, g] { integrate(g); }});
-    model_.addControl({.name = group.label, .kind = ControlKind::kDisplay, .tab = 0,
+    // Its buttons stand in one row apart from it: the label says whose it is.
+    model_.addControl({.name = group.label, .prompt = group.fields.title, .kind = ControlKind::kDisplay, .tab = 0,
                        .value = [this, g] { return labels_[g]; }});
   }
   model_.addButton({.caption = "À Prazo", .tab = 0, .press = [this] {

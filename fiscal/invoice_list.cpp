@@ -71,7 +71,8 @@ ListDefinition definitionOf(const InvoiceKind& k) {
   d.procedure = k.listProcedure;
   d.title = k.listTitle;
   const char* numberKey = k.side == InvoiceSide::kEntry ? "REG:KEY:ENTRADA" : "REGS:KEY:NUMEROSERIE";
-  d.tabs = {{"&Data de Lançamento", k.f("KEY:DATANUMERO"), k.f("DataLancamento"), "", 0, ""},
+  // The date is typed into the locator as the list shows it.
+  d.tabs = {{"&Data de Lançamento", k.f("KEY:DATANUMERO"), k.f("DataLancamento"), "", 0, "", "@d06b"},
             {"&Número NF", numberKey, k.f("Numero"), "", 0, withPrefix(kPeriodFilter, k.p)}};
   d.deleteThroughForm = true;
   return d;

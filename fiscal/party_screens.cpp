@@ -86,7 +86,11 @@ void PartyForm::declareScreen() {
     model_.addButton({.name = i == 0 ? "contas-clientes" : "contas-fornecedores",
                       .tip = lookupTips[i],
                       .press = [this, &s] { lookUp(s); },
-                      .enabled = [this, &s] { return bool(lookup_) && form_.fieldState(s.account).enabled; }});
+                      // Nothing to choose on a delete or a view: the account stays as it is.
+                      .enabled = [this, &s] {
+                        const FieldState st = form_.fieldState(s.account);
+                        return bool(lookup_) && st.enabled && !st.readOnly;
+                      }});
   }
   model_.setFocus(form_.request() == Request::kInsert ? "FOR:Nome" : "FOR:Nome");
 

@@ -170,7 +170,8 @@ void ServiceNoteForm::declareToggle(const char* name, const std::string& field) 
 void ServiceNoteForm::declareGroups() {
   for (size_t g = 0; g < layout_.groups.size(); ++g) {
     const NoteGroup& group = layout_.groups[g];
-    model_.addButton({.caption = "Integração",
+    // The four stand in one row: each names its group.
+    model_.addButton({.caption = group.buttonCaption,
                       .name = group.button,
                       .tip = group.caption,
                       .tab = kNoteTabIndex,

@@ -18,6 +18,7 @@ std::vector<NoteGroup> commonGroups(const std::string& p, const std::string& cas
                  .label = "LOC:IntegracaoVista",
                  .labelPrompt = "À vista",
                  .button = "Integracao_Vista",
+                 .buttonCaption = "Integração à vista",
                  .complementPicture = cashComplement};
   NoteGroup term{.caption = "Valor a prazo.",
                  .title = "Valor a prazo.",
@@ -30,7 +31,8 @@ std::vector<NoteGroup> commonGroups(const std::string& p, const std::string& cas
                  .codeHistory = "CTA:HISTORICOPRAZO",
                  .label = "LOC:IntegracaoPrazo",
                  .labelPrompt = "A prazo",
-                 .button = "Integracao_Prazo"};
+                 .button = "Integracao_Prazo",
+                 .buttonCaption = "Integração a prazo"};
   return {cash, term};
 }
 
@@ -61,7 +63,8 @@ ServiceNoteLayout makeModel51() {
                       .codeHistory = "CTA:IRPJHISTORICO",
                       .label = "LOC:IntegracaoIRRF",
                       .labelPrompt = "IRRF",
-                      .button = "Integracao_IRRF"});
+                      .button = "Integracao_IRRF",
+                      .buttonCaption = "Integração I.R.R.F."});
   l.groups.push_back({.caption = "I.N.S.S.R.F.",
                       .title = "Valor I.N.S.S.R.F.",
                       .debit = "ISS:INSSRFDebito",
@@ -74,6 +77,7 @@ ServiceNoteLayout makeModel51() {
                       .label = "LOC:IntegracaoINSSRF",
                       .labelPrompt = "INSSRF",
                       .button = "Integracao_INSSRF",
+                      .buttonCaption = "Integração I.N.S.S.R.F.",
                       .listed = false});
   return l;
 }

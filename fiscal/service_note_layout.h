@@ -26,6 +26,7 @@ struct NoteGroup {
   std::string label;        // the label's control: "LOC:IntegracaoVista"
   std::string labelPrompt;  // "À vista"
   std::string button;       // the "Integração" button's name: "Integracao_Vista"
+  std::string buttonCaption;  // its caption, naming the group: "Integração à vista"
   std::string complementPicture = "@s500";
   bool listed = true;  // the list shows its label too
 };

@@ -1,6 +1,7 @@
 #include "framework/qt/model_view.h"
 
 #include <QPushButton>
+#include <QScrollArea>
 
 namespace vorlam::qt {
 
@@ -11,6 +12,15 @@ void showModelButton(QAbstractButton* button, const ScreenModel& model, const Sc
   button->setStatusTip(modelText(b.status));
   button->setEnabled(model.enabled(b));
   if (auto* push = qobject_cast<QPushButton*>(button); push && model.isDefault(b)) push->setDefault(true);
+}
+
+void scrollIntoSight(QWidget* w) {
+  for (QWidget* p = w != nullptr ? w->parentWidget() : nullptr; p != nullptr && !p->isWindow(); p = p->parentWidget()) {
+    if (auto* page = qobject_cast<QScrollArea*>(p)) {
+      page->ensureWidgetVisible(w);
+      return;
+    }
+  }
 }
 
 }  // namespace vorlam::qt

@@ -24,4 +24,9 @@ inline constexpr char kIconButtonFocusStyle[] =
 // Caption, tip and status text of the model's button; its enabled state.
 void showModelButton(QAbstractButton* button, const ScreenModel& model, const ScreenButton& modelButton);
 
+// Scrolls the page `w` stands on so that `w` is in sight.  Only Tab does
+// it by itself: a field further down, where a screen sent the focus, would
+// stay out of sight.
+void scrollIntoSight(QWidget* w);
+
 }  // namespace vorlam::qt

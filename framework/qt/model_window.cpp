@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -47,7 +48,8 @@ namespace {
 // lists included, taller than the window can be.
 class PageScroll : public QScrollArea {
  public:
-  explicit PageScroll(QWidget* parent) : QScrollArea(parent) {
+  // `percent`: the share of the display's height the page may ask for.
+  explicit PageScroll(QWidget* parent, int percent = 75) : QScrollArea(parent), percent_(percent) {
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
   }
@@ -56,7 +58,10 @@ class PageScroll : public QScrollArea {
     QSize hint = widget()->sizeHint();
     if (const QScreen* s = screen()) {
       const QRect room = s->availableGeometry();
-      hint = hint.boundedTo(QSize(room.width() * 9 / 10, room.height() * 3 / 4));
+      const int height = room.height() * percent_ / 100;
+      // A page cut to the height scrolls: room for its bar, not a second one.
+      if (hint.height() > height) hint.rwidth() += verticalScrollBar()->sizeHint().width();
+      hint = hint.boundedTo(QSize(room.width() * 9 / 10, height));
     }
     return hint;
   }
@@ -64,6 +69,9 @@ class PageScroll : public QScrollArea {
     return widget() == nullptr ? QScrollArea::minimumSizeHint()
                                : QSize(widget()->minimumSizeHint().width(), 0).expandedTo(QSize(0, 120));
   }
+
+ private:
+  int percent_;
 };
 
 std::string trimmed(const std::string& s) {
@@ -195,7 +203,19 @@ void ModelWindow::build() {
   auto* common = new QWidget(this);
   common_ = makePage(common);
   common->layout()->setContentsMargins(0, 0, 0, 0);
-  top->addWidget(common);
+  // A screen of one long page (the integration form of a service note, the
+  // invoice list with its panel) scrolls instead of outgrowing the display
+  // or the work area, its buttons kept below it.
+  const bool scrolls = std::none_of(model_.tabs().begin(), model_.tabs().end(),
+                                    [](const ScreenTab& t) { return t.list.empty(); });
+  if (scrolls) {
+    // Nearly the display's height: most such forms show whole.
+    auto* scroll = new PageScroll(this, 90);
+    scroll->setWidget(common);
+    top->addWidget(scroll, 1);
+  } else {
+    top->addWidget(common);
+  }
   int own = 0;
   for (const ScreenTab& t : model_.tabs()) {
     if (!t.list.empty()) continue;
@@ -211,11 +231,14 @@ void ModelWindow::build() {
     tabs_->addTab(scroll, modelText(t.caption));
   }
   bottomButtons_ = common_.buttons;
-  if (tabs_ != nullptr) {
-    // The buttons of every tab stand below the tabs.
+  if (tabs_ != nullptr || scrolls) {
+    // The buttons of every tab stand below the tabs, those of a scrolled
+    // page below it.
     bottomButtons_ = new QHBoxLayout;
     bottomButtons_->addStretch(1);
     top->addLayout(bottomButtons_);
+  }
+  if (tabs_ != nullptr) {
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
       if (refreshing_ || index < 0 || size_t(index) >= tabOfPage_.size()) return;
       int n = 0;
@@ -462,8 +485,19 @@ void ModelWindow::refresh() {
     for (const ScreenTab& t : model_.tabs())
       if (t.list.empty() && page < tabs_->count()) tabs_->setTabText(page++, modelText(ScreenModel::captionOf(t)));
     const int current = model_.currentTab();
-    for (size_t i = 0; i < tabOfPage_.size(); ++i)
-      if (tabOfPage_[i] == current && tabs_->currentIndex() != int(i)) tabs_->setCurrentIndex(int(i));
+    for (size_t i = 0; i < tabOfPage_.size(); ++i) {
+      if (tabOfPage_[i] != current || tabs_->currentIndex() == int(i)) continue;
+      // The page switch hands the focus to the page's first field: that is
+      // no move of the user's, and the screen's own choice lands after it.
+      moving_ = true;
+      tabs_->setCurrentIndex(int(i));
+      moving_ = false;
+      // Where the screen has no field of that page in mind, it learns the
+      // one the page gave.
+      QWidget* wanted = focusWidget(model_.focus());
+      const bool elsewhere = wanted == nullptr || (tabs_->isAncestorOf(wanted) && !tabs_->currentWidget()->isAncestorOf(wanted));
+      if (elsewhere) userFocus(QApplication::focusWidget());
+    }
   }
   for (const ControlView& v : controls_) showControl(v);
   for (ListView& v : lists_) showList(v);

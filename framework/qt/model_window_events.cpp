@@ -119,6 +119,8 @@ QWidget* ModelWindow::focusWidget(const std::string& name) const {
 void ModelWindow::userFocus(QWidget* now) {
   if (now == nullptr || moving_ || closing_ || model_.closed() || now->window() != window()) return;
   if (now != this && !isAncestorOf(now)) return;
+  // Wherever the focus went (Tab, Enter, the arrows), it is in sight.
+  scrollIntoSight(now);
   const std::string part = partOf(now);
   if (!part.empty() && !sameName(part, model_.focus())) {
     moving_ = true;
@@ -143,6 +145,7 @@ void ModelWindow::focusChanged(ScreenModel&, const std::string& focus) {
     moving_ = true;
     target->setFocus(Qt::OtherFocusReason);
     moving_ = false;
+    scrollIntoSight(target);
   });
 }
 

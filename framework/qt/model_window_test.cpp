@@ -10,6 +10,8 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -232,6 +234,165 @@ TEST(ModelWindow, AButtonClickedStraightFromAFieldStillActs) {
   testing::wait(50);
   EXPECT_EQ(rate, "17");
   EXPECT_EQ(saved, 1);
+  delete guard.data();
+}
+
+// A button that leads to another tab, on a field further down it (the
+// discount's button to its group of accounts): the focus lands on that
+// field, not on the first one the page switch offers.  A button that only
+// changes the tab lets the screen learn the field the page gave.
+TEST(ModelWindow, AButtonThatChangesTheTabPutsTheFocusWhereTheScreenSays) {
+  testing::application();
+  ScreenModel model("Exemplo", "Exemplo de Tela");
+  int tab = 0;
+  std::string first, second, amount = "10";
+  model.addTab({.caption = "&Duplicata", .current = [&] { return tab == 0; }, .select = [&] { tab = 0; }});
+  model.addTab({.caption = "&Integração", .current = [&] { return tab == 1; }, .select = [&] { tab = 1; }});
+  auto entry = [&](const char* name, int onTab, std::string& value) {
+    model.addControl({.name = name, .prompt = name, .tab = onTab, .value = [&value] { return value; },
+                      .complete = [&value](const std::string& v) {
+                        value = v;
+                        return Status::ok();
+                      }});
+  };
+  entry("LOC:DESCONTO", 0, amount);
+  model.addButton({.caption = "Integração do desconto", .tab = 0, .press = [&] {
+                     tab = 1;
+                     model.setFocus("LOC:SEGUNDO");
+                   }});
+  model.addButton({.caption = "Vai", .tab = 0, .press = [&] { tab = 1; }});
+  entry("LOC:PRIMEIRO", 1, first);
+  entry("LOC:SEGUNDO", 1, second);
+  auto* window = new ModelWindow(model);
+  QPointer<ModelWindow> guard(window);
+  ASSERT_TRUE(testing::showWindow(window));
+  auto click = [&](const char* caption) {
+    QAbstractButton* b = window->button(caption);
+    ASSERT_NE(b, nullptr);
+    b->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(b, Qt::LeftButton);
+    testing::wait(50);
+  };
+
+  click("Vai");
+  EXPECT_EQ(tab, 1);
+  EXPECT_EQ(model.focus(), "LOC:PRIMEIRO");
+  EXPECT_TRUE(window->control("LOC:PRIMEIRO")->hasFocus());
+  // Back by the tab itself: the page keeps its first field as its own.
+  auto* tabs = window->findChild<QTabWidget*>();
+  ASSERT_NE(tabs, nullptr);
+  tabs->setCurrentIndex(0);
+  testing::wait(50);
+  EXPECT_EQ(tab, 0);
+  click("Integração do desconto");
+  EXPECT_EQ(tab, 1);
+  EXPECT_EQ(model.focus(), "LOC:SEGUNDO");
+  EXPECT_TRUE(window->control("LOC:SEGUNDO")->hasFocus());
+  delete guard.data();
+}
+
+// A field the screen moves the focus to further down a long page (the
+// fine's accounts of the instalment form) is scrolled into sight.
+TEST(ModelWindow, TheFieldTheScreenFocusesIsScrolledIntoSight) {
+  testing::application();
+  ScreenModel model("Exemplo", "Exemplo de Tela");
+  int tab = 0;
+  std::vector<std::string> values(40);
+  model.addTab({.caption = "&Duplicata", .current = [&] { return tab == 0; }, .select = [&] { tab = 0; }});
+  model.addTab({.caption = "&Integração", .current = [&] { return tab == 1; }, .select = [&] { tab = 1; }});
+  model.addButton({.caption = "Integração da multa", .tab = 0, .press = [&] {
+                     tab = 1;
+                     model.setFocus("LOC:CAMPO39");
+                   }});
+  for (size_t i = 0; i < values.size(); ++i) {
+    std::string& value = values[i];
+    model.addControl({.name = "LOC:CAMPO" + std::to_string(i), .prompt = "Campo " + std::to_string(i) + ":", .tab = 1,
+                      .value = [&value] { return value; },
+                      .complete = [&value](const std::string& v) {
+                        value = v;
+                        return Status::ok();
+                      }});
+  }
+  auto* window = new ModelWindow(model);
+  QPointer<ModelWindow> guard(window);
+  window->resize(400, 300);
+  ASSERT_TRUE(testing::showWindow(window));
+  QAbstractButton* go = window->button("Integração da multa");
+  ASSERT_NE(go, nullptr);
+  go->setFocus(Qt::MouseFocusReason);
+  QTest::mouseClick(go, Qt::LeftButton);
+  testing::wait(50);
+  QWidget* target = window->control("LOC:CAMPO39");
+  ASSERT_NE(target, nullptr);
+  EXPECT_TRUE(target->hasFocus());
+  QScrollArea* page = nullptr;
+  for (QWidget* p = target->parentWidget(); p != nullptr && page == nullptr; p = p->parentWidget())
+    page = qobject_cast<QScrollArea*>(p);
+  ASSERT_NE(page, nullptr);
+  const QRect shown(target->mapTo(page->viewport(), QPoint(0, 0)), target->size());
+  EXPECT_TRUE(page->viewport()->rect().contains(shown)) << shown.y() << " of " << page->viewport()->height();
+  // A move of the keyboard's (Tab past the last field wraps to the first)
+  // brings its field into sight as well.
+  QWidget* first = window->control("LOC:CAMPO0");
+  ASSERT_NE(first, nullptr);
+  first->setFocus(Qt::TabFocusReason);
+  testing::wait(50);
+  const QRect back(first->mapTo(page->viewport(), QPoint(0, 0)), first->size());
+  EXPECT_TRUE(page->viewport()->rect().contains(back)) << back.y() << " of " << page->viewport()->height();
+  delete guard.data();
+}
+
+// Shows `window` at the size it asks for: it stands on the display and
+// its button `caption` is in sight.
+void expectShownWithButton(ModelWindow* window, const char* caption) {
+  window->adjustSize();
+  ASSERT_TRUE(testing::showWindow(window));
+  EXPECT_LE(window->height(), window->screen()->availableGeometry().height());
+  QAbstractButton* button = window->button(caption);
+  ASSERT_NE(button, nullptr);
+  const QRect at(button->mapTo(window, QPoint(0, 0)), button->size());
+  EXPECT_TRUE(window->rect().contains(at)) << at.y() << " of " << window->height();
+}
+
+// A form of one page longer than the display (the integration form of a
+// service note) scrolls, and its buttons stay in sight below the page.
+TEST(ModelWindow, AFormLongerThanTheDisplayScrollsAndKeepsItsButtons) {
+  testing::application();
+  ScreenModel model("Exemplo", "Exemplo de Tela");
+  std::vector<std::string> values(60);
+  for (size_t i = 0; i < values.size(); ++i) {
+    std::string& value = values[i];
+    model.addControl({.name = "LOC:CAMPO" + std::to_string(i), .prompt = "Campo " + std::to_string(i) + ":",
+                      .value = [&value] { return value; },
+                      .complete = [&value](const std::string& v) {
+                        value = v;
+                        return Status::ok();
+                      }});
+  }
+  int saved = 0;
+  model.addButton({.caption = "&Grava", .press = [&] { ++saved; }});
+  auto* window = new ModelWindow(model);
+  QPointer<ModelWindow> guard(window);
+  expectShownWithButton(window, "&Grava");
+  QTest::mouseClick(window->button("&Grava"), Qt::LeftButton);
+  EXPECT_EQ(saved, 1);
+  delete guard.data();
+}
+
+// A list screen with a long panel below its list (the invoice lists, the
+// journal) scrolls the same way: its buttons stay in sight.
+TEST(ModelWindow, AListScreenLongerThanTheDisplayKeepsItsButtons) {
+  testing::application();
+  ScreenModel model("Exemplo", "Exemplo de Tela");
+  model.addList({.name = "lista", .headers = {"Letra"},
+                 .rows = [] { return std::vector<std::vector<std::string>>{{"A"}, {"B"}}; }});
+  for (int i = 0; i < 40; ++i)
+    model.addControl({.name = "LOC:VALOR" + std::to_string(i), .prompt = "Valor " + std::to_string(i) + ":",
+                      .kind = ControlKind::kDisplay, .value = [] { return std::string("0,00"); }});
+  model.addButton({.caption = "&Fecha"});
+  auto* window = new ModelWindow(model);
+  QPointer<ModelWindow> guard(window);
+  expectShownWithButton(window, "&Fecha");
   delete guard.data();
 }
 

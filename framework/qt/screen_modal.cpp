@@ -77,6 +77,14 @@ class ScreenBlock : public QObject {
   QPointer<QMainWindow> frame_;
 };
 
+// Moves `r` into `bounds` as far as it fits, its top-left corner first.
+void keepInside(QRect& r, const QRect& bounds) {
+  if (r.right() > bounds.right()) r.moveRight(bounds.right());
+  if (r.bottom() > bounds.bottom()) r.moveBottom(bounds.bottom());
+  if (r.left() < bounds.left()) r.moveLeft(bounds.left());
+  if (r.top() < bounds.top()) r.moveTop(bounds.top());
+}
+
 }  // namespace
 
 QWidget* screenOf(QWidget* w) {
@@ -91,16 +99,31 @@ void placeOverScreen(QWidget* window, QWidget* over) {
   QWidget* screen = screenOf(over);
   if (window == nullptr || screen == nullptr) return;
   window->adjustSize();
+  // adjustSize holds a window to two thirds of the display: a form that
+  // asks for more, and fits, shows whole instead of scrolling.
+  if (QScreen* display = screen->screen()) {
+    const QSize room = display->availableGeometry().size() - (window->frameGeometry().size() - window->size());
+    const QSize wanted = window->sizeHint().boundedTo(room).expandedTo(window->size());
+    if (wanted != window->size()) window->resize(wanted);
+  }
   const QRect area(screen->mapToGlobal(QPoint(0, 0)), screen->size());
   QRect frame = screen->window()->frameGeometry();
   if (frame.isEmpty()) frame = area;
   QRect r(QPoint(0, 0), window->frameGeometry().size().expandedTo(window->size()));
   r.moveCenter(area.center());
   // Inside the frame's window as far as it fits, its title bar first.
-  if (r.right() > frame.right()) r.moveRight(frame.right());
-  if (r.bottom() > frame.bottom()) r.moveBottom(frame.bottom());
-  if (r.left() < frame.left()) r.moveLeft(frame.left());
-  if (r.top() < frame.top()) r.moveTop(frame.top());
+  keepInside(r, frame);
+  // A window wider or taller than the frame (the chart opened from a
+  // narrow form) still stands whole on the display: out of it, its buttons
+  // could not be reached.
+  if (QScreen* display = screen->screen()) {
+    const QRect usable = display->availableGeometry();
+    if (window->width() > usable.width() || window->height() > usable.height()) {
+      window->resize(window->size().boundedTo(usable.size()));
+      r.setSize(r.size().boundedTo(usable.size()));
+    }
+    keepInside(r, usable);
+  }
   window->move(r.topLeft());
 }
 

@@ -280,8 +280,25 @@ QMdiSubWindow* MainFrame::showInArea(QWidget* screen) {
   connect(screen, &QObject::destroyed, sub, &QWidget::close, Qt::QueuedConnection);
   sub->setWindowIcon(screen->windowIcon().isNull() ? windowIcon() : screen->windowIcon());
   sub->show();
+  fitInArea(sub);
   area_->setActiveSubWindow(sub);
   return sub;
+}
+
+void MainFrame::fitInArea(QMdiSubWindow* sub) {
+  // A screen sized for a larger display (the chart of accounts) opens
+  // inside the work area, its title bar and left edge first: out of it, its
+  // first columns and tabs were cut off.
+  const QRect room = area_->viewport()->rect();
+  if (room.isEmpty() || sub->isMaximized()) return;
+  if (sub->width() > room.width() || sub->height() > room.height())
+    sub->resize(sub->size().boundedTo(room.size()).expandedTo(sub->minimumSizeHint()));
+  QRect r = sub->geometry();
+  if (r.right() > room.right()) r.moveRight(room.right());
+  if (r.bottom() > room.bottom()) r.moveBottom(room.bottom());
+  if (r.left() < room.left()) r.moveLeft(room.left());
+  if (r.top() < room.top()) r.moveTop(room.top());
+  sub->move(r.topLeft());
 }
 
 QWidget* MainFrame::runModal(QWidget* screen) {

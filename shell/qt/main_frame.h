@@ -118,6 +118,7 @@ class MainFrame : public QMainWindow {
   void act(const std::function<void()>& action);
   QWidget* runModal(QWidget* screen);
   QMdiSubWindow* showInArea(QWidget* screen);
+  void fitInArea(QMdiSubWindow* sub);
   void watchState();
   void paintWallpaper();
 

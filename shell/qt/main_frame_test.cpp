@@ -141,6 +141,36 @@ TEST_F(MainFrameTest, ItemsWithoutScreenAreDisabledAndRegisteredOnesOpenCopies) 
   EXPECT_EQ(frame.screens().size(), 1u);
 }
 
+// A screen sized for a larger display opens whole inside the work area;
+// one that cannot be narrowed that far shows its left edge and title first.
+TEST_F(MainFrameTest, AScreenLargerThanTheWorkAreaOpensInsideIt) {
+  MainFrame frame(*services_);
+  ASSERT_TRUE(harness::showWindow(&frame));
+  auto* area = frame.findChild<QMdiArea*>();
+  ASSERT_NE(area, nullptr);
+  const QRect room = area->viewport()->rect();
+  ASSERT_TRUE(frame.registerScreen(menu::kPlanoContas, [room] {
+    auto* screen = new QLabel(QString::fromUtf8("Plano de Contas"));
+    screen->resize(room.width() + 300, room.height() + 200);
+    return screen;
+  }));
+  ASSERT_TRUE(frame.registerScreen(menu::kCfop, [room] {
+    auto* screen = new QLabel(QString::fromUtf8("CFOP"));
+    screen->setMinimumWidth(room.width() + 100);
+    return screen;
+  }));
+  frame.openScreen(menu::kPlanoContas);
+  frame.openScreen(menu::kCfop);
+  harness::wait(20);
+  const auto screens = frame.screens();
+  ASSERT_EQ(screens.size(), 2u);
+  EXPECT_TRUE(room.contains(screens[0]->geometry())) << screens[0]->geometry().x() << "," << screens[0]->geometry().y()
+                                                     << " " << screens[0]->width() << "x" << screens[0]->height();
+  EXPECT_EQ(screens[1]->x(), room.left());
+  EXPECT_GE(screens[1]->y(), room.top());
+  EXPECT_LE(screens[1]->geometry().bottom(), room.bottom());
+}
+
 TEST_F(MainFrameTest, FileMaintenanceBlocksTheFrameUntilItCloses) {
   MainFrame frame(*services_);
   ASSERT_TRUE(harness::showWindow(&frame));
