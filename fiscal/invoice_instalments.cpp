@@ -43,7 +43,10 @@ Status InvoiceInstalments::open(const Record& invoice) {
       return s;
     }
   }
-  return refill();
+  Status s = refill();
+  // The row the list highlights is the one its edit fields show.
+  showHighlighted();
+  return s;
 }
 
 bool InvoiceInstalments::identityOf(const Record& row) const { return sameIdentity(row, kind_.ip, *invoice_, kind_.p); }
@@ -210,6 +213,11 @@ Status InvoiceInstalments::deleteRow() {
 void InvoiceInstalments::finish() {
   action_ = Action::kNone;
   refill();
+  showHighlighted();
+  model_->setFocus(kList);
+}
+
+void InvoiceInstalments::showHighlighted() {
   if (!rows_.empty()) {
     date_ = int32_t(rows_[highlighted_].getInt(kind_.i("Data")));
     value_ = rows_[highlighted_].getDecimal(kind_.i("Valor"));
@@ -217,7 +225,6 @@ void InvoiceInstalments::finish() {
     date_ = 0;
     value_ = Decimal::fromUnits(0, 2);
   }
-  model_->setFocus(kList);
 }
 
 }  // namespace vorlam::fiscal

@@ -63,6 +63,8 @@ class InvoiceInstalments {
   void start(Action action);
   void save();
   void finish();
+  // The edit fields take the highlighted row (blank without rows).
+  void showHighlighted();
   Status insertRow();
   Status changeRow();
   Status deleteRow();
