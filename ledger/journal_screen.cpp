@@ -197,7 +197,8 @@ void JournalScreen::declareList() {
   bindList(model_, list_, binding);
   model_.addControl({.name = "Loc:DataPesquisa",
                      .prompt = "Data:",
-                     .picture = "@d6",
+                     // No date to go to yet shows blank, not as zeros.
+                     .picture = "@d6b",
                      .value = [this] { return std::to_string(searchDate_); },
                      .complete = [this](const std::string& v) { return locateDate(int32_t(leadingNumber(v))); },
                      .state = [this] { return ControlState{true, list_.currentTab() == 0, false}; }});
