@@ -77,15 +77,14 @@ class ScreenBlock : public QObject {
   QPointer<QMainWindow> frame_;
 };
 
-// Moves `r` into `bounds` as far as it fits, its top-left corner first.
+}  // namespace
+
 void keepInside(QRect& r, const QRect& bounds) {
   if (r.right() > bounds.right()) r.moveRight(bounds.right());
   if (r.bottom() > bounds.bottom()) r.moveBottom(bounds.bottom());
   if (r.left() < bounds.left()) r.moveLeft(bounds.left());
   if (r.top() < bounds.top()) r.moveTop(bounds.top());
 }
-
-}  // namespace
 
 QWidget* screenOf(QWidget* w) {
   for (QWidget* p = w; p != nullptr; p = p->parentWidget()) {

@@ -13,12 +13,16 @@
 #pragma once
 
 #include <QDialog>
+#include <QRect>
 
 namespace vorlam::qt {
 
 // The widget that stands for the screen of `w`: its work-area window in
 // the main frame, else its own top-level window.
 QWidget* screenOf(QWidget* w);
+
+// Moves `r` into `bounds` as far as it fits, its top-left corner first.
+void keepInside(QRect& r, const QRect& bounds);
 
 // Places `window` over the screen of `over`, inside the frame's window.
 void placeOverScreen(QWidget* window, QWidget* over);

@@ -22,6 +22,7 @@
 #include "framework/picture.h"
 #include "framework/qt/model_view.h"
 #include "framework/qt/model_window.h"
+#include "framework/qt/screen_modal.h"
 #include "framework/qt/window_state_qt.h"
 #include "shell/company_selection.h"
 #include "shell/qt/screen_windows.h"
@@ -294,10 +295,7 @@ void MainFrame::fitInArea(QMdiSubWindow* sub) {
   if (sub->width() > room.width() || sub->height() > room.height())
     sub->resize(sub->size().boundedTo(room.size()).expandedTo(sub->minimumSizeHint()));
   QRect r = sub->geometry();
-  if (r.right() > room.right()) r.moveRight(room.right());
-  if (r.bottom() > room.bottom()) r.moveBottom(room.bottom());
-  if (r.left() < room.left()) r.moveLeft(room.left());
-  if (r.top() < room.top()) r.moveTop(room.top());
+  vorlam::qt::keepInside(r, room);
   sub->move(r.topLeft());
 }
 
